@@ -1,0 +1,49 @@
+// The analysis state that lives for the whole program: the circuit, the equation system, the
+// operating-point iterate, the restart generator, and the log and host it reports through.
+#pragma once
+
+#include <cstdint>
+
+#include "analysis/mna_system.h"
+#include "netlist/circuit.h"
+
+class AnalysisHost;
+class MessageLog;
+struct AnalysisSettings;
+
+// The 15-bit linear congruential generator of the operating point's restarts: state 1 at
+// program start, never reseeded, continued from run to run.
+class RandomGenerator {
+public:
+    int Next()
+    {
+        state_ = state_ * 22695477u + 1u;
+        return static_cast<int>((state_ >> 16) & 0x7FFF);
+    }
+
+private:
+    std::uint32_t state_ = 1;
+};
+
+// The iterate and the settings the operating point read at its start.
+struct OperatingPoint {
+    double V[MaxVariables + 1] = {};           // V[0] = 0 is ground
+    bool notConverged[MaxVariables + 1] = {};
+    double g0 = 1e-9;                          // also used by the AC system (X at ω = 0)
+    double vdmax = 0.7;
+    bool initialConduction = false;
+};
+
+class Analysis {
+public:
+    Analysis(MessageLog& log, AnalysisHost& host) : log(log), host(host) {}
+
+    const AnalysisSettings& Settings() const;
+
+    MessageLog& log;
+    AnalysisHost& host;
+    Circuit circuit;
+    MnaSystem mna;
+    OperatingPoint op;
+    RandomGenerator random;
+};

@@ -1,0 +1,28 @@
+// What the analysis driver needs from the program that hosts it (windows or command line).
+#pragma once
+
+#include <string>
+
+struct AnalysisSettings;
+
+class AnalysisHost {
+public:
+    virtual ~AnalysisHost() = default;
+
+    // The settings as they stand now; read at each moment of use.
+    virtual const AnalysisSettings& Settings() const = 0;
+
+    // Shows the settings dialog and returns when "Aplicar" was pressed; false when the program
+    // is closing and the run must be abandoned.
+    virtual bool WaitForSettings() = 0;
+
+    // Lets pending window messages be processed (after each element's stamp in the operating
+    // point); the stop request is polled right after.
+    virtual void ProcessEvents() = 0;
+
+    // "Parar análise" is enabled only while the operating point is computed.
+    virtual void SetStopEnabled(bool enabled) = 0;
+
+    // After every run whose netlist was read: the table path for the curve list.
+    virtual void HandOverTablePath(const std::string& tablePath) = 0;
+};

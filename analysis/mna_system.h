@@ -1,0 +1,50 @@
+// The modified-nodal equation system and its Gauss-Jordan solver.
+//
+// One cycle of use:
+//   1. Clear(n) with n = variableCount;
+//   2. stamp every element (StampTransadmittance, StampCurrentSource, At(row, column));
+//   3. optionally print the system (the caller's format);
+//   4. SolveMna(n, log): 0 on success, 1 on a zero pivot;
+//   5. read unknown k (1..n) from Solution(k), which is entry (k, n + 1).
+// Row and column 0 belong to ground: stamps may write there, the solver ignores them.
+#pragma once
+
+#include "netlist/circuit.h"
+
+class MessageLog;
+
+struct Complex {
+    double re = 0;
+    double im = 0;
+};
+
+// Smith's complex division, written out so every build gives the same bits.
+Complex Divide(Complex numerator, Complex denominator);
+
+class MnaSystem {
+public:
+    static constexpr int Rows = MaxVariables + 1;
+    static constexpr int Columns = MaxVariables + 2;
+
+    void Clear(int n);
+
+    // A current y·(V(r) − V(s)) leaves node p through the element and enters node q.
+    void StampTransadmittance(int p, int q, int r, int s, Complex y);
+    // An admittance y between nodes p and q.
+    void StampAdmittance(int p, int q, Complex y) { StampTransadmittance(p, q, p, q, y); }
+    // A current I flows from node p through the source into node q.
+    void StampCurrentSource(int p, int q, Complex current);
+
+    Complex& At(int row, int column) { return entries_[row][column]; }
+    const Complex& At(int row, int column) const { return entries_[row][column]; }
+    Complex Solution(int k) const { return entries_[k][n_ + 1]; }
+    int Size() const { return n_; }
+
+    // Solves rows/columns 1..n in place. Logs "Possível sistema singular. Pivot=%g." for a
+    // pivot of modulus below 1e-15; returns 1 only for a pivot of exactly zero.
+    int SolveMna(MessageLog& log);
+
+private:
+    int n_ = 0;
+    Complex entries_[Rows][Columns];
+};

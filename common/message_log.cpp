@@ -1,0 +1,30 @@
+#include "common/message_log.h"
+
+#include <cstdarg>
+
+#include "common/c_text.h"
+
+void MessageLog::AppendLog(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    int length = std::vsnprintf(buffer_, sizeof buffer_, format, args);
+    va_end(args);
+    if (length < 0) {
+        buffer_[0] = '\0';
+        length = 0;
+    }
+    if (length >= LineBufferSize) {
+        // Cut to the buffer, never in the middle of a UTF-8 sequence.
+        length = static_cast<int>(Utf8PrefixLength(buffer_, LineBufferSize - 1));
+        buffer_[length] = '\0';
+    }
+    sink_->WriteLine(std::string_view(buffer_, static_cast<size_t>(length)));
+}
+
+void StdoutSink::WriteLine(std::string_view line)
+{
+    std::fwrite(line.data(), 1, line.size(), out_);
+    if (line.empty() || line.back() != '\n')
+        std::fputc('\n', out_);
+}

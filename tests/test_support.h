@@ -1,0 +1,25 @@
+// Helpers shared by the tests: temporary files and whole-file reads.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A fresh directory under the system's temporary directory, removed with its contents at the
+// end of the scope.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // Writes bytes to name inside the directory and returns the full path.
+    std::string Write(const std::string& name, const std::string& bytes) const;
+
+private:
+    std::string path_;
+};
+
+std::string ReadWholeFile(const std::string& path);
+std::vector<std::string> SplitLines(const std::string& text);
