@@ -1,0 +1,56 @@
+// The analysis driver: one run from the netlist to the result table.
+#include "analysis/analysis_host.h"
+#include "analysis/analysis_settings.h"
+#include "analysis/phases.h"
+#include "common/c_text.h"
+#include "common/message_log.h"
+#include "netlist/netlist_reader.h"
+
+namespace {
+
+// The sweep from the dialog's frequency fields, after "Aplicar". False when the program closes
+// while waiting.
+bool TakeSweepFromSettings(Analysis& analysis)
+{
+    MessageLog& log = analysis.log;
+    log.AppendLog("Linha de comando não encontrada ou ignorada.");
+    if (!analysis.host.WaitForSettings())
+        return false;
+    log.AppendLog("Parâmetros de análise dados.");
+    const AnalysisSettings& settings = analysis.Settings();
+    SweepSpec& sweep = analysis.circuit.sweep;
+    sweep.mode = settings.RGescala;
+    sweep.fStart = DecimalPrefix(settings.Efinicial);
+    sweep.fEnd = DecimalPrefix(settings.Effinal);
+    sweep.points = IntegerPrefix(settings.Epontos);
+    log.AppendLog("F inicial: %g; F final: %g; Pontos: %d; Modo: %d.", sweep.fStart, sweep.fEnd,
+                  sweep.points, sweep.mode);
+    return true;
+}
+
+} // namespace
+
+void RunAnalysis(Analysis& analysis, const std::string& netlistPath)
+{
+    Circuit& circuit = analysis.circuit;
+    MessageLog& log = analysis.log;
+    circuit.RunFailed = false;
+    circuit.hasNonlinear = false;
+    log.AppendLog("%s", "");
+
+    if (!ReadNetlist(circuit, log, netlistPath, analysis.Settings().CBignorar))
+        return;
+    if (circuit.useSettingsSweep && !TakeSweepFromSettings(analysis))
+        return;
+
+    log.AppendLog("Calculando...");
+    FindOperatingPoint(analysis);
+    if (circuit.RunFailed) {
+        log.AppendLog("Análise de resposta em frequência não realizada.");
+    } else {
+        RunSweep(analysis);
+        if (!circuit.RunFailed)
+            log.AppendLog("Análise terminada com sucesso.");
+    }
+    analysis.host.HandOverTablePath(circuit.tablePath);
+}
