@@ -99,6 +99,23 @@ TEST_F(NetlistReaderTest, ReadsTheBundledExampleAsDocumented)
     EXPECT_EQ(circuit.tablePath, std::string(TALVOR_EXAMPLES) + "/exemplo.tab");
 }
 
+TEST_F(NetlistReaderTest, EveryBundledExampleReadsCleanlyWithItsOwnSweep)
+{
+    int examples = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(TALVOR_EXAMPLES)) {
+        if (entry.path().extension() != ".net")
+            continue;
+        SCOPED_TRACE(entry.path().string());
+        ++examples;
+        ASSERT_TRUE(ReadFile(entry.path().string())) << lines.back();
+        EXPECT_FALSE(circuit.useSettingsSweep);
+        EXPECT_GT(circuit.elementCount, 0);
+        for (const std::string& line : lines)
+            EXPECT_EQ(line.find("não reconhecid"), std::string::npos) << line;
+    }
+    EXPECT_GE(examples, 4);
+}
+
 TEST_F(NetlistReaderTest, ScansEveryElementTypeWithItsDefaultsAndEchoesIt)
 {
     const std::vector<double> diodeDefaults = {1e-9, 0.043429445, 5e-12, 1e-16};
