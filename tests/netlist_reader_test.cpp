@@ -498,6 +498,12 @@ TEST_F(NetlistReaderTest, LongLinesAreReadWhole)
     EXPECT_EQ(Echoes(), Lines{"R1 1 0 5"});
     ASSERT_TRUE(Read("R1 1 0 5" + std::string(100000, ' ') + "R2 1 0 6\nR3 1 0 7\n"));
     EXPECT_EQ(Echoes(), (Lines{"R1 1 0 5", "R3 1 0 7"}));
+    // The documented limit: 4095 characters are read, the 4096th and later are not.
+    std::string start = "R1 1 0";
+    ASSERT_TRUE(Read(start + std::string(4095 - start.size() - 1, ' ') + "5\n"));
+    EXPECT_EQ(Echoes(), Lines{"R1 1 0 5"});
+    ASSERT_TRUE(Read(start + std::string(4095 - start.size(), ' ') + "5\r\n"));
+    EXPECT_EQ(Echoes(), Lines{"R1 1 0 0"});
     // A long title too.
     ASSERT_TRUE(ReadFile(dir.Write("t.net", std::string(500, 'T') + "R2 1 0 1\nR1 1 0 5\n")));
     EXPECT_EQ(Echoes(), Lines{"R1 1 0 5"});
