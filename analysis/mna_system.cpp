@@ -128,3 +128,14 @@ int MnaSystem::SolveMna(MessageLog& log)
     }
     return 0;
 }
+
+SolveStatus SolveWatched(MnaSystem& mna, MessageLog& log)
+{
+    ClearFpFaults();
+    const int status = mna.SolveMna(log);
+    if (FpFaultRaised()) {
+        log.AppendLog("Erro aritmético na solução do sistema.");
+        return SolveStatus::ArithmeticFault;
+    }
+    return status == 0 ? SolveStatus::Solved : SolveStatus::Singular;
+}
