@@ -291,3 +291,35 @@ TEST(CliRun, ExitStatusOneWhenTheOperatingPointFails)
 }
 
 } // namespace
+
+TEST(CliRun, ThreadsLeaveLogAndTableByteForByte)
+{
+    // Long sweeps with traces at their first points, a warning at most points and a diode's
+    // small-signal values: one thread and several must write the same bytes.
+    struct Case {
+        const char* netlist;
+        const char* options;
+    };
+    const Case cases[] = {
+        {"pivots", "--show-results"},
+        {"diode_stage", "--show-stamps --show-results --db"},
+        {"exemplo", "--radians"},
+    };
+    for (const Case& c : cases) {
+        std::string outputs[2];
+        std::string tables[2];
+        for (int k = 0; k < 2; ++k) {
+            TempDir dir;
+            CopyInto(DataDir + "/" + c.netlist + ".net", dir.Path());
+            CliRun run = RunCli(std::string(c.options) + " " + c.netlist, dir.Path(),
+                                k == 0 ? "TALVOR_THREADS=1" : "TALVOR_THREADS=3");
+            SKIP_WITHOUT_ENGINE(run);
+            EXPECT_EQ(run.status, 0) << c.netlist;
+            outputs[k] = run.out;
+            tables[k] = ReadWholeFile(dir.Path() + "/" + c.netlist + ".tab");
+        }
+        EXPECT_GT(SplitLines(tables[0]).size(), 40u) << c.netlist;
+        ExpectSameLines(SplitLines(outputs[1]), SplitLines(outputs[0]), c.netlist);
+        EXPECT_TRUE(tables[0] == tables[1]) << c.netlist;
+    }
+}
