@@ -24,6 +24,7 @@ QFont GraphFont()
 {
     QFont font(QStringLiteral("Sans Serif"));
     font.setPixelSize(11);
+    font.setStyleStrategy(QFont::NoAntialias); // text in the exact colours of its curves
     return font;
 }
 
@@ -82,13 +83,8 @@ void DrawGrid(QPainter& painter, const CurveStore& store, const PlotArea& area)
 void DrawLegends(QPainter& painter, const CurveStore& store, const PlotArea& area)
 {
     QColor background = Rgb(store.backgroundColour);
-    for (int n = 1; n <= store.curveCount; ++n) {
-        const Curve& c = store.curves[n];
-        char text[80];
-        std::snprintf(text, sizeof text, "%d: %s x %s %c", n, c.xName, c.yName, c.operation);
-        WriteText(painter, 4, area.top + 15 * n, QString::fromUtf8(DisplayText(text).c_str()),
-                  Rgb(c.colour), background);
-    }
+    for (int n = 1; n <= store.curveCount; ++n)
+        WriteText(painter, 4, area.top + 15 * n, LegendText(n, store.curves[n]), Rgb(store.curves[n].colour), background);
 }
 
 // The points of one polyline, reserved once for the longest curve.
@@ -153,6 +149,13 @@ void DrawCurve(QPainter& painter, const CurveStore& store, int k, bool markPoint
 }
 
 } // namespace
+
+QString LegendText(int n, const Curve& curve)
+{
+    char text[80];
+    std::snprintf(text, sizeof text, "%d: %s x %s %c", n, curve.xName, curve.yName, curve.operation);
+    return QString::fromUtf8(DisplayText(text).c_str());
+}
 
 GraphDrawing DrawGraph(QPainter& painter, CurveStore& store, const PlotOptions& options, QSize size)
 {
