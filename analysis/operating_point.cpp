@@ -65,7 +65,7 @@ bool StampDcSystem(Analysis& analysis, int iteration)
             log.AppendLog("Erro aritmético na estampa de %s.", element.name);
             return false;
         }
-        if (analysis.Settings().CBestampas)
+        if (settings.CBestampas)
             LogDcSystem(analysis.mna, log, element.name, iteration);
         analysis.host.ProcessEvents();
         if (circuit.StopRequest) {

@@ -69,6 +69,21 @@ TEST_F(OperatingPointFixture, CurrentSourceIntoDiode)
     ExpectStopEntryToggled();
 }
 
+TEST_F(OperatingPointFixture, InitialConductionStartsJunctionsAtSixTenthsVolt)
+{
+    // Linearised at 0.6 V, where the diode carries 1 mA, the first solve lands on 0.6 V;
+    // from 0 V it would be thrown far off by the nearly flat exponential.
+    host.settings.CBconduz = true;
+    host.settings.CBresultados = true;
+    build.Add("I1", {"0", "1"}, {0, 0, 1e-3});
+    build.Add("D1", {"1", "0"});
+    Run();
+    ASSERT_FALSE(analysis.circuit.RunFailed);
+    EXPECT_EQ(Lines()[0], "Resultados (iterações=0, reinícios=0):");
+    EXPECT_EQ(Lines()[1], "         1: +0.6");
+    EXPECT_FALSE(analysis.op.initialConduction);
+}
+
 TEST_F(OperatingPointFixture, NmosInSaturationMatchesHandValues)
 {
     // Gate at 3 V, drain through 1 kΩ from 5 V: Id = β·(Vgs − 1)²·(1 + λ·Vds), β = 1e-4.
