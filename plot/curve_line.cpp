@@ -1,0 +1,59 @@
+// The curve-line scan, written out so that every field stays within its buffer.
+#include "plot/curve_line.h"
+
+namespace {
+
+bool IsScanSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+void SkipSpace(const char*& text)
+{
+    while (IsScanSpace(*text))
+        ++text;
+}
+
+// "%Ns": after white space, up to width non-blank characters appended at to. False when the text
+// ends before the word.
+bool ScanWord(const char*& text, int width, char* to)
+{
+    SkipSpace(text);
+    if (*text == '\0')
+        return false;
+    int n = 0;
+    while (n < width && *text != '\0' && !IsScanSpace(*text))
+        to[n++] = *text++;
+    to[n] = '\0';
+    return true;
+}
+
+} // namespace
+
+int ScanCurveLine(const char* text, CurveLine& out)
+{
+    out = CurveLine{};
+    if (*text == '\0')
+        return -1;
+    // "%100[^.\n]": at least one character other than "." and a line end, no blank skipping.
+    int n = 0;
+    while (n < 100 && text[n] != '\0' && text[n] != '.' && text[n] != '\n') {
+        out.fileName[n] = text[n];
+        ++n;
+    }
+    if (n == 0)
+        return 0;
+    out.fileName[n] = '\0';
+    text += n;
+    if (!ScanWord(text, 100, out.fileName + n))
+        return 1;
+    if (!ScanWord(text, 19, out.xName))
+        return 2;
+    if (!ScanWord(text, 19, out.yName))
+        return 3;
+    SkipSpace(text);
+    if (*text == '\0')
+        return 4;
+    out.operation = *text;
+    return 5;
+}

@@ -1,0 +1,32 @@
+// The Plot run of the curve list ("Plotar"), shared by the curve list window and talvor-plot.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CurveStore;
+class MessageLog;
+
+// The curve list's plot options, named by their controls, with the controls' defaults.
+struct PlotOptions {
+    bool CBnomes = true;    // columns given by name (else by number)
+    bool CBfase = true;     // y columns ending in "f" are phases, on the fixed +/-180 scale
+    bool CBescalas = false; // view limits from the four fields (else written into them)
+    std::string Exmin = "0";
+    std::string Exmax = "1";
+    std::string Eymin = "-1";
+    std::string Eymax = "1";
+    int RGescala = 1;       // ScaleMode; "Log-Log"
+    bool CBauto = false;    // each curve on its own scale
+    bool CBmarcar = false;  // a small square at every point
+};
+
+// Reads the curve lines and their tables into the store, computes the ranges and exchanges the
+// view limits with the four fields. Returns true (with plotReady set and pictureSaved cleared)
+// when there is something to draw; every outcome is reported through log.
+bool RunPlot(CurveStore& store, const std::vector<std::string>& curveLines, PlotOptions& options,
+             MessageLog& log);
+
+// "Usar estas escalas" on: fields that hold a number replace the computed limits; off: the
+// computed limits are written into the fields with "%lg".
+void ExchangeLimits(CurveStore& store, PlotOptions& options);

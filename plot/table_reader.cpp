@@ -1,0 +1,271 @@
+// The table reader: header and data lines of any text file of numeric columns.
+#include "plot/table_reader.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "common/c_text.h"
+#include "common/message_log.h"
+#include "plot/curve_store.h"
+
+LineReader::LineReader(size_t initialSize) : buffer_(initialSize < 16 ? 16 : initialSize) {}
+
+void LineReader::Start(std::FILE* file)
+{
+    file_ = file;
+    begin_ = end_ = 0;
+    endOfFile_ = false;
+}
+
+// Moves the unread tail to the front and appends more of the file, growing the buffer when a
+// single line fills it. False when nothing more could be read.
+bool LineReader::Refill()
+{
+    if (endOfFile_)
+        return false;
+    size_t pending = end_ - begin_;
+    if (begin_ > 0 && pending > 0)
+        std::memmove(buffer_.data(), buffer_.data() + begin_, pending);
+    begin_ = 0;
+    end_ = pending;
+    if (end_ + 1 >= buffer_.size())
+        buffer_.resize(buffer_.size() * 2);
+    // One byte stays free for the terminator of a last line without a line end.
+    size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - 1 - end_, file_);
+    end_ += got;
+    if (got == 0)
+        endOfFile_ = true;
+    return got > 0;
+}
+
+bool LineReader::Next(char*& line, size_t& length)
+{
+    for (;;) {
+        char* start = buffer_.data() + begin_;
+        auto* lineEnd = static_cast<char*>(std::memchr(start, '\n', end_ - begin_));
+        if (lineEnd == nullptr && !Refill()) {
+            if (begin_ == end_)
+                return false;
+            lineEnd = buffer_.data() + end_; // last line without a line end
+            start = buffer_.data() + begin_;
+        }
+        if (lineEnd == nullptr)
+            continue;
+        length = static_cast<size_t>(lineEnd - start);
+        begin_ += length + (begin_ + length < end_ ? 1 : 0);
+        *lineEnd = '\0';
+        if (length > 0 && start[length - 1] == '\r')
+            start[--length] = '\0';
+        line = start;
+        return true;
+    }
+}
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+const char* SkipBlanks(const char* text)
+{
+    while (IsBlank(*text))
+        ++text;
+    return text;
+}
+
+const char* WordEnd(const char* text)
+{
+    while (*text != '\0' && !IsBlank(*text))
+        ++text;
+    return text;
+}
+
+bool IsPlainNumberCharacter(char c)
+{
+    return (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '-';
+}
+
+} // namespace
+
+bool ScanTableNumber(const char* word, double& value)
+{
+    // Plain numbers (the whole table in practice) go through from_chars, which rounds exactly as
+    // strtod does; words with anything else, a "+" sign, "inf", "nan" or hexadecimal, and
+    // out-of-range values, through strtod, which is what "%lg" applies.
+    const char* end = word;
+    while (IsPlainNumberCharacter(*end))
+        ++end;
+    if (end != word && (*end == '\0' || IsBlank(*end))) {
+        double parsed;
+        auto [stop, error] = std::from_chars(word, end, parsed);
+        if (error == std::errc()) {
+            value = parsed;
+            return true;
+        }
+        if (error == std::errc::invalid_argument)
+            return false;
+    }
+    if (IsBlank(*word) || *word == '\0')
+        return false;
+    char* stop = nullptr;
+    double parsed = std::strtod(word, &stop);
+    if (stop == word)
+        return false;
+    value = parsed;
+    return true;
+}
+
+namespace {
+
+enum class LineOutcome { Point, Ignored, Abandon };
+
+// Finds the columns of the curve's names in the header line. False (after logging) when the run
+// must be abandoned.
+bool FindColumnsByName(Curve& curve, int k, const char* header, MessageLog& log)
+{
+    curve.xColumn = curve.yColumn = 0;
+    int column = 0;
+    const char* word = SkipBlanks(header);
+    while (*word != '\0' && (curve.xColumn == 0 || curve.yColumn == 0)) {
+        if (++column > MaxTableColumns) {
+            log.AppendLog("Mais de 1000 colunas?!");
+            return false;
+        }
+        const char* end = WordEnd(word);
+        std::string_view name(word, static_cast<size_t>(end - word));
+        if (name == curve.xName)
+            curve.xColumn = column;
+        if (name == curve.yName)
+            curve.yColumn = column;
+        word = SkipBlanks(end);
+    }
+    if (curve.xColumn == 0 || curve.yColumn == 0) {
+        log.AppendLog("Coluna %s não encontrada.",
+                      DisplayText(curve.xColumn == 0 ? curve.xName : curve.yName).c_str());
+        return false;
+    }
+    log.AppendLog("Tabela %d: %s x %s", k, DisplayText(curve.xName).c_str(),
+                  DisplayText(curve.yName).c_str());
+    return true;
+}
+
+// Reads the curve's two columns from one data line into point L (numbered from 1).
+LineOutcome ReadDataLine(Curve& curve, int k, int L, const char* line, MessageLog& log)
+{
+    const char* word = SkipBlanks(line);
+    double first = 0;
+    if (*word == '\0' || !ScanTableNumber(word, first)) {
+        log.AppendLog("Linha %d ignorada: %s", L, DisplayText(line).c_str());
+        return LineOutcome::Ignored;
+    }
+    double x = 0, y = 0;
+    bool hasX = curve.xColumn == 1, hasY = curve.yColumn == 1;
+    bool allNumbers = true;
+    if (hasX)
+        x = first;
+    if (hasY)
+        y = first;
+    int column = 1;
+    while (!(hasX && hasY)) {
+        word = SkipBlanks(WordEnd(word));
+        if (*word == '\0')
+            break;
+        if (++column > MaxTableColumns) {
+            log.AppendLog("Mais de 1000 colunas?!");
+            return LineOutcome::Abandon;
+        }
+        if (column == curve.xColumn) {
+            hasX = true;
+            allNumbers = ScanTableNumber(word, x) && allNumbers;
+        }
+        if (column == curve.yColumn) {
+            hasY = true;
+            allNumbers = ScanTableNumber(word, y) && allNumbers;
+        }
+    }
+    if (!hasX)
+        log.AppendLog("Coluna %d não encontrada na linha %d da tabela %d %s.", curve.xColumn, L, k,
+                      DisplayText(curve.fileName).c_str());
+    if (!hasY)
+        log.AppendLog("Coluna %d não encontrada na linha %d da tabela %d %s.", curve.yColumn, L, k,
+                      DisplayText(curve.fileName).c_str());
+    if (!hasX || !hasY)
+        return LineOutcome::Abandon;
+    if (!allNumbers) {
+        // A word that is not a number would leave the slot's old value in the curve.
+        log.AppendLog("Linha %d ignorada: %s", L, DisplayText(line).c_str());
+        return LineOutcome::Ignored;
+    }
+    curve.x[L - 1] = x;
+    curve.y[L - 1] = y;
+    return LineOutcome::Point;
+}
+
+struct FileCloser {
+    std::FILE* file;
+    ~FileCloser() { std::fclose(file); }
+};
+
+bool ReadPoints(Curve& curve, int k, LineReader& reader, MessageLog& log)
+{
+    int p = 0;
+    char* line = nullptr;
+    size_t length = 0;
+    bool abandoned = false;
+    while (p < MaxPoints && reader.Next(line, length)) {
+        if (length == 0)
+            continue; // empty lines are skipped silently
+        LineOutcome outcome = ReadDataLine(curve, k, p + 1, line, log);
+        if (outcome == LineOutcome::Abandon) {
+            abandoned = true;
+            break;
+        }
+        if (outcome == LineOutcome::Point)
+            ++p;
+    }
+    curve.pointCount = p;
+    if (abandoned)
+        return false;
+    if (p == MaxPoints)
+        log.AppendLog("Número máximo de linhas, %d, atingido.", MaxPoints);
+    return true;
+}
+
+} // namespace
+
+bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& reader, MessageLog& log)
+{
+    Curve& curve = store.curves[k];
+    log.AppendLog("Lendo arquivo %s", DisplayText(curve.fileName).c_str());
+    std::FILE* file = std::fopen(curve.fileName, "rb");
+    if (file == nullptr) {
+        log.AppendLog("Arquivo %d não encontrado: %s", k, DisplayText(curve.fileName).c_str());
+        return false;
+    }
+    FileCloser closer{file};
+    reader.Start(file);
+    curve.pointCount = 0;
+    if (columnsByName) {
+        char* header = nullptr;
+        size_t length = 0;
+        char empty[1] = "";
+        if (!reader.Next(header, length))
+            header = empty;
+        log.AppendLog("Colunas: %s", DisplayText(header).c_str());
+        if (!FindColumnsByName(curve, k, header, log))
+            return false;
+    } else {
+        curve.xColumn = IntegerPrefix(curve.xName);
+        curve.yColumn = IntegerPrefix(curve.yName);
+        if (curve.xColumn == 0 || curve.yColumn == 0) {
+            log.AppendLog("As colunas tem que ser números se os nomes não são usados.");
+            return false;
+        }
+    }
+    if (!ReadPoints(curve, k, reader, log))
+        return false;
+    log.AppendLog("A tabela %d, %s, tem %d linhas e está nas colunas %d e %d.", k,
+                  DisplayText(curve.fileName).c_str(), curve.pointCount, curve.xColumn, curve.yColumn);
+    return true;
+}

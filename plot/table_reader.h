@@ -1,0 +1,38 @@
+// Reading the numeric tables named by the curve lines into the curve store.
+#pragma once
+
+#include <cstdio>
+#include <vector>
+
+class CurveStore;
+class MessageLog;
+
+constexpr int MaxTableColumns = 1000;
+
+// Whole lines of a text file, read through one reusable buffer. Each line comes without its
+// line end (a "\r" before the "\n" is dropped too) and is NUL-terminated in place; lines of any
+// length are returned whole.
+class LineReader {
+public:
+    explicit LineReader(size_t initialSize = 1 << 20);
+    void Start(std::FILE* file);
+    // False at the end of the file.
+    bool Next(char*& line, size_t& length);
+
+private:
+    bool Refill();
+
+    std::vector<char> buffer_;
+    std::FILE* file_ = nullptr;
+    size_t begin_ = 0;
+    size_t end_ = 0;
+    bool endOfFile_ = true;
+};
+
+// Converts the number at the start of a word as "%lg" does (a word such as "1k" gives 1). The
+// word ends at a blank, a tab or the end of the line. False when it does not start with a number.
+bool ScanTableNumber(const char* word, double& value);
+
+// Reads the table of curve k (its file name and column specs already in the store) into its
+// points, logging every step. False when the Plot run must be abandoned.
+bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& reader, MessageLog& log);

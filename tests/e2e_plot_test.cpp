@@ -1,0 +1,125 @@
+// talvor-plot end to end: curve lines in, log lines out, a PNG of the requested size written.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+#include "test_support.h"
+
+namespace {
+
+struct Result {
+    int status;
+    std::string output;
+};
+
+Result RunPlot(const std::string& arguments, const std::string& input = "")
+{
+    std::string command = "cd /tmp && ";
+    if (!input.empty())
+        command += "printf '%s' '" + input + "' | ";
+    command += std::string(TALVOR_BINARY_DIR) + "/app/talvor-plot " + arguments + " 2>/dev/null";
+    Result result{-1, ""};
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return result;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        result.output.append(buffer, got);
+    int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+// Width and height from a PNG file's header, 0 x 0 when it is not one.
+std::pair<int, int> PngSize(const std::string& path)
+{
+    std::string bytes = ReadWholeFile(path);
+    if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0)
+        return {0, 0};
+    auto at = [&](size_t i) {
+        return (static_cast<unsigned char>(bytes[i]) << 24) | (static_cast<unsigned char>(bytes[i + 1]) << 16) |
+               (static_cast<unsigned char>(bytes[i + 2]) << 8) | static_cast<unsigned char>(bytes[i + 3]);
+    };
+    return {static_cast<int>(at(16)), static_cast<int>(at(20))};
+}
+
+class PlotProgram : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        table = dir.Write("exemplo.tab", "f 1m 1f \n1 1 0\n10 0.5 -45\n100 0.1 -85\n");
+        curves = dir.Write("curvas.txt", "* curvas\n" + table + " f 1m\n" + table + " f 1f\n");
+        picture = dir.Path() + "/figura.png";
+    }
+    TempDir dir;
+    std::string table, curves, picture;
+};
+
+} // namespace
+
+TEST_F(PlotProgram, WritesThePictureAndPrintsTheLog)
+{
+    Result result = RunPlot(curves + " -o " + picture);
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("Colunas: f 1m 1f \n"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("A coluna 2 da tabela 2 é de fase.\n"), std::string::npos);
+    EXPECT_NE(result.output.find("A tabela 2, " + table + ", tem 3 linhas e está nas colunas 1 e 3.\n"),
+              std::string::npos);
+    EXPECT_EQ(PngSize(picture), std::make_pair(761, 471));
+}
+
+TEST_F(PlotProgram, OptionsAndCurveLinesFromStandardInput)
+{
+    Result result = RunPlot("--scale=lin-lin --columns-by-number --no-phase --limits=0,100,-90,1 "
+                            "--each-own-scale --mark-points --size=320x200 - -o " + picture,
+                            table + " 1 3\\n");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("Linha 1 ignorada: f 1m 1f \n"), std::string::npos) << result.output;
+    EXPECT_EQ(result.output.find("é de fase"), std::string::npos);
+    EXPECT_EQ(PngSize(picture), std::make_pair(320, 200));
+}
+
+TEST_F(PlotProgram, NoPictureWhenThereIsNothingToPlot)
+{
+    std::string empty = dir.Write("vazio.txt", "* Curvas a plotar: <arquivo> <coluna x> <coluna y>\n");
+    Result result = RunPlot(empty + " -o " + picture);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.output, "Nada a plotar.\n");
+    EXPECT_EQ(PngSize(picture), std::make_pair(0, 0));
+
+    std::string missing = dir.Write("falta.txt", dir.Path() + "/nada.tab f 1m\n");
+    result = RunPlot(missing + " -o " + picture);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.output.find("Arquivo 1 não encontrado: "), std::string::npos);
+
+    result = RunPlot(dir.Path() + "/semcurvas.txt -o " + picture);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.output.find("Arquivo de curvas não encontrado: "), std::string::npos);
+
+    result = RunPlot(curves + " -o " + dir.Path() + "/nao/existe.png");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.output.find("Não foi possível gravar a figura"), std::string::npos);
+}
+
+TEST_F(PlotProgram, AWrongCommandLineExitsWithStatusTwo)
+{
+    const std::string wrong[] = {
+        "",
+        curves,
+        "-o " + picture,
+        curves + " -o " + picture + " --scale=log",
+        curves + " -o " + picture + " --limits=1,2,3",
+        curves + " -o " + picture + " --limits=1,2,x,4",
+        curves + " -o " + picture + " --size=10x10",
+        curves + " -o " + picture + " --bogus",
+        curves + " " + curves + " -o " + picture,
+    };
+    for (const std::string& arguments : wrong)
+        EXPECT_EQ(RunPlot(arguments).status, 2) << arguments;
+    Result help = RunPlot("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.output.find("uso: talvor-plot"), std::string::npos);
+}

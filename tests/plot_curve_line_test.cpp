@@ -1,0 +1,59 @@
+// The curve-line scan: items, their widths and the file name's two parts.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "plot/curve_line.h"
+
+TEST(ScanCurveLine, ReadsItemsAsTheScanFormatDoes)
+{
+    struct Case {
+        const char* line;
+        int items;
+        const char* fileName;
+        const char* xName;
+        const char* yName;
+        char operation;
+    };
+    const Case cases[] = {
+        {"", -1, "", "", "", ' '},
+        {"exemplo.tab f 1m", 4, "exemplo.tab", "f", "1m", ' '},
+        {"exemplo.tab\tf\t1m  x", 5, "exemplo.tab", "f", "1m", 'x'},
+        {"meu circuito.tab f 2f +", 5, "meu circuito.tab", "f", "2f", '+'},
+        {"a.tab f 1m -junk", 5, "a.tab", "f", "1m", '-'},
+        {"semponto f 1m", 1, "semponto f 1m", "", "", ' '},
+        {".tab f 1m", 0, "", "", "", ' '},
+        {"a.tab f", 3, "a.tab", "f", "", ' '},
+        {"a.tab", 2, "a.tab", "", "", ' '},
+        {"   ", 1, "   ", "", "", ' '},
+        {"a.b.c x y", 4, "a.b.c", "x", "y", ' '},
+        // A column spec of more than 19 characters is cut; the rest becomes the next item.
+        {"a.tab abcdefghijklmnopqrstu y", 5, "a.tab", "abcdefghijklmnopqrs", "tu", 'y'},
+    };
+    for (const Case& c : cases) {
+        CurveLine out;
+        EXPECT_EQ(ScanCurveLine(c.line, out), c.items) << c.line;
+        EXPECT_STREQ(out.fileName, c.fileName) << c.line;
+        EXPECT_STREQ(out.xName, c.xName) << c.line;
+        EXPECT_STREQ(out.yName, c.yName) << c.line;
+        EXPECT_EQ(out.operation, c.operation) << c.line;
+    }
+}
+
+TEST(ScanCurveLine, TakesAtMostAHundredCharactersForEachPartOfTheFileName)
+{
+    std::string first(150, 'd');
+    std::string line = first + ".tab f 1m";
+    CurveLine out;
+    // The first part stops after 100 characters; the next word is the remaining 50 "d"s and
+    // ".tab", so the column specs shift by one item.
+    EXPECT_EQ(ScanCurveLine(line.c_str(), out), 4);
+    EXPECT_EQ(std::string(out.fileName), std::string(150, 'd') + ".tab");
+    EXPECT_STREQ(out.xName, "f");
+    EXPECT_STREQ(out.yName, "1m");
+
+    std::string longExtension = "a." + std::string(200, 'e') + " f 1m";
+    EXPECT_EQ(ScanCurveLine(longExtension.c_str(), out), 5);
+    EXPECT_EQ(std::string(out.fileName), "a." + std::string(99, 'e'));
+    EXPECT_EQ(std::string(out.xName), std::string(19, 'e'));
+}

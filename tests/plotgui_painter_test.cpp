@@ -1,0 +1,269 @@
+// The graph painter: a painted image checked at known pixels.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <cmath>
+#include <initializer_list>
+#include <memory>
+#include <random>
+#include <utility>
+#include <vector>
+
+#include "plot/curve_store.h"
+#include "plot/graph_geometry.h"
+#include "plot/graph_painter.h"
+#include "plot/plot_run.h"
+
+namespace {
+
+constexpr QRgb Black = 0xFF000000, White = 0xFFFFFFFF, Red = 0xFFFF0000, Green = 0xFF00FF00,
+               Gray = 0xFF808080;
+
+class Painter : public testing::Test {
+protected:
+    Painter() : image(761, 471, QImage::Format_RGB32)
+    {
+        store->beginPlot();
+        options.RGescala = static_cast<int>(ScaleMode::LinearLinear);
+    }
+
+    int Add(std::initializer_list<std::pair<double, double>> points, uint32_t colour, const char* yName = "1m",
+            char operation = ' ')
+    {
+        int k = store->addCurve("t.tab", "f", yName, operation);
+        Curve& c = store->curves[k];
+        for (auto [x, y] : points) {
+            c.x[c.pointCount] = x;
+            c.y[c.pointCount] = y;
+            ++c.pointCount;
+        }
+        c.colour = colour;
+        c.isPhase = options.CBfase && yName[1] == 'f';
+        store->anyPhase = store->anyPhase || c.isPhase;
+        return k;
+    }
+
+    void View(double xMin, double xMax, double yMin, double yMax)
+    {
+        store->computeRanges(options.CBfase, static_cast<ScaleMode>(options.RGescala));
+        store->viewXMin = xMin, store->viewXMax = xMax, store->viewYMin = yMin, store->viewYMax = yMax;
+        store->plotReady = true;
+    }
+
+    GraphDrawing Draw(QImage& target)
+    {
+        QPainter painter(&target);
+        return DrawGraph(painter, *store, options, target.size());
+    }
+    GraphDrawing Draw() { return Draw(image); }
+
+    int Column(double x) const
+    {
+        int p = 0;
+        MapToPixel(store->logX ? std::log(x) : x, store->curves[1].scaleX, store->curves[1].offsetX, p);
+        return p;
+    }
+    int Row(double y) const
+    {
+        int p = 0;
+        MapToPixel(store->logY ? std::log(y) : y, store->curves[1].scaleY, store->curves[1].offsetY, p);
+        return p;
+    }
+    int CountInRect(QRgb colour, int x0, int y0, int x1, int y1) const
+    {
+        int count = 0;
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x)
+                count += image.pixel(x, y) == colour;
+        return count;
+    }
+
+    std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
+    PlotOptions options;
+    QImage image;
+};
+
+} // namespace
+
+TEST_F(Painter, WithoutAPlotOnlyTheBackgroundAndTheSize)
+{
+    image.fill(Red);
+    GraphDrawing drawing = Draw();
+    EXPECT_FALSE(drawing.complete);
+    EXPECT_EQ(drawing.status, QStringLiteral("Tamanho da tela: 761 x 471"));
+    EXPECT_EQ(CountInRect(Black, 0, 0, 760, 470), 761 * 471);
+}
+
+TEST_F(Painter, AxesGridAndCurveAtTheirPixels)
+{
+    Add({{0, 5}, {20, 5}}, 0xFF0000);
+    View(0, 20, 0, 20);
+    ASSERT_TRUE(Draw().complete);
+    // Axes along the bottom and the left edge of the plot rectangle.
+    EXPECT_EQ(image.pixel(400, 453), White);
+    EXPECT_EQ(image.pixel(75, 200), White);
+    EXPECT_EQ(image.pixel(751, 453), White);
+    EXPECT_EQ(image.pixel(75, 10), White);
+    // One vertical and one horizontal grid line at 10, dotted gray.
+    int column = Column(10);
+    EXPECT_EQ(column, 413);
+    EXPECT_GT(CountInRect(Gray, column, 20, column, 440), 100);
+    EXPECT_EQ(CountInRect(Gray, column + 1, 20, column + 1, 220), 0);
+    int row = Row(10);
+    EXPECT_EQ(row, 232);
+    EXPECT_GT(CountInRect(Gray, 100, row, 700, row), 150);
+    // The curve: a red line at y = 5 from edge to edge.
+    EXPECT_EQ(Row(5), 342);
+    EXPECT_EQ(CountInRect(Red, 75, 342, 751, 342), 751 - 75 + 1);
+    EXPECT_EQ(CountInRect(Red, 75, 341, 751, 341), 0);
+    EXPECT_TRUE(store->pictureSaved == false); // the window decides when the picture is saved
+}
+
+TEST_F(Painter, LogarithmicGridHasDecadeLinesInTheMajorColour)
+{
+    options.RGescala = static_cast<int>(ScaleMode::LogLog);
+    Add({{1, 1}, {10000, 100}}, 0x0000FF);
+    store->majorGridColour = 0x00FF00;
+    store->minorGridColour = 0xFF0000;
+    View(1, 10000, 1, 100);
+    ASSERT_TRUE(store->logX && store->logY);
+    Draw();
+    for (double decade : {10.0, 100.0, 1000.0})
+        EXPECT_GT(CountInRect(Green, Column(decade), 20, Column(decade), 440), 100) << decade;
+    EXPECT_GT(CountInRect(Red, Column(20), 20, Column(20), 440), 100);
+    EXPECT_GT(CountInRect(Gray, Column(2), 20, Column(2), 440), 100); // before the first decade
+    EXPECT_EQ(CountInRect(Green, Column(1) + 1, 20, Column(1) + 1, 440), 0);
+}
+
+TEST_F(Painter, LegendsAndLimitLabels)
+{
+    Add({{0, 0}, {1, 1}}, 0xFFFFFF);
+    Add({{0, 0}, {1, 1}}, 0xFFFF00);
+    int third = Add({{0, 0}, {1, 1}}, 0x00FF00, "v2m");
+    EXPECT_EQ(LegendText(third, store->curves[third]), QStringLiteral("3: f x v2m  "));
+    store->curves[2].operation = 'x';
+    EXPECT_EQ(LegendText(2, store->curves[2]), QStringLiteral("2: f x 1m x"));
+    View(0, 1, 0, 1);
+    Draw();
+    // The third legend starts at row 10 + 15 x 3 = 55, in its curve's colour.
+    EXPECT_EQ(CountInRect(Green, 0, 0, 74, 54), 0);
+    EXPECT_GT(CountInRect(Green, 4, 55, 74, 69), 10);
+    EXPECT_GT(CountInRect(0xFFFFFF00, 4, 40, 74, 54), 10); // the hidden curve's legend too
+    // Limit labels: "0" and "1" under the horizontal axis, left of the vertical one.
+    EXPECT_GT(CountInRect(White, 75, 454, 90, 470), 5);
+    EXPECT_GT(CountInRect(White, 735, 454, 751, 470), 5);
+    EXPECT_GT(CountInRect(White, 50, 10, 73, 22), 5);
+
+    options.CBauto = true;
+    image.fill(Black);
+    Draw();
+    EXPECT_EQ(CountInRect(White, 76, 454, 90, 470), 0); // no labels with each curve on its own scale
+    EXPECT_EQ(CountInRect(Gray, 76, 11, 750, 452), 0);  // and no grid
+    EXPECT_GT(CountInRect(Green, 4, 55, 74, 69), 10);
+}
+
+TEST_F(Painter, PhaseCurvesAreFoldedOntoTheFixedScale)
+{
+    Add({{1, 1}, {10, 2}}, 0xFFFFFF);
+    int phase = Add({{1, 350}, {10, 350}}, 0xFF0000, "1f");
+    View(1, 10, 1, 2);
+    Draw();
+    ASSERT_TRUE(store->curves[phase].isPhase);
+    int row = 0;
+    ASSERT_TRUE(MapToPixel(-10, store->phaseScale, store->phaseOffset, row));
+    EXPECT_EQ(row, 244); // 10 degrees of 443/360 pixels below the middle, 231.5
+    EXPECT_EQ(CountInRect(Red, 80, row, 740, row), 740 - 80 + 1);
+}
+
+TEST_F(Painter, PointsWithoutAPositionAreLeftOutAndTheRestIsDrawn)
+{
+    options.RGescala = static_cast<int>(ScaleMode::LogLog);
+    Add({{1, 10}, {2, -5}, {3, 0}, {4, 10}, {10, 10}}, 0xFF0000);
+    Add({{1, 50}, {10, 50}}, 0x00FF00, "2m");
+    View(1, 10, 1, 100);
+    store->logY = true; // a negative and a zero value on a logarithmic axis
+    ASSERT_TRUE(Draw().complete);
+    EXPECT_GT(CountInRect(Green, 80, Row(50), 740, Row(50)), 600);
+    EXPECT_EQ(CountInRect(Red, Column(4), Row(10), 740, Row(10)), 740 - Column(4) + 1);
+
+    // Equal limits: no transform, no grid, but the axes and the legends are drawn.
+    View(5, 5, 7, 7);
+    image.fill(Red);
+    ASSERT_TRUE(Draw().complete);
+    EXPECT_EQ(image.pixel(400, 453), White);
+    EXPECT_GT(CountInRect(Green, 4, 40, 74, 54), 10);
+}
+
+TEST_F(Painter, DifferencesUseThePreviousCurvesSlotsBeyondItsPoints)
+{
+    Add({{0, 4}, {1, 4}}, 0xFFFFFF);
+    store->curves[1].y[2] = 6; // left by an earlier run
+    Add({{0, 10}, {1, 10}, {2, 10}, {3, 10}}, 0xFF0000, "2m", '-');
+    View(0, 3, 0, 20);
+    Draw();
+    // Points 1 and 2 at 6, point 3 at 10 - 6 = 4, point 4 at 10 - 0.
+    EXPECT_EQ(image.pixel((Column(0) + Column(1)) / 2, Row(6)), Red);
+    EXPECT_EQ(image.pixel(Column(2), Row(4)), Red);
+    EXPECT_EQ(image.pixel(Column(3), Row(10)), Red);
+}
+
+TEST_F(Painter, PointMarksAreSquaresFilledWithTheBackground)
+{
+    options.CBmarcar = true;
+    Add({{5, 5}}, 0xFF0000);
+    View(0, 10, 0, 10);
+    Draw();
+    int c = Column(5), r = Row(5);
+    EXPECT_EQ(image.pixel(c, r), Black);
+    EXPECT_EQ(image.pixel(c - 2, r - 2), Red);
+    EXPECT_EQ(image.pixel(c + 2, r + 2), Red);
+    EXPECT_EQ(image.pixel(c + 3, r), Black);
+}
+
+// Passing repeated pixels once must leave the picture exactly as drawing every point would.
+TEST_F(Painter, SkippingRepeatedPixelsKeepsThePictureIdentical)
+{
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> noise(0, 1);
+    Add({}, 0xFF0000);
+    Add({}, 0x00FF00, "2m");
+    Add({}, 0xFFFF00, "3m");
+    for (int i = 0; i < MaxPoints; ++i) {
+        double x = 1 + 999.0 * i / (MaxPoints - 1);
+        for (int k = 1; k <= 3; ++k) {
+            Curve& c = store->curves[k];
+            c.x[i] = x;
+            c.y[i] = k == 1 ? 1 / (1 + x / 50) : k == 2 ? noise(random) : (i / 700) % 2 * 0.5 + 0.2;
+            c.pointCount = i + 1;
+        }
+    }
+    options.RGescala = static_cast<int>(ScaleMode::LogLinear);
+    View(1, 1000, 0, 1);
+    Draw();
+
+    for (int k = 1; k <= 3; ++k)
+        store->curves[k].operation = 'x';
+    QImage reference(image.size(), QImage::Format_RGB32);
+    Draw(reference);
+    QPainter painter(&reference);
+    for (int k = 1; k <= 3; ++k) {
+        const Curve& c = store->curves[k];
+        std::vector<QPoint> all(c.pointCount);
+        for (int i = 0; i < c.pointCount; ++i) {
+            MapToPixel(std::log(c.x[i]), c.scaleX, c.offsetX, all[i].rx());
+            MapToPixel(c.y[i], c.scaleY, c.offsetY, all[i].ry());
+        }
+        QPen pen(QColor::fromRgb(c.colour));
+        pen.setWidth(0);
+        painter.setPen(pen);
+        painter.drawPolyline(all.data(), c.pointCount);
+    }
+    painter.end();
+    int differences = 0; // right of the legends, which now show the "x"
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 75; x < image.width(); ++x)
+            if (image.pixel(x, y) != reference.pixel(x, y) && ++differences < 20)
+                ADD_FAILURE() << x << "," << y << " " << std::hex << image.pixel(x, y) << " " << reference.pixel(x, y);
+    EXPECT_EQ(differences, 0);
+}
