@@ -242,6 +242,22 @@ TEST(CliRun, TableThatCannotBeCreatedFailsTheRun)
     EXPECT_EQ(log.back(), "Não foi possível criar o arquivo c.tab.");
 }
 
+TEST(CliRun, TableThatCannotBeWrittenFailsTheRun)
+{
+    // The table's name leads to a device that is always full: every write fails.
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    TempDir dir;
+    dir.Write("c.net", "Circuito\nV1 1 0 1\nR1 1 0 1000\n.AC LIN 1000 1 1000\n");
+    std::filesystem::create_symlink("/dev/full", dir.Path() + "/c.tab");
+    CliRun run = RunCli("c", dir.Path());
+    EXPECT_EQ(run.status, 1);
+    Lines log = SplitLines(run.out);
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2], "Gerando tabela...");
+    EXPECT_EQ(log.back(), "Erro ao escrever o arquivo c.tab.");
+}
+
 TEST(CliRun, SolverFailureKeepsTheRowsBeforeIt)
 {
     // Node 2 hangs between two capacitors: at f = 0 its column is all zero. The linear sweep
