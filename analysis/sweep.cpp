@@ -211,7 +211,8 @@ private:
     bool stopping_ = false;
 };
 
-// Walks the plan from point index with value f; false at a failed solve. written counts the rows.
+// Walks the planned points, solving each and writing its row: Run is false at a failed solve,
+// Written counts the rows written.
 class SweepWalk {
 public:
     SweepWalk(const SweepContext& context, const SweepPlan& plan, ResultTable& table)
