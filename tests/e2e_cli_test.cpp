@@ -69,6 +69,20 @@ TEST(CliRun, ExampleLogsTheTypicalRunLineByLine)
     EXPECT_EQ(table.rows.size(), 46u);
 }
 
+TEST(CliRun, TableLandsNextToTheNetlist)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.Path() + "/sub.v2");
+    CopyInto(DataDir + "/exemplo.net", dir.Path() + "/sub.v2");
+    CliRun run = RunCli("sub.v2/exemplo", dir.Path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(ContainsInOrder(SplitLines(run.out),
+                                {"Lendo netlist sub.v2/exemplo.net:", "Gerando tabela...",
+                                 "Tabela escrita no arquivo sub.v2/exemplo.tab com 46 pontos."}))
+        << run.out;
+    EXPECT_EQ(ReadTable(dir.Path() + "/sub.v2/exemplo.tab").rows.size(), 46u);
+}
+
 TEST(CliRun, WorkedExampleGivesTheKnownRows)
 {
     TempDir dir;
