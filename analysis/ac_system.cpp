@@ -1,14 +1,78 @@
-// Placeholder until the small-signal system lands.
-#include "analysis/phases.h"
+// The small-signal system at one frequency: stamps, optional trace, solve and results report.
+#include <cstdio>
 
-void BuildAcSystem(const Circuit&, const AnalysisSettings&, double, MnaSystem& mna, MessageLog&,
-                   const AcPoint&)
+#include "analysis/analysis_settings.h"
+#include "analysis/devices.h"
+#include "analysis/linear_elements.h"
+#include "analysis/phases.h"
+#include "common/fp_faults.h"
+#include "common/message_log.h"
+
+namespace {
+
+// Traces and reports are printed for the first points of a sweep only.
+constexpr long TracedPoints = 5;
+
+void LogAcSystem(const MnaSystem& mna, MessageLog& log, const char* name, double f)
 {
-    mna.Clear(0);
+    log.AppendLog("Sistema após a estampa de %s (f=%g):", name, f);
+    const int n = mna.Size();
+    // 20 characters a cell, a little more when an exponent has three digits.
+    char line[MnaSystem::Columns * 24 + 1];
+    for (int k = 1; k <= n; ++k) {
+        size_t length = 0;
+        for (int m = 1; m <= n + 1; ++m) {
+            const Complex entry = mna.At(k, m);
+            const int written = entry.re != 0 || entry.im != 0
+                ? std::snprintf(line + length, sizeof line - length, "%+9.2e%+9.2ej ", entry.re,
+                                entry.im)
+                : std::snprintf(line + length, sizeof line - length, "......... ......... ");
+            length += static_cast<size_t>(written);
+        }
+        log.AppendLog("%s", line);
+    }
 }
 
-bool SolveAtFrequency(const Circuit&, const AnalysisSettings&, double, MnaSystem&, MessageLog&,
-                      const AcPoint&)
+void LogAcResults(const Circuit& circuit, const MnaSystem& mna, MessageLog& log, double f)
 {
-    return false;
+    log.AppendLog("Resultados (f=%g):", f);
+    for (int k = 1; k <= mna.Size(); ++k) {
+        const Complex x = mna.Solution(k);
+        log.AppendLog("%10s: %+g%+gj", circuit.nodeTable[k], x.re, x.im);
+    }
+}
+
+} // namespace
+
+bool BuildAcSystem(const Circuit& circuit, const AnalysisSettings& settings, double g0,
+                   MnaSystem& mna, MessageLog& log, const AcPoint& point)
+{
+    mna.Clear(circuit.variableCount);
+    for (int k = 1; k <= circuit.elementCount; ++k) {
+        const Element& element = circuit.element(k);
+        ClearFpFaults();
+        if (IsDevice(element.Type()))
+            StampDeviceAc(element, point.omega, settings, mna);
+        else
+            StampLinearAc(element, point.omega, g0, mna);
+        if (FpFaultRaised()) {
+            log.AppendLog("Erro aritmético na estampa de %s.", element.name);
+            return false;
+        }
+        if (settings.CBestampas && point.index < TracedPoints)
+            LogAcSystem(mna, log, element.name, point.f);
+    }
+    return true;
+}
+
+bool SolveAtFrequency(const Circuit& circuit, const AnalysisSettings& settings, double g0,
+                      MnaSystem& mna, MessageLog& log, const AcPoint& point)
+{
+    if (!BuildAcSystem(circuit, settings, g0, mna, log, point))
+        return false;
+    if (SolveWatched(mna, log) != SolveStatus::Solved)
+        return false;
+    if (settings.CBresultados && point.index < TracedPoints)
+        LogAcResults(circuit, mna, log, point.f);
+    return true;
 }

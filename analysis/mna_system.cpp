@@ -1,5 +1,141 @@
-// Placeholder until the solver lands.
+// The equation system's stamp primitives and its Gauss-Jordan solver with partial pivoting.
 #include "analysis/mna_system.h"
 
-void MnaSystem::Clear(int n) { n_ = n; }
-int MnaSystem::SolveMna(MessageLog&) { return 1; }
+#include <cfenv>
+#include <cmath>
+
+#include "common/fp_faults.h"
+#include "common/message_log.h"
+
+namespace {
+
+// hypot(x, 0) is |x| exactly, so the real systems of the operating point skip the library call.
+double Modulus(Complex z)
+{
+    return z.im == 0 ? std::fabs(z.re) : std::hypot(z.re, z.im);
+}
+
+} // namespace
+
+Complex Divide(Complex numerator, Complex denominator)
+{
+    const double a = numerator.re, b = numerator.im, c = denominator.re, d = denominator.im;
+    if (std::fabs(c) >= std::fabs(d)) {
+        const double ratio = d / c;
+        const double scale = c + d * ratio;
+        return {(a + b * ratio) / scale, (b - a * ratio) / scale};
+    }
+    const double ratio = c / d;
+    const double scale = d + c * ratio;
+    return {(a * ratio + b) / scale, (b * ratio - a) / scale};
+}
+
+void MnaSystem::Clear(int n)
+{
+    n_ = n;
+    for (int row = 0; row <= n; ++row)
+        for (int column = 0; column <= n + 1; ++column)
+            entries_[row][column] = Complex{};
+}
+
+void MnaSystem::StampTransadmittance(int p, int q, int r, int s, Complex y)
+{
+    Complex& pr = entries_[p][r];
+    pr.re += y.re;
+    pr.im += y.im;
+    Complex& qs = entries_[q][s];
+    qs.re += y.re;
+    qs.im += y.im;
+    Complex& ps = entries_[p][s];
+    ps.re -= y.re;
+    ps.im -= y.im;
+    Complex& qr = entries_[q][r];
+    qr.re -= y.re;
+    qr.im -= y.im;
+}
+
+void MnaSystem::StampCurrentSource(int p, int q, Complex current)
+{
+    Complex& rhsP = entries_[p][n_ + 1];
+    rhsP.re -= current.re;
+    rhsP.im -= current.im;
+    Complex& rhsQ = entries_[q][n_ + 1];
+    rhsQ.re += current.re;
+    rhsQ.im += current.im;
+}
+
+int MnaSystem::SolveMna(MessageLog& log)
+{
+    const int n = n_;
+    for (int i = 1; i <= n; ++i) {
+        // Pivot search: a strictly larger modulus wins, so ties keep the row already in place.
+        Complex t{};
+        double tModulus = 0;
+        int pivotRow = i;
+        for (int k = i; k <= n; ++k) {
+            const double m = Modulus(entries_[k][i]);
+            if (m > tModulus) {
+                t = entries_[k][i];
+                tModulus = m;
+                pivotRow = k;
+            }
+        }
+        if (pivotRow != i)
+            for (int column = 1; column <= n + 1; ++column) {
+                const Complex swap = entries_[i][column];
+                entries_[i][column] = entries_[pivotRow][column];
+                entries_[pivotRow][column] = swap;
+            }
+
+        if (tModulus < 1e-15) {
+            // The log's sink is outside the arithmetic being watched: keep the caller's flags.
+            std::fexcept_t flags;
+            std::fegetexceptflag(&flags, FpFaultFlags);
+            log.AppendLog("Possível sistema singular. Pivot=%g.", t.re);
+            std::fesetexceptflag(&flags, FpFaultFlags);
+            if (tModulus == 0)
+                return 1;
+        }
+
+        // Normalise row i from the right-hand side down to column i + 1; the pivot entry itself
+        // and column i of the other rows are never read again. Columns whose normalised entry
+        // is exactly zero change nothing in the other rows and are left out.
+        Complex* pivotRowEntries = entries_[i];
+        int activeColumns[Columns];
+        int activeCount = 0;
+        for (int j = n + 1; j > i; --j) {
+            const Complex p = Divide(pivotRowEntries[j], t);
+            pivotRowEntries[j] = p;
+            if (p.re != 0 || p.im != 0)
+                activeColumns[activeCount++] = j;
+        }
+        if (activeCount == 0)
+            continue;
+        // Each entry (k, j) is updated once per pivot, so taking the rows in the outer loop
+        // gives the same bits as the column order while walking memory row by row.
+        for (int k = 1; k <= n; ++k) {
+            if (k == i)
+                continue;
+            Complex* row = entries_[k];
+            const double mRe = row[i].re, mIm = row[i].im;
+            for (int c = 0; c < activeCount; ++c) {
+                const int j = activeColumns[c];
+                const Complex p = pivotRowEntries[j];
+                row[j].re -= mRe * p.re - mIm * p.im;
+                row[j].im -= mRe * p.im + mIm * p.re;
+            }
+        }
+    }
+    return 0;
+}
+
+SolveStatus SolveWatched(MnaSystem& mna, MessageLog& log)
+{
+    ClearFpFaults();
+    const int status = mna.SolveMna(log);
+    if (FpFaultRaised()) {
+        log.AppendLog("Erro aritmético na solução do sistema.");
+        return SolveStatus::ArithmeticFault;
+    }
+    return status == 0 ? SolveStatus::Solved : SolveStatus::Singular;
+}

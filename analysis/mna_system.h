@@ -48,3 +48,8 @@ private:
     int n_ = 0;
     Complex entries_[Rows][Columns];
 };
+
+// SolveMna watched for arithmetic faults (division by zero, overflow, invalid operation); a
+// fault is logged here as "Erro aritmético na solução do sistema.", a zero pivot by the solver.
+enum class SolveStatus { Solved, Singular, ArithmeticFault };
+SolveStatus SolveWatched(MnaSystem& mna, MessageLog& log);

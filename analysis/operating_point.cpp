@@ -1,9 +1,203 @@
-// Placeholder until the operating point lands.
+// The DC operating point: Newton-Raphson on the DC system with random restarts, then the
+// device capacitances and reports.
+#include <cmath>
+#include <cstdio>
+
+#include "analysis/analysis_host.h"
+#include "analysis/analysis_settings.h"
+#include "analysis/devices.h"
+#include "analysis/linear_elements.h"
 #include "analysis/phases.h"
+#include "common/c_text.h"
+#include "common/fp_faults.h"
 #include "common/message_log.h"
+
+namespace {
+
+constexpr double Tolerance = 1e-6;   // absolute, relative above 1 in magnitude
+constexpr int MaxIterations = 50;    // per attempt
+constexpr int MaxRestarts = 50;
+
+struct Progress {
+    int iteration = 0; // completed iterations of the current attempt
+    int restarts = 0;
+    double maxError = 0;
+    int maxErrorUnknown = 0;
+};
+
+void LogDcSystem(const MnaSystem& mna, MessageLog& log, const char* name, int iteration)
+{
+    log.AppendLog("Sistema após a estampa de %s (n=%d):", name, iteration);
+    const int n = mna.Size();
+    // 10 characters a cell, one more when an exponent has three digits.
+    char line[MnaSystem::Columns * 12 + 1];
+    for (int k = 1; k <= n; ++k) {
+        size_t length = 0;
+        for (int m = 1; m <= n + 1; ++m) {
+            const double entry = mna.At(k, m).re;
+            const int written = entry != 0
+                ? std::snprintf(line + length, sizeof line - length, "%+9.2e ", entry)
+                : std::snprintf(line + length, sizeof line - length, "......... ");
+            length += static_cast<size_t>(written);
+        }
+        log.AppendLog("%s", line);
+    }
+}
+
+// Stamps every element's DC form, with the optional trace and the stop poll after each.
+// False when the run ends here (stopped, or an arithmetic fault), already logged.
+bool StampDcSystem(Analysis& analysis, int iteration)
+{
+    Circuit& circuit = analysis.circuit;
+    MessageLog& log = analysis.log;
+    analysis.mna.Clear(circuit.variableCount);
+    for (int k = 1; k <= circuit.elementCount; ++k) {
+        Element& element = circuit.element(k);
+        const AnalysisSettings& settings = analysis.Settings();
+        ClearFpFaults();
+        if (IsDevice(element.Type()))
+            StampDevice(DeviceContext{analysis.op, settings, analysis.mna}, element);
+        else
+            StampLinearDc(element, analysis.op.g0, analysis.mna);
+        if (FpFaultRaised()) {
+            log.AppendLog("Erro aritmético na estampa de %s.", element.name);
+            return false;
+        }
+        if (analysis.Settings().CBestampas)
+            LogDcSystem(analysis.mna, log, element.name, iteration);
+        analysis.host.ProcessEvents();
+        if (circuit.StopRequest) {
+            log.AppendLog("Cálculo do ponto de operação interrompido.");
+            return false;
+        }
+    }
+    return true;
+}
+
+// Takes the solution as the new iterate and measures the largest change.
+bool TakeSolution(Analysis& analysis, Progress& progress)
+{
+    OperatingPoint& op = analysis.op;
+    progress.maxError = 0;
+    ClearFpFaults();
+    for (int k = 1; k <= analysis.circuit.variableCount; ++k) {
+        const double x = analysis.mna.Solution(k).re;
+        double e = std::fabs(op.V[k] - x);
+        if (std::fabs(x) > 1)
+            e = e / std::fabs(x);
+        op.notConverged[k] = e > Tolerance;
+        if (e > progress.maxError) {
+            progress.maxError = e;
+            progress.maxErrorUnknown = k;
+        }
+        op.V[k] = x;
+    }
+    if (FpFaultRaised()) {
+        analysis.log.AppendLog("Erro aritmético na solução do sistema.");
+        return false;
+    }
+    return true;
+}
+
+// Unknowns that had not settled start again from a random value in [−50, 50].
+void Restart(Analysis& analysis)
+{
+    OperatingPoint& op = analysis.op;
+    for (int k = 1; k <= analysis.circuit.variableCount; ++k)
+        if (op.notConverged[k])
+            op.V[k] = analysis.random.Next() / 32767.0 * 100 - 50;
+}
+
+void LogIterate(Analysis& analysis, const Progress& progress)
+{
+    MessageLog& log = analysis.log;
+    log.AppendLog("Resultados (iterações=%d, reinícios=%d):", progress.iteration,
+                  progress.restarts);
+    for (int k = 1; k <= analysis.circuit.variableCount; ++k)
+        log.AppendLog("%10s: %+g", analysis.circuit.nodeTable[k], analysis.mna.Solution(k).re);
+}
+
+// The Newton-Raphson iteration; false when it ends without an operating point (logged).
+bool Iterate(Analysis& analysis, Progress& progress)
+{
+    Circuit& circuit = analysis.circuit;
+    MessageLog& log = analysis.log;
+    do {
+        if (!StampDcSystem(analysis, progress.iteration))
+            return false;
+        switch (SolveWatched(analysis.mna, log)) {
+        case SolveStatus::ArithmeticFault:
+            return false;
+        case SolveStatus::Singular:
+            log.AppendLog("Número de iterações: %d, Reinícios: %d.", progress.iteration,
+                          progress.restarts);
+            return false;
+        case SolveStatus::Solved:
+            break;
+        }
+        if (analysis.Settings().CBresultados)
+            LogIterate(analysis, progress);
+        ++progress.iteration;
+        if (!TakeSolution(analysis, progress))
+            return false;
+        if (progress.iteration >= MaxIterations && progress.maxError > Tolerance) {
+            if (progress.restarts >= MaxRestarts) {
+                log.AppendLog("Não convergiu após %d tentativas. Erro=%g no nó %d",
+                              progress.restarts, progress.maxError, progress.maxErrorUnknown);
+                return false;
+            }
+            ++progress.restarts;
+            Restart(analysis);
+            progress.iteration = 0;
+        }
+        analysis.op.initialConduction = false;
+    } while (circuit.hasNonlinear && progress.maxError > Tolerance);
+    return true;
+}
+
+// The counts, the unknowns, then each device's capacitances and operating conditions.
+bool ReportOperatingPoint(Analysis& analysis, const Progress& progress)
+{
+    Circuit& circuit = analysis.circuit;
+    MessageLog& log = analysis.log;
+    log.AppendLog("Número de iterações: %d, Reinícios: %d.", progress.iteration,
+                  progress.restarts);
+    log.AppendLog("Ponto de operação encontrado.");
+    for (int k = 1; k <= circuit.variableCount; ++k)
+        log.AppendLog("%s: %g", circuit.nodeTable[k], analysis.op.V[k]);
+    for (int k = 1; k <= circuit.elementCount; ++k) {
+        Element& element = circuit.element(k);
+        ClearFpFaults();
+        if (!ReportDevice(element, analysis.op.V, log)) {
+            log.AppendLog("Erro aritmético no modelo de %s.", element.name);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
 
 void FindOperatingPoint(Analysis& analysis)
 {
-    analysis.log.AppendLog("Ponto de operação ainda não implementado.");
-    analysis.circuit.RunFailed = true;
+    Circuit& circuit = analysis.circuit;
+    OperatingPoint& op = analysis.op;
+    circuit.StopRequest = 0;
+    // Read once: later changes in the dialog apply from the next calculation.
+    const AnalysisSettings& settings = analysis.Settings();
+    op.initialConduction = settings.CBconduz;
+    op.g0 = DecimalPrefix(settings.Eg0);
+    op.vdmax = DecimalPrefix(settings.Evdmax);
+    const double initialValue = DecimalPrefix(settings.Einicio);
+
+    analysis.host.SetStopEnabled(true);
+    op.V[0] = 0;
+    for (int k = 1; k <= circuit.variableCount; ++k) {
+        op.V[k] = initialValue;
+        op.notConverged[k] = false;
+    }
+    Progress progress;
+    if (!Iterate(analysis, progress) || !ReportOperatingPoint(analysis, progress))
+        circuit.RunFailed = true;
+    analysis.host.SetStopEnabled(false);
 }

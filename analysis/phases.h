@@ -17,8 +17,9 @@ struct AcPoint {
 };
 
 // Clears mna and stamps every element's small-signal form at the point. Reads only the circuit,
-// the settings and g0, so that independent points can be built on separate systems.
-void BuildAcSystem(const Circuit& circuit, const AnalysisSettings& settings, double g0,
+// the settings and g0, so that independent points can be built on separate systems. Returns
+// false after an arithmetic fault in a stamp, logged as "Erro aritmético na estampa de %s.".
+bool BuildAcSystem(const Circuit& circuit, const AnalysisSettings& settings, double g0,
                    MnaSystem& mna, MessageLog& log, const AcPoint& point);
 
 // BuildAcSystem, SolveMna and the results report. Returns false on a failed solve (or an

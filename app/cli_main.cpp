@@ -1,11 +1,59 @@
-// talvor-cli: reads a netlist and prints the log on standard output.
+// talvor-cli: the whole analysis of one netlist without windows; the log goes to standard output.
 #include <cstdio>
+#include <memory>
+
+#include "analysis/analysis_host.h"
+#include "analysis/phases.h"
+#include "app/cli_options.h"
+#include "common/message_log.h"
+
+namespace {
+
+// The host of a run without windows: the settings come from the command line, "Aplicar" is
+// pressed at once, and there are no events to process and no stop entry.
+class CliHost : public AnalysisHost {
+public:
+    explicit CliHost(const AnalysisSettings& settings) : settings_(settings) {}
+
+    const AnalysisSettings& Settings() const override { return settings_; }
+    bool WaitForSettings() override { return true; }
+    void ProcessEvents() override {}
+    void SetStopEnabled(bool) override {}
+    // Called after every run whose netlist was read.
+    void HandOverTablePath(const std::string&) override { netlistRead = true; }
+
+    bool netlistRead = false;
+
+private:
+    const AnalysisSettings& settings_;
+};
+
+enum ExitStatus { Success = 0, RunFailed = 1, WrongCommandLine = 2 };
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "uso: %s NETLIST\n", argv[0]);
-        return 2;
+    CliCommand command;
+    if (!ParseCommandLine(argc, argv, command, stderr)) {
+        PrintUsage(stderr);
+        return WrongCommandLine;
     }
-    return 1;
+    if (command.showHelp) {
+        PrintUsage(stdout);
+        return Success;
+    }
+
+    StdoutSink sink(stdout);
+    MessageLog log(sink);
+    CliHost host(command.settings);
+    auto analysis = std::make_unique<Analysis>(log, host);
+    RunAnalysis(*analysis, command.netlistPath);
+
+    // The driver logs "Análise terminada com sucesso." exactly when the netlist was read and no
+    // phase failed.
+    bool succeeded = host.netlistRead && !analysis->circuit.RunFailed;
+    if (std::fflush(stdout) != 0)
+        return RunFailed;
+    return succeeded ? Success : RunFailed;
 }

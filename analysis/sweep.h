@@ -1,0 +1,36 @@
+// The frequency points of a sweep: the checked plan (step, end limit, point bound) and the walk
+// from one point to the next. The sweep itself is RunSweep (phases.h).
+#pragma once
+
+#include "netlist/circuit.h"
+
+class MessageLog;
+
+struct SweepPlan {
+    bool geometric = false; // per decade or per octave: f is multiplied by step
+    double fStart = 0;
+    double step = 0;        // ratio (geometric) or increment (linear)
+    double endLimit = 0;    // the walk goes on while f is below it
+    long maxPoints = 0;     // never more rows than this
+};
+
+// Settles the sweep before the table is created: a start of 0 makes it linear (kept in the
+// SweepSpec); sweeps that could not end are refused (false, with a log line) or reduced to one
+// point at the start (with a log line).
+bool PlanSweep(SweepSpec& sweep, MessageLog& log, SweepPlan& plan);
+
+// The frequency after f.
+inline double NextFrequency(const SweepPlan& plan, double f)
+{
+    return plan.geometric ? f * plan.step : f + plan.step;
+}
+
+// Whether the point with this index (from 0) and value f belongs to the sweep.
+inline bool InSweep(const SweepPlan& plan, long index, double f)
+{
+    return index == 0 || (index < plan.maxPoints && f < plan.endLimit);
+}
+
+// Worker threads for the sweep: TALVOR_THREADS when set to a positive number, else the
+// machine's hardware threads.
+int SweepThreadCount();

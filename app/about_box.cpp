@@ -1,0 +1,20 @@
+// The about box.
+#include "app/about_box.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+TForm3::TForm3(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("TForm3"));
+    setWindowTitle(QStringLiteral("Sobre"));
+    setModal(false);
+    Label2 = new QLabel(QStringLiteral("Programa Talvor"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(Label2, 0, Qt::AlignHCenter);
+    column->addWidget(Label1, 0, Qt::AlignHCenter);
+    resize(369, 129);
+}

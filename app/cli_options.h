@@ -1,0 +1,20 @@
+// The command line of talvor-cli: one option per setting of the "Parâmetros" dialog.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "analysis/analysis_settings.h"
+
+struct CliCommand {
+    AnalysisSettings settings; // the dialog's defaults, changed by the options
+    std::string netlistPath;
+    bool showHelp = false;
+};
+
+// Fills command from the arguments after the program name; false (with the reason written to
+// errors) for an unknown option, a malformed value or a missing or extra netlist name.
+bool ParseCommandLine(int argc, char** argv, CliCommand& command, std::FILE* errors);
+
+// The usage line and every option with its meaning.
+void PrintUsage(std::FILE* out);

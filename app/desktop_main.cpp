@@ -1,0 +1,24 @@
+// talvor: the desktop program. talvor [arquivo [t]]
+#include <QApplication>
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "app/talvor_app.h"
+
+int main(int argc, char** argv)
+{
+    try {
+        QApplication application(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("Talvor"));
+        // QApplication has taken its own options out of argv; the rest is ours.
+        std::vector<std::string> arguments(argv + 1, argv + argc);
+        auto talvor = std::make_unique<TalvorApp>(std::move(arguments));
+        talvor->Show();
+        return QApplication::exec();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "talvor: %s\n", error.what());
+        return 1;
+    }
+}

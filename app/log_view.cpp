@@ -1,0 +1,295 @@
+// The log view: a byte store of lines painted row by row with a fixed-pitch font.
+#include "app/log_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int Margin = 2;
+constexpr int TabWidth = 8;
+
+// The line as shown: UTF-8 decoded, tabs expanded, stray carriage returns dropped.
+QString DisplayLine(std::string_view bytes)
+{
+    QString raw = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    if (!raw.contains(QLatin1Char('\t')) && !raw.contains(QLatin1Char('\r')))
+        return raw;
+    QString shown;
+    shown.reserve(raw.size() + TabWidth);
+    for (QChar ch : raw) {
+        if (ch == QLatin1Char('\t'))
+            shown.append(QString(TabWidth - shown.size() % TabWidth, QLatin1Char(' ')));
+        else if (ch != QLatin1Char('\r'))
+            shown.append(ch);
+    }
+    return shown;
+}
+
+// Display columns of a UTF-8 line without decoding it: one per character, tabs to the next stop.
+qsizetype DisplayColumns(std::string_view bytes)
+{
+    qsizetype columns = 0;
+    for (unsigned char byte : bytes) {
+        if (byte == '\t')
+            columns += TabWidth - columns % TabWidth;
+        else if ((byte & 0xC0) != 0x80 && byte != '\r')
+            ++columns;
+    }
+    return columns;
+}
+
+} // namespace
+
+LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent)
+{
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    // Only a scroll by the user decides whether the view keeps following new lines.
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] {
+        followEnd_ = verticalScrollBar()->sliderPosition() >= verticalScrollBar()->maximum();
+    });
+    changeEvent(nullptr);
+}
+
+void LogView::WriteLine(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\n')
+        line.remove_suffix(1);
+    for (size_t end; (end = line.find('\n')) != std::string_view::npos;) {
+        AppendOneLine(line.substr(0, end));
+        line.remove_prefix(end + 1);
+    }
+    AppendOneLine(line);
+    ScheduleRefresh();
+}
+
+void LogView::AppendOneLine(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    starts_.push_back(text_.size());
+    text_.append(line);
+    text_.push_back('\n');
+    maxColumns_ = std::max(maxColumns_, DisplayColumns(line));
+}
+
+void LogView::ScheduleRefresh()
+{
+    if (refreshPending_)
+        return;
+    refreshPending_ = true;
+    QMetaObject::invokeMethod(this, &LogView::Refresh, Qt::QueuedConnection);
+}
+
+void LogView::Refresh()
+{
+    refreshPending_ = false;
+    shownLines_ = LineCount();
+    UpdateScrollRanges();
+    if (followEnd_)
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    viewport()->update();
+}
+
+std::string_view LogView::LineBytes(qsizetype index) const
+{
+    size_t start = starts_[size_t(index)];
+    size_t end = size_t(index) + 1 < starts_.size() ? starts_[size_t(index) + 1] : text_.size();
+    return std::string_view(text_).substr(start, end - start - 1);
+}
+
+QString LogView::Line(qsizetype index) const
+{
+    if (index < 0 || index >= LineCount())
+        return {};
+    return DisplayLine(LineBytes(index));
+}
+
+int LogView::VisibleRows() const
+{
+    return std::max(1, (viewport()->height() - Margin) / lineHeight_);
+}
+
+int LogView::FirstVisibleLine() const { return verticalScrollBar()->value(); }
+
+void LogView::UpdateScrollRanges()
+{
+    const int rows = VisibleRows();
+    QScrollBar* vertical = verticalScrollBar();
+    vertical->setPageStep(rows);
+    vertical->setSingleStep(1);
+    vertical->setRange(0, int(std::clamp<qsizetype>(shownLines_ - rows, 0, INT_MAX)));
+    QScrollBar* horizontal = horizontalScrollBar();
+    const qsizetype textWidth = maxColumns_ * charWidth_ + 2 * Margin;
+    horizontal->setPageStep(viewport()->width());
+    horizontal->setSingleStep(charWidth_);
+    horizontal->setRange(0, int(std::clamp<qsizetype>(textWidth - viewport()->width(), 0, INT_MAX)));
+}
+
+void LogView::changeEvent(QEvent* event)
+{
+    if (event == nullptr || event->type() == QEvent::FontChange) {
+        QFontMetrics metrics(font());
+        charWidth_ = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
+        lineHeight_ = std::max(1, metrics.lineSpacing());
+        ascent_ = metrics.ascent();
+        UpdateScrollRanges();
+    }
+    if (event != nullptr)
+        QAbstractScrollArea::changeEvent(event);
+}
+
+void LogView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    const bool atEnd = verticalScrollBar()->value() >= verticalScrollBar()->maximum();
+    UpdateScrollRanges();
+    if (atEnd && followEnd_)
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void LogView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(viewport());
+    painter.setFont(font());
+    const QPalette& colours = palette();
+    const TextPos from = std::min(anchor_, cursor_);
+    const TextPos to = std::max(anchor_, cursor_);
+    const int left = Margin - horizontalScrollBar()->value();
+    const qsizetype first = FirstVisibleLine();
+    const qsizetype last = std::min(shownLines_, first + VisibleRows() + 1);
+    for (qsizetype index = first; index < last; ++index) {
+        const QString text = DisplayLine(LineBytes(index));
+        const int top = Margin + int(index - first) * lineHeight_;
+        const int baseline = top + ascent_;
+        // Selected columns of this line: [begin, end); a selected line end shows as one cell.
+        qsizetype begin = 0, end = 0;
+        if (from < to && index >= from.line && index <= to.line) {
+            begin = index == from.line ? std::min(from.column, text.size()) : 0;
+            end = index == to.line ? std::min(to.column, text.size()) : text.size() + 1;
+        }
+        if (begin >= end) {
+            painter.setPen(colours.color(QPalette::Text));
+            painter.drawText(left, baseline, text);
+            continue;
+        }
+        painter.fillRect(left + int(begin) * charWidth_, top, int(end - begin) * charWidth_,
+                         lineHeight_, colours.brush(QPalette::Highlight));
+        painter.setPen(colours.color(QPalette::Text));
+        painter.drawText(left, baseline, text.left(begin));
+        painter.drawText(left + int(end) * charWidth_, baseline, text.mid(end));
+        painter.setPen(colours.color(QPalette::HighlightedText));
+        painter.drawText(left + int(begin) * charWidth_, baseline, text.mid(begin, end - begin));
+    }
+}
+
+LogView::TextPos LogView::PosAt(QPoint point) const
+{
+    TextPos pos;
+    const qsizetype row = std::max(0, point.y() - Margin) / lineHeight_;
+    pos.line = std::min(FirstVisibleLine() + row, std::max<qsizetype>(shownLines_ - 1, 0));
+    const int x = point.x() - Margin + horizontalScrollBar()->value();
+    pos.column = std::max(0, (x + charWidth_ / 2) / charWidth_);
+    return pos;
+}
+
+void LogView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mousePressEvent(event);
+    cursor_ = PosAt(event->position().toPoint());
+    if (!(event->modifiers() & Qt::ShiftModifier))
+        anchor_ = cursor_;
+    viewport()->update();
+}
+
+void LogView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!(event->buttons() & Qt::LeftButton))
+        return;
+    const QPoint point = event->position().toPoint();
+    // Dragging past the top or bottom edge scrolls one line per move.
+    if (point.y() < 0)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    else if (point.y() > viewport()->height())
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    cursor_ = PosAt(point);
+    viewport()->update();
+}
+
+void LogView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // A double click selects the whole line.
+    TextPos pos = PosAt(event->position().toPoint());
+    anchor_ = {pos.line, 0};
+    cursor_ = {pos.line, Line(pos.line).size()};
+    viewport()->update();
+}
+
+void LogView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        CopySelection();
+    } else if (event->matches(QKeySequence::SelectAll)) {
+        SelectAll();
+    } else if (event->matches(QKeySequence::MoveToStartOfDocument)) {
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    } else if (event->matches(QKeySequence::MoveToEndOfDocument)) {
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    } else {
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void LogView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    QAction* copy = menu.addAction(QStringLiteral("Copiar"), this, &LogView::CopySelection);
+    copy->setEnabled(anchor_ != cursor_);
+    menu.addAction(QStringLiteral("Selecionar tudo"), this, &LogView::SelectAll);
+    menu.exec(event->globalPos());
+}
+
+void LogView::SelectAll()
+{
+    anchor_ = {0, 0};
+    cursor_ = {std::max<qsizetype>(LineCount() - 1, 0), LineCount() ? Line(LineCount() - 1).size() : 0};
+    viewport()->update();
+}
+
+QString LogView::SelectedText() const
+{
+    const TextPos from = std::min(anchor_, cursor_);
+    const TextPos to = std::max(anchor_, cursor_);
+    QString selected;
+    for (qsizetype index = from.line; index <= to.line && index < LineCount(); ++index) {
+        const QString text = Line(index);
+        const qsizetype begin = index == from.line ? std::min(from.column, text.size()) : 0;
+        if (index == to.line) {
+            selected += text.mid(begin, std::min(to.column, text.size()) - begin);
+        } else {
+            selected += text.mid(begin);
+            selected += QLatin1Char('\n');
+        }
+    }
+    return selected;
+}
+
+void LogView::CopySelection() const
+{
+    if (anchor_ != cursor_)
+        QApplication::clipboard()->setText(SelectedText());
+}

@@ -1,0 +1,70 @@
+// Memo1, the main window's read-only log: every line (the manual, then the reports) in one byte
+// store; only the visible rows are painted, so a trace of millions of lines stays cheap.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QString>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/message_log.h"
+
+class LogView : public QAbstractScrollArea, public MessageSink {
+    Q_OBJECT
+
+public:
+    explicit LogView(QWidget* parent = nullptr);
+
+    // Appends a line (a trailing line end, from an echoed file line, ends it; inner line ends
+    // start new lines). The view takes it in when events are next processed.
+    void WriteLine(std::string_view line) override;
+
+    qsizetype LineCount() const { return qsizetype(starts_.size()); }
+    QString Line(qsizetype index) const;
+    // Lines already taken into the scroll range (the rest wait for the event loop).
+    qsizetype ShownLineCount() const { return shownLines_; }
+    int FirstVisibleLine() const;
+
+    void SelectAll();
+    QString SelectedText() const;
+    void CopySelection() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    // A place in the text: line number and display column (tabs expanded).
+    struct TextPos {
+        qsizetype line = 0;
+        qsizetype column = 0;
+        auto operator<=>(const TextPos&) const = default;
+    };
+
+    void AppendOneLine(std::string_view line);
+    void ScheduleRefresh();
+    void Refresh();
+    void UpdateScrollRanges();
+    std::string_view LineBytes(qsizetype index) const;
+    TextPos PosAt(QPoint viewportPoint) const;
+    int VisibleRows() const;
+
+    std::string text_;                 // every line followed by '\n'
+    std::vector<size_t> starts_;       // offset of each line in text_
+    qsizetype maxColumns_ = 0;         // widest line, in display columns
+    qsizetype shownLines_ = 0;
+    bool refreshPending_ = false;
+    bool followEnd_ = true;            // new lines scroll into view until the user scrolls away
+    int charWidth_ = 8;
+    int lineHeight_ = 14;
+    int ascent_ = 11;
+    TextPos anchor_, cursor_;          // the selection runs between them
+};

@@ -1,0 +1,113 @@
+// The main window: its menu, its handlers, and the log area that holds the manual.
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QMenuBar>
+#include <QTimer>
+
+#include "app/log_view.h"
+#include "app/talvor_app.h"
+#include "app/user_manual.h"
+
+namespace {
+
+// "Courier New" 8 pt keeps the reports' columns; where it is not installed, the system's
+// fixed-pitch font does the same.
+QFont LogFont()
+{
+    const QString family = QStringLiteral("Courier New");
+    if (QFontDatabase::families().contains(family))
+        return QFont(family, 8);
+    return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+}
+
+} // namespace
+
+TForm1::TForm1(TalvorApp& app) : app_(app)
+{
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(QStringLiteral("Análise de Resposta em Frequência de Circuitos Não Lineares"));
+    Memo1 = new LogView(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setFont(LogFont());
+    Memo1->WriteLine(UserManualText());
+    setCentralWidget(Memo1);
+    CreateMenu();
+    resize(1137, 576);
+}
+
+void TForm1::CreateMenu()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    Arquivo1 = bar->addMenu(QStringLiteral("Arquivo"));
+    Arquivo1->setObjectName(QStringLiteral("Arquivo1"));
+    Abrir1 = Arquivo1->addAction(QStringLiteral("Abrir"), this, &TForm1::Abrir1Click);
+    Terminar1 = Arquivo1->addAction(QStringLiteral("Terminar"), this, &TForm1::Terminar1Click);
+    // These act on a click of the menu bar itself.
+    Anlise1 = bar->addAction(QStringLiteral("Configuração"), this, &TForm1::Anlise1Click);
+    Grfico1 = bar->addAction(QStringLiteral("Gráfico"), this, &TForm1::Grfico1Click);
+    Parar1 = bar->addAction(QStringLiteral("Parar análise"), this, &TForm1::Parar1Click);
+    Sobre1 = bar->addAction(QStringLiteral("Sobre"), this, &TForm1::Sobre1Click);
+    Abrir1->setObjectName(QStringLiteral("Abrir1"));
+    Terminar1->setObjectName(QStringLiteral("Terminar1"));
+    Anlise1->setObjectName(QStringLiteral("Anlise1"));
+    Grfico1->setObjectName(QStringLiteral("Grfico1"));
+    Parar1->setObjectName(QStringLiteral("Parar1"));
+    Sobre1->setObjectName(QStringLiteral("Sobre1"));
+    Parar1->setEnabled(false);
+}
+
+QFileDialog* TForm1::OpenDialog1()
+{
+    if (openDialog_ == nullptr) {
+        openDialog_ = new QFileDialog(this);
+        openDialog_->setObjectName(QStringLiteral("OpenDialog1"));
+        openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
+        openDialog_->setFileMode(QFileDialog::ExistingFile);
+        openDialog_->setNameFilter(QStringLiteral("netlists (*.net)"));
+        openDialog_->setDefaultSuffix(QStringLiteral("net"));
+    }
+    return openDialog_;
+}
+
+void TForm1::Abrir1Click()
+{
+    if (app_.Running())   // one run at a time: the entry is disabled meanwhile anyway
+        return;
+    QFileDialog* dialog = OpenDialog1();
+    dialog->selectFile(openFileName_);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return;
+    openFileName_ = dialog->selectedFiles().constFirst();
+    app_.RunAnalysisFromOpenDialog();
+}
+
+void TForm1::Terminar1Click() { app_.TerminateNow(); }
+
+void TForm1::Anlise1Click() { app_.ShowSettings(); }
+
+void TForm1::Grfico1Click() { app_.ShowCurveList(); }
+
+void TForm1::Parar1Click() { app_.RequestStop(); }
+
+void TForm1::Sobre1Click() { app_.ShowAbout(); }
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (shownOnce_)
+        return;
+    shownOnce_ = true;
+    // FormShow: the command line is handled once the window is up.
+    QTimer::singleShot(0, this, [this] { app_.HandleCommandLine(); });
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    QMainWindow::closeEvent(event);
+    app_.MainWindowClosed();
+}

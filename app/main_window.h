@@ -1,0 +1,51 @@
+// TForm1, the main window: the log Memo1 (which opens with the user manual) and the menu.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+class LogView;
+class QAction;
+class QFileDialog;
+class QMenu;
+class TalvorApp;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TForm1(TalvorApp& app);
+
+    LogView* Memo1;
+    QMenu* Arquivo1;
+    QAction* Abrir1;
+    QAction* Terminar1;
+    QAction* Anlise1;
+    QAction* Grfico1;
+    QAction* Parar1;
+    QAction* Sobre1;
+
+    // The file name of OpenDialog1: where "Abrir" and the command line put the netlist name.
+    const QString& OpenDialogFileName() const { return openFileName_; }
+    void SetOpenDialogFileName(const QString& name) { openFileName_ = name; }
+
+    void Abrir1Click();
+    void Terminar1Click();
+    void Anlise1Click();
+    void Grfico1Click();
+    void Parar1Click();
+    void Sobre1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateMenu();
+    QFileDialog* OpenDialog1();
+
+    TalvorApp& app_;
+    QString openFileName_ = QStringLiteral("teste.net");
+    QFileDialog* openDialog_ = nullptr;   // made on first use: start-up stays light
+    bool shownOnce_ = false;
+};

@@ -1,0 +1,73 @@
+// The desktop program as one object: the five windows, the log, the analysis, and the host
+// through which the analysis driver shows the settings, processes events and stops.
+#pragma once
+
+#include <QElapsedTimer>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "analysis/analysis.h"
+#include "analysis/analysis_host.h"
+#include "app/about_box.h"
+#include "app/main_window.h"
+#include "app/settings_dialog.h"
+#include "common/message_log.h"
+#include "plot/curve_list_window.h"
+#include "plot/graph_window.h"
+
+// Numbers in the log, the tables and the fields use "." whatever the user's locale: Qt adopts
+// the system locale on Unix, so this runs after the application object exists.
+void UseCNumericLocale();
+
+class TalvorApp final : public AnalysisHost {
+public:
+    // arguments: the command line after the program name. endProgram ends the application
+    // normally (by default it leaves the event loop).
+    explicit TalvorApp(std::vector<std::string> arguments = {},
+                       std::function<void()> endProgram = {});
+    ~TalvorApp() override;
+
+    // The windows, created in this order; only the main window is shown.
+    TForm1 form1;
+    TForm2 form2;
+    TForm3 form3;
+    TForm4 form4;
+    TForm5 form5;
+
+    MessageLog log;
+    Analysis analysis;
+
+    void Show() { form1.show(); }
+    bool Running() const { return running_; }
+
+    // The menu's and the show event's actions.
+    void RunAnalysisFromOpenDialog();
+    void HandleCommandLine();
+    void MainWindowClosed();
+    void RequestStop() { analysis.circuit.StopRequest = 1; }
+    [[noreturn]] void TerminateNow();
+    void ShowSettings();
+    void ShowCurveList();
+    void ShowAbout();
+
+    // AnalysisHost
+    const AnalysisSettings& Settings() const override { return form2.Settings(); }
+    bool WaitForSettings() override;
+    void ProcessEvents() override;
+    void SetStopEnabled(bool enabled) override;
+    void HandOverTablePath(const std::string& tablePath) override;
+
+    // Events are processed at most this often while the operating point iterates; the stop
+    // request is still polled after every stamp.
+    static constexpr int EventIntervalMs = 4;
+
+private:
+    std::vector<std::string> arguments_;
+    std::function<void()> endProgram_;
+    bool running_ = false;
+    bool closing_ = false;
+    bool commandLineHandled_ = false;
+    QElapsedTimer lastEvents_;
+};

@@ -1,0 +1,111 @@
+// The user manual that Memo1 holds at start: what the program does, the netlist lines exactly as
+// the reader takes them, the options, the plotting rules and keys, and the command line.
+#include "app/user_manual.h"
+
+const char* UserManualText()
+{
+    return R"MANUAL(Talvor - Análise de resposta em frequência de circuitos não lineares
+
+O programa faz a análise em regime permanente senoidal de circuitos não lineares invariantes no
+tempo: calcula o ponto de operação, lineariza o circuito em torno dele (modelo de pequenos sinais)
+e gera tabelas de resposta em frequência (módulo e fase de todas as tensões nodais e correntes
+extras), que podem ser vistas em gráficos.
+
+Elementos aceitos e linhas do netlist:
+(a primeira linha do netlist é um título e é ignorada; os campos são separados por espaços)
+Resistor:                R<nome> nó+ nó- resistência
+Capacitor:               C<nome> nó+ nó- capacitância
+Indutor:                 L<nome> nó+ nó- indutância
+Indutor sem corrente:    X<nome> nó+ nó- indutância
+Transcondutor:           G<nome> nóI+ nóI- nóv+ nóv- transcondutância
+Amplificador de tensão:  E<nome> nóV+ nóV- nóv+ nóv- ganho
+Amplificador de corrente:F<nome> nóI+ nóI- nói+ nói- ganho
+Transresistor:           H<nome> nóV+ nóV- nói+ nói- transresistência
+Fonte de corrente:       I<nome> nó+ nó- módulo fase(graus) valor_contínuo
+Fonte de tensão:         V<nome> nó+ nó- módulo fase(graus) valor_contínuo
+Fontes convertidas:      V<nome> nó+ nó- DC valor
+                         V<nome> nó+ nó- SIN(nível_contínuo ...)
+                         V<nome> nó+ nó- PULSE(nível_inicial ...)
+                         (também para I<nome>)
+Amplificador operacional:O<nome> nó_saída+ nó_saída- nó_entrada- nó_entrada+
+Amplificador:            A<nome> nó_saída+ nó_saída- nó_entrada- nó_entrada+ GB P Rsaída
+Linha de transmissão:    T<nome> nó_porta1 nó_comum nó_porta2 Z0 atraso
+Girador:                 Y<nome> nó1+ nó1- nó2+ nó2- Rg
+Acoplamento:             K<nome> L<nome1> L<nome2> k
+Diodo:                   D<nome> nó+ nó- [Is [VT [C0 [C1]]]]
+Transistor bipolar:      Q<nome> nóc nób nóe N|P [alfa alfar Isbe VTbe Isbc VTbc VA C0be C1be C0bc C1bc]
+Transistor MOS:          M<nome> nód nóg nós nób N|P L=comprimento W=largura [K VT0 Lambda Gama Fi Ld]
+Resistor linear por partes: N<nome> nó+ nó- v1 i1 v2 i2 v3 i3 v4 i4
+Comentário:              *comentário
+Comando:                 .AC LIN|DEC|LOG|OCT pontos finicial ffinal
+
+Notas:
+- Os valores são números decimais simples (1e-3, 2.5, -1), sem sufixos: 1k é lido como 1.
+  Os nomes de elementos e de nós têm até 10 caracteres; o nó 0 é o terra.
+  A primeira letra da linha dá o tipo do elemento (maiúscula ou minúscula).
+- As entradas de F e H são curtos-circuitos: a corrente de controle entra por nói+ e sai por
+  nói-.
+- O e A têm quatro terminais: a saída é a tensão entre nó_saída+ e nó_saída-, e a entrada é a
+  tensão entre nó_entrada+ e nó_entrada-. O é ideal (ganho infinito); A tem ganho
+  A(s)=GB/(s+P) e resistência de saída Rsaída.
+- X é um indutor sem variável de corrente; L tem a corrente como variável.
+- K acopla dois indutores L declarados antes dele no netlist; k é o coeficiente de acoplamento
+  e a indutância mútua é k*sqrt(L1*L2).
+- Fontes: módulo e fase(graus) dão o sinal senoidal; valor_contínuo é usado no ponto de operação.
+  "DC valor" gera uma fonte contínua (módulo 0). "SIN(nível ...)" e "PULSE(nível ...)" geram
+  uma fonte de módulo 1 e fase 0, com o primeiro parâmetro como valor contínuo.
+- Diodo: I=Is*(exp(V/VT)-1), linearizado acima da tensão máxima das opções; capacitância reversa
+  C0/sqrt(1-V/0.6) e direta C1*I*1e9. Padrão: Is=1e-9 VT=0.043429445 C0=5e-12 C1=1e-16.
+- Transistor bipolar (Ebers-Moll com efeito Early), tipo N (npn) ou P (pnp). Padrão: alfa=0.99
+  alfar=0.5 Isbe=1e-9 VTbe=0.043429445 Isbc=1e-9 VTbc=0.043429445 VA=100 C0be=5e-12
+  C1be=1e-16 C0bc=5e-12 C1bc=1e-16.
+- Transistor MOS (nível 1, simétrico, com efeito de corpo), tipo N ou P. "L=" e "W=" podem ser
+  omitidos ("N 2e-6 1e-5" equivale a "N L=2e-6 W=1e-5"); "l=" em minúsculas não é aceito.
+  Padrão: L=1e-6 W=1e-6 K=1e-4 VT0=1 Lambda=0.01 Gama=0.3 Fi=0.6 Ld=1e-7.
+- N: resistor de três segmentos de reta pelos quatro pontos (v, i) dados, todos obrigatórios.
+- .AC: LIN dá "pontos" no total; DEC ou LOG, pontos por década; OCT, pontos por oitava. Sem
+  linha .AC, as frequências são pedidas na janela "Parâmetros" (botão "Aplicar").
+- A tabela é escrita no arquivo do netlist com extensão .tab.
+
+Opções de configuração:
+(menu "Configuração", janela "Parâmetros"; valem a partir do próximo uso, com ou sem "Aplicar")
+- Mostrar estampas: lista o sistema após a estampa de cada elemento (na varredura, só nos
+  cinco primeiros pontos).
+- Mostrar resultados: lista as variáveis após cada iteração e nos cinco primeiros pontos.
+- Ignorar linha de comando: usa as frequências desta janela mesmo havendo linha .AC.
+- Montar diodos MOS: inclui os diodos de substrato dos MOS no ponto de operação.
+- Inicializar com diodos e MOS conduzindo: primeira iteração com junções e MOS conduzindo.
+- Montar capacitâncias de diodos e Cbe, Cbc de transistores bipolares.
+- Frequências em Hz (senão em rad/s); Módulos em dB; Fases em graus (senão em radianos).
+- Montar capacitâncias MOS Cgs e Cgd; Montar capacitâncias MOS Cgb.
+- Máxima tensão para função exponencial em diodos (0.7); condutância colocada no lugar das
+  capacitâncias no cálculo do ponto de operação (1e-9); aproximação inicial das variáveis (0).
+- Frequência inicial, final, pontos e escala (Linear, Logarítmica, Octal): usadas sem linha .AC.
+- "Parar análise" interrompe o cálculo do ponto de operação.
+
+Gráficos:
+(menu "Gráfico", janela "Lista de curvas")
+- Cada linha da lista é uma curva: arquivo coluna_x coluna_y [operação]
+  O nome do arquivo deve conter um "."; linhas iniciadas por "*" são comentários.
+  As colunas são dadas pelos nomes da primeira linha da tabela ("Usar nomes das colunas") ou
+  por números a partir de 1. Uma tabela gerada tem a coluna f e, para cada variável, o nome
+  da variável seguido de m (módulo) e de f (fase): 1m 1f 2m 2f jV1m jV1f ...
+- Operação: "+" soma a curva anterior, "-" subtrai a curva anterior, "x" esconde a curva.
+- Até 20 curvas de até 50000 pontos. Linhas da tabela que não começam por um número são
+  ignoradas; qualquer arquivo de colunas numéricas pode ser plotado.
+- "Procurar" e "Copiar" acrescentam a linha "arquivo f 1m"; "Copiar" usa a tabela da última
+  análise. "Plotar" lê as tabelas e mostra a janela "Gráficos".
+- Fases (colunas terminadas em "f") são desenhadas na escala fixa de -180 a +180 graus.
+- Teclas na janela "Gráficos":
+  a / r: amplia / reduz a escala horizontal      + / -: amplia / reduz a escala vertical
+  < > ou setas esquerda/direita: move para os lados    u d ou setas acima/abaixo: move
+  espaço: volta aos limites da lista de curvas   c: cores aleatórias
+  i: inverte as cores (fundo preto ou branco)
+- Arrastar o mouse para a direita e para baixo amplia o retângulo marcado.
+- Clicar numa legenda escolhe a cor da curva; abaixo das legendas, as cores da grade.
+
+Uso com linha de comando:
+talvor arquivo [t]
+  Analisa arquivo (arquivo.net se não houver "." no nome); com "t", termina após a análise.
+)MANUAL";
+}

@@ -1,0 +1,5 @@
+// The user manual shown in the main window's log at start.
+#pragma once
+
+// UTF-8 text, lines separated by '\n'.
+const char* UserManualText();

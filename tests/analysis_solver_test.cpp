@@ -1,0 +1,162 @@
+// The equation system's stamps and solver: pivoting rules, singular warnings, complex division.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "analysis/mna_system.h"
+#include "common/message_log.h"
+
+namespace {
+
+struct SolverFixture : ::testing::Test {
+    RecordingSink sink;
+    MessageLog log{sink};
+    MnaSystem mna;
+};
+
+TEST_F(SolverFixture, NoUnknownsSolvesTrivially)
+{
+    mna.Clear(0);
+    EXPECT_EQ(mna.SolveMna(log), 0);
+    EXPECT_TRUE(sink.lines.empty());
+}
+
+TEST_F(SolverFixture, MilliampereIntoKiloohmGivesOneVolt)
+{
+    mna.Clear(1);
+    mna.StampAdmittance(1, 0, {1.0 / 1000, 0});
+    mna.StampCurrentSource(0, 1, {1e-3, 0});
+    ASSERT_EQ(mna.SolveMna(log), 0);
+    EXPECT_DOUBLE_EQ(mna.Solution(1).re, 1.0);
+    EXPECT_EQ(mna.Solution(1).im, 0.0);
+    EXPECT_TRUE(sink.lines.empty());
+}
+
+TEST_F(SolverFixture, GroundRowAndColumnDoNotChangeTheSolution)
+{
+    // 1 kΩ from node 1 to node 2, 2 kΩ from node 2 to ground, 1 mA into node 1.
+    auto build = [&](bool litterGround) {
+        mna.Clear(2);
+        mna.StampAdmittance(1, 2, {1e-3, 0});
+        mna.StampAdmittance(2, 0, {0.5e-3, 0});
+        mna.StampCurrentSource(0, 1, {1e-3, 0});
+        if (litterGround)
+            for (int k = 0; k <= 3; ++k) {
+                mna.At(0, k) = {123.0 + k, -7.0};
+                mna.At(k < 3 ? k : 0, 0) = {-55.0, 3.0};
+            }
+    };
+    build(false);
+    ASSERT_EQ(mna.SolveMna(log), 0);
+    const Complex v1 = mna.Solution(1), v2 = mna.Solution(2);
+    EXPECT_DOUBLE_EQ(v1.re, 3.0);
+    EXPECT_DOUBLE_EQ(v2.re, 2.0);
+    build(true);
+    ASSERT_EQ(mna.SolveMna(log), 0);
+    EXPECT_EQ(mna.Solution(1).re, v1.re);
+    EXPECT_EQ(mna.Solution(2).re, v2.re);
+}
+
+// The pivot entry is left undivided, so entry (1, 1) after the solve shows which row was chosen.
+struct PivotCase {
+    const char* label;
+    Complex row1, row2;
+    double expectedPivotRe;
+};
+
+TEST_F(SolverFixture, PivotSearchKeepsEarlierRowOnTies)
+{
+    const PivotCase cases[] = {
+        {"equal moduli keep row 1", {1, 0}, {-1, 0}, 1},
+        {"equal moduli, complex", {0, 2}, {2, 0}, 0},
+        {"strictly larger row 2 wins", {1, 0}, {-3, 0}, -3},
+    };
+    for (const PivotCase& c : cases) {
+        mna.Clear(2);
+        mna.At(1, 1) = c.row1;
+        mna.At(1, 2) = {1, 0};
+        mna.At(2, 1) = c.row2;
+        mna.At(2, 2) = {1, 0};
+        mna.At(1, 3) = {1, 0};
+        mna.At(2, 3) = {2, 0};
+        ASSERT_EQ(mna.SolveMna(log), 0) << c.label;
+        EXPECT_EQ(mna.At(1, 1).re, c.expectedPivotRe) << c.label;
+    }
+}
+
+TEST_F(SolverFixture, TinyPivotIsReportedAndUsed)
+{
+    mna.Clear(1);
+    mna.At(1, 1) = {1e-16, 0};
+    mna.At(1, 2) = {2e-16, 0};
+    ASSERT_EQ(mna.SolveMna(log), 0);
+    EXPECT_EQ(sink.lines, std::vector<std::string>{"Possível sistema singular. Pivot=1e-16."});
+    EXPECT_DOUBLE_EQ(mna.Solution(1).re, 2.0);
+}
+
+TEST_F(SolverFixture, ZeroPivotFailsAfterTheWarning)
+{
+    // Node 2 hangs on nothing: its column is all zero.
+    mna.Clear(2);
+    mna.StampAdmittance(1, 0, {1, 0});
+    mna.StampCurrentSource(0, 1, {1, 0});
+    EXPECT_EQ(mna.SolveMna(log), 1);
+    EXPECT_EQ(sink.lines, std::vector<std::string>{"Possível sistema singular. Pivot=0."});
+}
+
+TEST_F(SolverFixture, ImaginaryPivotCountsByModulusAndPrintsRealPart)
+{
+    mna.Clear(1);
+    mna.At(1, 1) = {0, 1e-16};
+    mna.At(1, 2) = {1e-16, 0};
+    ASSERT_EQ(mna.SolveMna(log), 0);
+    EXPECT_EQ(sink.lines, std::vector<std::string>{"Possível sistema singular. Pivot=0."});
+    EXPECT_DOUBLE_EQ(mna.Solution(1).re, 0.0);
+    EXPECT_DOUBLE_EQ(mna.Solution(1).im, -1.0);
+
+    sink.lines.clear();
+    mna.Clear(1);
+    mna.At(1, 1) = {0, 2};
+    mna.At(1, 2) = {1, 0};
+    ASSERT_EQ(mna.SolveMna(log), 0);
+    EXPECT_TRUE(sink.lines.empty());
+    EXPECT_DOUBLE_EQ(mna.Solution(1).im, -0.5);
+}
+
+TEST_F(SolverFixture, ComplexSystemMatchesHandSolution)
+{
+    // (1 + j)·x1 + x2 = 1 ; x1 − j·x2 = 0  →  x2 = −j·x1, x1·(1 + j − j) = 1 → x1 = 1, x2 = −j.
+    mna.Clear(2);
+    mna.At(1, 1) = {1, 1};
+    mna.At(1, 2) = {1, 0};
+    mna.At(2, 1) = {1, 0};
+    mna.At(2, 2) = {0, -1};
+    mna.At(1, 3) = {1, 0};
+    ASSERT_EQ(mna.SolveMna(log), 0);
+    EXPECT_NEAR(mna.Solution(1).re, 1, 1e-15);
+    EXPECT_NEAR(mna.Solution(1).im, 0, 1e-15);
+    EXPECT_NEAR(mna.Solution(2).re, 0, 1e-15);
+    EXPECT_NEAR(mna.Solution(2).im, -1, 1e-15);
+}
+
+TEST(ComplexDivide, SmithQuotients)
+{
+    struct Case {
+        Complex n, d, expected;
+    };
+    const Case cases[] = {
+        {{1, 2}, {3, 4}, {0.44, 0.08}},
+        {{1, 0}, {0, 2}, {0, -0.5}},
+        {{6, -3}, {3, 0}, {2, -1}},
+        {{1e300, 1e300}, {1e300, 1e300}, {1, 0}}, // no overflow in the intermediate products
+        {{1e-300, 0}, {0, 1e-300}, {0, -1}},
+    };
+    for (const Case& c : cases) {
+        const Complex q = Divide(c.n, c.d);
+        EXPECT_NEAR(q.re, c.expected.re, 1e-15) << c.n.re << "/" << c.d.re;
+        EXPECT_NEAR(q.im, c.expected.im, 1e-15) << c.n.re << "/" << c.d.re;
+    }
+}
+
+} // namespace

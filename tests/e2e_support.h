@@ -1,0 +1,122 @@
+// Helpers of the end-to-end tests of talvor-cli: running the built program, reading the tables it
+// writes, and comparing line lists with a readable difference.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs talvor-cli with arguments (split by the shell) in dir, with optional environment
+// assignments in front ("TALVOR_THREADS=1").
+inline CliRun RunCli(const std::string& arguments, const std::string& dir,
+                     const std::string& environment = "")
+{
+    const std::string out = dir + "/cli.out", err = dir + "/cli.err";
+    std::string command = "cd '" + dir + "' && " + environment + " '" TALVOR_BINARY_DIR
+                          "/app/talvor-cli' " + arguments + " >'" + out + "' 2>'" + err + "'";
+    int status = std::system(command.c_str());
+    CliRun run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadWholeFile(out);
+    run.err = ReadWholeFile(err);
+    return run;
+}
+
+inline void CopyInto(const std::string& file, const std::string& dir)
+{
+    std::filesystem::copy_file(file, dir + "/" + std::filesystem::path(file).filename().string(),
+                               std::filesystem::copy_options::overwrite_existing);
+}
+
+// Compares two line lists and reports the first difference with its neighbourhood.
+inline void ExpectSameLines(const std::vector<std::string>& actual,
+                            const std::vector<std::string>& expected, const std::string& what)
+{
+    size_t common = actual.size() < expected.size() ? actual.size() : expected.size();
+    size_t first = 0;
+    while (first < common && actual[first] == expected[first])
+        ++first;
+    if (first == common && actual.size() == expected.size())
+        return;
+    std::ostringstream diff;
+    diff << what << ": first difference at line " << first + 1 << " (" << actual.size()
+         << " lines written, " << expected.size() << " expected)\n";
+    size_t from = first >= 2 ? first - 2 : 0;
+    for (size_t k = from; k < first; ++k)
+        diff << "  " << expected[k] << "\n";
+    for (size_t k = first; k < first + 3 && k < expected.size(); ++k)
+        diff << "- " << expected[k] << "\n";
+    for (size_t k = first; k < first + 3 && k < actual.size(); ++k)
+        diff << "+ " << actual[k] << "\n";
+    ADD_FAILURE() << diff.str();
+}
+
+// Whether the lines hold the wanted lines in this order (other lines between them allowed).
+inline bool ContainsInOrder(const std::vector<std::string>& lines,
+                            const std::vector<std::string>& wanted)
+{
+    size_t next = 0;
+    for (const std::string& line : lines)
+        if (next < wanted.size() && line == wanted[next])
+            ++next;
+    return next == wanted.size();
+}
+
+// A result table: the header's names and the rows' fields, as text.
+struct Table {
+    std::vector<std::string> names;
+    std::vector<std::vector<std::string>> rows;
+
+    std::vector<std::string> Column(size_t k) const
+    {
+        std::vector<std::string> column;
+        for (const auto& row : rows)
+            column.push_back(k < row.size() ? row[k] : "");
+        return column;
+    }
+    // The column of a name from the header, -1 when there is none.
+    int Find(const std::string& name) const
+    {
+        for (size_t k = 0; k < names.size(); ++k)
+            if (names[k] == name)
+                return static_cast<int>(k);
+        return -1;
+    }
+};
+
+inline std::vector<std::string> SplitFields(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    std::string field;
+    while (in >> field)
+        fields.push_back(field);
+    return fields;
+}
+
+inline Table ReadTable(const std::string& path)
+{
+    Table table;
+    std::vector<std::string> lines = SplitLines(ReadWholeFile(path));
+    for (size_t k = 0; k < lines.size(); ++k) {
+        if (k == 0)
+            table.names = SplitFields(lines[k]);
+        else
+            table.rows.push_back(SplitFields(lines[k]));
+    }
+    return table;
+}

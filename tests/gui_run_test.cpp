@@ -1,0 +1,279 @@
+// Runs from the main window: the wait for "Aplicar", live options, the stop request, one run at
+// a time, the command line and the numeric locale.
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "app/log_view.h"
+#include "app/talvor_app.h"
+#include "test_support.h"
+
+namespace {
+
+// An application whose normal termination is recorded instead of leaving the event loop.
+struct TestApp {
+    explicit TestApp(std::vector<std::string> arguments = {})
+        : app(std::move(arguments), [this] { ++endRequests; })
+    {
+    }
+    int endRequests = 0;
+    TalvorApp app;
+
+    QStringList Log() const
+    {
+        QStringList lines;
+        for (qsizetype i = 0; i < app.form1.Memo1->LineCount(); ++i)
+            lines << app.form1.Memo1->Line(i);
+        return lines;
+    }
+    bool Logged(const char* line) const { return Log().contains(QString::fromUtf8(line)); }
+
+    void Run(const std::string& path)
+    {
+        app.form1.SetOpenDialogFileName(QString::fromStdString(path));
+        app.RunAnalysisFromOpenDialog();
+    }
+    void ClickAplicar()
+    {
+        QTest::mouseClick(app.form2.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+    }
+};
+
+// Closes the main window if a test would otherwise wait for ever.
+void GuardAgainstHanging(TestApp& test)
+{
+    QTimer::singleShot(20000, &test.app.form1, [&test] {
+        ADD_FAILURE() << "still waiting after 20 s";
+        test.app.form1.close();
+    });
+}
+
+const char* const rcWithoutAc = "RC sem .AC\nV1 1 0 1\nR1 1 2 1000\nC1 2 0 1e-6\n";
+const char* const rcWithAc = "RC\nV1 1 0 1\nR1 1 2 1000\nC1 2 0 1e-6\n.AC DEC 3 10 1000\n";
+
+// The netlist reader and the analysis engine land on main separately; until both are merged
+// a run cannot get past the reading.
+#define SKIP_UNTIL_ENGINE_MERGED() GTEST_SKIP() << "needs the netlist reader and the analysis engine"
+
+} // namespace
+
+TEST(GuiHost, WaitForSettingsReturnsAfterAplicarAndSleepsMeanwhile)
+{
+    TestApp test;
+    test.app.Show();
+    bool shownWhileWaiting = false;
+    QTimer::singleShot(100, &test.app.form1, [&] {
+        shownWhileWaiting = test.app.form2.isVisible();
+        test.ClickAplicar();
+    });
+    GuardAgainstHanging(test);
+    const std::clock_t cpuBefore = std::clock();
+    EXPECT_TRUE(test.app.WaitForSettings());
+    const double cpuSeconds = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
+    EXPECT_TRUE(shownWhileWaiting);
+    EXPECT_FALSE(test.app.form2.isVisible());
+    EXPECT_LT(cpuSeconds, 0.07);   // 100 ms of waiting that does not spin the processor
+}
+
+TEST(GuiHost, ClosingTheMainWindowEndsTheWaitAndTheProgram)
+{
+    TestApp test;
+    test.app.Show();
+    QTimer::singleShot(50, &test.app.form1, [&] { test.app.form1.close(); });
+    EXPECT_FALSE(test.app.WaitForSettings());
+    EXPECT_EQ(test.endRequests, 1);
+    EXPECT_EQ(test.app.analysis.circuit.StopRequest, 1);
+}
+
+TEST(GuiHost, StopEntryAndTablePathFollowTheDriver)
+{
+    TestApp test;
+    test.app.SetStopEnabled(true);
+    EXPECT_TRUE(test.app.form1.Parar1->isEnabled());
+    test.app.form1.Parar1->trigger();
+    EXPECT_EQ(test.app.analysis.circuit.StopRequest, 1);
+    test.app.SetStopEnabled(false);
+    EXPECT_FALSE(test.app.form1.Parar1->isEnabled());
+    test.app.HandOverTablePath("/tmp/circuito.tab");
+    EXPECT_EQ(test.app.form4.TablePath(), QStringLiteral("/tmp/circuito.tab"));
+}
+
+TEST(GuiRun, NetlistWithoutAcWaitsForAplicarAndOpensNothingElseMeanwhile)
+{
+    SKIP_UNTIL_ENGINE_MERGED();
+    TempDir dir;
+    const std::string path = dir.Write("rc.net", rcWithoutAc);
+    TestApp test;
+    test.app.Show();
+    bool waitedBeforeAplicar = false;
+    bool abrirDisabled = false;
+    QTimer::singleShot(100, &test.app.form1, [&] {
+        waitedBeforeAplicar = test.app.form2.isVisible() &&
+                              test.Logged("Linha de comando não encontrada ou ignorada.") &&
+                              !test.Logged("Parâmetros de análise dados.");
+        abrirDisabled = !test.app.form1.Abrir1->isEnabled();
+        // A second run from inside the first is refused.
+        const qsizetype linesBefore = test.app.form1.Memo1->LineCount();
+        test.app.form1.Abrir1Click();
+        test.app.RunAnalysisFromOpenDialog();
+        EXPECT_EQ(test.app.form1.Memo1->LineCount(), linesBefore);
+        test.ClickAplicar();
+    });
+    GuardAgainstHanging(test);
+    test.Run(path);
+    EXPECT_TRUE(waitedBeforeAplicar);
+    EXPECT_TRUE(abrirDisabled);
+    EXPECT_TRUE(test.app.form1.Abrir1->isEnabled());
+    EXPECT_TRUE(test.Logged("Parâmetros de análise dados."));
+    EXPECT_TRUE(test.Logged("F inicial: 1; F final: 10000; Pontos: 1000; Modo: 0."));
+    EXPECT_TRUE(test.Logged("Análise terminada com sucesso."));
+    EXPECT_EQ(test.Log().filter(QStringLiteral("Lendo netlist")).size(), 1);
+    EXPECT_EQ(test.app.form4.TablePath(), QString::fromStdString(dir.Path() + "/rc.tab"));
+}
+
+// The magnitude of node 2 in the row at 100 Hz of an RC table.
+double Node2MagnitudeAt100Hz(const std::string& table)
+{
+    for (const std::string& line : SplitLines(table)) {
+        double f, m1, f1, m2;
+        if (std::sscanf(line.c_str(), "%lg %lg %lg %lg", &f, &m1, &f1, &m2) == 4 && f == 100)
+            return m2;
+    }
+    ADD_FAILURE() << "no row at 100 Hz in:\n" << table;
+    return 0;
+}
+
+TEST(GuiRun, CheckBoxChangedWithoutAplicarTakesEffectAtTheNextRun)
+{
+    SKIP_UNTIL_ENGINE_MERGED();
+    TempDir dir;
+    const std::string path = dir.Write("rc.net", rcWithAc);
+    TestApp test;
+    test.app.Show();
+    test.Run(path);
+    const double modulus = Node2MagnitudeAt100Hz(ReadWholeFile(dir.Path() + "/rc.tab"));
+    EXPECT_NEAR(modulus, 0.846733, 1e-6);
+    test.app.form2.findChild<QCheckBox*>(QStringLiteral("CBdB"))->click();
+    EXPECT_FALSE(test.app.form2.isVisible());
+    test.Run(path);
+    const double decibels = Node2MagnitudeAt100Hz(ReadWholeFile(dir.Path() + "/rc.tab"));
+    EXPECT_NEAR(decibels, 20 * std::log10(0.846733), 1e-4);
+}
+
+TEST(GuiRun, PararAnaliseStopsTheOperatingPoint)
+{
+    SKIP_UNTIL_ENGINE_MERGED();
+    TempDir dir;
+    // No current can flow backwards through the diode: the iteration cannot converge.
+    const std::string path = dir.Write("d.net", "diodo\nI1 1 0 DC 1\nD1 1 0\n.AC DEC 10 1 1000\n");
+    TestApp test;
+    test.app.Show();
+    bool enabledWhileIterating = false;
+    QTimer::singleShot(0, &test.app.form1, [&] {
+        enabledWhileIterating = test.app.form1.Parar1->isEnabled();
+        test.app.form1.Parar1->trigger();
+    });
+    test.Run(path);
+    EXPECT_TRUE(enabledWhileIterating);
+    EXPECT_TRUE(test.Logged("Cálculo do ponto de operação interrompido."));
+    EXPECT_TRUE(test.Logged("Análise de resposta em frequência não realizada."));
+    EXPECT_FALSE(test.app.form1.Parar1->isEnabled());
+    EXPECT_TRUE(test.app.form1.Abrir1->isEnabled());
+}
+
+TEST(GuiRun, CommandLineRunsTheFileAndEndsOnlyWithLowerCaseT)
+{
+    SKIP_UNTIL_ENGINE_MERGED();
+    struct Case {
+        std::vector<std::string> arguments;
+        int endRequests;
+    };
+    const Case cases[] = {
+        {{"nofile", "t"}, 1},
+        {{"nofile", "T"}, 0},
+        {{"nofile", "t", "x"}, 1},
+        {{"nofile"}, 0},
+    };
+    for (const Case& c : cases) {
+        TestApp test(c.arguments);
+        test.app.Show();
+        QApplication::processEvents();
+        QApplication::processEvents();
+        EXPECT_TRUE(test.Logged("Arquivo nofile.net inexistente.")) << c.arguments.size();
+        EXPECT_EQ(test.endRequests, c.endRequests) << c.arguments.size();
+    }
+    TestApp idle;
+    idle.app.Show();
+    QApplication::processEvents();
+    EXPECT_FALSE(idle.Log().join('\n').contains(QStringLiteral("Lendo netlist")));
+}
+
+namespace {
+
+// Switches the process to a Portuguese locale for one test; false when none is available.
+class PortugueseLocale {
+public:
+    PortugueseLocale() { active_ = Enter(); }
+    ~PortugueseLocale()
+    {
+        std::setlocale(LC_ALL, "C.UTF-8");
+        std::setlocale(LC_NUMERIC, "C");
+    }
+    bool Active() const { return active_; }
+
+private:
+    static bool Enter()
+    {
+        for (const char* name : {"pt_BR.UTF-8", "pt_BR.utf8", "pt_PT.UTF-8"})
+            if (std::setlocale(LC_ALL, name) != nullptr)
+                return true;
+        // Build one for this process when the system has the sources but not the locale.
+        static TempDir compiled;
+        const std::string command = "localedef -i pt_BR -f UTF-8 '" + compiled.Path() +
+                                    "/pt_BR.UTF-8' >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0)
+            return false;
+        setenv("LOCPATH", compiled.Path().c_str(), 1);
+        return std::setlocale(LC_ALL, "pt_BR.UTF-8") != nullptr;
+    }
+    bool active_ = false;
+};
+
+std::string Formatted(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+} // namespace
+
+TEST(GuiLocale, NumbersUseAPointUnderAPortugueseLocale)
+{
+    PortugueseLocale portuguese;
+    if (!portuguese.Active())
+        GTEST_SKIP() << "no Portuguese locale on this system";
+    ASSERT_EQ(Formatted(0.5), "0,5");   // what the application would otherwise inherit
+    TestApp test;
+    EXPECT_EQ(Formatted(0.5), "0.5");
+    test.app.log.AppendLog("Erro=%g", 0.25);
+    EXPECT_TRUE(test.Logged("Erro=0.25"));
+
+    SKIP_UNTIL_ENGINE_MERGED();
+    TempDir dir;
+    test.Run(dir.Write("rc.net", rcWithAc));
+    const std::string table = ReadWholeFile(dir.Path() + "/rc.tab");
+    EXPECT_NE(table.find("0.846733"), std::string::npos) << table;
+    EXPECT_EQ(table.find(','), std::string::npos) << table;
+}
