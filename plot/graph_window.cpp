@@ -1,9 +1,90 @@
-// The graph window.
+// The graph window: the drawing area with its saved picture, and the status line.
 #include "plot/graph_window.h"
 
-TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window)
+#include <QPainter>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "plot/curve_store.h"
+#include "plot/graph_painter.h"
+
+namespace {
+
+// The drawing area; everything it shows comes from TForm5::PaintBox1Paint.
+class GraphPaintBox : public QWidget {
+public:
+    explicit GraphPaintBox(TForm5& form) : QWidget(&form), form_(form)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent); // every paint covers the whole area
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        form_.PaintBox1Paint(painter);
+    }
+
+private:
+    TForm5& form_;
+};
+
+} // namespace
+
+TForm5::TForm5(CurveStore& store, const PlotOptions& options, QWidget* parent)
+    : QWidget(parent, Qt::Window), store_(store), options_(options)
 {
     setObjectName(QStringLiteral("TForm5"));
     setWindowTitle(QStringLiteral("Gráficos"));
-    resize(777, 528);
+    setFocusPolicy(Qt::StrongFocus);
+
+    PaintBox1 = new GraphPaintBox(*this);
+    PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
+    PaintBox1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFixedHeight(19);
+    StatusBar1->setSizeGripEnabled(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(PaintBox1, 1);
+    layout->addWidget(StatusBar1);
+    resize(761, 471 + 19); // a drawing area of 761 x 471
+}
+
+void TForm5::PaintBox1Paint(QPainter& screen)
+{
+    if (store_.pictureSaved) {
+        screen.drawPixmap(0, 0, savedPicture);
+        return;
+    }
+    const QSize size = PaintBox1->size();
+    if (savedPicture.size() != size)
+        savedPicture = QPixmap(size);
+    QPainter picture(&savedPicture);
+    GraphDrawing drawing = DrawGraph(picture, store_, options_, size);
+    picture.end();
+    ++fullDrawings_;
+    StatusBar1->showMessage(drawing.status);
+    screen.drawPixmap(0, 0, savedPicture);
+    if (drawing.complete)
+        store_.pictureSaved = true;
+}
+
+void TForm5::ShowPlot()
+{
+    store_.pictureSaved = false;
+    show();
+    raise();
+    activateWindow();
+    PaintBox1->update();
+}
+
+// FormResize: the picture no longer fits; the resized area's repaint draws everything again.
+void TForm5::resizeEvent(QResizeEvent* event)
+{
+    store_.pictureSaved = false;
+    QWidget::resizeEvent(event);
 }

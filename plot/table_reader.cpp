@@ -1,6 +1,7 @@
 // The table reader: header and data lines of any text file of numeric columns.
 #include "plot/table_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -10,17 +11,23 @@
 #include "common/message_log.h"
 #include "plot/curve_store.h"
 
-LineReader::LineReader(size_t initialSize) : buffer_(initialSize < 16 ? 16 : initialSize) {}
+LineReader::LineReader(size_t initialSize, size_t maxLineLength)
+    : buffer_(std::max<size_t>(16, std::min(initialSize, maxLineLength + 2))),
+      maxLineLength_(std::max<size_t>(1, maxLineLength))
+{
+}
 
 void LineReader::Start(std::FILE* file)
 {
     file_ = file;
     begin_ = end_ = 0;
     endOfFile_ = false;
+    skipping_ = false;
 }
 
-// Moves the unread tail to the front and appends more of the file, growing the buffer when a
-// single line fills it. False when nothing more could be read.
+// Moves the unread tail to the front and appends more of the file, growing the buffer (up to
+// one byte more than the longest line, plus the terminator) when a single line fills it. False
+// when nothing more could be read.
 bool LineReader::Refill()
 {
     if (endOfFile_)
@@ -31,7 +38,7 @@ bool LineReader::Refill()
     begin_ = 0;
     end_ = pending;
     if (end_ + 1 >= buffer_.size())
-        buffer_.resize(buffer_.size() * 2);
+        buffer_.resize(std::min(buffer_.size() * 2, maxLineLength_ + 2));
     // One byte stays free for the terminator of a last line without a line end.
     size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - 1 - end_, file_);
     end_ += got;
@@ -40,21 +47,46 @@ bool LineReader::Refill()
     return got > 0;
 }
 
+// Drops what is left of a line that was cut. False at the end of the file.
+bool LineReader::SkipRestOfLine()
+{
+    for (;;) {
+        auto* lineEnd = static_cast<char*>(std::memchr(buffer_.data() + begin_, '\n', end_ - begin_));
+        if (lineEnd != nullptr) {
+            begin_ = static_cast<size_t>(lineEnd - buffer_.data()) + 1;
+            skipping_ = false;
+            return true;
+        }
+        begin_ = end_;
+        if (!Refill())
+            return false;
+    }
+}
+
 bool LineReader::Next(char*& line, size_t& length)
 {
+    if (skipping_ && !SkipRestOfLine())
+        return false;
     for (;;) {
         char* start = buffer_.data() + begin_;
         auto* lineEnd = static_cast<char*>(std::memchr(start, '\n', end_ - begin_));
-        if (lineEnd == nullptr && !Refill()) {
-            if (begin_ == end_)
+        bool cut = false;
+        if (lineEnd == nullptr) {
+            if (end_ - begin_ >= maxLineLength_) {
+                lineEnd = start + maxLineLength_;
+                cut = true;
+            } else if (Refill()) {
+                continue;
+            } else if (begin_ == end_) {
                 return false;
-            lineEnd = buffer_.data() + end_; // last line without a line end
-            start = buffer_.data() + begin_;
+            } else {
+                start = buffer_.data() + begin_;
+                lineEnd = buffer_.data() + end_; // last line without a line end
+            }
         }
-        if (lineEnd == nullptr)
-            continue;
         length = static_cast<size_t>(lineEnd - start);
-        begin_ += length + (begin_ + length < end_ ? 1 : 0);
+        begin_ += length + (!cut && begin_ + length < end_ ? 1 : 0);
+        skipping_ = cut;
         *lineEnd = '\0';
         if (length > 0 && start[length - 1] == '\r')
             start[--length] = '\0';
