@@ -27,12 +27,22 @@ void FirstPaint()
     _exit(0);
 }
 
+// The real function: the xcb libraries come with the platform plugin, which is loaded with
+// local symbols, so RTLD_NEXT alone may not see them.
+void* RealFunction(const char* name, const char* library)
+{
+    if (void* function = dlsym(RTLD_NEXT, name))
+        return function;
+    void* handle = dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
+    return handle ? dlsym(handle, name) : nullptr;
+}
+
 } // namespace
 
-#define PROBE(name, params, args)                                                    \
+#define PROBE(name, library, params, args)                                                    \
     Cookie name params                                                               \
     {                                                                                \
-        auto real = reinterpret_cast<Cookie(*) params>(dlsym(RTLD_NEXT, #name));     \
+        auto real = reinterpret_cast<Cookie(*) params>(RealFunction(#name, library)); \
         Cookie cookie = real args;                                                   \
         FirstPaint();                                                                \
         return cookie;                                                               \
@@ -40,18 +50,18 @@ void FirstPaint()
 
 extern "C" {
 
-PROBE(xcb_put_image,
+PROBE(xcb_put_image, "libxcb.so.1",
       (void* c, uint8_t format, uint32_t drawable, uint32_t gc, uint16_t width, uint16_t height,
        int16_t x, int16_t y, uint8_t pad, uint8_t depth, uint32_t len, const uint8_t* data),
       (c, format, drawable, gc, width, height, x, y, pad, depth, len, data))
 
-PROBE(xcb_shm_put_image,
+PROBE(xcb_shm_put_image, "libxcb-shm.so.0",
       (void* c, uint32_t drawable, uint32_t gc, uint16_t tw, uint16_t th, uint16_t sx, uint16_t sy,
        uint16_t sw, uint16_t sh, int16_t dx, int16_t dy, uint8_t depth, uint8_t format,
        uint8_t sendEvent, uint32_t shmseg, uint32_t offset),
       (c, drawable, gc, tw, th, sx, sy, sw, sh, dx, dy, depth, format, sendEvent, shmseg, offset))
 
-PROBE(xcb_copy_area,
+PROBE(xcb_copy_area, "libxcb.so.1",
       (void* c, uint32_t src, uint32_t dst, uint32_t gc, int16_t sx, int16_t sy, int16_t dx,
        int16_t dy, uint16_t w, uint16_t h),
       (c, src, dst, gc, sx, sy, dx, dy, w, h))
