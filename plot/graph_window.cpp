@@ -89,8 +89,10 @@ void TForm5::PaintBox1Paint(QPainter& screen)
     }
     screen.drawPixmap(0, 0, savedPicture);
     if (zooming_) {
-        // The zoom box is drawn over the copy on the screen; the picture stays intact.
+        // The zoom box is drawn over the copy on the screen, inverting what lies under it so
+        // that it shows on any background; the picture stays intact.
         QPen pen(Qt::white, 0, Qt::DotLine);
+        screen.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         screen.setPen(pen);
         screen.setBrush(Qt::NoBrush);
         screen.drawRect(QRect(zoomStart_, zoomEnd_).normalized());
