@@ -1,4 +1,5 @@
 // The small-signal system at one frequency: stamps, optional trace, solve and results report.
+#include <algorithm>
 #include <cstdio>
 
 #include "analysis/analysis_settings.h"
@@ -27,7 +28,8 @@ void LogAcSystem(const MnaSystem& mna, MessageLog& log, const char* name, double
                 ? std::snprintf(line + length, sizeof line - length, "%+9.2e%+9.2ej ", entry.re,
                                 entry.im)
                 : std::snprintf(line + length, sizeof line - length, "......... ......... ");
-            length += static_cast<size_t>(written);
+            if (written > 0) // never past the buffer, whatever a cell printed
+                length = std::min(length + static_cast<size_t>(written), sizeof line - 1);
         }
         log.AppendLog("%s", line);
     }
@@ -48,9 +50,12 @@ bool BuildAcSystem(const Circuit& circuit, const AnalysisSettings& settings, dou
                    MnaSystem& mna, MessageLog& log, const AcPoint& point)
 {
     mna.Clear(circuit.variableCount);
+    // The fault flags are sticky and nothing but the stamps runs between two tests (the trace
+    // clears them again after itself), so the first element after which a flag shows is the
+    // one that raised it; clearing once per element would cost more than the stamps.
+    ClearFpFaults();
     for (int k = 1; k <= circuit.elementCount; ++k) {
         const Element& element = circuit.element(k);
-        ClearFpFaults();
         if (IsDevice(element.Type()))
             StampDeviceAc(element, point.omega, settings, mna);
         else
@@ -59,8 +64,10 @@ bool BuildAcSystem(const Circuit& circuit, const AnalysisSettings& settings, dou
             log.AppendLog("Erro aritmético na estampa de %s.", element.name);
             return false;
         }
-        if (settings.CBestampas && point.index < TracedPoints)
+        if (settings.CBestampas && point.index < TracedPoints) {
             LogAcSystem(mna, log, element.name, point.f);
+            ClearFpFaults();
+        }
     }
     return true;
 }

@@ -1,6 +1,7 @@
 // The DC operating point: Newton-Raphson on the DC system with random restarts, then the
 // device capacitances and reports.
 #include <cmath>
+#include <algorithm>
 #include <cstdio>
 
 #include "analysis/analysis_host.h"
@@ -38,7 +39,8 @@ void LogDcSystem(const MnaSystem& mna, MessageLog& log, const char* name, int it
             const int written = entry != 0
                 ? std::snprintf(line + length, sizeof line - length, "%+9.2e ", entry)
                 : std::snprintf(line + length, sizeof line - length, "......... ");
-            length += static_cast<size_t>(written);
+            if (written > 0) // never past the buffer, whatever a cell printed
+                length = std::min(length + static_cast<size_t>(written), sizeof line - 1);
         }
         log.AppendLog("%s", line);
     }
@@ -63,7 +65,7 @@ bool StampDcSystem(Analysis& analysis, int iteration)
             log.AppendLog("Erro aritmético na estampa de %s.", element.name);
             return false;
         }
-        if (analysis.Settings().CBestampas)
+        if (settings.CBestampas)
             LogDcSystem(analysis.mna, log, element.name, iteration);
         analysis.host.ProcessEvents();
         if (circuit.StopRequest) {

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -138,8 +139,13 @@ public:
     BatchSolver(const SweepContext& context, PointSlot* slots, int threadCount)
         : context_(context), slots_(slots), workers_(threadCount), sync_(threadCount)
     {
-        for (int w = 1; w < threadCount; ++w)
-            threads_.emplace_back([this, w] { HelperLoop(workers_[w]); });
+        for (int w = 1; w < threadCount; ++w) {
+            try {
+                threads_.emplace_back([this, w] { HelperLoop(workers_[w]); });
+            } catch (const std::system_error&) {
+                sync_.arrive_and_drop(); // the system refused a thread: go on with fewer
+            }
+        }
     }
 
     ~BatchSolver()
@@ -205,7 +211,8 @@ private:
     bool stopping_ = false;
 };
 
-// Walks the plan from point index with value f; false at a failed solve. written counts the rows.
+// Walks the planned points, solving each and writing its row: Run is false at a failed solve,
+// Written counts the rows written.
 class SweepWalk {
 public:
     SweepWalk(const SweepContext& context, const SweepPlan& plan, ResultTable& table)
