@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <barrier>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -18,6 +19,20 @@
 #include "analysis/phases.h"
 #include "analysis/result_table.h"
 #include "common/message_log.h"
+
+namespace {
+
+// How many rows the plan walks, about (a geometric count may be one off by rounding).
+double PlannedRows(const SweepPlan& plan)
+{
+    if (!plan.geometric)
+        return static_cast<double>(plan.maxPoints);
+    if (!(plan.endLimit > plan.fStart) || plan.step <= 1)
+        return 1;
+    return std::floor(std::log(plan.endLimit / plan.fStart) / std::log(plan.step)) + 1;
+}
+
+} // namespace
 
 bool PlanSweep(SweepSpec& sweep, MessageLog& log, SweepPlan& plan)
 {
@@ -37,6 +52,12 @@ bool PlanSweep(SweepSpec& sweep, MessageLog& log, SweepPlan& plan)
     if (plan.geometric && sweep.fStart < 0) {
         log.AppendLog("Frequência inicial negativa (%g) em escala logarítmica. Tabela não gerada.",
                       sweep.fStart);
+        return false;
+    }
+    if (plan.geometric && sweep.fStart < DBL_MIN) {
+        // A subnormal start times a ratio just above 1 rounds back to itself: f would never grow.
+        log.AppendLog("Frequências inválidas na varredura: %g a %g. Tabela não gerada.",
+                      sweep.fStart, sweep.fEnd);
         return false;
     }
     plan.fStart = sweep.fStart;
@@ -63,6 +84,13 @@ bool PlanSweep(SweepSpec& sweep, MessageLog& log, SweepPlan& plan)
                           sweep.fStart);
             plan.maxPoints = 1;
         }
+    }
+    // Millions of rows would take hours and fill the disk: such a sweep is a typing error.
+    const double rows = PlannedRows(plan);
+    if (rows > MaxSweepRows) {
+        log.AppendLog("Varredura longa demais: %.0f pontos (máximo %ld). Tabela não gerada.",
+                      rows, MaxSweepRows);
+        return false;
     }
     return true;
 }
