@@ -18,6 +18,7 @@
 #include "analysis/analysis_settings.h"
 #include "analysis/phases.h"
 #include "analysis/result_table.h"
+#include "common/c_text.h"
 #include "common/message_log.h"
 
 namespace {
@@ -338,7 +339,8 @@ void RunSweep(Analysis& analysis)
     log.AppendLog("Gerando tabela...");
     ResultTable table;
     if (!table.Create(circuit.tablePath)) {
-        log.AppendLog("Não foi possível criar o arquivo %s.", circuit.tablePath.c_str());
+        log.AppendLog("Não foi possível criar o arquivo %s.",
+                      DisplayText(circuit.tablePath).c_str());
         circuit.RunFailed = true;
         return;
     }
@@ -354,10 +356,11 @@ void RunSweep(Analysis& analysis)
         log.AppendLog("Cálculo interrompido.");
         circuit.RunFailed = true;
     } else if (!written) {
-        log.AppendLog("Erro ao escrever o arquivo %s.", circuit.tablePath.c_str());
+        log.AppendLog("Erro ao escrever o arquivo %s.",
+                      DisplayText(circuit.tablePath).c_str());
         circuit.RunFailed = true;
     } else {
-        log.AppendLog("Tabela escrita no arquivo %s com %ld pontos.", circuit.tablePath.c_str(),
-                      walk.Written());
+        log.AppendLog("Tabela escrita no arquivo %s com %ld pontos.",
+                      DisplayText(circuit.tablePath).c_str(), walk.Written());
     }
 }
