@@ -15,8 +15,14 @@
 namespace {
 
 constexpr double Tolerance = 1e-6;   // absolute, relative above 1 in magnitude
+#ifndef TALVOR_FUZZ_LIMITS
 constexpr int MaxIterations = 50;    // per attempt
 constexpr int MaxRestarts = 50;
+#else
+// Fuzzing builds only (fuzz/CMakeLists.txt): a few short attempts, so every input ends quickly.
+constexpr int MaxIterations = 8;
+constexpr int MaxRestarts = 2;
+#endif
 
 struct Progress {
     int iteration = 0; // completed iterations of the current attempt

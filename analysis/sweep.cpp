@@ -335,6 +335,11 @@ void RunSweep(Analysis& analysis)
         circuit.RunFailed = true;
         return;
     }
+#ifdef TALVOR_FUZZ_LIMITS
+    // Fuzzing builds only (fuzz/CMakeLists.txt): a few points, so every input ends quickly.
+    if (plan.maxPoints > 40)
+        plan.maxPoints = 40;
+#endif
 
     log.AppendLog("Gerando tabela...");
     ResultTable table;
