@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 
 #include "common/c_text.h"
@@ -259,7 +260,12 @@ bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& re
 {
     Curve& curve = store.curves[k];
     log.AppendLog("Lendo arquivo %s", DisplayText(curve.fileName).c_str());
-    std::FILE* file = std::fopen(curve.fileName, "rb");
+    // Only regular files: a directory reads as nothing, a device such as /dev/zero would fill
+    // the memory with one endless line, and a pipe could keep the run waiting for ever.
+    std::error_code error;
+    std::FILE* file = std::filesystem::is_regular_file(curve.fileName, error)
+                          ? std::fopen(curve.fileName, "rb")
+                          : nullptr;
     if (file == nullptr) {
         log.AppendLog("Arquivo %d não encontrado: %s", k, DisplayText(curve.fileName).c_str());
         return false;
