@@ -1,10 +1,12 @@
 // The small-signal system at one frequency: stamps, optional trace, solve and results report.
+#include <algorithm>
 #include <cstdio>
 
 #include "analysis/analysis_settings.h"
 #include "analysis/devices.h"
 #include "analysis/linear_elements.h"
 #include "analysis/phases.h"
+#include "common/c_text.h"
 #include "common/fp_faults.h"
 #include "common/message_log.h"
 
@@ -15,7 +17,7 @@ constexpr long TracedPoints = 5;
 
 void LogAcSystem(const MnaSystem& mna, MessageLog& log, const char* name, double f)
 {
-    log.AppendLog("Sistema após a estampa de %s (f=%g):", name, f);
+    log.AppendLog("Sistema após a estampa de %s (f=%g):", DisplayText(name).c_str(), f);
     const int n = mna.Size();
     // 20 characters a cell, a little more when an exponent has three digits.
     char line[MnaSystem::Columns * 24 + 1];
@@ -27,7 +29,8 @@ void LogAcSystem(const MnaSystem& mna, MessageLog& log, const char* name, double
                 ? std::snprintf(line + length, sizeof line - length, "%+9.2e%+9.2ej ", entry.re,
                                 entry.im)
                 : std::snprintf(line + length, sizeof line - length, "......... ......... ");
-            length += static_cast<size_t>(written);
+            if (written > 0) // never past the buffer, whatever a cell printed
+                length = std::min(length + static_cast<size_t>(written), sizeof line - 1);
         }
         log.AppendLog("%s", line);
     }
@@ -38,7 +41,7 @@ void LogAcResults(const Circuit& circuit, const MnaSystem& mna, MessageLog& log,
     log.AppendLog("Resultados (f=%g):", f);
     for (int k = 1; k <= mna.Size(); ++k) {
         const Complex x = mna.Solution(k);
-        log.AppendLog("%10s: %+g%+gj", circuit.nodeTable[k], x.re, x.im);
+        log.AppendLog("%10s: %+g%+gj", DisplayText(circuit.nodeTable[k]).c_str(), x.re, x.im);
     }
 }
 
@@ -48,19 +51,25 @@ bool BuildAcSystem(const Circuit& circuit, const AnalysisSettings& settings, dou
                    MnaSystem& mna, MessageLog& log, const AcPoint& point)
 {
     mna.Clear(circuit.variableCount);
+    // The fault flags are sticky and nothing but the stamps runs between two tests (the trace
+    // clears them again after itself), so the first element after which a flag shows is the
+    // one that raised it; clearing once per element would cost more than the stamps.
+    ClearFpFaults();
     for (int k = 1; k <= circuit.elementCount; ++k) {
         const Element& element = circuit.element(k);
-        ClearFpFaults();
         if (IsDevice(element.Type()))
             StampDeviceAc(element, point.omega, settings, mna);
         else
             StampLinearAc(element, point.omega, g0, mna);
         if (FpFaultRaised()) {
-            log.AppendLog("Erro aritmético na estampa de %s.", element.name);
+            log.AppendLog("Erro aritmético na estampa de %s.",
+                          DisplayText(element.name).c_str());
             return false;
         }
-        if (settings.CBestampas && point.index < TracedPoints)
+        if (settings.CBestampas && point.index < TracedPoints) {
             LogAcSystem(mna, log, element.name, point.f);
+            ClearFpFaults();
+        }
     }
     return true;
 }

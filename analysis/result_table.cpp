@@ -57,7 +57,10 @@ bool ResultTable::Create(const std::string& path)
     Close();
     failed_ = false;
     file_ = std::fopen(path.c_str(), "w");
-    return file_ != nullptr;
+    if (file_ == nullptr)
+        return false;
+    std::setvbuf(file_, buffer_, _IOFBF, BufferSize);
+    return true;
 }
 
 void ResultTable::WriteHeader(const NodeTable& names, int n)

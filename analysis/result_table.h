@@ -55,6 +55,8 @@ public:
     bool Close();
 
 private:
+    static constexpr size_t BufferSize = 1 << 16; // about fifty rows of fifty unknowns a write
     std::FILE* file_ = nullptr;
     bool failed_ = false;
+    char buffer_[BufferSize];
 };

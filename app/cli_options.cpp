@@ -68,8 +68,8 @@ const CliOption Options[] = {
      [](AnalysisSettings& s, std::string_view v) { s.Eg0 = v; return true; }},
     {"--initial=", "aproximação inicial das tensões e correntes (padrão 0)",
      [](AnalysisSettings& s, std::string_view v) { s.Einicio = v; return true; }},
-    {"--sweep=", "varredura sem linha .AC: MODE lin, dec ou oct, pontos, frequência inicial e "
-                 "final (padrão lin,1000,1,10000)",
+    {"--sweep=", "varredura sem linha .AC (padrão lin,1000,1,10000): MODE lin, dec ou oct,\n"
+                 "      pontos, frequência inicial, frequência final",
      ApplySweep},
 };
 
@@ -139,5 +139,8 @@ void PrintUsage(std::FILE* out)
                                                         : "";
         std::fprintf(out, "  %s%s\n      %s\n", option.name, placeholder, option.help);
     }
-    std::fputs("  --help\n      este texto\n", out);
+    std::fputs("  --help\n      este texto\n\n"
+               "TALVOR_THREADS=N no ambiente limita a varredura a N linhas de execução\n"
+               "(padrão: uma por núcleo); a tabela e o registro não mudam.\n",
+               out);
 }

@@ -32,6 +32,8 @@ void UseCNumericLocale()
 
 TalvorApp::TalvorApp(std::vector<std::string> arguments, std::function<void()> endProgram)
     : form1(*this),
+      form4(curveStore, log, form5),   // log and form5 are only used once the program runs
+      form5(curveStore, form4.Options()),
       log(*form1.Memo1),
       analysis(log, *this),
       arguments_(std::move(arguments)),

@@ -15,6 +15,7 @@
 #include "app/settings_dialog.h"
 #include "common/message_log.h"
 #include "plot/curve_list_window.h"
+#include "plot/curve_store.h"
 #include "plot/graph_window.h"
 
 // Numbers in the log, the tables and the fields use "." whatever the user's locale: Qt adopts
@@ -28,6 +29,9 @@ public:
     explicit TalvorApp(std::vector<std::string> arguments = {},
                        std::function<void()> endProgram = {});
     ~TalvorApp() override;
+
+    // The plotting state the curve list fills and the graph window draws.
+    CurveStore curveStore;
 
     // The windows, created in this order; only the main window is shown.
     TForm1 form1;

@@ -15,9 +15,10 @@ namespace {
 
 using Shown = DisplayText;
 
-// Lines are read whole; anything past this many bytes is skipped up to the line end, so the
-// tail of a long line never reads as a line of its own.
-constexpr size_t LineCapacity = 4096;
+// Lines are read whole; anything past this many characters is skipped up to the line end, so
+// the tail of a long line never reads as a line of its own.
+constexpr size_t MaxLineLength = 4095;
+using LineBuffer = char[MaxLineLength + 2];  // the characters, the line end and a NUL
 
 constexpr double DegreesToRadians = 0.017453292519943295;
 
@@ -44,14 +45,14 @@ public:
 
     // The next line with its line end ("\r\n" read as "\n"), false at the end of the file. A NUL
     // byte ends the line's text, as it does for every C string.
-    bool ReadLine(char (&line)[LineCapacity])
+    bool ReadLine(LineBuffer& line)
     {
         size_t length = 0;
         bool cut = false;
         int previous = EOF;
         int c = EOF;
         while ((c = std::getc(file_)) != EOF && c != '\n') {
-            if (length < LineCapacity - 2)
+            if (length < MaxLineLength)
                 line[length++] = static_cast<char>(c);
             else
                 cut = true;
@@ -401,7 +402,10 @@ bool AddExtraCurrent(Circuit& circuit, const char* prefix, const Element& e, int
     if (circuit.variableCount >= MaxVariables)
         return false;
     number = ++circuit.variableCount;
-    std::snprintf(circuit.nodeTable.names[number], VariableNameSize, "%s%s", prefix, e.name);
+    // Built apart: the name and the slot both live in the circuit.
+    char name[VariableNameSize];
+    std::snprintf(name, sizeof name, "%s%s", prefix, e.name);
+    std::memcpy(circuit.nodeTable.names[number], name, sizeof name);
     return true;
 }
 
@@ -469,7 +473,7 @@ bool ReadNetlist(Circuit& circuit, MessageLog& log, const std::string& path, boo
     log.AppendLog("Lendo netlist %s:", Shown(circuit.netlistPath).c_str());
 
     Reading reading{circuit, log, ignoreAcLine};
-    char line[LineCapacity];
+    LineBuffer line;
     file.ReadLine(line);  // the title
     while (file.ReadLine(line))
         if (!ReadNetlistLine(reading, line))

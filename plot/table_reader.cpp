@@ -1,26 +1,34 @@
 // The table reader: header and data lines of any text file of numeric columns.
 #include "plot/table_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 
 #include "common/c_text.h"
 #include "common/message_log.h"
 #include "plot/curve_store.h"
 
-LineReader::LineReader(size_t initialSize) : buffer_(initialSize < 16 ? 16 : initialSize) {}
+LineReader::LineReader(size_t initialSize, size_t maxLineLength)
+    : buffer_(std::max<size_t>(16, std::min(initialSize, maxLineLength + 2))),
+      maxLineLength_(std::max<size_t>(1, maxLineLength))
+{
+}
 
 void LineReader::Start(std::FILE* file)
 {
     file_ = file;
     begin_ = end_ = 0;
     endOfFile_ = false;
+    skipping_ = false;
 }
 
-// Moves the unread tail to the front and appends more of the file, growing the buffer when a
-// single line fills it. False when nothing more could be read.
+// Moves the unread tail to the front and appends more of the file, growing the buffer (up to
+// one byte more than the longest line, plus the terminator) when a single line fills it. False
+// when nothing more could be read.
 bool LineReader::Refill()
 {
     if (endOfFile_)
@@ -31,7 +39,7 @@ bool LineReader::Refill()
     begin_ = 0;
     end_ = pending;
     if (end_ + 1 >= buffer_.size())
-        buffer_.resize(buffer_.size() * 2);
+        buffer_.resize(std::min(buffer_.size() * 2, maxLineLength_ + 2));
     // One byte stays free for the terminator of a last line without a line end.
     size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - 1 - end_, file_);
     end_ += got;
@@ -40,21 +48,46 @@ bool LineReader::Refill()
     return got > 0;
 }
 
+// Drops what is left of a line that was cut. False at the end of the file.
+bool LineReader::SkipRestOfLine()
+{
+    for (;;) {
+        auto* lineEnd = static_cast<char*>(std::memchr(buffer_.data() + begin_, '\n', end_ - begin_));
+        if (lineEnd != nullptr) {
+            begin_ = static_cast<size_t>(lineEnd - buffer_.data()) + 1;
+            skipping_ = false;
+            return true;
+        }
+        begin_ = end_;
+        if (!Refill())
+            return false;
+    }
+}
+
 bool LineReader::Next(char*& line, size_t& length)
 {
+    if (skipping_ && !SkipRestOfLine())
+        return false;
     for (;;) {
         char* start = buffer_.data() + begin_;
         auto* lineEnd = static_cast<char*>(std::memchr(start, '\n', end_ - begin_));
-        if (lineEnd == nullptr && !Refill()) {
-            if (begin_ == end_)
+        bool cut = false;
+        if (lineEnd == nullptr) {
+            if (end_ - begin_ >= maxLineLength_) {
+                lineEnd = start + maxLineLength_;
+                cut = true;
+            } else if (Refill()) {
+                continue;
+            } else if (begin_ == end_) {
                 return false;
-            lineEnd = buffer_.data() + end_; // last line without a line end
-            start = buffer_.data() + begin_;
+            } else {
+                start = buffer_.data() + begin_;
+                lineEnd = buffer_.data() + end_; // last line without a line end
+            }
         }
-        if (lineEnd == nullptr)
-            continue;
         length = static_cast<size_t>(lineEnd - start);
-        begin_ += length + (begin_ + length < end_ ? 1 : 0);
+        begin_ += length + (!cut && begin_ + length < end_ ? 1 : 0);
+        skipping_ = cut;
         *lineEnd = '\0';
         if (length > 0 && start[length - 1] == '\r')
             start[--length] = '\0';
@@ -81,36 +114,24 @@ const char* WordEnd(const char* text)
     return text;
 }
 
-bool IsPlainNumberCharacter(char c)
-{
-    return (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '-';
-}
-
 } // namespace
 
-bool ScanTableNumber(const char* word, double& value)
+bool ScanTableNumber(const char* word, const char* lineEnd, double& value)
 {
-    // Plain numbers (the whole table in practice) go through from_chars, which rounds exactly as
-    // strtod does; words with anything else, a "+" sign, "inf", "nan" or hexadecimal, and
-    // out-of-range values, through strtod, which is what "%lg" applies.
-    const char* end = word;
-    while (IsPlainNumberCharacter(*end))
-        ++end;
-    if (end != word && (*end == '\0' || IsBlank(*end))) {
-        double parsed;
-        auto [stop, error] = std::from_chars(word, end, parsed);
-        if (error == std::errc()) {
-            value = parsed;
-            return true;
-        }
-        if (error == std::errc::invalid_argument)
-            return false;
-    }
     if (IsBlank(*word) || *word == '\0')
         return false;
-    char* stop = nullptr;
-    double parsed = std::strtod(word, &stop);
-    if (stop == word)
+    // Plain numbers (the whole table in practice) go through from_chars, which rounds exactly as
+    // strtod does. When it stops inside the word ("1k", "0x10"), fails ("+3") or the value is out
+    // of range, strtod decides, as "%lg" does.
+    double parsed;
+    auto [stop, error] = std::from_chars(word, lineEnd, parsed);
+    if (error == std::errc() && (*stop == '\0' || IsBlank(*stop))) {
+        value = parsed;
+        return true;
+    }
+    char* end = nullptr;
+    parsed = std::strtod(word, &end);
+    if (end == word)
         return false;
     value = parsed;
     return true;
@@ -151,11 +172,12 @@ bool FindColumnsByName(Curve& curve, int k, const char* header, MessageLog& log)
 }
 
 // Reads the curve's two columns from one data line into point L (numbered from 1).
-LineOutcome ReadDataLine(Curve& curve, int k, int L, const char* line, MessageLog& log)
+LineOutcome ReadDataLine(Curve& curve, int k, int L, const char* line, size_t length, MessageLog& log)
 {
+    const char* lineEnd = line + length;
     const char* word = SkipBlanks(line);
     double first = 0;
-    if (*word == '\0' || !ScanTableNumber(word, first)) {
+    if (*word == '\0' || !ScanTableNumber(word, lineEnd, first)) {
         log.AppendLog("Linha %d ignorada: %s", L, DisplayText(line).c_str());
         return LineOutcome::Ignored;
     }
@@ -177,11 +199,11 @@ LineOutcome ReadDataLine(Curve& curve, int k, int L, const char* line, MessageLo
         }
         if (column == curve.xColumn) {
             hasX = true;
-            allNumbers = ScanTableNumber(word, x) && allNumbers;
+            allNumbers = ScanTableNumber(word, lineEnd, x) && allNumbers;
         }
         if (column == curve.yColumn) {
             hasY = true;
-            allNumbers = ScanTableNumber(word, y) && allNumbers;
+            allNumbers = ScanTableNumber(word, lineEnd, y) && allNumbers;
         }
     }
     if (!hasX)
@@ -216,7 +238,7 @@ bool ReadPoints(Curve& curve, int k, LineReader& reader, MessageLog& log)
     while (p < MaxPoints && reader.Next(line, length)) {
         if (length == 0)
             continue; // empty lines are skipped silently
-        LineOutcome outcome = ReadDataLine(curve, k, p + 1, line, log);
+        LineOutcome outcome = ReadDataLine(curve, k, p + 1, line, length, log);
         if (outcome == LineOutcome::Abandon) {
             abandoned = true;
             break;
@@ -238,7 +260,12 @@ bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& re
 {
     Curve& curve = store.curves[k];
     log.AppendLog("Lendo arquivo %s", DisplayText(curve.fileName).c_str());
-    std::FILE* file = std::fopen(curve.fileName, "rb");
+    // Only regular files: a directory reads as nothing, a device such as /dev/zero would fill
+    // the memory with one endless line, and a pipe could keep the run waiting for ever.
+    std::error_code error;
+    std::FILE* file = std::filesystem::is_regular_file(curve.fileName, error)
+                          ? std::fopen(curve.fileName, "rb")
+                          : nullptr;
     if (file == nullptr) {
         log.AppendLog("Arquivo %d não encontrado: %s", k, DisplayText(curve.fileName).c_str());
         return false;

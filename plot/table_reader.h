@@ -10,28 +10,33 @@ class MessageLog;
 constexpr int MaxTableColumns = 1000;
 
 // Whole lines of a text file, read through one reusable buffer. Each line comes without its
-// line end (a "\r" before the "\n" is dropped too) and is NUL-terminated in place; lines of any
-// length are returned whole.
+// line end (a "\r" before the "\n" is dropped too) and is NUL-terminated in place. Lines are
+// returned whole up to maxLineLength bytes; a longer line (no table has one) is cut there and
+// the rest of it is skipped, so that a file without line ends cannot exhaust the memory.
 class LineReader {
 public:
-    explicit LineReader(size_t initialSize = 1 << 20);
+    explicit LineReader(size_t initialSize = 1 << 20, size_t maxLineLength = 1 << 24);
     void Start(std::FILE* file);
     // False at the end of the file.
     bool Next(char*& line, size_t& length);
 
 private:
     bool Refill();
+    bool SkipRestOfLine();
 
     std::vector<char> buffer_;
+    size_t maxLineLength_;
     std::FILE* file_ = nullptr;
     size_t begin_ = 0;
     size_t end_ = 0;
     bool endOfFile_ = true;
+    bool skipping_ = false;
 };
 
 // Converts the number at the start of a word as "%lg" does (a word such as "1k" gives 1). The
-// word ends at a blank, a tab or the end of the line. False when it does not start with a number.
-bool ScanTableNumber(const char* word, double& value);
+// word ends at a blank, a tab or the end of its NUL-terminated line, lineEnd. False when it does
+// not start with a number.
+bool ScanTableNumber(const char* word, const char* lineEnd, double& value);
 
 // Reads the table of curve k (its file name and column specs already in the store) into its
 // points, logging every step. False when the Plot run must be abandoned.

@@ -1,6 +1,9 @@
 // The equation system's stamps and solver: pivoting rules, singular warnings, complex division.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -156,6 +159,82 @@ TEST(ComplexDivide, SmithQuotients)
         const Complex q = Divide(c.n, c.d);
         EXPECT_NEAR(q.re, c.expected.re, 1e-15) << c.n.re << "/" << c.d.re;
         EXPECT_NEAR(q.im, c.expected.im, 1e-15) << c.n.re << "/" << c.d.re;
+    }
+}
+
+// The elimination as plainly written: column by column from the right, every row, with a
+// division from scratch for every entry. The solver's faster loops must give the same bits.
+int ReferenceSolve(Complex (*m)[MnaSystem::Columns], int n)
+{
+    for (int i = 1; i <= n; ++i) {
+        Complex t{};
+        int l = i;
+        for (int k = i; k <= n; ++k)
+            if (std::hypot(m[k][i].re, m[k][i].im) > std::hypot(t.re, t.im)) {
+                t = m[k][i];
+                l = k;
+            }
+        for (int c = 1; c <= n + 1; ++c)
+            std::swap(m[i][c], m[l][c]);
+        if (std::hypot(t.re, t.im) == 0)
+            return 1;
+        for (int j = n + 1; j > i; --j) {
+            const double c = t.re, d = t.im, a = m[i][j].re, b = m[i][j].im;
+            Complex p;
+            if (std::fabs(c) >= std::fabs(d)) {
+                const double r = d / c, s = c + d * r;
+                p = {(a + b * r) / s, (b - a * r) / s};
+            } else {
+                const double r = c / d, s = d + c * r;
+                p = {(a * r + b) / s, (b * r - a) / s};
+            }
+            m[i][j] = p;
+            if (p.re == 0 && p.im == 0)
+                continue;
+            for (int k = 1; k <= n; ++k)
+                if (k != i) {
+                    const Complex q = m[k][i];
+                    m[k][j].re -= q.re * p.re - q.im * p.im;
+                    m[k][j].im -= q.re * p.im + q.im * p.re;
+                }
+        }
+    }
+    return 0;
+}
+
+bool SameBits(double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; }
+
+TEST_F(SolverFixture, SameBitsAsThePlainElimination)
+{
+    static Complex reference[MnaSystem::Rows][MnaSystem::Columns];
+    std::uint32_t state = 12345;
+    auto next = [&] {
+        state = state * 1103515245u + 12345u;
+        return static_cast<int>((state >> 8) & 0xFFFF);
+    };
+    for (int trial = 0; trial < 500; ++trial) {
+        const int n = 1 + next() % 12;
+        mna.Clear(n);
+        for (int r = 1; r <= n; ++r)
+            for (int c = 1; c <= n + 1; ++c) {
+                const double v = (next() - 32768) / 1000.0;
+                Complex z{}; // mostly sparse, with signed zeros, real, imaginary and complex
+                switch (next() % 6) {
+                case 1: z = {v, 0}; break;
+                case 2: z = {0, v}; break;
+                case 3: z = {v, -v / 2}; break;
+                case 4: z = {-0.0, (next() & 1) ? -0.0 : 0.0}; break;
+                default: break;
+                }
+                mna.At(r, c) = z;
+                reference[r][c] = z;
+            }
+        ASSERT_EQ(mna.SolveMna(log), ReferenceSolve(reference, n)) << trial;
+        for (int r = 1; r <= n; ++r)
+            for (int c = 1; c <= n + 1; ++c) {
+                ASSERT_TRUE(SameBits(mna.At(r, c).re, reference[r][c].re)) << trial;
+                ASSERT_TRUE(SameBits(mna.At(r, c).im, reference[r][c].im)) << trial;
+            }
     }
 }
 

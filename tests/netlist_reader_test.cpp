@@ -99,6 +99,23 @@ TEST_F(NetlistReaderTest, ReadsTheBundledExampleAsDocumented)
     EXPECT_EQ(circuit.tablePath, std::string(TALVOR_EXAMPLES) + "/exemplo.tab");
 }
 
+TEST_F(NetlistReaderTest, EveryBundledExampleReadsCleanlyWithItsOwnSweep)
+{
+    int examples = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(TALVOR_EXAMPLES)) {
+        if (entry.path().extension() != ".net")
+            continue;
+        SCOPED_TRACE(entry.path().string());
+        ++examples;
+        ASSERT_TRUE(ReadFile(entry.path().string())) << lines.back();
+        EXPECT_FALSE(circuit.useSettingsSweep);
+        EXPECT_GT(circuit.elementCount, 0);
+        for (const std::string& line : lines)
+            EXPECT_EQ(line.find("não reconhecid"), std::string::npos) << line;
+    }
+    EXPECT_GE(examples, 4);
+}
+
 TEST_F(NetlistReaderTest, ScansEveryElementTypeWithItsDefaultsAndEchoesIt)
 {
     const std::vector<double> diodeDefaults = {1e-9, 0.043429445, 5e-12, 1e-16};
@@ -481,6 +498,12 @@ TEST_F(NetlistReaderTest, LongLinesAreReadWhole)
     EXPECT_EQ(Echoes(), Lines{"R1 1 0 5"});
     ASSERT_TRUE(Read("R1 1 0 5" + std::string(100000, ' ') + "R2 1 0 6\nR3 1 0 7\n"));
     EXPECT_EQ(Echoes(), (Lines{"R1 1 0 5", "R3 1 0 7"}));
+    // The documented limit: 4095 characters are read, the 4096th and later are not.
+    std::string start = "R1 1 0";
+    ASSERT_TRUE(Read(start + std::string(4095 - start.size() - 1, ' ') + "5\n"));
+    EXPECT_EQ(Echoes(), Lines{"R1 1 0 5"});
+    ASSERT_TRUE(Read(start + std::string(4095 - start.size(), ' ') + "5\r\n"));
+    EXPECT_EQ(Echoes(), Lines{"R1 1 0 0"});
     // A long title too.
     ASSERT_TRUE(ReadFile(dir.Write("t.net", std::string(500, 'T') + "R2 1 0 1\nR1 1 0 5\n")));
     EXPECT_EQ(Echoes(), Lines{"R1 1 0 5"});

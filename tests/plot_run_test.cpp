@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -293,6 +294,23 @@ TEST(LineReader, ReturnsWholeLinesOfAnyLengthWithoutTheirLineEnds)
     EXPECT_EQ(lines, (std::vector<std::string>{"a", "", longLine, "last"}));
 }
 
+TEST(LineReader, CutsALineLongerThanItsLimitAndSkipsItsRest)
+{
+    TempDir dir;
+    std::string path = dir.Write("l.txt", "1 2\n" + std::string(100, '7') + " 8\n3 4\n" + std::string(50, '9'));
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    LineReader reader(16, 40);
+    reader.Start(file);
+    std::vector<std::string> lines;
+    char* line;
+    size_t length;
+    while (reader.Next(line, length))
+        lines.emplace_back(line, length);
+    std::fclose(file);
+    EXPECT_EQ(lines, (std::vector<std::string>{"1 2", std::string(40, '7'), "3 4", std::string(40, '9')}));
+}
+
 TEST(ScanTableNumber, ConvertsAsLgDoes)
 {
     struct Case {
@@ -308,12 +326,12 @@ TEST(ScanTableNumber, ConvertsAsLgDoes)
     };
     for (const Case& c : cases) {
         double value = -7;
-        EXPECT_EQ(ScanTableNumber(c.word, value), c.ok) << c.word;
+        EXPECT_EQ(ScanTableNumber(c.word, c.word + std::strlen(c.word), value), c.ok) << c.word;
         if (c.ok) {
             EXPECT_EQ(value, c.value) << c.word;
         }
     }
     double value = 0;
-    EXPECT_TRUE(ScanTableNumber("nan", value));
+    EXPECT_TRUE(ScanTableNumber("nan", "nan" + 3, value));
     EXPECT_TRUE(std::isnan(value));
 }
