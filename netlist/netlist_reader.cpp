@@ -402,7 +402,10 @@ bool AddExtraCurrent(Circuit& circuit, const char* prefix, const Element& e, int
     if (circuit.variableCount >= MaxVariables)
         return false;
     number = ++circuit.variableCount;
-    std::snprintf(circuit.nodeTable.names[number], VariableNameSize, "%s%s", prefix, e.name);
+    // Built apart: the name and the slot both live in the circuit.
+    char name[VariableNameSize];
+    std::snprintf(name, sizeof name, "%s%s", prefix, e.name);
+    std::memcpy(circuit.nodeTable.names[number], name, sizeof name);
     return true;
 }
 
