@@ -2,7 +2,9 @@
 #include "plot/curve_store.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -39,15 +41,15 @@ void WidenX(double& low, double& high)
 
 } // namespace
 
-CurveStore::CurveStore()
+PointSlots::PointSlots() : data_(static_cast<double*>(std::calloc(MaxPoints, sizeof(double))))
 {
-    for (int k = 1; k <= MaxCurves; ++k) {
-        curves[k].x.assign(MaxPoints, 0.0);
-        curves[k].y.assign(MaxPoints, 0.0);
-        positions.y[k].assign(MaxPoints, 0.0);
-    }
-    SetDefaultPalette();
+    if (data_ == nullptr)
+        throw std::bad_alloc();
 }
+
+PointSlots::~PointSlots() { std::free(data_); }
+
+CurveStore::CurveStore() { SetDefaultPalette(); }
 
 void CurveStore::SetDefaultPalette()
 {
@@ -139,9 +141,7 @@ void CurveStore::PreparePositions()
         bool add = k > 1 && c.operation == '+';
         bool subtract = k > 1 && c.operation == '-';
         if (logX) {
-            std::vector<double>& px = positions.x[k];
-            if (px.size() != MaxPoints)
-                px.assign(MaxPoints, 0.0);
+            PointSlots& px = positions.x[k];
             for (int i = 0; i < c.pointCount; ++i)
                 px[i] = std::log(c.x[i]);
         }

@@ -2,8 +2,8 @@
 // view limits, the pixel transforms of the last drawing, the palette and the flags.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <vector>
 
 constexpr int MaxCurves = 20;
 constexpr int MaxPoints = 50000;
@@ -11,6 +11,25 @@ constexpr double RangeSentinel = 1e50;
 
 // Item index of the "Escala" radio group.
 enum class ScaleMode { LinearLinear = 0, LogLog = 1, LinearLog = 2, LogLinear = 3 };
+
+// MaxPoints doubles that read as zero from the start. The block comes from calloc, which maps
+// fresh zero pages: the 24 MB of the store cost nothing until a Plot run writes into them, so
+// the program starts light.
+class PointSlots {
+public:
+    PointSlots();
+    ~PointSlots();
+    PointSlots(const PointSlots&) = delete;
+    PointSlots& operator=(const PointSlots&) = delete;
+
+    double& operator[](size_t i) { return data_[i]; }
+    const double& operator[](size_t i) const { return data_[i]; }
+    double* data() { return data_; }
+    const double* data() const { return data_; }
+
+private:
+    double* data_;
+};
 
 struct Curve {
     char fileName[256] = "";
@@ -21,8 +40,8 @@ struct Curve {
     int yColumn = 0;
     int pointCount = 0;
     // Point i (from 0) is (x[i], y[i]); MaxPoints slots reserved once, never cleared.
-    std::vector<double> x;
-    std::vector<double> y;
+    PointSlots x;
+    PointSlots y;
     bool isPhase = false;
     double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
     uint32_t colour = 0; // 24-bit RGB
@@ -37,8 +56,8 @@ struct PlotPositions {
     bool valid = false;
     bool lnX = false;
     bool lnY = false;
-    std::vector<double> x[MaxCurves + 1]; // used only when lnX
-    std::vector<double> y[MaxCurves + 1];
+    PointSlots x[MaxCurves + 1]; // used only when lnX
+    PointSlots y[MaxCurves + 1];
 };
 
 class CurveStore {
