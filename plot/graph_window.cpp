@@ -1,6 +1,7 @@
 // The graph window: the drawing area with its saved picture, and the status line.
 #include "plot/graph_window.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -16,6 +17,7 @@ public:
     explicit GraphPaintBox(TForm5& form) : QWidget(&form), form_(form)
     {
         setAttribute(Qt::WA_OpaquePaintEvent); // every paint covers the whole area
+        setMouseTracking(true);                 // moves without a button show the values
     }
 
 protected:
@@ -24,6 +26,15 @@ protected:
         QPainter painter(this);
         form_.PaintBox1Paint(painter);
     }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        form_.PaintBox1MouseDown(event->position().toPoint().x(), event->position().toPoint().y());
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        form_.PaintBox1MouseMove(event->position().toPoint().x(), event->position().toPoint().y());
+    }
+    void mouseReleaseEvent(QMouseEvent*) override { form_.PaintBox1MouseUp(); }
 
 private:
     TForm5& form_;
@@ -52,12 +63,16 @@ TForm5::TForm5(CurveStore& store, const PlotOptions& options, QWidget* parent)
     layout->addWidget(PaintBox1, 1);
     layout->addWidget(StatusBar1);
     resize(761, 471 + 19); // a drawing area of 761 x 471
+
+    colorDialog1_ = std::make_unique<ColorDialogChooser>(this);
+    chooser_ = colorDialog1_.get();
 }
 
 void TForm5::PaintBox1Paint(QPainter& screen)
 {
     if (store_.pictureSaved) {
         screen.drawPixmap(0, 0, savedPicture);
+        DrawZoomOutline(screen);
         return;
     }
     const QSize size = PaintBox1->size();
@@ -69,6 +84,7 @@ void TForm5::PaintBox1Paint(QPainter& screen)
     ++fullDrawings_;
     StatusBar1->showMessage(drawing.status);
     screen.drawPixmap(0, 0, savedPicture);
+    DrawZoomOutline(screen);
     if (drawing.complete)
         store_.pictureSaved = true;
 }
@@ -82,9 +98,8 @@ void TForm5::ShowPlot()
     PaintBox1->update();
 }
 
-// FormResize: the picture no longer fits; the resized area's repaint draws everything again.
 void TForm5::resizeEvent(QResizeEvent* event)
 {
-    store_.pictureSaved = false;
+    FormResize();
     QWidget::resizeEvent(event);
 }
