@@ -6,6 +6,7 @@
 #include "analysis/devices.h"
 #include "analysis/linear_elements.h"
 #include "analysis/phases.h"
+#include "common/c_text.h"
 #include "common/fp_faults.h"
 #include "common/message_log.h"
 
@@ -16,7 +17,7 @@ constexpr long TracedPoints = 5;
 
 void LogAcSystem(const MnaSystem& mna, MessageLog& log, const char* name, double f)
 {
-    log.AppendLog("Sistema após a estampa de %s (f=%g):", name, f);
+    log.AppendLog("Sistema após a estampa de %s (f=%g):", DisplayText(name).c_str(), f);
     const int n = mna.Size();
     // 20 characters a cell, a little more when an exponent has three digits.
     char line[MnaSystem::Columns * 24 + 1];
@@ -40,7 +41,7 @@ void LogAcResults(const Circuit& circuit, const MnaSystem& mna, MessageLog& log,
     log.AppendLog("Resultados (f=%g):", f);
     for (int k = 1; k <= mna.Size(); ++k) {
         const Complex x = mna.Solution(k);
-        log.AppendLog("%10s: %+g%+gj", circuit.nodeTable[k], x.re, x.im);
+        log.AppendLog("%10s: %+g%+gj", DisplayText(circuit.nodeTable[k]).c_str(), x.re, x.im);
     }
 }
 
@@ -61,7 +62,8 @@ bool BuildAcSystem(const Circuit& circuit, const AnalysisSettings& settings, dou
         else
             StampLinearAc(element, point.omega, g0, mna);
         if (FpFaultRaised()) {
-            log.AppendLog("Erro aritmético na estampa de %s.", element.name);
+            log.AppendLog("Erro aritmético na estampa de %s.",
+                          DisplayText(element.name).c_str());
             return false;
         }
         if (settings.CBestampas && point.index < TracedPoints) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/c_text.h"
 #include "common/fp_faults.h"
 #include "common/message_log.h"
 
@@ -204,7 +205,8 @@ bool ReportMos(Element& e, const double* V, MessageLog& log)
     const char* regionWord = region == 1 ? "cortado" : region == 2 ? "saturado" : "triodo";
     log.AppendLog("%s: %c %s %s Gm=%g Gds=%g Gmb=%g Cgs=%g Cgd=%g Cgb=%g Vgs=%g Vds=%g Vbs=%g "
                   "Id=%g",
-                  e.name, static_cast<char>(e.y), e.x > 0 ? "normal" : "invertido", regionWord,
+                  DisplayText(e.name).c_str(), static_cast<char>(e.y),
+                  e.x > 0 ? "normal" : "invertido", regionWord,
                   v[Gm], v[Gds], v[Gmb], v[Cgs], v[Cgd], v[Cgb], vgs, vds, vbs, id);
     return true;
 }
@@ -217,7 +219,8 @@ bool ReportDiode(Element& e, const double* V, MessageLog& log)
     v[Cdtotal] = j.total;
     if (FpFaultRaised())
         return false;
-    log.AppendLog("%s: %s Vd=%g Id=%g Gd=%g Cdrev=%g Cddir=%g Cdtotal=%g", e.name,
+    log.AppendLog("%s: %s Vd=%g Id=%g Gd=%g Cdrev=%g Cddir=%g Cdtotal=%g",
+                  DisplayText(e.name).c_str(),
                   j.v > 0 ? "direto" : "reverso", j.v, j.I, v[Gd], j.Crev, j.Cdir, j.total);
     return true;
 }
@@ -252,8 +255,8 @@ bool ReportBipolar(Element& e, const double* V, MessageLog& log)
         return false;
     log.AppendLog("%s: tipo=%c Vbe=%+g Vbc= %+g Vce=%+g Ibe=%+g Ibc=%+g Ic=%+g Ib=%+g Cbe=%g "
                   "Cbc=%g",
-                  e.name, static_cast<char>(e.y), vbe, vbc, vce, ibe, ibc, ic, ib, v[Cbe],
-                  v[Cbc]);
+                  DisplayText(e.name).c_str(), static_cast<char>(e.y), vbe, vbc, vce, ibe, ibc, ic,
+                  ib, v[Cbe], v[Cbc]);
     return true;
 }
 

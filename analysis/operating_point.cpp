@@ -16,8 +16,14 @@
 namespace {
 
 constexpr double Tolerance = 1e-6;   // absolute, relative above 1 in magnitude
+#ifndef TALVOR_FUZZ_LIMITS
 constexpr int MaxIterations = 50;    // per attempt
 constexpr int MaxRestarts = 50;
+#else
+// Fuzzing builds only (fuzz/CMakeLists.txt): a few short attempts, so every input ends quickly.
+constexpr int MaxIterations = 8;
+constexpr int MaxRestarts = 2;
+#endif
 
 struct Progress {
     int iteration = 0; // completed iterations of the current attempt
@@ -28,7 +34,8 @@ struct Progress {
 
 void LogDcSystem(const MnaSystem& mna, MessageLog& log, const char* name, int iteration)
 {
-    log.AppendLog("Sistema após a estampa de %s (n=%d):", name, iteration);
+    log.AppendLog("Sistema após a estampa de %s (n=%d):", DisplayText(name).c_str(),
+                  iteration);
     const int n = mna.Size();
     // 10 characters a cell, one more when an exponent has three digits.
     char line[MnaSystem::Columns * 12 + 1];
@@ -62,7 +69,8 @@ bool StampDcSystem(Analysis& analysis, int iteration)
         else
             StampLinearDc(element, analysis.op.g0, analysis.mna);
         if (FpFaultRaised()) {
-            log.AppendLog("Erro aritmético na estampa de %s.", element.name);
+            log.AppendLog("Erro aritmético na estampa de %s.",
+                          DisplayText(element.name).c_str());
             return false;
         }
         if (settings.CBestampas)
@@ -116,7 +124,8 @@ void LogIterate(Analysis& analysis, const Progress& progress)
     log.AppendLog("Resultados (iterações=%d, reinícios=%d):", progress.iteration,
                   progress.restarts);
     for (int k = 1; k <= analysis.circuit.variableCount; ++k)
-        log.AppendLog("%10s: %+g", analysis.circuit.nodeTable[k], analysis.mna.Solution(k).re);
+        log.AppendLog("%10s: %+g", DisplayText(analysis.circuit.nodeTable[k]).c_str(),
+                      analysis.mna.Solution(k).re);
 }
 
 // The Newton-Raphson iteration; false when it ends without an operating point (logged).
@@ -166,12 +175,13 @@ bool ReportOperatingPoint(Analysis& analysis, const Progress& progress)
                   progress.restarts);
     log.AppendLog("Ponto de operação encontrado.");
     for (int k = 1; k <= circuit.variableCount; ++k)
-        log.AppendLog("%s: %g", circuit.nodeTable[k], analysis.op.V[k]);
+        log.AppendLog("%s: %g", DisplayText(circuit.nodeTable[k]).c_str(), analysis.op.V[k]);
     for (int k = 1; k <= circuit.elementCount; ++k) {
         Element& element = circuit.element(k);
         ClearFpFaults();
         if (!ReportDevice(element, analysis.op.V, log)) {
-            log.AppendLog("Erro aritmético no modelo de %s.", element.name);
+            log.AppendLog("Erro aritmético no modelo de %s.",
+                          DisplayText(element.name).c_str());
             return false;
         }
     }

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <barrier>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -18,7 +19,22 @@
 #include "analysis/analysis_settings.h"
 #include "analysis/phases.h"
 #include "analysis/result_table.h"
+#include "common/c_text.h"
 #include "common/message_log.h"
+
+namespace {
+
+// How many rows the plan walks, about (a geometric count may be one off by rounding).
+double PlannedRows(const SweepPlan& plan)
+{
+    if (!plan.geometric)
+        return static_cast<double>(plan.maxPoints);
+    if (!(plan.endLimit > plan.fStart) || plan.step <= 1)
+        return 1;
+    return std::floor(std::log(plan.endLimit / plan.fStart) / std::log(plan.step)) + 1;
+}
+
+} // namespace
 
 bool PlanSweep(SweepSpec& sweep, MessageLog& log, SweepPlan& plan)
 {
@@ -38,6 +54,12 @@ bool PlanSweep(SweepSpec& sweep, MessageLog& log, SweepPlan& plan)
     if (plan.geometric && sweep.fStart < 0) {
         log.AppendLog("Frequência inicial negativa (%g) em escala logarítmica. Tabela não gerada.",
                       sweep.fStart);
+        return false;
+    }
+    if (plan.geometric && sweep.fStart < DBL_MIN) {
+        // A subnormal start times a ratio just above 1 rounds back to itself: f would never grow.
+        log.AppendLog("Frequências inválidas na varredura: %g a %g. Tabela não gerada.",
+                      sweep.fStart, sweep.fEnd);
         return false;
     }
     plan.fStart = sweep.fStart;
@@ -64,6 +86,13 @@ bool PlanSweep(SweepSpec& sweep, MessageLog& log, SweepPlan& plan)
                           sweep.fStart);
             plan.maxPoints = 1;
         }
+    }
+    // Millions of rows would take hours and fill the disk: such a sweep is a typing error.
+    const double rows = PlannedRows(plan);
+    if (rows > MaxSweepRows) {
+        log.AppendLog("Varredura longa demais: %.0f pontos (máximo %ld). Tabela não gerada.",
+                      rows, MaxSweepRows);
+        return false;
     }
     return true;
 }
@@ -313,11 +342,17 @@ void RunSweep(Analysis& analysis)
         circuit.RunFailed = true;
         return;
     }
+#ifdef TALVOR_FUZZ_LIMITS
+    // Fuzzing builds only (fuzz/CMakeLists.txt): a few points, so every input ends quickly.
+    if (plan.maxPoints > 40)
+        plan.maxPoints = 40;
+#endif
 
     log.AppendLog("Gerando tabela...");
     ResultTable table;
     if (!table.Create(circuit.tablePath)) {
-        log.AppendLog("Não foi possível criar o arquivo %s.", circuit.tablePath.c_str());
+        log.AppendLog("Não foi possível criar o arquivo %s.",
+                      DisplayText(circuit.tablePath).c_str());
         circuit.RunFailed = true;
         return;
     }
@@ -333,10 +368,11 @@ void RunSweep(Analysis& analysis)
         log.AppendLog("Cálculo interrompido.");
         circuit.RunFailed = true;
     } else if (!written) {
-        log.AppendLog("Erro ao escrever o arquivo %s.", circuit.tablePath.c_str());
+        log.AppendLog("Erro ao escrever o arquivo %s.",
+                      DisplayText(circuit.tablePath).c_str());
         circuit.RunFailed = true;
     } else {
-        log.AppendLog("Tabela escrita no arquivo %s com %ld pontos.", circuit.tablePath.c_str(),
-                      walk.Written());
+        log.AppendLog("Tabela escrita no arquivo %s com %ld pontos.",
+                      DisplayText(circuit.tablePath).c_str(), walk.Written());
     }
 }

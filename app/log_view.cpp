@@ -61,6 +61,8 @@ LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent)
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] {
         followEnd_ = verticalScrollBar()->sliderPosition() >= verticalScrollBar()->maximum();
     });
+    refreshTimer_.setSingleShot(true);
+    connect(&refreshTimer_, &QTimer::timeout, this, &LogView::Refresh);
     changeEvent(nullptr);
 }
 
@@ -80,23 +82,29 @@ void LogView::AppendOneLine(std::string_view line)
 {
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
-    starts_.push_back(text_.size());
-    text_.append(line);
-    text_.push_back('\n');
+    line = line.substr(0, BlockSize);
+    if (BlockSize - blockUsed_ < line.size()) {
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(BlockSize));
+        blockUsed_ = 0;
+    }
+    std::copy(line.begin(), line.end(), blocks_.back().get() + blockUsed_);
+    starts_.push_back((blocks_.size() - 1) * BlockSize + blockUsed_);
+    lengths_.push_back(unsigned(line.size()));
+    blockUsed_ += line.size();
     maxColumns_ = std::max(maxColumns_, DisplayColumns(line));
 }
 
 void LogView::ScheduleRefresh()
 {
-    if (refreshPending_)
+    if (refreshTimer_.isActive())
         return;
-    refreshPending_ = true;
-    QMetaObject::invokeMethod(this, &LogView::Refresh, Qt::QueuedConnection);
+    const qint64 since = lastRefresh_.isValid() ? lastRefresh_.elapsed() : RefreshIntervalMs;
+    refreshTimer_.start(int(std::max<qint64>(0, RefreshIntervalMs - since)));
 }
 
 void LogView::Refresh()
 {
-    refreshPending_ = false;
+    lastRefresh_.start();
     shownLines_ = LineCount();
     UpdateScrollRanges();
     if (followEnd_)
@@ -106,9 +114,8 @@ void LogView::Refresh()
 
 std::string_view LogView::LineBytes(qsizetype index) const
 {
-    size_t start = starts_[size_t(index)];
-    size_t end = size_t(index) + 1 < starts_.size() ? starts_[size_t(index) + 1] : text_.size();
-    return std::string_view(text_).substr(start, end - start - 1);
+    const size_t start = starts_[size_t(index)];
+    return std::string_view(blocks_[start / BlockSize].get() + start % BlockSize, lengths_[size_t(index)]);
 }
 
 QString LogView::Line(qsizetype index) const

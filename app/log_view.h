@@ -3,9 +3,11 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 
-#include <string>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -18,7 +20,8 @@ public:
     explicit LogView(QWidget* parent = nullptr);
 
     // Appends a line (a trailing line end, from an echoed file line, ends it; inner line ends
-    // start new lines). The view takes it in when events are next processed.
+    // start new lines). The view takes it in when events are next processed, at most every
+    // RefreshIntervalMs, so that a long trace costs a store copy per line and not a repaint.
     void WriteLine(std::string_view line) override;
 
     qsizetype LineCount() const { return qsizetype(starts_.size()); }
@@ -52,16 +55,27 @@ private:
     void AppendOneLine(std::string_view line);
     void ScheduleRefresh();
     void Refresh();
+
+public:
+    static constexpr int RefreshIntervalMs = 30;
+
+private:
     void UpdateScrollRanges();
     std::string_view LineBytes(qsizetype index) const;
     TextPos PosAt(QPoint viewportPoint) const;
     int VisibleRows() const;
 
-    std::string text_;                 // every line followed by '\n'
-    std::vector<size_t> starts_;       // offset of each line in text_
+    // Lines are stored back to back in fixed blocks (a line never straddles two), so the store
+    // grows without moving what it holds. starts_ gives each line's block and offset.
+    static constexpr size_t BlockSize = size_t(1) << 20;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    size_t blockUsed_ = BlockSize;     // bytes used in the last block
+    std::vector<size_t> starts_;       // block * BlockSize + offset
+    std::vector<unsigned> lengths_;    // bytes of each line
     qsizetype maxColumns_ = 0;         // widest line, in display columns
     qsizetype shownLines_ = 0;
-    bool refreshPending_ = false;
+    QTimer refreshTimer_;
+    QElapsedTimer lastRefresh_;
     bool followEnd_ = true;            // new lines scroll into view until the user scrolls away
     int charWidth_ = 8;
     int lineHeight_ = 14;

@@ -59,6 +59,8 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     buttons->addWidget(apply);
 
     auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(6, 6, 6, 6);
+    checks->setHorizontalSpacing(4);
     page->addLayout(checks);
     page->addSpacing(8);
     page->addLayout(operatingPoint);
@@ -67,6 +69,12 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     page->addLayout(sweep);
     page->addStretch(1);
     page->addLayout(buttons);
+    // The two columns were laid out for 8-point text; a larger system font would widen them.
+    if (minimumSizeHint().width() > 503 && font().pointSize() > 8) {
+        QFont smaller = font();
+        smaller.setPointSize(8);
+        setFont(smaller);
+    }
     resize(503, 457);
 }
 
@@ -84,7 +92,7 @@ QLineEdit* TForm2::AddField(QGridLayout* grid, int row, const char* name, const 
 {
     auto* edit = new QLineEdit(QString::fromStdString(settings_.*field), this);
     edit->setObjectName(QString::fromLatin1(name));
-    edit->setMaximumWidth(90);
+    edit->setFixedWidth(70);
     connect(edit, &QLineEdit::textChanged, this,
             [this, field](const QString& text) { settings_.*field = text.toStdString(); });
     auto* caption = new QLabel(QString::fromUtf8(label), this);

@@ -28,6 +28,9 @@ TForm4::TForm4(CurveStore& store, MessageLog& log, TForm5& graph, QWidget* paren
 {
     setObjectName(QStringLiteral("TForm4"));
     setWindowTitle(QStringLiteral("Lista de curvas"));
+    QFont smallFont = font(); // the layout is measured for captions 11 pixels high
+    smallFont.setPixelSize(11);
+    setFont(smallFont);
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));

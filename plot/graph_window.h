@@ -1,17 +1,22 @@
 // TForm5, "Gráficos": the graph window. PaintBox1 draws the curve store through the saved
-// picture: a repaint while pictureSaved is set only copies the picture; any change of the view
-// clears pictureSaved and repaints, which draws everything again and saves it.
+// picture: a repaint while pictureSaved is set only copies the picture; every command clears
+// pictureSaved and repaints at once, which draws everything again and saves it. Keys zoom and
+// pan, a drag over the plot zooms into a box, a click on the legends chooses colours, and the
+// status line reads the values under the mouse.
 #pragma once
 
 #include <QPixmap>
+#include <QPoint>
 #include <QWidget>
-#include <memory>
+#include <cstdint>
+#include <functional>
+#include <optional>
 
-#include "plot/colour_chooser.h"
-#include "plot/graph_commands.h"
+#include "plot/view_commands.h"
 
 class CurveStore;
 struct PlotOptions;
+class QMouseEvent;
 class QStatusBar;
 
 class TForm5 : public QWidget {
@@ -23,24 +28,19 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     QPixmap savedPicture;
 
+    // ColorDialog1: opens showing the given colour (the one it returned last, black at first);
+    // returns the chosen 24-bit RGB colour, or nothing when the user cancels. Tests replace it.
+    std::function<std::optional<uint32_t>(uint32_t shown)> colorDialog;
+
     // The paint handler of PaintBox1.
     void PaintBox1Paint(QPainter& screen);
+    void PaintBox1MouseDown(QPoint at);
+    void PaintBox1MouseMove(QPoint at);
+    void PaintBox1MouseUp();
     // After a Plot run: draw afresh and bring the window up.
     void ShowPlot();
     // Full drawings made so far (the repaints that only copied the picture are not counted).
     int FullDrawingCount() const { return fullDrawings_; }
-
-    // Keys (graph_interaction.cpp): FormKeyDown sees every key, FormKeyPress the typed characters.
-    void FormKeyDown(int key);
-    void FormKeyPress(char key);
-    // The mouse over PaintBox1, at pixel (x, y) of the drawing area.
-    void PaintBox1MouseDown(int x, int y);
-    void PaintBox1MouseMove(int x, int y);
-    void PaintBox1MouseUp();
-    void FormResize();
-
-    // ColorDialog1 unless a test sets its own chooser (not owned; null restores ColorDialog1).
-    void SetColourChooser(ColourChooser* chooser) { chooser_ = chooser ? chooser : colorDialog1_.get(); }
     bool Zooming() const { return zooming_; }
 
 protected:
@@ -48,19 +48,16 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Draws everything again now: the end of every command.
-    void RepaintAll();
-    void ChooseCurveColour(int k);
-    void ChooseGridColours();
-    // The zoom box outline, drawn over the picture on the screen only.
-    void DrawZoomOutline(QPainter& screen) const;
+    void Repaint();
+    void Apply(ViewCommand command);
+    std::optional<uint32_t> ChooseColour();
+    void ChooseLegendColour(int row);
 
     CurveStore& store_;
     const PlotOptions& options_;
-    int fullDrawings_ = 0;
-    std::unique_ptr<ColorDialogChooser> colorDialog1_;
-    ColourChooser* chooser_ = nullptr;
-    ColourRandom random_;
+    ChannelGenerator channels_;
+    uint32_t lastColour_ = 0x000000;
     bool zooming_ = false;
-    int zoomX0_ = 0, zoomY0_ = 0, zoomX1_ = 0, zoomY1_ = 0;
+    QPoint zoomStart_, zoomEnd_;
+    int fullDrawings_ = 0;
 };

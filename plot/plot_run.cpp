@@ -68,13 +68,18 @@ std::string FormatLimit(double limit)
 
 } // namespace
 
+void ReadLimitFields(CurveStore& store, const PlotOptions& fields)
+{
+    ScanLimit(fields.Exmin, store.viewXMin);
+    ScanLimit(fields.Exmax, store.viewXMax);
+    ScanLimit(fields.Eymin, store.viewYMin);
+    ScanLimit(fields.Eymax, store.viewYMax);
+}
+
 void ExchangeLimits(CurveStore& store, PlotOptions& options)
 {
     if (options.CBescalas) {
-        ScanLimit(options.Exmin, store.viewXMin);
-        ScanLimit(options.Exmax, store.viewXMax);
-        ScanLimit(options.Eymin, store.viewYMin);
-        ScanLimit(options.Eymax, store.viewYMax);
+        ReadLimitFields(store, options);
     } else {
         options.Exmin = FormatLimit(store.viewXMin);
         options.Exmax = FormatLimit(store.viewXMax);

@@ -27,6 +27,10 @@ struct PlotOptions {
 bool RunPlot(CurveStore& store, const std::vector<std::string>& curveLines, PlotOptions& options,
              MessageLog& log);
 
+// The four limit texts scanned with "%lg" into the view limits; a text that holds no number
+// leaves its limit as it was.
+void ReadLimitFields(CurveStore& store, const PlotOptions& fields);
+
 // "Usar estas escalas" on: fields that hold a number replace the computed limits; off: the
 // computed limits are written into the fields with "%lg".
 void ExchangeLimits(CurveStore& store, PlotOptions& options);

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 
 #include "common/c_text.h"
@@ -113,36 +114,24 @@ const char* WordEnd(const char* text)
     return text;
 }
 
-bool IsPlainNumberCharacter(char c)
-{
-    return (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '-';
-}
-
 } // namespace
 
-bool ScanTableNumber(const char* word, double& value)
+bool ScanTableNumber(const char* word, const char* lineEnd, double& value)
 {
-    // Plain numbers (the whole table in practice) go through from_chars, which rounds exactly as
-    // strtod does; words with anything else, a "+" sign, "inf", "nan" or hexadecimal, and
-    // out-of-range values, through strtod, which is what "%lg" applies.
-    const char* end = word;
-    while (IsPlainNumberCharacter(*end))
-        ++end;
-    if (end != word && (*end == '\0' || IsBlank(*end))) {
-        double parsed;
-        auto [stop, error] = std::from_chars(word, end, parsed);
-        if (error == std::errc()) {
-            value = parsed;
-            return true;
-        }
-        if (error == std::errc::invalid_argument)
-            return false;
-    }
     if (IsBlank(*word) || *word == '\0')
         return false;
-    char* stop = nullptr;
-    double parsed = std::strtod(word, &stop);
-    if (stop == word)
+    // Plain numbers (the whole table in practice) go through from_chars, which rounds exactly as
+    // strtod does. When it stops inside the word ("1k", "0x10"), fails ("+3") or the value is out
+    // of range, strtod decides, as "%lg" does.
+    double parsed;
+    auto [stop, error] = std::from_chars(word, lineEnd, parsed);
+    if (error == std::errc() && (*stop == '\0' || IsBlank(*stop))) {
+        value = parsed;
+        return true;
+    }
+    char* end = nullptr;
+    parsed = std::strtod(word, &end);
+    if (end == word)
         return false;
     value = parsed;
     return true;
@@ -183,11 +172,12 @@ bool FindColumnsByName(Curve& curve, int k, const char* header, MessageLog& log)
 }
 
 // Reads the curve's two columns from one data line into point L (numbered from 1).
-LineOutcome ReadDataLine(Curve& curve, int k, int L, const char* line, MessageLog& log)
+LineOutcome ReadDataLine(Curve& curve, int k, int L, const char* line, size_t length, MessageLog& log)
 {
+    const char* lineEnd = line + length;
     const char* word = SkipBlanks(line);
     double first = 0;
-    if (*word == '\0' || !ScanTableNumber(word, first)) {
+    if (*word == '\0' || !ScanTableNumber(word, lineEnd, first)) {
         log.AppendLog("Linha %d ignorada: %s", L, DisplayText(line).c_str());
         return LineOutcome::Ignored;
     }
@@ -209,11 +199,11 @@ LineOutcome ReadDataLine(Curve& curve, int k, int L, const char* line, MessageLo
         }
         if (column == curve.xColumn) {
             hasX = true;
-            allNumbers = ScanTableNumber(word, x) && allNumbers;
+            allNumbers = ScanTableNumber(word, lineEnd, x) && allNumbers;
         }
         if (column == curve.yColumn) {
             hasY = true;
-            allNumbers = ScanTableNumber(word, y) && allNumbers;
+            allNumbers = ScanTableNumber(word, lineEnd, y) && allNumbers;
         }
     }
     if (!hasX)
@@ -248,7 +238,7 @@ bool ReadPoints(Curve& curve, int k, LineReader& reader, MessageLog& log)
     while (p < MaxPoints && reader.Next(line, length)) {
         if (length == 0)
             continue; // empty lines are skipped silently
-        LineOutcome outcome = ReadDataLine(curve, k, p + 1, line, log);
+        LineOutcome outcome = ReadDataLine(curve, k, p + 1, line, length, log);
         if (outcome == LineOutcome::Abandon) {
             abandoned = true;
             break;
@@ -270,7 +260,12 @@ bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& re
 {
     Curve& curve = store.curves[k];
     log.AppendLog("Lendo arquivo %s", DisplayText(curve.fileName).c_str());
-    std::FILE* file = std::fopen(curve.fileName, "rb");
+    // Only regular files: a directory reads as nothing, a device such as /dev/zero would fill
+    // the memory with one endless line, and a pipe could keep the run waiting for ever.
+    std::error_code error;
+    std::FILE* file = std::filesystem::is_regular_file(curve.fileName, error)
+                          ? std::fopen(curve.fileName, "rb")
+                          : nullptr;
     if (file == nullptr) {
         log.AppendLog("Arquivo %d não encontrado: %s", k, DisplayText(curve.fileName).c_str());
         return false;

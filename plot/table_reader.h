@@ -34,8 +34,9 @@ private:
 };
 
 // Converts the number at the start of a word as "%lg" does (a word such as "1k" gives 1). The
-// word ends at a blank, a tab or the end of the line. False when it does not start with a number.
-bool ScanTableNumber(const char* word, double& value);
+// word ends at a blank, a tab or the end of its NUL-terminated line, lineEnd. False when it does
+// not start with a number.
+bool ScanTableNumber(const char* word, const char* lineEnd, double& value);
 
 // Reads the table of curve k (its file name and column specs already in the store) into its
 // points, logging every step. False when the Plot run must be abandoned.

@@ -9,6 +9,19 @@
 #include "app/log_view.h"
 #include "common/message_log.h"
 
+namespace {
+
+// Lets events through until the view has taken in every line (it refreshes at most every
+// LogView::RefreshIntervalMs).
+void WaitUntilShown(LogView& view)
+{
+    for (int i = 0; i < 100 && view.ShownLineCount() < view.LineCount(); ++i)
+        QTest::qWait(LogView::RefreshIntervalMs / 2);
+    ASSERT_EQ(view.ShownLineCount(), view.LineCount());
+}
+
+} // namespace
+
 TEST(GuiLog, LinesAppearWhenEventsAreProcessed)
 {
     LogView view;
@@ -61,11 +74,11 @@ TEST(GuiLog, FollowsNewLinesUnlessTheUserScrolledAway)
     EXPECT_EQ(bar->value(), bar->maximum());
     bar->triggerAction(QAbstractSlider::SliderToMinimum);
     view.WriteLine("mais uma");
-    QApplication::processEvents();
+    WaitUntilShown(view);
     EXPECT_EQ(bar->value(), 0);
     bar->triggerAction(QAbstractSlider::SliderToMaximum);
     view.WriteLine("e outra");
-    QApplication::processEvents();
+    WaitUntilShown(view);
     EXPECT_EQ(bar->value(), bar->maximum());
     EXPECT_EQ(view.Line(view.FirstVisibleLine() + 1), QStringLiteral("linha"));
 }

@@ -62,10 +62,6 @@ void GuardAgainstHanging(TestApp& test)
 const char* const rcWithoutAc = "RC sem .AC\nV1 1 0 1\nR1 1 2 1000\nC1 2 0 1e-6\n";
 const char* const rcWithAc = "RC\nV1 1 0 1\nR1 1 2 1000\nC1 2 0 1e-6\n.AC DEC 3 10 1000\n";
 
-// The netlist reader and the analysis engine land on main separately; until both are merged
-// a run cannot get past the reading.
-#define SKIP_UNTIL_ENGINE_MERGED() GTEST_SKIP() << "needs the netlist reader and the analysis engine"
-
 } // namespace
 
 TEST(GuiHost, WaitForSettingsReturnsAfterAplicarAndSleepsMeanwhile)
@@ -111,7 +107,6 @@ TEST(GuiHost, StopEntryAndTablePathFollowTheDriver)
 
 TEST(GuiRun, NetlistWithoutAcWaitsForAplicarAndOpensNothingElseMeanwhile)
 {
-    SKIP_UNTIL_ENGINE_MERGED();
     TempDir dir;
     const std::string path = dir.Write("rc.net", rcWithoutAc);
     TestApp test;
@@ -156,7 +151,6 @@ double Node2MagnitudeAt100Hz(const std::string& table)
 
 TEST(GuiRun, CheckBoxChangedWithoutAplicarTakesEffectAtTheNextRun)
 {
-    SKIP_UNTIL_ENGINE_MERGED();
     TempDir dir;
     const std::string path = dir.Write("rc.net", rcWithAc);
     TestApp test;
@@ -173,7 +167,6 @@ TEST(GuiRun, CheckBoxChangedWithoutAplicarTakesEffectAtTheNextRun)
 
 TEST(GuiRun, PararAnaliseStopsTheOperatingPoint)
 {
-    SKIP_UNTIL_ENGINE_MERGED();
     TempDir dir;
     // No current can flow backwards through the diode: the iteration cannot converge.
     const std::string path = dir.Write("d.net", "diodo\nI1 1 0 DC 1\nD1 1 0\n.AC DEC 10 1 1000\n");
@@ -194,7 +187,6 @@ TEST(GuiRun, PararAnaliseStopsTheOperatingPoint)
 
 TEST(GuiRun, CommandLineRunsTheFileAndEndsOnlyWithLowerCaseT)
 {
-    SKIP_UNTIL_ENGINE_MERGED();
     struct Case {
         std::vector<std::string> arguments;
         int endRequests;
@@ -270,7 +262,6 @@ TEST(GuiLocale, NumbersUseAPointUnderAPortugueseLocale)
     test.app.log.AppendLog("Erro=%g", 0.25);
     EXPECT_TRUE(test.Logged("Erro=0.25"));
 
-    SKIP_UNTIL_ENGINE_MERGED();
     TempDir dir;
     test.Run(dir.Write("rc.net", rcWithAc));
     const std::string table = ReadWholeFile(dir.Path() + "/rc.tab");

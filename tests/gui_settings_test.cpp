@@ -116,8 +116,8 @@ TEST(GuiSettings, ScaleGroupGivesTheItemIndex)
 TEST(GuiSettings, AplicarSetsTheFlagAndHidesTheDialog)
 {
     TForm2 dialog;
-    EXPECT_EQ(dialog.size(), QSize(503, 457));
     dialog.show();
+    EXPECT_EQ(dialog.size(), QSize(503, 457));
     auto* apply = Find<QPushButton>(dialog, "Button1");
     ASSERT_NE(apply, nullptr);
     EXPECT_EQ(apply->text(), QStringLiteral("Aplicar"));

@@ -20,9 +20,9 @@
 
 #include "common/message_log.h"
 #include "plot/curve_store.h"
-#include "plot/graph_commands.h"
 #include "plot/graph_painter.h"
 #include "plot/plot_run.h"
+#include "plot/view_commands.h"
 
 namespace {
 
@@ -186,15 +186,18 @@ int main(int argc, char** argv)
     plotRun();
     draw();
     // The interaction's redraws: most points fall outside a zoomed view and are clamped.
-    ZoomToBox(store, 300, 150, 400, 250);
+    ChannelGenerator channels;
+    double left = ColumnValue(store, 300), right = ColumnValue(store, 400);
+    double bottom = RowValue(store, 250), top = RowValue(store, 150);
+    store.viewXMin = left, store.viewXMax = right, store.viewYMin = bottom, store.viewYMax = top;
     Report("full drawing, mouse zoom to a 100 x 100 box", Measure(21, draw));
+    bool panRight = true;
     Report("full drawing, pan key (alternating > and <)", Measure(21, [&] {
-        static bool right = true;
-        ApplyViewCommand(store, right ? ViewCommand::Right : ViewCommand::Left);
-        right = !right;
+        ApplyViewCommand(store, panRight ? ViewCommand::MoveRight : ViewCommand::MoveLeft, options, channels);
+        panRight = !panRight;
         draw();
     }));
-    ReadNormalView(store, options);
+    ReadLimitFields(store, options);
     QImage large(1600, 1000, QImage::Format_RGB32);
     Report("full drawing, window resized to 1600 x 1000", Measure(21, [&] {
         QPainter painter(&large);

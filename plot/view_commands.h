@@ -1,0 +1,44 @@
+// The graph window's keyboard commands on the curve store: zoom and pan of either axis, back to
+// the normal view, random curve colours and the colour scheme.
+#pragma once
+
+#include <cstdint>
+
+class CurveStore;
+struct PlotOptions;
+
+enum class ViewCommand {
+    ZoomInX,       // "a": right end to the middle
+    ZoomOutX,      // "r"
+    ZoomInY,       // "+": top to the middle
+    ZoomOutY,      // "-"
+    MoveLeft,      // "<" or Left: a quarter of the view
+    MoveRight,     // ">" or Right
+    MoveUp,        // "u" or Up
+    MoveDown,      // "d" or Down
+    NormalView,    // " ": the limits typed in the curve list
+    RandomColours, // "c"
+    ToggleScheme,  // "i": black on white or white on black
+};
+
+// The command of a typed character (case-sensitive); false for any other character.
+bool CommandForCharacter(char c, ViewCommand& command);
+
+// A pseudo-random source of colour channels from 0 to 254.
+class ChannelGenerator {
+public:
+    int Next();
+
+private:
+    uint32_t state_ = 12345;
+};
+
+// Applies a command; the horizontal ones follow logX, the vertical ones logY. The normal view
+// reads the four limit texts with "%lg", keeping a limit whose text holds no number.
+void ApplyViewCommand(CurveStore& store, ViewCommand command, const PlotOptions& fields,
+                      ChannelGenerator& channels);
+
+// Value of a pixel column or row with the transforms of curve 1 (what the screen shows).
+double ColumnValue(const CurveStore& store, int column);
+double RowValue(const CurveStore& store, int row);
+double RowPhase(const CurveStore& store, int row);

@@ -1,0 +1,68 @@
+// talvor end to end: the command line of the desktop program, on the offscreen platform and on
+// a virtual X server.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "e2e_support.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr int TimedOut = 124;   // the status timeout(1) gives a program it had to end
+
+// Runs talvor with arguments in dir, ended after seconds; its exit status, or TimedOut.
+int RunDesktop(const std::string& arguments, const std::string& dir, int seconds,
+               const std::string& launcher = "")
+{
+    const std::string command = "cd '" + dir + "' && " + launcher + " timeout " +
+                                std::to_string(seconds) + " '" TALVOR_BINARY_DIR "/app/talvor' " +
+                                arguments + " >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The desktop program writes the same table as talvor-cli for the same netlist.
+void ExpectExampleTable(const std::string& path)
+{
+    TempDir cliDir;
+    CopyInto(TALVOR_EXAMPLES "/exemplo.net", cliDir.Path());
+    ASSERT_EQ(RunCli("exemplo.net", cliDir.Path()).status, 0);
+    const std::string expected = ReadWholeFile(cliDir.Path() + "/exemplo.tab");
+    EXPECT_EQ(ReadTable(path).names,
+              (std::vector<std::string>{"f", "1m", "1f", "2m", "2f", "jV1m", "jV1f"}));
+    EXPECT_FALSE(expected.empty());
+    EXPECT_EQ(ReadWholeFile(path), expected);
+}
+
+} // namespace
+
+TEST(DesktopCommandLine, ExampleWithTRunsWritesTheTableAndEnds)
+{
+    TempDir dir;
+    CopyInto(TALVOR_EXAMPLES "/exemplo.net", dir.Path());
+    EXPECT_EQ(RunDesktop("exemplo.net t", dir.Path(), 60), 0);
+    ExpectExampleTable(dir.Path() + "/exemplo.tab");
+}
+
+TEST(DesktopCommandLine, ExampleWithTOnAVirtualXServer)
+{
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run is not installed";
+    TempDir dir;
+    CopyInto(TALVOR_EXAMPLES "/exemplo.net", dir.Path());
+    EXPECT_EQ(RunDesktop("exemplo t", dir.Path(), 60, "env -u QT_QPA_PLATFORM xvfb-run -a"), 0);
+    ExpectExampleTable(dir.Path() + "/exemplo.tab");
+}
+
+TEST(DesktopCommandLine, OnlyALowerCaseTEndsTheProgram)
+{
+    TempDir dir;
+    EXPECT_EQ(RunDesktop("nofile t", dir.Path(), 60), 0);
+    EXPECT_EQ(RunDesktop("nofile t mais argumentos", dir.Path(), 60), 0);
+    EXPECT_EQ(RunDesktop("circ T", dir.Path(), 3), TimedOut);
+    EXPECT_EQ(RunDesktop("circ", dir.Path(), 3), TimedOut);
+}
