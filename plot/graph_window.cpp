@@ -119,6 +119,7 @@ void TForm5::ShowPlot()
     show();
     raise();
     activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason); // the keys go to this window
     PaintBox1->update();
 }
 

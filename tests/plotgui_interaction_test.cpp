@@ -1,6 +1,7 @@
 // The graph window driven by real key and mouse events on the offscreen platform.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QStatusBar>
 #include <QTest>
@@ -191,6 +192,15 @@ TEST_F(Interaction, TheZoomBoxLeavesTheSavedPictureIntact)
     QTest::mouseRelease(form.PaintBox1, Qt::LeftButton, {}, QPoint(250, 100));
     form.PaintBox1->repaint();
     EXPECT_TRUE(form.PaintBox1->grab().toImage() == picture);
+}
+
+TEST_F(Interaction, TheWindowTakesTheKeyboardWhenAPlotShowsIt)
+{
+    TForm5 shown(*store, options);
+    shown.ShowPlot();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == &shown; }));
+    EXPECT_EQ(shown.focusPolicy(), Qt::StrongFocus);
+    EXPECT_TRUE(shown.PaintBox1->hasMouseTracking());
 }
 
 TEST_F(Interaction, KeysOnLogarithmicAxes)

@@ -187,9 +187,7 @@ int main(int argc, char** argv)
     draw();
     // The interaction's redraws: most points fall outside a zoomed view and are clamped.
     ChannelGenerator channels;
-    double left = ColumnValue(store, 300), right = ColumnValue(store, 400);
-    double bottom = RowValue(store, 250), top = RowValue(store, 150);
-    store.viewXMin = left, store.viewXMax = right, store.viewYMin = bottom, store.viewYMax = top;
+    ZoomToBox(store, 300, 150, 400, 250);
     Report("full drawing, mouse zoom to a 100 x 100 box", Measure(21, draw));
     bool panRight = true;
     Report("full drawing, pan key (alternating > and <)", Measure(21, [&] {
