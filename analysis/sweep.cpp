@@ -1,16 +1,16 @@
 // The frequency sweep: plans the points, solves the small-signal system at each and writes one
 // table row per point. After the first five points (which may print traces and reports) the
-// points are independent, so they are solved in batches on several threads, each with its own
-// equation system and log buffer, and written and reported in their order.
+// points are independent: threads take them in sweep order, each with its own equation system
+// and log buffer, and the calling thread writes the rows and replays the log lines in order.
 #include "analysis/sweep.h"
 
-#include <atomic>
-#include <barrier>
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <condition_variable>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -110,9 +110,8 @@ int SweepThreadCount()
 
 namespace {
 
-constexpr long TracedPoints = 5;  // the points whose traces and reports the log shows
-constexpr int BatchSize = 256;    // points solved between two writes
-constexpr int ChunkSize = 4;      // points a thread takes at a time
+constexpr long TracedPoints = 5;       // the points whose traces and reports the log shows
+constexpr long RingSize = 1024;        // points solved ahead of the row being written
 constexpr int MinPointsForThreads = 64;
 
 // What every point reads; fixed for the whole sweep (no window events run during it).
@@ -146,10 +145,16 @@ public:
     std::string* target = nullptr;
 };
 
+void ReplayLog(const std::string& lines, MessageLog& log)
+{
+    for (size_t start = 0; start < lines.size(); start = lines.find('\0', start) + 1)
+        log.AppendLog("%s", lines.c_str() + start);
+}
+
+enum class SlotState { Free, Taken, Solved, Failed };
+
 struct PointSlot {
-    double f = 0;
-    long index = 0;
-    bool solved = false;
+    SlotState state = SlotState::Free;
     std::string logText;
     RowText row;
 };
@@ -162,174 +167,147 @@ struct Worker {
     MessageLog log;
 };
 
-// Solves batches of points on the calling thread and threadCount − 1 helpers.
-class BatchSolver {
+// The points after the traced ones. Any free thread takes the next point of the sweep (so the
+// frequencies are computed in sweep order, as a single walk would) and solves it into the ring
+// slot of its index; the calling thread writes the slots in index order and solves points itself
+// while the next row is not ready. A thread never waits for another except when the ring is full.
+class PointPipeline {
 public:
-    BatchSolver(const SweepContext& context, PointSlot* slots, int threadCount)
-        : context_(context), slots_(slots), workers_(threadCount), sync_(threadCount)
+    PointPipeline(const SweepContext& context, const SweepPlan& plan, double f, long index,
+                  int threadCount)
+        : context_(context), plan_(plan), nextF_(f), nextIndex_(index), nextToWrite_(index),
+          ring_(std::make_unique<PointSlot[]>(RingSize)), workers_(threadCount)
     {
         for (int w = 1; w < threadCount; ++w) {
             try {
-                threads_.emplace_back([this, w] { HelperLoop(workers_[w]); });
+                helpers_.emplace_back([this, w] { HelperLoop(workers_[w]); });
             } catch (const std::system_error&) {
-                sync_.arrive_and_drop(); // the system refused a thread: go on with fewer
+                break; // the system refused a thread: go on with fewer
             }
         }
     }
 
-    ~BatchSolver()
+    ~PointPipeline()
     {
-        stopping_ = true;
-        if (!threads_.empty())
-            sync_.arrive_and_wait();
-        for (std::thread& thread : threads_)
-            thread.join();
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread& helper : helpers_)
+            helper.join();
     }
 
-    BatchSolver(const BatchSolver&) = delete;
-    BatchSolver& operator=(const BatchSolver&) = delete;
+    PointPipeline(const PointPipeline&) = delete;
+    PointPipeline& operator=(const PointPipeline&) = delete;
 
-    // Solves slots[0, count).
-    void Solve(int count)
+    // Writes every remaining row; false at a failed point, after the rows before it. written
+    // counts the rows of the whole sweep.
+    bool Run(ResultTable& table, MessageLog& log, long& written)
     {
-        count_ = count;
-        next_ = 0;
-        if (!threads_.empty())
-            sync_.arrive_and_wait();
-        SolveShare(workers_[0]);
-        if (!threads_.empty())
-            sync_.arrive_and_wait();
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            PointSlot& slot = ring_[nextToWrite_ % RingSize];
+            if (slot.state == SlotState::Solved || slot.state == SlotState::Failed) {
+                lock.unlock();
+                ReplayLog(slot.logText, log);
+                if (slot.state == SlotState::Failed)
+                    return false;
+                table.WriteRow(slot.row);
+                lock.lock();
+                slot.state = SlotState::Free;
+                written = ++nextToWrite_;
+                changed_.notify_all();
+            } else if (nextToWrite_ == nextIndex_ && !MorePoints()) {
+                return true;
+            } else if (!SolveNext(lock, workers_[0])) {
+                changed_.wait(lock);
+            }
+        }
     }
 
 private:
+    bool MorePoints() const { return InSweep(plan_, nextIndex_, nextF_); }
+
+    // Takes the next point and solves it, with the lock released meanwhile; false when there is
+    // none to take now (end of the sweep, or the ring full).
+    bool SolveNext(std::unique_lock<std::mutex>& lock, Worker& worker)
+    {
+        if (!MorePoints() || nextIndex_ - nextToWrite_ >= RingSize)
+            return false;
+        const double f = nextF_;
+        const long index = nextIndex_;
+        nextF_ = NextFrequency(plan_, nextF_);
+        ++nextIndex_;
+        PointSlot& slot = ring_[index % RingSize];
+        slot.state = SlotState::Taken;
+        lock.unlock();
+
+        slot.logText.clear();
+        worker.sink.target = &slot.logText;
+        const bool solved = SolvePoint(context_, worker.mna, worker.log, f, index, slot.row);
+
+        lock.lock();
+        slot.state = solved ? SlotState::Solved : SlotState::Failed;
+        changed_.notify_all();
+        return true;
+    }
+
     void HelperLoop(Worker& worker)
     {
-        for (;;) {
-            sync_.arrive_and_wait();
-            if (stopping_)
-                return;
-            SolveShare(worker);
-            sync_.arrive_and_wait();
-        }
-    }
-
-    void SolveShare(Worker& worker)
-    {
-        for (;;) {
-            int first = next_.fetch_add(ChunkSize);
-            if (first >= count_)
-                return;
-            int end = first + ChunkSize < count_ ? first + ChunkSize : count_;
-            for (int k = first; k < end; ++k) {
-                PointSlot& slot = slots_[k];
-                slot.logText.clear();
-                worker.sink.target = &slot.logText;
-                slot.solved = SolvePoint(context_, worker.mna, worker.log, slot.f, slot.index,
-                                         slot.row);
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!stopping_) {
+            if (!SolveNext(lock, worker)) {
+                if (!MorePoints())
+                    return;
+                changed_.wait(lock);
             }
-        }
-    }
-
-    const SweepContext& context_;
-    PointSlot* slots_;
-    std::vector<Worker> workers_;
-    std::vector<std::thread> threads_;
-    std::barrier<> sync_;
-    std::atomic<int> next_{0};
-    int count_ = 0;
-    bool stopping_ = false;
-};
-
-// Walks the planned points, solving each and writing its row: Run is false at a failed solve,
-// Written counts the rows written.
-class SweepWalk {
-public:
-    SweepWalk(const SweepContext& context, const SweepPlan& plan, ResultTable& table)
-        : context_(context), plan_(plan), table_(table)
-    {
-    }
-
-    bool Run(MnaSystem& mna, MessageLog& log)
-    {
-        RowText row;
-        for (; index_ < TracedPoints && InSweep(plan_, index_, f_); Advance()) {
-            if (!SolvePoint(context_, mna, log, f_, index_, row))
-                return false;
-            table_.WriteRow(row);
-        }
-        if (!InSweep(plan_, index_, f_))
-            return true;
-        return RunInBatches(log);
-    }
-
-    long Written() const { return index_; }
-
-private:
-    void Advance()
-    {
-        f_ = NextFrequency(plan_, f_);
-        ++index_;
-    }
-
-    bool RunInBatches(MessageLog& log)
-    {
-        auto slots = std::make_unique<PointSlot[]>(BatchSize);
-        int count = FillBatch(slots.get());
-        // Threads pay off only for long sweeps.
-        int threadCount = count >= MinPointsForThreads ? SweepThreadCount() : 1;
-        BatchSolver solver(context_, slots.get(), threadCount);
-        while (count > 0) {
-            solver.Solve(count);
-            if (!WriteBatch(slots.get(), count, log))
-                return false;
-            count = FillBatch(slots.get());
-        }
-        return true;
-    }
-
-    // The frequencies of the next points, from the walk's position (which does not move yet).
-    int FillBatch(PointSlot* slots) const
-    {
-        double f = f_;
-        long index = index_;
-        int count = 0;
-        for (; count < BatchSize && InSweep(plan_, index, f); ++count, ++index) {
-            slots[count].f = f;
-            slots[count].index = index;
-            f = NextFrequency(plan_, f);
-        }
-        return count;
-    }
-
-    // Replays each point's log lines and writes its row, in order, up to a failed point.
-    bool WriteBatch(const PointSlot* slots, int count, MessageLog& log)
-    {
-        for (int k = 0; k < count; ++k) {
-            const PointSlot& slot = slots[k];
-            ReplayLog(slot.logText, log);
-            if (!slot.solved)
-                return false;
-            table_.WriteRow(slot.row);
-            Advance();
-        }
-        return true;
-    }
-
-    static void ReplayLog(const std::string& lines, MessageLog& log)
-    {
-        for (size_t start = 0; start < lines.size();) {
-            size_t end = lines.find('\0', start);
-            log.AppendLog("%s", lines.c_str() + start);
-            start = end + 1;
         }
     }
 
     const SweepContext& context_;
     const SweepPlan& plan_;
-    ResultTable& table_;
-    double f_ = plan_.fStart;
-    long index_ = 0;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool stopping_ = false;
+    double nextF_;     // the next point to take
+    long nextIndex_;
+    long nextToWrite_; // the next row to write
+    std::unique_ptr<PointSlot[]> ring_;
+    std::vector<Worker> workers_; // workers_[0] belongs to the calling thread
+    std::vector<std::thread> helpers_;
 };
+
+// Whether at least count points are left from index with value f.
+bool AtLeastPoints(const SweepPlan& plan, double f, long index, int count)
+{
+    for (int k = 0; k < count; ++k, ++index, f = NextFrequency(plan, f))
+        if (!InSweep(plan, index, f))
+            return false;
+    return true;
+}
+
+// Solves and writes every point of the plan; false at a failed solve. written counts the rows.
+bool WalkSweep(const SweepContext& context, const SweepPlan& plan, MnaSystem& mna,
+               MessageLog& log, ResultTable& table, long& written)
+{
+    double f = plan.fStart;
+    long index = 0;
+    RowText row;
+    for (; index < TracedPoints && InSweep(plan, index, f); ++index, f = NextFrequency(plan, f)) {
+        if (!SolvePoint(context, mna, log, f, index, row))
+            return false;
+        table.WriteRow(row);
+        written = index + 1;
+    }
+    if (!InSweep(plan, index, f))
+        return true;
+    // Threads pay off only for long sweeps.
+    const int threadCount =
+        AtLeastPoints(plan, f, index, MinPointsForThreads) ? SweepThreadCount() : 1;
+    PointPipeline pipeline(context, plan, f, index, threadCount);
+    return pipeline.Run(table, log, written);
+}
 
 } // namespace
 
@@ -361,8 +339,8 @@ void RunSweep(Analysis& analysis)
     const AnalysisSettings& settings = analysis.Settings();
     const SweepContext context{circuit, settings, analysis.op.g0, settings.CBHz,
                                TableUnits{settings.CBdB, settings.CBgraus}};
-    SweepWalk walk(context, plan, table);
-    bool solved = walk.Run(analysis.mna, log);
+    long rows = 0;
+    bool solved = WalkSweep(context, plan, analysis.mna, log, table, rows);
     bool written = table.Close();
     if (!solved) {
         log.AppendLog("Cálculo interrompido.");
@@ -373,6 +351,6 @@ void RunSweep(Analysis& analysis)
         circuit.RunFailed = true;
     } else {
         log.AppendLog("Tabela escrita no arquivo %s com %ld pontos.",
-                      DisplayText(circuit.tablePath).c_str(), walk.Written());
+                      DisplayText(circuit.tablePath).c_str(), rows);
     }
 }

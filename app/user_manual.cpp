@@ -42,7 +42,9 @@ Comando:                 .AC LIN|DEC|LOG|OCT pontos finicial ffinal
 Notas:
 - Os valores são números decimais simples (1e-3, 2.5, -1), sem sufixos: 1k é lido como 1.
   Os nomes de elementos e de nós têm até 10 caracteres; o nó 0 é o terra.
-  A primeira letra da linha dá o tipo do elemento (maiúscula ou minúscula).
+  A primeira letra da linha dá o tipo do elemento (maiúscula ou minúscula); .AC e a escala
+  (LIN, DEC, LOG, OCT) são escritos em maiúsculas. Uma linha em branco ou iniciada por espaço
+  termina a leitura com "Elemento desconhecido".
 - As entradas de F e H são curtos-circuitos: a corrente de controle entra por nói+ e sai por
   nói-.
 - O e A têm quatro terminais: a saída é a tensão entre nó_saída+ e nó_saída-, e a entrada é a

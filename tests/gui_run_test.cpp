@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -267,4 +269,48 @@ TEST(GuiLocale, NumbersUseAPointUnderAPortugueseLocale)
     const std::string table = ReadWholeFile(dir.Path() + "/rc.tab");
     EXPECT_NE(table.find("0.846733"), std::string::npos) << table;
     EXPECT_EQ(table.find(','), std::string::npos) << table;
+}
+
+TEST(GuiRun, AbrirRunsTheNetlistChosenInOpenDialog1)
+{
+    TempDir dir;
+    const std::string path = dir.Write("rc.net", rcWithAc);
+    TestApp test;
+    test.app.Show();
+    QString filter, suffix, preset;
+    QTimer::singleShot(100, &test.app.form1, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->objectName(), QStringLiteral("OpenDialog1"));
+        filter = dialog->nameFilters().join(';');
+        suffix = dialog->defaultSuffix();
+        preset = dialog->selectedFiles().value(0);
+        // The user types the netlist's path into the name field.
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromStdString(path));
+        static_cast<QDialog*>(dialog)->accept();   // as the "Abrir" button does
+    });
+    QTimer::singleShot(20000, &test.app.form1, [] {
+        if (QWidget* stuck = QApplication::activeModalWidget())
+            stuck->close();
+    });
+    test.app.form1.Abrir1->trigger();
+    EXPECT_EQ(filter, QStringLiteral("netlists (*.net)"));
+    EXPECT_EQ(suffix, QStringLiteral("net"));
+    EXPECT_TRUE(preset.endsWith(QStringLiteral("/teste.net"))) << preset.toStdString();
+    EXPECT_EQ(test.app.form1.OpenDialogFileName(), QString::fromStdString(path));
+    EXPECT_TRUE(test.Logged("Análise terminada com sucesso."));
+    EXPECT_EQ(test.app.form4.TablePath(), QString::fromStdString(dir.Path() + "/rc.tab"));
+}
+
+TEST(GuiRunDeathTest, TerminarEndsTheProcessAtOnceWithStatusZero)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            TalvorApp app;
+            app.Show();
+            app.form1.Terminar1->trigger();
+            std::abort();   // not reached
+        },
+        testing::ExitedWithCode(0), "");
 }
