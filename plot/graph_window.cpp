@@ -66,12 +66,24 @@ TForm5::TForm5(CurveStore& store, const PlotOptions& options, QWidget* parent)
     layout->addWidget(StatusBar1);
     resize(761, 471 + 19); // a drawing area of 761 x 471
 
-    colorDialog = [this](uint32_t shown) -> std::optional<uint32_t> {
-        QColor chosen = QColorDialog::getColor(QColor::fromRgb(shown), this);
-        if (!chosen.isValid())
-            return std::nullopt;
-        return chosen.rgb() & 0xFFFFFF;
-    };
+    colorDialog1_ = std::make_unique<ColorDialogChooser>(this);
+    chooser_ = colorDialog1_.get();
+}
+
+ColorDialogChooser::ColorDialogChooser(QWidget* parent) : dialog_(new QColorDialog(parent))
+{
+    dialog_->setObjectName(QStringLiteral("ColorDialog1"));
+    dialog_->setModal(true);
+}
+
+bool ColorDialogChooser::Choose(uint32_t& rgb)
+{
+    dialog_->setCurrentColor(QColor::fromRgb(static_cast<QRgb>(lastChosen_)));
+    if (dialog_->exec() != QDialog::Accepted)
+        return false;
+    lastChosen_ = dialog_->selectedColor().rgb() & 0xFFFFFF;
+    rgb = lastChosen_;
+    return true;
 }
 
 void TForm5::PaintBox1Paint(QPainter& screen)
@@ -95,7 +107,9 @@ void TForm5::PaintBox1Paint(QPainter& screen)
         screen.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         screen.setPen(pen);
         screen.setBrush(Qt::NoBrush);
-        screen.drawRect(QRect(zoomStart_, zoomEnd_).normalized());
+        // Corner to corner through both points: a rectangle of width w is outlined w + 1 wide.
+        QRect box = QRect(zoomStart_, zoomEnd_).normalized();
+        screen.drawRect(box.adjusted(0, 0, -1, -1));
     }
 }
 
@@ -105,6 +119,7 @@ void TForm5::ShowPlot()
     show();
     raise();
     activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason); // the keys go to this window
     PaintBox1->update();
 }
 
@@ -120,49 +135,47 @@ void TForm5::Apply(ViewCommand command)
     Repaint();
 }
 
-// FormKeyDown and FormKeyPress: every key, command or not, clears pictureSaved.
 void TForm5::keyPressEvent(QKeyEvent* event)
 {
+    FormKeyDown(event->key());
+    const QString text = event->text();
+    if (text.size() == 1 && text[0].unicode() < 0x100)
+        FormKeyPress(static_cast<char>(text[0].unicode()));
+}
+
+// Every key, a lone Shift too, makes the next repaint draw everything again.
+void TForm5::FormKeyDown(int key)
+{
     store_.pictureSaved = false;
-    switch (event->key()) {
+    switch (key) {
     case Qt::Key_Left: Apply(ViewCommand::MoveLeft); return;
     case Qt::Key_Right: Apply(ViewCommand::MoveRight); return;
     case Qt::Key_Up: Apply(ViewCommand::MoveUp); return;
     case Qt::Key_Down: Apply(ViewCommand::MoveDown); return;
-    default: break;
+    default: return;
     }
-    const QString text = event->text();
-    ViewCommand command;
-    if (text.size() == 1 && CommandForCharacter(text[0].toLatin1(), command))
-        Apply(command);
-    else
-        QWidget::keyPressEvent(event);
 }
 
-std::optional<uint32_t> TForm5::ChooseColour()
+void TForm5::FormKeyPress(char key)
 {
-    std::optional<uint32_t> chosen = colorDialog(lastColour_);
-    if (chosen)
-        lastColour_ = *chosen;
-    return chosen;
+    store_.pictureSaved = false;
+    ViewCommand command;
+    if (CommandForCharacter(key, command))
+        Apply(command);
 }
 
 void TForm5::ChooseLegendColour(int row)
 {
     if (row >= 1 && row <= store_.curveCount) {
         StatusBar1->showMessage(QString::asprintf("Cor para curva=%d", row));
-        if (std::optional<uint32_t> colour = ChooseColour()) {
-            store_.curves[row].colour = *colour;
+        if (chooser_->Choose(store_.curves[row].colour))
             Repaint();
-        }
         return;
     }
     StatusBar1->showMessage(QStringLiteral("Cor para grade principal"));
-    if (std::optional<uint32_t> colour = ChooseColour())
-        store_.majorGridColour = *colour;
+    chooser_->Choose(store_.majorGridColour);
     StatusBar1->showMessage(QStringLiteral("Cor para grade secundária"));
-    if (std::optional<uint32_t> colour = ChooseColour())
-        store_.minorGridColour = *colour;
+    chooser_->Choose(store_.minorGridColour);
     Repaint();
 }
 
@@ -203,22 +216,18 @@ void TForm5::PaintBox1MouseUp()
         return;
     zooming_ = false;
     // Only a box dragged to the right and downwards zooms; its corner is the last move's.
-    if (zoomStart_.x() < zoomEnd_.x() && zoomStart_.y() < zoomEnd_.y()) {
-        double xMin = ColumnValue(store_, zoomStart_.x()), xMax = ColumnValue(store_, zoomEnd_.x());
-        double yMin = RowValue(store_, zoomEnd_.y()), yMax = RowValue(store_, zoomStart_.y());
-        store_.viewXMin = xMin;
-        store_.viewXMax = xMax;
-        store_.viewYMin = yMin;
-        store_.viewYMax = yMax;
+    if (ZoomToBox(store_, zoomStart_.x(), zoomStart_.y(), zoomEnd_.x(), zoomEnd_.y())) {
         Repaint();
     } else {
         PaintBox1->update(); // takes the box away
     }
 }
 
-// FormResize: the picture no longer fits; the resized area's repaint draws everything again.
 void TForm5::resizeEvent(QResizeEvent* event)
 {
-    store_.pictureSaved = false;
+    FormResize();
     QWidget::resizeEvent(event);
 }
+
+// The picture no longer fits; the resized area's repaint draws everything again.
+void TForm5::FormResize() { store_.pictureSaved = false; }

@@ -9,15 +9,37 @@
 #include <QPoint>
 #include <QWidget>
 #include <cstdint>
-#include <functional>
-#include <optional>
+#include <memory>
 
 #include "plot/view_commands.h"
 
 class CurveStore;
 struct PlotOptions;
+class QColorDialog;
 class QMouseEvent;
 class QStatusBar;
+
+// The colour chooser behind a small interface, so that tests can answer it without a modal dialog.
+class ColourChooser {
+public:
+    virtual ~ColourChooser() = default;
+    // True with rgb (24-bit RGB) set when the user confirms a colour; false, rgb untouched, when
+    // the choice is cancelled.
+    virtual bool Choose(uint32_t& rgb) = 0;
+};
+
+// ColorDialog1, the modal colour dialog. It opens showing the colour it returned last (black the
+// first time), not the colour being replaced.
+class ColorDialogChooser : public ColourChooser {
+public:
+    explicit ColorDialogChooser(QWidget* parent);
+    bool Choose(uint32_t& rgb) override;
+    QColorDialog* Dialog() const { return dialog_; }
+
+private:
+    QColorDialog* dialog_;
+    uint32_t lastChosen_ = 0x000000;
+};
 
 class TForm5 : public QWidget {
 public:
@@ -28,15 +50,17 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     QPixmap savedPicture;
 
-    // ColorDialog1: opens showing the given colour (the one it returned last, black at first);
-    // returns the chosen 24-bit RGB colour, or nothing when the user cancels. Tests replace it.
-    std::function<std::optional<uint32_t>(uint32_t shown)> colorDialog;
-
     // The paint handler of PaintBox1.
     void PaintBox1Paint(QPainter& screen);
     void PaintBox1MouseDown(QPoint at);
     void PaintBox1MouseMove(QPoint at);
     void PaintBox1MouseUp();
+    // FormKeyDown sees every key (the cursor keys act here), FormKeyPress the typed characters.
+    void FormKeyDown(int key);
+    void FormKeyPress(char key);
+    void FormResize();
+    // ColorDialog1 unless a test sets its own chooser (not owned; null restores ColorDialog1).
+    void SetColourChooser(ColourChooser* chooser) { chooser_ = chooser ? chooser : colorDialog1_.get(); }
     // After a Plot run: draw afresh and bring the window up.
     void ShowPlot();
     // Full drawings made so far (the repaints that only copied the picture are not counted).
@@ -50,13 +74,13 @@ protected:
 private:
     void Repaint();
     void Apply(ViewCommand command);
-    std::optional<uint32_t> ChooseColour();
     void ChooseLegendColour(int row);
 
     CurveStore& store_;
     const PlotOptions& options_;
     ChannelGenerator channels_;
-    uint32_t lastColour_ = 0x000000;
+    std::unique_ptr<ColorDialogChooser> colorDialog1_;
+    ColourChooser* chooser_ = nullptr;
     bool zooming_ = false;
     QPoint zoomStart_, zoomEnd_;
     int fullDrawings_ = 0;

@@ -1,6 +1,7 @@
 // The Plot run: curve lines, then tables, then ranges and the limits exchange.
 #include "plot/plot_run.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "common/c_text.h"
@@ -55,7 +56,8 @@ bool ReadCurveLines(CurveStore& store, const std::vector<std::string>& lines, bo
 void ScanLimit(const std::string& text, double& limit)
 {
     double value;
-    if (std::sscanf(text.c_str(), "%lg", &value) == 1)
+    // "inf" and "nan" scan as numbers but give no axis.
+    if (std::sscanf(text.c_str(), "%lg", &value) == 1 && std::isfinite(value))
         limit = value;
 }
 

@@ -27,7 +27,7 @@ struct PlotOptions {
 bool RunPlot(CurveStore& store, const std::vector<std::string>& curveLines, PlotOptions& options,
              MessageLog& log);
 
-// The four limit texts scanned with "%lg" into the view limits; a text that holds no number
+// The four limit texts scanned with "%lg" into the view limits; a text that holds no finite number
 // leaves its limit as it was.
 void ReadLimitFields(CurveStore& store, const PlotOptions& fields);
 

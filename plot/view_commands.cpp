@@ -32,16 +32,40 @@ int ChannelGenerator::Next()
 
 namespace {
 
-// The upper limit moves: half the view (zoom in) or twice it (zoom out), the lower limit fixed.
-void Zoom(double low, double& high, bool logarithmic, bool in)
+// Limits the drawing can turn into a finite transform. Repeated zooms and pans would otherwise
+// end in infinite or equal limits, a range too small to divide by, or a zero on a logarithmic
+// axis, and the next drawing would divide by zero; such a step leaves the limits as they were.
+bool Drawable(double low, double high, bool logarithmic)
 {
+    double range = high - low;
+    if (!std::isfinite(range) || std::fabs(range) < 1e-290)
+        return false;
+    // Both ends must tell apart a 65536th of the range: no window has that many pixels.
+    if (low + range / 65536 == low || high - range / 65536 == high)
+        return false;
+    return !logarithmic || (std::isnormal(low) && std::isnormal(high) && low > 0 && high > 0);
+}
+
+void SetIfDrawable(double& low, double& high, bool logarithmic, double newLow, double newHigh)
+{
+    if (!Drawable(newLow, newHigh, logarithmic))
+        return;
+    low = newLow;
+    high = newHigh;
+}
+
+// The upper limit moves: half the view (zoom in) or twice it (zoom out), the lower limit fixed.
+void Zoom(double& low, double& high, bool logarithmic, bool in)
+{
+    double newHigh;
     if (logarithmic) {
         double ratio = high / low;
-        high = in ? std::sqrt(ratio) * low : low * ratio * ratio;
+        newHigh = in ? std::sqrt(ratio) * low : low * ratio * ratio;
     } else {
         double range = high - low;
-        high = range * (in ? 0.5 : 2) + low;
+        newHigh = range * (in ? 0.5 : 2) + low;
     }
+    SetIfDrawable(low, high, logarithmic, low, newHigh);
 }
 
 // Both limits move a quarter of the view up (towards larger values) or down.
@@ -49,13 +73,18 @@ void Move(double& low, double& high, bool logarithmic, bool up)
 {
     if (logarithmic) {
         double quarter = std::sqrt(std::sqrt(high / low));
-        low = up ? low * quarter : low / quarter;
-        high = up ? high * quarter : high / quarter;
+        SetIfDrawable(low, high, logarithmic, up ? low * quarter : low / quarter, up ? high * quarter : high / quarter);
     } else {
         double quarter = (high - low) * 0.25;
-        low = up ? low + quarter : low - quarter;
-        high = up ? high + quarter : high - quarter;
+        SetIfDrawable(low, high, logarithmic, up ? low + quarter : low - quarter, up ? high + quarter : high - quarter);
     }
+}
+
+// A pixel's value; + 0.0 turns a negative zero into zero, so the readout never shows "-0".
+double PixelValue(int pixel, double scale, double offset, bool logarithmic)
+{
+    double v = (pixel - offset) / scale;
+    return logarithmic ? std::exp(v) : v + 0.0;
 }
 
 void ToggleScheme(CurveStore& store)
@@ -98,15 +127,29 @@ void ApplyViewCommand(CurveStore& store, ViewCommand command, const PlotOptions&
 double ColumnValue(const CurveStore& store, int column)
 {
     const Curve& c = store.curves[1];
-    double v = (column - c.offsetX) / c.scaleX;
-    return store.logX ? std::exp(v) : v;
+    return PixelValue(column, c.scaleX, c.offsetX, store.logX);
 }
 
 double RowValue(const CurveStore& store, int row)
 {
     const Curve& c = store.curves[1];
-    double v = (row - c.offsetY) / c.scaleY;
-    return store.logY ? std::exp(v) : v;
+    return PixelValue(row, c.scaleY, c.offsetY, store.logY);
 }
 
-double RowPhase(const CurveStore& store, int row) { return (row - store.phaseOffset) / store.phaseScale; }
+double RowPhase(const CurveStore& store, int row) { return PixelValue(row, store.phaseScale, store.phaseOffset, false); }
+
+bool ZoomToBox(CurveStore& store, int x0, int y0, int x1, int y1)
+{
+    if (!(x0 < x1 && y0 < y1))
+        return false;
+    double left = ColumnValue(store, x0), right = ColumnValue(store, x1);
+    double bottom = RowValue(store, y1), top = RowValue(store, y0);
+    // Before any drawing the transforms are zero and no pixel has a value.
+    if (!Drawable(left, right, store.logX) || !Drawable(bottom, top, store.logY))
+        return false;
+    store.viewXMin = left;
+    store.viewXMax = right;
+    store.viewYMin = bottom;
+    store.viewYMax = top;
+    return true;
+}

@@ -34,7 +34,9 @@ private:
 };
 
 // Applies a command; the horizontal ones follow logX, the vertical ones logY. The normal view
-// reads the four limit texts with "%lg", keeping a limit whose text holds no number.
+// reads the four limit texts with "%lg", keeping a limit whose text holds no finite number. A
+// zoom or pan whose limits could not be drawn (not finite, equal, or not above zero on a
+// logarithmic axis) leaves them as they were.
 void ApplyViewCommand(CurveStore& store, ViewCommand command, const PlotOptions& fields,
                       ChannelGenerator& channels);
 
@@ -42,3 +44,8 @@ void ApplyViewCommand(CurveStore& store, ViewCommand command, const PlotOptions&
 double ColumnValue(const CurveStore& store, int column);
 double RowValue(const CurveStore& store, int row);
 double RowPhase(const CurveStore& store, int row);
+
+// The mouse zoom: the box from the press (x0, y0) to the last move (x1, y1) becomes the view
+// when it was dragged to the right and downwards and its corners have drawable values. True
+// when the view changed.
+bool ZoomToBox(CurveStore& store, int x0, int y0, int x1, int y1);

@@ -1,10 +1,12 @@
 // The graph window's keyboard commands on the view limits and the palette.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
 #include "plot/curve_store.h"
+#include "plot/graph_geometry.h"
 #include "plot/plot_run.h"
 #include "plot/view_commands.h"
 
@@ -125,4 +127,95 @@ TEST(ViewCommands, ColourSchemeToggleAndRandomColours)
         }
     }
     EXPECT_TRUE(changed);
+}
+
+// Held-down keys stop at the last limits the drawing can still turn into a transform.
+TEST(ViewCommands, ZoomsAndPansStopBeforeUndrawableLimits)
+{
+    struct Case {
+        const char* name;
+        char key;
+        bool logarithmic;
+        double low, high;
+    };
+    for (Case c : {Case{"linear zoom in", 'a', false, 0, 100}, Case{"linear zoom in far from 0", 'a', false, 1e6, 1e6 + 1},
+                   Case{"linear zoom out", 'r', false, 0, 100}, Case{"linear pan", '>', false, 0, 1e300},
+                   Case{"log zoom in", 'a', true, 1, 10000}, Case{"log zoom out", 'r', true, 1, 10000},
+                   Case{"log pan", '<', true, 1e-300, 1e-290}, Case{"log pan", '>', true, 1, 1e10}}) {
+        Keys k;
+        k.store->logX = c.logarithmic;
+        k.store->viewXMin = c.low, k.store->viewXMax = c.high;
+        for (int i = 0; i < 3000; ++i)
+            k.Type(std::string(1, c.key));
+        double low = k.store->viewXMin, high = k.store->viewXMax;
+        EXPECT_TRUE(std::isfinite(low) && std::isfinite(high)) << c.name;
+        EXPECT_LT(low, high) << c.name;
+        double scale = 676 / (c.logarithmic ? std::log(high / low) : high - low);
+        EXPECT_TRUE(std::isfinite(scale)) << c.name << ": " << low << " " << high;
+        EXPECT_TRUE(!c.logarithmic || low > 0) << c.name;
+    }
+}
+
+TEST(ViewCommands, LimitFieldsWithoutAFiniteNumberAreKept)
+{
+    Keys k;
+    k.store->viewXMin = 3, k.store->viewXMax = 4, k.store->viewYMin = 5, k.store->viewYMax = 6;
+    k.fields.Exmin = "inf";
+    k.fields.Exmax = "nan";
+    k.fields.Eymin = "-infinity";
+    k.fields.Eymax = "1e999";
+    k.Type(" ");
+    EXPECT_EQ(k.store->viewXMin, 3);
+    EXPECT_EQ(k.store->viewXMax, 4);
+    EXPECT_EQ(k.store->viewYMin, 5);
+    EXPECT_EQ(k.store->viewYMax, 6);
+}
+
+TEST(ViewCommands, PixelsReadBackAsValues)
+{
+    Keys k;
+    k.store->addCurve("t.tab", "f", "1m", ' ');
+    const PlotArea area = PlotAreaFor(761, 471);
+    k.store->viewXMin = 0, k.store->viewXMax = 676; // one unit per pixel
+    k.store->viewYMin = 0, k.store->viewYMax = 443;
+    ComputeTransforms(*k.store, false, area);
+    EXPECT_EQ(ColumnValue(*k.store, area.left + 10), 10);
+    EXPECT_FALSE(std::signbit(RowValue(*k.store, area.bottom))); // 0, never -0 in the readout
+    EXPECT_EQ(RowValue(*k.store, area.top), 443);
+    EXPECT_EQ(RowPhase(*k.store, area.top), 180);
+
+    k.store->logX = true;
+    k.store->viewXMin = 1, k.store->viewXMax = 10000;
+    ComputeTransforms(*k.store, false, area);
+    EXPECT_NEAR(ColumnValue(*k.store, area.left), 1, 1e-12);
+    EXPECT_NEAR(ColumnValue(*k.store, (area.left + area.right) / 2), 100, 1e-9); // the geometric middle
+    EXPECT_NEAR(ColumnValue(*k.store, area.right), 10000, 1e-8);
+}
+
+TEST(ViewCommands, OnlyABoxDraggedRightAndDownZooms)
+{
+    Keys k;
+    k.store->addCurve("t.tab", "f", "1m", ' ');
+    k.store->viewXMin = 1, k.store->viewXMax = 2, k.store->viewYMin = 3, k.store->viewYMax = 4;
+    EXPECT_FALSE(ZoomToBox(*k.store, 100, 100, 200, 200)); // nothing drawn yet: no values
+    EXPECT_EQ(k.store->viewXMin, 1);
+
+    const PlotArea area = PlotAreaFor(761, 471);
+    k.store->viewXMin = 0, k.store->viewXMax = 676;
+    k.store->viewYMin = 0, k.store->viewYMax = 443;
+    ComputeTransforms(*k.store, false, area);
+    struct Box {
+        int x0, y0, x1, y1;
+    };
+    for (Box b : {Box{200, 100, 100, 200}, Box{100, 200, 200, 100}, Box{200, 200, 100, 100}, Box{100, 100, 100, 100},
+                  Box{100, 100, 200, 100}, Box{100, 100, 100, 200}}) {
+        EXPECT_FALSE(ZoomToBox(*k.store, b.x0, b.y0, b.x1, b.y1)) << b.x0 << "," << b.y0 << " " << b.x1 << "," << b.y1;
+        EXPECT_EQ(k.store->viewXMax, 676);
+        EXPECT_EQ(k.store->viewYMax, 443);
+    }
+    EXPECT_TRUE(ZoomToBox(*k.store, 100, 110, 200, 310));
+    EXPECT_DOUBLE_EQ(k.store->viewXMin, 25);
+    EXPECT_DOUBLE_EQ(k.store->viewXMax, 125);
+    EXPECT_DOUBLE_EQ(k.store->viewYMin, 143); // the lower corner gives the bottom
+    EXPECT_DOUBLE_EQ(k.store->viewYMax, 343);
 }

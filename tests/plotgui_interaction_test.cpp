@@ -1,9 +1,13 @@
 // The graph window driven by real key and mouse events on the offscreen platform.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QColorDialog>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "plot/curve_store.h"
@@ -11,6 +15,30 @@
 #include "plot/plot_run.h"
 
 namespace {
+
+// Answers the colour chooser from a list (nothing: cancelled) and notes the status line it was
+// opened with.
+class ScriptedChooser : public ColourChooser {
+public:
+    explicit ScriptedChooser(const QStatusBar& status) : status_(status) {}
+    std::vector<std::optional<uint32_t>> answers;
+    QStringList statusWhenAsked;
+
+    bool Choose(uint32_t& rgb) override
+    {
+        statusWhenAsked << status_.currentMessage();
+        if (answers.empty())
+            return false;
+        std::optional<uint32_t> answer = answers.front();
+        answers.erase(answers.begin());
+        if (answer)
+            rgb = *answer;
+        return answer.has_value();
+    }
+
+private:
+    const QStatusBar& status_;
+};
 
 class Interaction : public testing::Test {
 protected:
@@ -25,15 +53,7 @@ protected:
         }
         store->computeRanges(true, ScaleMode::LinearLinear);
         store->plotReady = true;
-        form.colorDialog = [this](uint32_t shown) -> std::optional<uint32_t> {
-            shownColours.push_back(shown);
-            statusWhenAsked.push_back(Status());
-            if (answers.empty())
-                return std::nullopt;
-            std::optional<uint32_t> answer = answers.front();
-            answers.erase(answers.begin());
-            return answer;
-        };
+        form.SetColourChooser(&chooser);
         form.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
         form.PaintBox1->repaint();
@@ -44,9 +64,9 @@ protected:
     std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
     PlotOptions options;
     TForm5 form{*store, options};
-    std::vector<std::optional<uint32_t>> answers;
-    std::vector<uint32_t> shownColours;
-    QStringList statusWhenAsked;
+    ScriptedChooser chooser{*form.StatusBar1};
+    std::vector<std::optional<uint32_t>>& answers = chooser.answers;
+    QStringList& statusWhenAsked = chooser.statusWhenAsked;
 };
 
 } // namespace
@@ -95,12 +115,10 @@ TEST_F(Interaction, LegendClicksChooseCurveAndGridColours)
     QTest::mouseClick(form.PaintBox1, Qt::LeftButton, {}, QPoint(10, 40));
     EXPECT_EQ(statusWhenAsked, QStringList{QStringLiteral("Cor para curva=2")});
     EXPECT_EQ(store->curves[2].colour, 0x123456u);
-    EXPECT_EQ(shownColours, std::vector<uint32_t>{0u}); // black at first
 
     answers = {std::nullopt};
     QTest::mouseClick(form.PaintBox1, Qt::LeftButton, {}, QPoint(10, 55));
     EXPECT_EQ(store->curves[3].colour, 0x00FF00u); // cancelled: unchanged
-    EXPECT_EQ(shownColours.back(), 0x123456u);     // shows the colour it returned last
 
     for (int y : {5, 20}) {
         answers = {0x010203u, std::nullopt};
@@ -174,4 +192,166 @@ TEST_F(Interaction, TheZoomBoxLeavesTheSavedPictureIntact)
     QTest::mouseRelease(form.PaintBox1, Qt::LeftButton, {}, QPoint(250, 100));
     form.PaintBox1->repaint();
     EXPECT_TRUE(form.PaintBox1->grab().toImage() == picture);
+}
+
+TEST_F(Interaction, TheWindowTakesTheKeyboardWhenAPlotShowsIt)
+{
+    TForm5 shown(*store, options);
+    shown.ShowPlot();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == &shown; }));
+    EXPECT_EQ(shown.focusPolicy(), Qt::StrongFocus);
+    EXPECT_TRUE(shown.PaintBox1->hasMouseTracking());
+}
+
+TEST_F(Interaction, KeysOnLogarithmicAxes)
+{
+    store->logX = store->logY = true;
+    store->viewXMin = 1, store->viewXMax = 10000;
+    store->viewYMin = 0.01, store->viewYMax = 100;
+    struct Step {
+        int key; // a character or a Qt key
+        double xMin, xMax, yMin, yMax;
+    };
+    const Step steps[] = {
+        {'a', 1, 100, 0.01, 100},        {'r', 1, 10000, 0.01, 100},    {'>', 10, 100000, 0.01, 100},
+        {Qt::Key_Left, 1, 10000, 0.01, 100}, {'+', 1, 10000, 0.01, 1}, {'-', 1, 10000, 0.01, 100},
+        {'u', 1, 10000, 0.1, 1000},      {Qt::Key_Down, 1, 10000, 0.01, 100}, {Qt::Key_Up, 1, 10000, 0.1, 1000},
+    };
+    for (const Step& s : steps) {
+        int drawings = form.FullDrawingCount();
+        if (s.key < 0x100)
+            QTest::keyClick(&form, static_cast<char>(s.key));
+        else
+            QTest::keyClick(&form, static_cast<Qt::Key>(s.key));
+        EXPECT_DOUBLE_EQ(store->viewXMin, s.xMin) << s.key;
+        EXPECT_DOUBLE_EQ(store->viewXMax, s.xMax) << s.key;
+        EXPECT_DOUBLE_EQ(store->viewYMin, s.yMin) << s.key;
+        EXPECT_DOUBLE_EQ(store->viewYMax, s.yMax) << s.key;
+        EXPECT_EQ(form.FullDrawingCount(), drawings + 1) << s.key;
+        EXPECT_TRUE(store->logX && store->logY);
+    }
+}
+
+// Held down, "a" halves the view until the limits would meet; the view stays drawable.
+TEST_F(Interaction, RepeatedZoomsKeepTheViewDrawable)
+{
+    for (int i = 0; i < 1100; ++i)
+        QTest::keyClick(&form, 'a');
+    EXPECT_EQ(store->viewXMin, 0);
+    EXPECT_GT(store->viewXMax, 0);
+    EXPECT_TRUE(store->pictureSaved);
+    QTest::mouseMove(form.PaintBox1, QPoint(400, 200));
+    EXPECT_TRUE(Status().startsWith("X=")) << Status().toStdString();
+    EXPECT_FALSE(Status().contains("nan") || Status().contains("inf")) << Status().toStdString();
+}
+
+TEST_F(Interaction, TheSchemeKeyTwiceOnTheScreen)
+{
+    store->majorGridColour = 0x00FF00;
+    store->curves[1].colour = 0xFF0000;
+    QTest::keyClick(&form, 'i');
+    QImage blackOnWhite = form.PaintBox1->grab().toImage();
+    EXPECT_EQ(blackOnWhite.pixel(400, 100), 0xFFFFFFFFu);
+    EXPECT_EQ(blackOnWhite.pixel(400, 453), 0xFF000000u); // the horizontal axis
+    QTest::keyClick(&form, 'i');
+    EXPECT_EQ(store->curves[1].colour, 0xFFFFFFu);
+    EXPECT_EQ(store->majorGridColour, 0xC0C0C0u);
+    QImage whiteOnBlack = form.PaintBox1->grab().toImage();
+    EXPECT_EQ(whiteOnBlack.pixel(400, 100), 0xFF000000u);
+    EXPECT_EQ(whiteOnBlack.pixel(400, 453), 0xFFFFFFFFu);
+}
+
+TEST_F(Interaction, RandomColoursByKey)
+{
+    for (int press = 0; press < 20; ++press) {
+        QTest::keyClick(&form, 'c');
+        for (int k = 1; k <= MaxCurves; ++k) {
+            uint32_t colour = store->curves[k].colour;
+            for (int shift : {0, 8, 16})
+                EXPECT_LE((colour >> shift) & 0xFF, 254u);
+        }
+    }
+    EXPECT_TRUE(store->pictureSaved);
+    EXPECT_EQ(store->foregroundColour, 0xFFFFFFu);
+}
+
+// The dotted outline inverts what lies under it on the screen, only on the box's edges.
+TEST_F(Interaction, TheZoomBoxInvertsOnlyItsOutline)
+{
+    const QImage picture = form.savedPicture.toImage();
+    QTest::mousePress(form.PaintBox1, Qt::LeftButton, {}, QPoint(200, 100));
+    QTest::mouseMove(form.PaintBox1, QPoint(400, 300));
+    QImage screen = form.PaintBox1->grab().toImage();
+    int onOutline = 0, elsewhere = 0;
+    for (int y = 0; y < screen.height(); ++y) {
+        for (int x = 0; x < screen.width(); ++x) {
+            if (screen.pixel(x, y) == picture.pixel(x, y))
+                continue;
+            bool edge = ((x == 200 || x == 400) && y >= 100 && y <= 300) || ((y == 100 || y == 300) && x >= 200 && x <= 400);
+            if (edge) {
+                ++onOutline;
+                EXPECT_EQ(screen.pixel(x, y), picture.pixel(x, y) ^ 0xFFFFFFu) << x << "," << y;
+            } else {
+                ++elsewhere;
+            }
+        }
+    }
+    EXPECT_GT(onOutline, 200); // dotted: a dot every few pixels of the 800-pixel outline
+    EXPECT_EQ(elsewhere, 0);
+    QTest::mouseRelease(form.PaintBox1, Qt::LeftButton, {}, QPoint(400, 300));
+}
+
+TEST_F(Interaction, TheReadoutAtThePlotCorners)
+{
+    store->anyPhase = true;
+    QTest::mouseMove(form.PaintBox1, QPoint(75, 453));
+    EXPECT_EQ(Status().toStdString(), "X=0 Y=0 F=-180"); // not "Y=-0"
+    QTest::mouseMove(form.PaintBox1, QPoint(751, 10));
+    EXPECT_EQ(Status().toStdString(), "X=100 Y=30 F=180");
+}
+
+TEST_F(Interaction, KeysWorkWithEachCurveOnItsOwnScale)
+{
+    options.CBauto = true;
+    QTest::keyClick(&form, 'a'); // limits the drawing uses again when CBauto is off
+    EXPECT_EQ(store->viewXMax, 50);
+    EXPECT_TRUE(store->pictureSaved);
+    const QString status = Status();
+    QTest::mousePress(form.PaintBox1, Qt::LeftButton, {}, QPoint(200, 100));
+    QTest::mouseMove(form.PaintBox1, QPoint(400, 300));
+    QTest::mouseRelease(form.PaintBox1, Qt::LeftButton, {}, QPoint(400, 300));
+    EXPECT_EQ(Status(), status);
+    EXPECT_EQ(store->viewXMax, 50);
+}
+
+// ColorDialog1 itself: it opens on the colour it returned last, black the first time.
+TEST(ColorDialog1, OpensOnTheColourItReturnedLast)
+{
+    QWidget parent;
+    ColorDialogChooser chooser(&parent);
+    EXPECT_EQ(chooser.Dialog()->objectName(), QStringLiteral("ColorDialog1"));
+    std::vector<uint32_t> shown;
+    auto answerWith = [&](std::optional<QColor> colour) {
+        QTimer::singleShot(0, [&, colour] {
+            shown.push_back(chooser.Dialog()->currentColor().rgb() & 0xFFFFFF);
+            if (colour) {
+                chooser.Dialog()->setCurrentColor(*colour);
+                chooser.Dialog()->accept();
+            } else {
+                chooser.Dialog()->reject();
+            }
+        });
+    };
+    uint32_t rgb = 0xABCDEF;
+    answerWith(QColor(0x12, 0x34, 0x56));
+    EXPECT_TRUE(chooser.Choose(rgb));
+    EXPECT_EQ(rgb, 0x123456u);
+    rgb = 0xABCDEF;
+    answerWith(std::nullopt);
+    EXPECT_FALSE(chooser.Choose(rgb));
+    EXPECT_EQ(rgb, 0xABCDEFu); // cancelled: untouched
+    answerWith(QColor(0xFE, 0xFF, 0x01));
+    EXPECT_TRUE(chooser.Choose(rgb));
+    EXPECT_EQ(rgb, 0xFEFF01u);
+    EXPECT_EQ(shown, (std::vector<uint32_t>{0x000000, 0x123456, 0x123456}));
 }

@@ -22,6 +22,7 @@
 #include "plot/curve_store.h"
 #include "plot/graph_painter.h"
 #include "plot/plot_run.h"
+#include "plot/view_commands.h"
 
 namespace {
 
@@ -183,6 +184,23 @@ int main(int argc, char** argv)
     Report("full drawing, linear axes", Measure(21, draw));
     options.RGescala = static_cast<int>(ScaleMode::LogLog);
     plotRun();
+    draw();
+    // The interaction's redraws: most points fall outside a zoomed view and are clamped.
+    ChannelGenerator channels;
+    ZoomToBox(store, 300, 150, 400, 250);
+    Report("full drawing, mouse zoom to a 100 x 100 box", Measure(21, draw));
+    bool panRight = true;
+    Report("full drawing, pan key (alternating > and <)", Measure(21, [&] {
+        ApplyViewCommand(store, panRight ? ViewCommand::MoveRight : ViewCommand::MoveLeft, options, channels);
+        panRight = !panRight;
+        draw();
+    }));
+    ReadLimitFields(store, options);
+    QImage large(1600, 1000, QImage::Format_RGB32);
+    Report("full drawing, window resized to 1600 x 1000", Measure(21, [&] {
+        QPainter painter(&large);
+        DrawGraph(painter, store, options, large.size());
+    }));
     draw();
     QPixmap savedPicture = QPixmap::fromImage(image);
     QImage screen(image.size(), QImage::Format_RGB32);
