@@ -15,7 +15,7 @@ struct GraphDrawing {
     bool complete = false;  // the curves were drawn (plotReady); the picture may be saved
 };
 
-// The legend line of curve n: "%d: %s x %s %c" with its column specs and operation.
+// The legend line of curve n: "%d: %s x %s %c" with its column names and operation.
 QString LegendText(int n, const Curve& curve);
 
 // Draws background, limit labels, grid, axes, legends and curves at size, and leaves in the

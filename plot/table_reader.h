@@ -38,6 +38,6 @@ private:
 // not start with a number.
 bool ScanTableNumber(const char* word, const char* lineEnd, double& value);
 
-// Reads the table of curve k (its file name and column specs already in the store) into its
+// Reads the table of curve k (its file name and column names already in the store) into its
 // points, logging every step. False when the Plot run must be abandoned.
 bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& reader, MessageLog& log);

@@ -18,15 +18,15 @@ struct Planned {
 
 Planned Plan(int mode, int points, double fStart, double fEnd)
 {
-    SweepSpec spec;
-    spec.mode = mode;
-    spec.points = points;
-    spec.fStart = fStart;
-    spec.fEnd = fEnd;
+    SweepSpec sweep;
+    sweep.mode = mode;
+    sweep.points = points;
+    sweep.fStart = fStart;
+    sweep.fEnd = fEnd;
     RecordingSink sink;
     MessageLog log(sink);
     SweepPlan plan;
-    Planned planned{PlanSweep(spec, log, plan), sink.lines, 0};
+    Planned planned{PlanSweep(sweep, log, plan), sink.lines, 0};
     if (planned.accepted) {
         double f = plan.fStart;
         while (InSweep(plan, planned.rows, f) && planned.rows < MaxSweepRows + 10) {

@@ -26,17 +26,17 @@ struct Walk {
 // The frequency column the sweep writes, capped so that a runaway walk fails instead of hanging.
 Walk WalkSweep(int mode, int points, double fStart, double fEnd, size_t cap = 100000)
 {
-    SweepSpec spec;
-    spec.mode = mode;
-    spec.points = points;
-    spec.fStart = fStart;
-    spec.fEnd = fEnd;
+    SweepSpec sweep;
+    sweep.mode = mode;
+    sweep.points = points;
+    sweep.fStart = fStart;
+    sweep.fEnd = fEnd;
     RecordingSink sink;
     MessageLog log(sink);
     SweepPlan plan;
     Walk walk;
-    walk.planned = PlanSweep(spec, log, plan);
-    walk.mode = spec.mode;
+    walk.planned = PlanSweep(sweep, log, plan);
+    walk.mode = sweep.mode;
     walk.log = sink.lines;
     if (!walk.planned)
         return walk;

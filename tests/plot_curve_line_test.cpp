@@ -27,7 +27,7 @@ TEST(ScanCurveLine, ReadsItemsAsTheScanFormatDoes)
         {"a.tab", 2, "a.tab", "", "", ' '},
         {"   ", 1, "   ", "", "", ' '},
         {"a.b.c x y", 4, "a.b.c", "x", "y", ' '},
-        // A column spec of more than 19 characters is cut; the rest becomes the next item.
+        // A column name of more than 19 characters is cut; the rest becomes the next item.
         {"a.tab abcdefghijklmnopqrstu y", 5, "a.tab", "abcdefghijklmnopqrs", "tu", 'y'},
     };
     for (const Case& c : cases) {
@@ -46,7 +46,7 @@ TEST(ScanCurveLine, TakesAtMostAHundredCharactersForEachPartOfTheFileName)
     std::string line = first + ".tab f 1m";
     CurveLine out;
     // The first part stops after 100 characters; the next word is the remaining 50 "d"s and
-    // ".tab", so the column specs shift by one item.
+    // ".tab", so the column names shift by one item.
     EXPECT_EQ(ScanCurveLine(line.c_str(), out), 4);
     EXPECT_EQ(std::string(out.fileName), std::string(150, 'd') + ".tab");
     EXPECT_STREQ(out.xName, "f");
