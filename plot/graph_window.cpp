@@ -70,18 +70,23 @@ TForm5::TForm5(CurveStore& store, const PlotOptions& options, QWidget* parent)
     chooser_ = colorDialog1_.get();
 }
 
-ColorDialogChooser::ColorDialogChooser(QWidget* parent) : dialog_(new QColorDialog(parent))
+QColorDialog* ColorDialogChooser::Dialog()
 {
-    dialog_->setObjectName(QStringLiteral("ColorDialog1"));
-    dialog_->setModal(true);
+    if (dialog_ == nullptr) {
+        dialog_ = new QColorDialog(parent_);
+        dialog_->setObjectName(QStringLiteral("ColorDialog1"));
+        dialog_->setModal(true);
+    }
+    return dialog_;
 }
 
 bool ColorDialogChooser::Choose(uint32_t& rgb)
 {
-    dialog_->setCurrentColor(QColor::fromRgb(static_cast<QRgb>(lastChosen_)));
-    if (dialog_->exec() != QDialog::Accepted)
+    QColorDialog* dialog = Dialog();
+    dialog->setCurrentColor(QColor::fromRgb(static_cast<QRgb>(lastChosen_)));
+    if (dialog->exec() != QDialog::Accepted)
         return false;
-    lastChosen_ = dialog_->selectedColor().rgb() & 0xFFFFFF;
+    lastChosen_ = dialog->selectedColor().rgb() & 0xFFFFFF;
     rgb = lastChosen_;
     return true;
 }

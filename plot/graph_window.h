@@ -32,12 +32,14 @@ public:
 // first time), not the colour being replaced.
 class ColorDialogChooser : public ColourChooser {
 public:
-    explicit ColorDialogChooser(QWidget* parent);
+    explicit ColorDialogChooser(QWidget* parent) : parent_(parent) {}
     bool Choose(uint32_t& rgb) override;
-    QColorDialog* Dialog() const { return dialog_; }
+    // Made at its first use: building the dialog would cost a good part of the start-up.
+    QColorDialog* Dialog();
 
 private:
-    QColorDialog* dialog_;
+    QWidget* parent_;
+    QColorDialog* dialog_ = nullptr;
     uint32_t lastChosen_ = 0x000000;
 };
 
