@@ -83,7 +83,7 @@ void LogView::AppendOneLine(std::string_view line)
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
     line = line.substr(0, BlockSize);
-    if (BlockSize - blockUsed_ < line.size()) {
+    if (blocks_.empty() || BlockSize - blockUsed_ < line.size()) {
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(BlockSize));
         blockUsed_ = 0;
     }
