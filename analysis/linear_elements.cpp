@@ -50,10 +50,10 @@ void StampLinearDc(const Element& e, double g0, MnaSystem& mna)
     case 'C': // open, bridged by g0
         mna.StampAdmittance(e.a, e.b, Real(g0));
         break;
-    case 'L': // short with a series resistance of g0 ohms
+    case 'L': // short with a series resistance of g0 ohms: V(a) − V(b) = g0·x
         Add(mna, e.x, e.x, g0);
         StampBranchCurrent(mna, e.a, e.b, e.x);
-        StampBranchVoltage(mna, e.x, e.a, e.b, +1);
+        StampBranchVoltage(mna, e.x, e.a, e.b, -1);
         break;
     case 'X':
         mna.StampAdmittance(e.a, e.b, Real(1 / g0));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -124,6 +125,88 @@ TEST_F(OperatingPointFixture, AmplifierWithPoleZeroHasGainOneOverG0)
     Run();
     ASSERT_FALSE(analysis.circuit.RunFailed);
     EXPECT_NEAR(V("out"), 1000, 1e-9);
+}
+
+// Every element whose DC form uses g0, with g0 far from its default so that a wrong sign or a
+// conductance taken for a resistance shows in the node values.
+struct G0Case {
+    const char* label;
+    const char* g0;
+    std::function<void(CircuitBuilder&)> build;
+    const char* node;
+    double expected;
+};
+
+void PrintTo(const G0Case& c, std::ostream* os) { *os << c.label; }
+
+class G0DcStamps : public OperatingPointFixture,
+                   public ::testing::WithParamInterface<G0Case> {};
+
+TEST_P(G0DcStamps, NodeValueFollowsG0)
+{
+    const G0Case& c = GetParam();
+    host.settings.Eg0 = c.g0;
+    c.build(build);
+    Run();
+    ASSERT_FALSE(analysis.circuit.RunFailed) << c.label;
+    EXPECT_NEAR(V(c.node), c.expected, 1e-9) << c.label;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OperatingPoint, G0DcStamps,
+    ::testing::Values(
+        G0Case{"L from a current source is g0 ohms", "0.5",
+               [](CircuitBuilder& b) {
+                   b.Add("I1", {"0", "1"}, {0, 0, 1});
+                   b.Add("L1", {"1", "0"}, {1});
+               },
+               "1", 0.5},
+        G0Case{"L in a divider with R", "1",
+               [](CircuitBuilder& b) {
+                   b.Add("V1", {"1", "0"}, {0, 0, 1});
+                   b.Add("L1", {"1", "2"}, {1});
+                   b.Add("R1", {"2", "0"}, {1});
+               },
+               "2", 0.5},
+        G0Case{"C is a conductance g0", "0.25",
+               [](CircuitBuilder& b) {
+                   b.Add("I1", {"0", "1"}, {0, 0, 1});
+                   b.Add("C1", {"1", "0"}, {1e-6});
+               },
+               "1", 4},
+        G0Case{"X is g0 ohms", "0.5",
+               [](CircuitBuilder& b) {
+                   b.Add("I1", {"0", "1"}, {0, 0, 1});
+                   b.Add("X1", {"1", "0"}, {1});
+               },
+               "1", 0.5},
+        G0Case{"T joins its ports through g0 ohms", "0.5",
+               [](CircuitBuilder& b) {
+                   b.Add("I1", {"0", "a"}, {0, 0, 1});
+                   b.Add("T1", {"a", "0", "c", "0"}, {50, 1e-9});
+                   b.Add("R1", {"c", "0"}, {1});
+               },
+               "a", 1.5},
+        G0Case{"A with a pole at 0 has the gain 1/g0", "0.01",
+               [](CircuitBuilder& b) {
+                   b.Add("V1", {"in", "0"}, {0, 0, 1});
+                   b.Add("A1", {"out", "0", "0", "in"}, {1, 0, 0});
+                   b.Add("R1", {"out", "0"}, {1000});
+               },
+               "out", 100}),
+    [](const ::testing::TestParamInfo<G0Case>& info) { return "Case" + std::to_string(info.index); });
+
+TEST_F(OperatingPointFixture, DiodeBiasedThroughAnInductorWithLargeG0Converges)
+{
+    host.settings.Eg0 = "10";
+    build.Add("V1", {"1", "0"}, {0, 0, 5});
+    build.Add("L1", {"1", "2"}, {1e-3});
+    build.Add("D1", {"2", "0"});
+    Run();
+    ASSERT_FALSE(analysis.circuit.RunFailed);
+    // The inductor drops g0·x in the direction of its current.
+    EXPECT_NEAR(V("1") - V("2"), 10 * V("jL1"), 1e-9);
+    EXPECT_GT(V("jL1"), 0);
 }
 
 TEST_F(OperatingPointFixture, InductorIsAShortWithG0Ohms)
