@@ -25,10 +25,11 @@ void LogAcSystem(const MnaSystem& mna, MessageLog& log, const char* name, double
         size_t length = 0;
         for (int m = 1; m <= n + 1; ++m) {
             const Complex entry = mna.At(k, m);
-            const int written = entry.re != 0 || entry.im != 0
-                ? std::snprintf(line + length, sizeof line - length, "%+9.2e%+9.2ej ", entry.re,
-                                entry.im)
-                : std::snprintf(line + length, sizeof line - length, "......... ......... ");
+            const int written =
+                entry.re != 0 || entry.im != 0
+                    ? std::snprintf(line + length, sizeof line - length, "%+9.2e%+9.2ej ", entry.re,
+                                    entry.im)
+                    : std::snprintf(line + length, sizeof line - length, "......... ......... ");
             if (written > 0) // never past the buffer, whatever a cell printed
                 length = std::min(length + static_cast<size_t>(written), sizeof line - 1);
         }
@@ -62,8 +63,7 @@ bool BuildAcSystem(const Circuit& circuit, const AnalysisSettings& settings, dou
         else
             StampLinearAc(element, point.omega, g0, mna);
         if (FpFaultRaised()) {
-            log.AppendLog("Erro aritmético na estampa de %s.",
-                          DisplayText(element.name).c_str());
+            log.AppendLog("Erro aritmético na estampa de %s.", DisplayText(element.name).c_str());
             return false;
         }
         if (settings.CBestampas && point.index < TracedPoints) {

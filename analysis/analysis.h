@@ -27,16 +27,17 @@ private:
 
 // The iterate and the settings the operating point read at its start.
 struct OperatingPoint {
-    double V[MaxVariables + 1] = {};           // V[0] = 0 is ground
+    double V[MaxVariables + 1] = {}; // V[0] = 0 is ground
     bool notConverged[MaxVariables + 1] = {};
-    double g0 = 1e-9;                          // also used by the AC system (X at ω = 0)
+    double g0 = 1e-9; // also used by the AC system (X at ω = 0)
     double vdmax = 0.7;
     bool initialConduction = false;
 };
 
 class Analysis {
 public:
-    Analysis(MessageLog& log, AnalysisHost& host) : log(log), host(host) {}
+    Analysis(MessageLog& messageLog, AnalysisHost& programHost) : log(messageLog), host(programHost)
+    {}
 
     const AnalysisSettings& Settings() const;
 

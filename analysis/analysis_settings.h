@@ -22,5 +22,5 @@ struct AnalysisSettings {
     std::string Efinicial = "1";
     std::string Effinal = "10000";
     std::string Epontos = "1000";
-    int RGescala = 0;          // 0 linear, 1 per decade, 2 per octave
+    int RGescala = 0; // 0 linear, 1 per decade, 2 per octave
 };

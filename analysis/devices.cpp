@@ -206,8 +206,8 @@ bool ReportMos(Element& e, const double* V, MessageLog& log)
     log.AppendLog("%s: %c %s %s Gm=%g Gds=%g Gmb=%g Cgs=%g Cgd=%g Cgb=%g Vgs=%g Vds=%g Vbs=%g "
                   "Id=%g",
                   DisplayText(e.name).c_str(), static_cast<char>(e.y),
-                  e.x > 0 ? "normal" : "invertido", regionWord,
-                  v[Gm], v[Gds], v[Gmb], v[Cgs], v[Cgd], v[Cgb], vgs, vds, vbs, id);
+                  e.x > 0 ? "normal" : "invertido", regionWord, v[Gm], v[Gds], v[Gmb], v[Cgs],
+                  v[Cgd], v[Cgb], vgs, vds, vbs, id);
     return true;
 }
 
@@ -220,8 +220,8 @@ bool ReportDiode(Element& e, const double* V, MessageLog& log)
     if (FpFaultRaised())
         return false;
     log.AppendLog("%s: %s Vd=%g Id=%g Gd=%g Cdrev=%g Cddir=%g Cdtotal=%g",
-                  DisplayText(e.name).c_str(),
-                  j.v > 0 ? "direto" : "reverso", j.v, j.I, v[Gd], j.Crev, j.Cdir, j.total);
+                  DisplayText(e.name).c_str(), j.v > 0 ? "direto" : "reverso", j.v, j.I, v[Gd],
+                  j.Crev, j.Cdir, j.total);
     return true;
 }
 
@@ -243,12 +243,12 @@ bool ReportBipolar(Element& e, const double* V, MessageLog& log)
         ic = (1 - vce / v[VA]) * (v[alfa] * ibe - ibc);
     }
     const double ib = ibe + ibc - v[alfa] * ibe - v[alfar] * ibc;
-    const JunctionCharge be = npn
-        ? JunctionCapacitance(V, B, E, v[Gbe], v[Ieqbe], v[C0be], v[C1be])
-        : JunctionCapacitance(V, E, B, v[Gbe], v[Ieqbe], v[C0be], v[C1be]);
-    const JunctionCharge bc = npn
-        ? JunctionCapacitance(V, B, C, v[Gbc], v[Ieqbc], v[C0bc], v[C1bc])
-        : JunctionCapacitance(V, C, B, v[Gbc], v[Ieqbc], v[C0bc], v[C1bc]);
+    const JunctionCharge be =
+        npn ? JunctionCapacitance(V, B, E, v[Gbe], v[Ieqbe], v[C0be], v[C1be])
+            : JunctionCapacitance(V, E, B, v[Gbe], v[Ieqbe], v[C0be], v[C1be]);
+    const JunctionCharge bc =
+        npn ? JunctionCapacitance(V, B, C, v[Gbc], v[Ieqbc], v[C0bc], v[C1bc])
+            : JunctionCapacitance(V, C, B, v[Gbc], v[Ieqbc], v[C0bc], v[C1bc]);
     v[Cbe] = be.total;
     v[Cbc] = bc.total;
     if (FpFaultRaised())
@@ -283,11 +283,20 @@ Junction StampJunction(const DeviceContext& context, int a, int b, double Is, do
 void StampDevice(const DeviceContext& context, Element& element)
 {
     switch (element.Type()) {
-    case 'D': StampDiode(context, element); break;
-    case 'N': StampPiecewiseLinear(context, element); break;
-    case 'Q': StampBipolar(context, element); break;
-    case 'M': StampMos(context, element); break;
-    default: break;
+    case 'D':
+        StampDiode(context, element);
+        break;
+    case 'N':
+        StampPiecewiseLinear(context, element);
+        break;
+    case 'Q':
+        StampBipolar(context, element);
+        break;
+    case 'M':
+        StampMos(context, element);
+        break;
+    default:
+        break;
     }
 }
 
@@ -336,15 +345,18 @@ void MosCapacitances(Element& e)
 bool ReportDevice(Element& element, const double* V, MessageLog& log)
 {
     switch (element.Type()) {
-    case 'M': return ReportMos(element, V, log);
-    case 'D': return ReportDiode(element, V, log);
-    case 'Q': return ReportBipolar(element, V, log);
-    default: return true;
+    case 'M':
+        return ReportMos(element, V, log);
+    case 'D':
+        return ReportDiode(element, V, log);
+    case 'Q':
+        return ReportBipolar(element, V, log);
+    default:
+        return true;
     }
 }
 
-void StampDeviceAc(const Element& e, double omega, const AnalysisSettings& settings,
-                   MnaSystem& mna)
+void StampDeviceAc(const Element& e, double omega, const AnalysisSettings& settings, MnaSystem& mna)
 {
     const double* v = e.values;
     switch (e.Type()) {

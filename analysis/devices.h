@@ -30,9 +30,9 @@ namespace PwlSlot {
 inline constexpr int FirstPoint = 0, Gn = 8;
 }
 namespace BipolarSlot {
-inline constexpr int alfa = 0, alfar = 1, Isbe = 2, VTbe = 3, Isbc = 4, VTbc = 5, VA = 6,
-                     C0be = 7, C1be = 8, C0bc = 9, C1bc = 10, Gbe = 11, Ieqbe = 12, Gbc = 13,
-                     Ieqbc = 14, GEbe = 15, GEbc = 16, GEce = 17, Cbe = 18, Cbc = 19;
+inline constexpr int alfa = 0, alfar = 1, Isbe = 2, VTbe = 3, Isbc = 4, VTbc = 5, VA = 6, C0be = 7,
+                     C1be = 8, C0bc = 9, C1bc = 10, Gbe = 11, Ieqbe = 12, Gbc = 13, Ieqbc = 14,
+                     GEbe = 15, GEbc = 16, GEce = 17, Cbe = 18, Cbc = 19;
 }
 namespace MosSlot {
 inline constexpr int L = 0, W = 1, K = 2, VT0 = 3, Lambda = 4, Gama = 5, Fi = 6, Ld = 7, Gm = 8,

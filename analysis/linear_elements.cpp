@@ -130,8 +130,7 @@ void StampLinearAc(const Element& e, double omega, double g0, MnaSystem& mna)
         Add(mna, e.x, e.x, Imaginary(omega * v[0]));
         break;
     case 'X': // at omega = 0 a resistance of g0 ohms
-        mna.StampAdmittance(e.a, e.b,
-                            omega != 0 ? Imaginary(-1 / (omega * v[0])) : Real(1 / g0));
+        mna.StampAdmittance(e.a, e.b, omega != 0 ? Imaginary(-1 / (omega * v[0])) : Real(1 / g0));
         break;
     case 'K':
         Add(mna, e.x, e.y, Imaginary(omega * v[1]));

@@ -10,10 +10,7 @@
 namespace {
 
 // hypot(x, 0) is |x| exactly, so the real systems of the operating point skip the library call.
-double Modulus(Complex z)
-{
-    return z.im == 0 ? std::fabs(z.re) : std::hypot(z.re, z.im);
-}
+double Modulus(Complex z) { return z.im == 0 ? std::fabs(z.re) : std::hypot(z.re, z.im); }
 
 // Smith's division by one denominator, prepared once for the many numerators of a pivot row.
 // The same operations in the same order as a division from scratch, so the same bits.

@@ -1,7 +1,7 @@
 // The DC operating point: Newton-Raphson on the DC system with random restarts, then the
 // device capacitances and reports.
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "analysis/analysis_host.h"
@@ -15,9 +15,9 @@
 
 namespace {
 
-constexpr double Tolerance = 1e-6;   // absolute, relative above 1 in magnitude
+constexpr double Tolerance = 1e-6; // absolute, relative above 1 in magnitude
 #ifndef TALVOR_FUZZ_LIMITS
-constexpr int MaxIterations = 50;    // per attempt
+constexpr int MaxIterations = 50; // per attempt
 constexpr int MaxRestarts = 50;
 #else
 // Fuzzing builds only (fuzz/CMakeLists.txt): a few short attempts, so every input ends quickly.
@@ -34,8 +34,7 @@ struct Progress {
 
 void LogDcSystem(const MnaSystem& mna, MessageLog& log, const char* name, int iteration)
 {
-    log.AppendLog("Sistema após a estampa de %s (n=%d):", DisplayText(name).c_str(),
-                  iteration);
+    log.AppendLog("Sistema após a estampa de %s (n=%d):", DisplayText(name).c_str(), iteration);
     const int n = mna.Size();
     // 10 characters a cell, one more when an exponent has three digits.
     char line[MnaSystem::Columns * 12 + 1];
@@ -43,9 +42,9 @@ void LogDcSystem(const MnaSystem& mna, MessageLog& log, const char* name, int it
         size_t length = 0;
         for (int m = 1; m <= n + 1; ++m) {
             const double entry = mna.At(k, m).re;
-            const int written = entry != 0
-                ? std::snprintf(line + length, sizeof line - length, "%+9.2e ", entry)
-                : std::snprintf(line + length, sizeof line - length, "......... ");
+            const int written =
+                entry != 0 ? std::snprintf(line + length, sizeof line - length, "%+9.2e ", entry)
+                           : std::snprintf(line + length, sizeof line - length, "......... ");
             if (written > 0) // never past the buffer, whatever a cell printed
                 length = std::min(length + static_cast<size_t>(written), sizeof line - 1);
         }
@@ -69,8 +68,7 @@ bool StampDcSystem(Analysis& analysis, int iteration)
         else
             StampLinearDc(element, analysis.op.g0, analysis.mna);
         if (FpFaultRaised()) {
-            log.AppendLog("Erro aritmético na estampa de %s.",
-                          DisplayText(element.name).c_str());
+            log.AppendLog("Erro aritmético na estampa de %s.", DisplayText(element.name).c_str());
             return false;
         }
         if (settings.CBestampas)
@@ -171,8 +169,7 @@ bool ReportOperatingPoint(Analysis& analysis, const Progress& progress)
 {
     Circuit& circuit = analysis.circuit;
     MessageLog& log = analysis.log;
-    log.AppendLog("Número de iterações: %d, Reinícios: %d.", progress.iteration,
-                  progress.restarts);
+    log.AppendLog("Número de iterações: %d, Reinícios: %d.", progress.iteration, progress.restarts);
     log.AppendLog("Ponto de operação encontrado.");
     for (int k = 1; k <= circuit.variableCount; ++k)
         log.AppendLog("%s: %g", DisplayText(circuit.nodeTable[k]).c_str(), analysis.op.V[k]);
@@ -180,8 +177,7 @@ bool ReportOperatingPoint(Analysis& analysis, const Progress& progress)
         Element& element = circuit.element(k);
         ClearFpFaults();
         if (!ReportDevice(element, analysis.op.V, log)) {
-            log.AppendLog("Erro aritmético no modelo de %s.",
-                          DisplayText(element.name).c_str());
+            log.AppendLog("Erro aritmético no modelo de %s.", DisplayText(element.name).c_str());
             return false;
         }
     }

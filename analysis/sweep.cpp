@@ -90,8 +90,8 @@ bool PlanSweep(SweepSpec& sweep, MessageLog& log, SweepPlan& plan)
     // Millions of rows would take hours and fill the disk: such a sweep is a typing error.
     const double rows = PlannedRows(plan);
     if (rows > MaxSweepRows) {
-        log.AppendLog("Varredura longa demais: %.0f pontos (máximo %ld). Tabela não gerada.",
-                      rows, MaxSweepRows);
+        log.AppendLog("Varredura longa demais: %.0f pontos (máximo %ld). Tabela não gerada.", rows,
+                      MaxSweepRows);
         return false;
     }
     return true;
@@ -110,8 +110,8 @@ int SweepThreadCount()
 
 namespace {
 
-constexpr long TracedPoints = 5;       // the points whose traces and reports the log shows
-constexpr long RingSize = 1024;        // points solved ahead of the row being written
+constexpr long TracedPoints = 5; // the points whose traces and reports the log shows
+constexpr long RingSize = 1024;  // points solved ahead of the row being written
 constexpr int MinPointsForThreads = 64;
 
 // What every point reads; fixed for the whole sweep (no window events run during it).
@@ -270,7 +270,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     bool stopping_ = false;
-    double nextF_;     // the next point to take
+    double nextF_; // the next point to take
     long nextIndex_;
     long nextToWrite_; // the next row to write
     std::unique_ptr<PointSlot[]> ring_;
@@ -288,8 +288,8 @@ bool AtLeastPoints(const SweepPlan& plan, double f, long index, int count)
 }
 
 // Solves and writes every point of the plan; false at a failed solve. written counts the rows.
-bool WalkSweep(const SweepContext& context, const SweepPlan& plan, MnaSystem& mna,
-               MessageLog& log, ResultTable& table, long& written)
+bool WalkSweep(const SweepContext& context, const SweepPlan& plan, MnaSystem& mna, MessageLog& log,
+               ResultTable& table, long& written)
 {
     double f = plan.fStart;
     long index = 0;
@@ -346,8 +346,7 @@ void RunSweep(Analysis& analysis)
         log.AppendLog("Cálculo interrompido.");
         circuit.RunFailed = true;
     } else if (!written) {
-        log.AppendLog("Erro ao escrever o arquivo %s.",
-                      DisplayText(circuit.tablePath).c_str());
+        log.AppendLog("Erro ao escrever o arquivo %s.", DisplayText(circuit.tablePath).c_str());
         circuit.RunFailed = true;
     } else {
         log.AppendLog("Tabela escrita no arquivo %s com %ld pontos.",

@@ -9,9 +9,9 @@ class MessageLog;
 struct SweepPlan {
     bool geometric = false; // per decade or per octave: f is multiplied by step
     double fStart = 0;
-    double step = 0;        // ratio (geometric) or increment (linear)
-    double endLimit = 0;    // the walk goes on while f is below it
-    long maxPoints = 0;     // never more rows than this
+    double step = 0;     // ratio (geometric) or increment (linear)
+    double endLimit = 0; // the walk goes on while f is below it
+    long maxPoints = 0;  // never more rows than this
 };
 
 // The most rows a sweep may write.

@@ -9,6 +9,6 @@ class TForm3 : public QDialog {
 public:
     explicit TForm3(QWidget* parent = nullptr);
 
-    QLabel* Label1;   // the version text, empty until Sobre1Click
+    QLabel* Label1; // the version text, empty until Sobre1Click
     QLabel* Label2;
 };

@@ -33,7 +33,7 @@ bool ApplySweep(AnalysisSettings& settings, std::string_view value)
 }
 
 struct CliOption {
-    const char* name;     // a name ending in '=' takes a value
+    const char* name; // a name ending in '=' takes a value
     const char* help;
     bool (*apply)(AnalysisSettings& settings, std::string_view value);
 };
@@ -41,35 +41,78 @@ struct CliOption {
 // The options in the order of the dialog's controls.
 const CliOption Options[] = {
     {"--show-stamps", "mostra o sistema após a estampa de cada elemento (Mostrar estampas)",
-     [](AnalysisSettings& s, std::string_view) { s.CBestampas = true; return true; }},
+     [](AnalysisSettings& s, std::string_view) {
+         s.CBestampas = true;
+         return true;
+     }},
     {"--show-results", "mostra as incógnitas após cada solução (Mostrar resultados)",
-     [](AnalysisSettings& s, std::string_view) { s.CBresultados = true; return true; }},
+     [](AnalysisSettings& s, std::string_view) {
+         s.CBresultados = true;
+         return true;
+     }},
     {"--ignore-ac", "usa a varredura de --sweep mesmo com linha .AC (Ignorar linha de comando)",
-     [](AnalysisSettings& s, std::string_view) { s.CBignorar = true; return true; }},
+     [](AnalysisSettings& s, std::string_view) {
+         s.CBignorar = true;
+         return true;
+     }},
     {"--mos-diodes", "monta os diodos MOS no ponto de operação (Montar diodos MOS)",
-     [](AnalysisSettings& s, std::string_view) { s.CBdiodos = true; return true; }},
+     [](AnalysisSettings& s, std::string_view) {
+         s.CBdiodos = true;
+         return true;
+     }},
     {"--start-conducting", "inicia com diodos e MOS conduzindo",
-     [](AnalysisSettings& s, std::string_view) { s.CBconduz = true; return true; }},
+     [](AnalysisSettings& s, std::string_view) {
+         s.CBconduz = true;
+         return true;
+     }},
     {"--no-junction-caps", "sem capacitâncias de diodos e de transistores bipolares",
-     [](AnalysisSettings& s, std::string_view) { s.CBcdiodos = false; return true; }},
+     [](AnalysisSettings& s, std::string_view) {
+         s.CBcdiodos = false;
+         return true;
+     }},
     {"--rad-per-s", "frequências em rad/s (padrão: Hz)",
-     [](AnalysisSettings& s, std::string_view) { s.CBHz = false; return true; }},
+     [](AnalysisSettings& s, std::string_view) {
+         s.CBHz = false;
+         return true;
+     }},
     {"--db", "módulos em dB (padrão: lineares)",
-     [](AnalysisSettings& s, std::string_view) { s.CBdB = true; return true; }},
+     [](AnalysisSettings& s, std::string_view) {
+         s.CBdB = true;
+         return true;
+     }},
     {"--radians", "fases em radianos (padrão: graus)",
-     [](AnalysisSettings& s, std::string_view) { s.CBgraus = false; return true; }},
+     [](AnalysisSettings& s, std::string_view) {
+         s.CBgraus = false;
+         return true;
+     }},
     {"--no-mos-caps", "sem as capacitâncias MOS Cgs e Cgd",
-     [](AnalysisSettings& s, std::string_view) { s.CBcmos = false; return true; }},
+     [](AnalysisSettings& s, std::string_view) {
+         s.CBcmos = false;
+         return true;
+     }},
     {"--no-cgb", "sem a capacitância MOS Cgb",
-     [](AnalysisSettings& s, std::string_view) { s.CBcgb = false; return true; }},
+     [](AnalysisSettings& s, std::string_view) {
+         s.CBcgb = false;
+         return true;
+     }},
     {"--vdmax=", "máxima tensão para a função exponencial em diodos (padrão 0.7)",
-     [](AnalysisSettings& s, std::string_view v) { s.Evdmax = v; return true; }},
+     [](AnalysisSettings& s, std::string_view v) {
+         s.Evdmax = v;
+         return true;
+     }},
     {"--g0=", "condutância no lugar de capacitâncias no ponto de operação (padrão 1e-9)",
-     [](AnalysisSettings& s, std::string_view v) { s.Eg0 = v; return true; }},
+     [](AnalysisSettings& s, std::string_view v) {
+         s.Eg0 = v;
+         return true;
+     }},
     {"--initial=", "aproximação inicial das tensões e correntes (padrão 0)",
-     [](AnalysisSettings& s, std::string_view v) { s.Einicio = v; return true; }},
-    {"--sweep=", "varredura sem linha .AC (padrão lin,1000,1,10000): MODE lin, dec ou oct,\n"
-                 "      pontos, frequência inicial, frequência final",
+     [](AnalysisSettings& s, std::string_view v) {
+         s.Einicio = v;
+         return true;
+     }},
+    {"--sweep=",
+     "varredura sem linha .AC (padrão lin,1000,1,10000): MODE lin, dec ou oct,\n"
+     "      pontos, frequência inicial, frequência final",
      ApplySweep},
 };
 
@@ -134,9 +177,9 @@ void PrintUsage(std::FILE* out)
                out);
     for (const CliOption& option : Options) {
         std::string_view name = option.name;
-        const char* placeholder = name == "--sweep=" ? "MODE,POINTS,FSTART,FEND"
-                                  : name.back() == '='  ? "TEXT"
-                                                        : "";
+        const char* placeholder = name == "--sweep="   ? "MODE,POINTS,FSTART,FEND"
+                                  : name.back() == '=' ? "TEXT"
+                                                       : "";
         std::fprintf(out, "  %s%s\n      %s\n", option.name, placeholder, option.help);
     }
     std::fputs("  --help\n      este texto\n\n"

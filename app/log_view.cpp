@@ -115,7 +115,8 @@ void LogView::Refresh()
 std::string_view LogView::LineBytes(qsizetype index) const
 {
     const size_t start = starts_[size_t(index)];
-    return std::string_view(blocks_[start / BlockSize].get() + start % BlockSize, lengths_[size_t(index)]);
+    return std::string_view(blocks_[start / BlockSize].get() + start % BlockSize,
+                            lengths_[size_t(index)]);
 }
 
 QString LogView::Line(qsizetype index) const
@@ -143,7 +144,8 @@ void LogView::UpdateScrollRanges()
     const qsizetype textWidth = maxColumns_ * charWidth_ + 2 * Margin;
     horizontal->setPageStep(viewport()->width());
     horizontal->setSingleStep(charWidth_);
-    horizontal->setRange(0, int(std::clamp<qsizetype>(textWidth - viewport()->width(), 0, INT_MAX)));
+    horizontal->setRange(0,
+                         int(std::clamp<qsizetype>(textWidth - viewport()->width(), 0, INT_MAX)));
 }
 
 void LogView::changeEvent(QEvent* event)
@@ -273,7 +275,8 @@ void LogView::contextMenuEvent(QContextMenuEvent* event)
 void LogView::SelectAll()
 {
     anchor_ = {0, 0};
-    cursor_ = {std::max<qsizetype>(LineCount() - 1, 0), LineCount() ? Line(LineCount() - 1).size() : 0};
+    cursor_ = {std::max<qsizetype>(LineCount() - 1, 0),
+               LineCount() ? Line(LineCount() - 1).size() : 0};
     viewport()->update();
 }
 

@@ -69,16 +69,16 @@ private:
     // grows without moving what it holds. starts_ gives each line's block and offset.
     static constexpr size_t BlockSize = size_t(1) << 20;
     std::vector<std::unique_ptr<char[]>> blocks_;
-    size_t blockUsed_ = BlockSize;     // bytes used in the last block
-    std::vector<size_t> starts_;       // block * BlockSize + offset
-    std::vector<unsigned> lengths_;    // bytes of each line
-    qsizetype maxColumns_ = 0;         // widest line, in display columns
+    size_t blockUsed_ = BlockSize;  // bytes used in the last block
+    std::vector<size_t> starts_;    // block * BlockSize + offset
+    std::vector<unsigned> lengths_; // bytes of each line
+    qsizetype maxColumns_ = 0;      // widest line, in display columns
     qsizetype shownLines_ = 0;
     QTimer refreshTimer_;
     QElapsedTimer lastRefresh_;
-    bool followEnd_ = true;            // new lines scroll into view until the user scrolls away
+    bool followEnd_ = true; // new lines scroll into view until the user scrolls away
     int charWidth_ = 8;
     int lineHeight_ = 14;
     int ascent_ = 11;
-    TextPos anchor_, cursor_;          // the selection runs between them
+    TextPos anchor_, cursor_; // the selection runs between them
 };

@@ -76,7 +76,7 @@ QFileDialog* TForm1::OpenDialog1()
 
 void TForm1::Abrir1Click()
 {
-    if (app_.Running())   // one run at a time: the entry is disabled meanwhile anyway
+    if (app_.Running()) // one run at a time: the entry is disabled meanwhile anyway
         return;
     QFileDialog* dialog = OpenDialog1();
     dialog->selectFile(openFileName_);

@@ -46,6 +46,6 @@ private:
 
     TalvorApp& app_;
     QString openFileName_ = QStringLiteral("teste.net");
-    QFileDialog* openDialog_ = nullptr;   // made on first use: start-up stays light
+    QFileDialog* openDialog_ = nullptr; // made on first use: start-up stays light
     bool shownOnce_ = false;
 };

@@ -63,8 +63,8 @@ bool ParseLimits(const char* text, PlotOptions& options)
 bool ParseSize(const char* text, int& width, int& height)
 {
     char rest;
-    return std::sscanf(text, "%dx%d%c", &width, &height, &rest) == 2 && width >= 16 && width <= 8000 &&
-           height >= 16 && height <= 8000;
+    return std::sscanf(text, "%dx%d%c", &width, &height, &rest) == 2 && width >= 16 &&
+           width <= 8000 && height >= 16 && height <= 8000;
 }
 
 bool ParseCommand(int argc, char** argv, Command& command)
@@ -170,7 +170,8 @@ int main(int argc, char** argv)
         DrawGraph(painter, store, command.options, image.size());
     }
     if (!image.save(QString::fromLocal8Bit(command.outputPath.c_str()), "PNG")) {
-        log.AppendLog("Não foi possível gravar a figura no arquivo %s.", command.outputPath.c_str());
+        log.AppendLog("Não foi possível gravar a figura no arquivo %s.",
+                      command.outputPath.c_str());
         return 1;
     }
     log.AppendLog("Figura gravada no arquivo %s.", command.outputPath.c_str());

@@ -20,26 +20,43 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     setModal(false);
 
     auto* checks = new QGridLayout;
-    checks->addWidget(AddCheckBox("CBestampas", "Mostrar estampas ", &AnalysisSettings::CBestampas), 0, 0);
-    checks->addWidget(AddCheckBox("CBresultados", "Mostrar resultados", &AnalysisSettings::CBresultados), 1, 0);
-    checks->addWidget(AddCheckBox("CBignorar", "Ignorar linha de comando", &AnalysisSettings::CBignorar), 2, 0);
-    checks->addWidget(AddCheckBox("CBdiodos", "Montar diodos MOS", &AnalysisSettings::CBdiodos), 3, 0);
-    checks->addWidget(AddCheckBox("CBconduz", "Inicializar com diodos e MOS conduzindo", &AnalysisSettings::CBconduz), 4, 0);
-    checks->addWidget(AddCheckBox("CBcdiodos", "Montar capacitâncias de diodos e Cbe, Cbc de transistores bipolares",
-                                  &AnalysisSettings::CBcdiodos), 5, 0, 1, 2);
+    checks->addWidget(AddCheckBox("CBestampas", "Mostrar estampas ", &AnalysisSettings::CBestampas),
+                      0, 0);
+    checks->addWidget(
+        AddCheckBox("CBresultados", "Mostrar resultados", &AnalysisSettings::CBresultados), 1, 0);
+    checks->addWidget(
+        AddCheckBox("CBignorar", "Ignorar linha de comando", &AnalysisSettings::CBignorar), 2, 0);
+    checks->addWidget(AddCheckBox("CBdiodos", "Montar diodos MOS", &AnalysisSettings::CBdiodos), 3,
+                      0);
+    checks->addWidget(AddCheckBox("CBconduz", "Inicializar com diodos e MOS conduzindo",
+                                  &AnalysisSettings::CBconduz),
+                      4, 0);
+    checks->addWidget(
+        AddCheckBox("CBcdiodos",
+                    "Montar capacitâncias de diodos e Cbe, Cbc de transistores bipolares",
+                    &AnalysisSettings::CBcdiodos),
+        5, 0, 1, 2);
     checks->addWidget(AddCheckBox("CBHz", "Frequências em Hz", &AnalysisSettings::CBHz), 0, 1);
     checks->addWidget(AddCheckBox("CBdB", "Módulos em dB", &AnalysisSettings::CBdB), 1, 1);
     checks->addWidget(AddCheckBox("CBgraus", "Fases em graus", &AnalysisSettings::CBgraus), 2, 1);
-    checks->addWidget(AddCheckBox("CBcmos", "Montar capacitâncias  MOS Cgs e Cgd", &AnalysisSettings::CBcmos), 3, 1);
-    checks->addWidget(AddCheckBox("CBcgb", "Montar capacitâncias  MOS Cgb", &AnalysisSettings::CBcgb), 4, 1);
+    checks->addWidget(
+        AddCheckBox("CBcmos", "Montar capacitâncias  MOS Cgs e Cgd", &AnalysisSettings::CBcmos), 3,
+        1);
+    checks->addWidget(
+        AddCheckBox("CBcgb", "Montar capacitâncias  MOS Cgb", &AnalysisSettings::CBcgb), 4, 1);
 
     auto* operatingPoint = new QGridLayout;
-    AddField(operatingPoint, 0, "Evdmax", "Máxima tensão para função exponencial em diodos", &AnalysisSettings::Evdmax);
-    AddField(operatingPoint, 1, "Eg0", "Condutância colocada no lugar de capacitâncias no cálculo do P. O.", &AnalysisSettings::Eg0);
-    AddField(operatingPoint, 2, "Einicio", "Aproximação inicial para as tensões e correntes: ", &AnalysisSettings::Einicio);
+    AddField(operatingPoint, 0, "Evdmax", "Máxima tensão para função exponencial em diodos",
+             &AnalysisSettings::Evdmax);
+    AddField(operatingPoint, 1, "Eg0",
+             "Condutância colocada no lugar de capacitâncias no cálculo do P. O.",
+             &AnalysisSettings::Eg0);
+    AddField(operatingPoint, 2, "Einicio",
+             "Aproximação inicial para as tensões e correntes: ", &AnalysisSettings::Einicio);
     operatingPoint->setColumnStretch(0, 1);
 
-    auto* label1 = new QLabel(QStringLiteral("Se não existir linha de comando (ou for ignorada), usar:"));
+    auto* label1 =
+        new QLabel(QStringLiteral("Se não existir linha de comando (ou for ignorada), usar:"));
     label1->setObjectName(QStringLiteral("Label1"));
     auto* frequencies = new QGridLayout;
     AddField(frequencies, 0, "Efinicial", "Frequência inicial", &AnalysisSettings::Efinicial);

@@ -32,12 +32,9 @@ void UseCNumericLocale()
 
 TalvorApp::TalvorApp(std::vector<std::string> arguments, std::function<void()> endProgram)
     : form1(*this),
-      form4(curveStore, log, form5),   // log and form5 are only used once the program runs
-      form5(curveStore, form4.Options()),
-      log(*form1.Memo1),
-      analysis(log, *this),
-      arguments_(std::move(arguments)),
-      endProgram_(std::move(endProgram))
+      form4(curveStore, log, form5), // log and form5 are only used once the program runs
+      form5(curveStore, form4.Options()), log(*form1.Memo1), analysis(log, *this),
+      arguments_(std::move(arguments)), endProgram_(std::move(endProgram))
 {
     UseCNumericLocale();
     if (!endProgram_)
@@ -73,7 +70,7 @@ void TalvorApp::MainWindowClosed()
     if (closing_)
         return;
     closing_ = true;
-    RequestStop();   // a run in its operating point stops; a wait for "Aplicar" ends
+    RequestStop(); // a run in its operating point stops; a wait for "Aplicar" ends
     endProgram_();
 }
 
@@ -114,7 +111,7 @@ void TalvorApp::ProcessEvents()
 void TalvorApp::SetStopEnabled(bool enabled)
 {
     form1.Parar1->setEnabled(enabled);
-    lastEvents_.invalidate();   // the first stamp of a calculation lets events through
+    lastEvents_.invalidate(); // the first stamp of a calculation lets events through
 }
 
 void TalvorApp::HandOverTablePath(const std::string& tablePath)

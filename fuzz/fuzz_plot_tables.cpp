@@ -24,8 +24,10 @@ void ChooseOptions(PlotOptions& options, unsigned char bits)
     options.CBescalas = bits & 4;
     options.CBauto = bits & 8;
     options.RGescala = (bits >> 4) & 3;
-    const char* limits[][4] = {{"0", "1", "-1", "1"}, {"1e-300", "1e300", "-1e308", "1e308"},
-                               {"5", "5", "x", ""}, {"nan", "inf", "-inf", "1e-320"}};
+    const char* limits[][4] = {{"0", "1", "-1", "1"},
+                               {"1e-300", "1e300", "-1e308", "1e308"},
+                               {"5", "5", "x", ""},
+                               {"nan", "inf", "-inf", "1e-320"}};
     const char* const* chosen = limits[(bits >> 6) & 3];
     options.Exmin = chosen[0], options.Exmax = chosen[1];
     options.Eymin = chosen[2], options.Eymax = chosen[3];

@@ -5,20 +5,20 @@
 
 class MessageLog;
 
-inline constexpr int MaxElements = 200;    // elements 1..200; slot 0 unused
-inline constexpr int MaxVariables = 50;    // unknowns 1..50; 0 is ground
-inline constexpr int MaxNodes = 50;        // non-ground nodes 1..50
+inline constexpr int MaxElements = 200; // elements 1..200; slot 0 unused
+inline constexpr int MaxVariables = 50; // unknowns 1..50; 0 is ground
+inline constexpr int MaxNodes = 50;     // non-ground nodes 1..50
 inline constexpr int ElementNameLength = 10;
 inline constexpr int NodeNameLength = 10;
 inline constexpr int VariableNameSize = 13; // "jx"/"jy" + 10 characters + terminator
 inline constexpr int ValueSlots = 20;
 
 struct Element {
-    char name[ElementNameLength + 1];  // first character is the upper-case type letter
-    double values[ValueSlots];          // netlist values, then operating-point values
-    int a, b, c, d;                      // nodes (for K: element numbers of the two inductors)
-    int x, y;                            // extra-current unknowns; Q/M: y is the type letter,
-                                         // M: x is the MOS orientation
+    char name[ElementNameLength + 1]; // first character is the upper-case type letter
+    double values[ValueSlots];        // netlist values, then operating-point values
+    int a, b, c, d;                   // nodes (for K: element numbers of the two inductors)
+    int x, y;                         // extra-current unknowns; Q/M: y is the type letter,
+                                      // M: x is the MOS orientation
     char Type() const { return name[0]; }
 };
 
@@ -28,8 +28,8 @@ struct NodeTable {
 };
 
 struct SweepSpec {
-    int mode = 0;          // 0 linear, 1 per decade, 2 per octave
-    int points = 0;        // in total (linear) or per decade/octave
+    int mode = 0;   // 0 linear, 1 per decade, 2 per octave
+    int points = 0; // in total (linear) or per decade/octave
     double fStart = 0;
     double fEnd = 0;
 };

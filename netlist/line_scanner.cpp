@@ -49,10 +49,7 @@ bool LineScanner::Text(Field& field)
     return Count(true);
 }
 
-bool LineScanner::Number(double& value)
-{
-    return !stopped_ && Count(ScanDecimal(cursor_, value));
-}
+bool LineScanner::Number(double& value) { return !stopped_ && Count(ScanDecimal(cursor_, value)); }
 
 bool LineScanner::Integer(int& value)
 {
@@ -69,7 +66,9 @@ bool LineScanner::Integer(int& value)
         if (magnitude <= INT_MAX)
             magnitude = magnitude * 10 + (*text - '0');
     long long signedValue = negative ? -magnitude : magnitude;
-    value = signedValue > INT_MAX ? INT_MAX : signedValue < INT_MIN ? INT_MIN : static_cast<int>(signedValue);
+    value = signedValue > INT_MAX   ? INT_MAX
+            : signedValue < INT_MIN ? INT_MIN
+                                    : static_cast<int>(signedValue);
     cursor_ = text;
     return Count(true);
 }

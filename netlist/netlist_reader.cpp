@@ -18,7 +18,7 @@ using Shown = DisplayText;
 // Lines are read whole; anything past this many characters is skipped up to the line end, so
 // the tail of a long line never reads as a line of its own.
 constexpr size_t MaxLineLength = 4095;
-using LineBuffer = char[MaxLineLength + 2];  // the characters, the line end and a NUL
+using LineBuffer = char[MaxLineLength + 2]; // the characters, the line end and a NUL
 
 constexpr double DegreesToRadians = 0.017453292519943295;
 
@@ -226,14 +226,13 @@ void ReadDiode(Reading& r, Element& e, LineScanner& scan)
 // Scans up to count numbers into values, stopping at the first that cannot be read.
 void ScanNumbers(LineScanner& scan, double* values, int count)
 {
-    for (int k = 0; k < count && scan.Number(values[k]); ++k) {
-    }
+    for (int k = 0; k < count && scan.Number(values[k]); ++k) {}
 }
 
 bool ReadBipolar(Reading& r, Element& e, LineScanner& scan)
 {
-    const double defaults[] = {0.99, 0.5, 1e-9, 0.043429445, 1e-9, 0.043429445,
-                               100,  5e-12, 1e-16, 5e-12, 1e-16};
+    const double defaults[] = {0.99, 0.5,   1e-9,  0.043429445, 1e-9, 0.043429445,
+                               100,  5e-12, 1e-16, 5e-12,       1e-16};
     std::memcpy(e.values, defaults, sizeof defaults);
     Field n[3] = {"", "", ""}, type = "";
     if (scan.Text(n[0]) && scan.Text(n[1]) && scan.Text(n[2]) && scan.Text(type))
@@ -241,8 +240,8 @@ bool ReadBipolar(Reading& r, Element& e, LineScanner& scan)
     const double* v = e.values;
     r.log.AppendLog("%s %s %s %s %s %g %g %g %g %g %g %g %g %g %g %g", Shown(e.name).c_str(),
                     Shown(n[0]).c_str(), Shown(n[1]).c_str(), Shown(n[2]).c_str(),
-                    Shown(type).c_str(), v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8],
-                    v[9], v[10]);
+                    Shown(type).c_str(), v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
+                    v[10]);
     e.a = r.Node(n[0]), e.b = r.Node(n[1]), e.c = r.Node(n[2]);
     char letter = AsciiUpper(type[0]);
     if (letter != 'N' && letter != 'P') {
@@ -270,8 +269,8 @@ bool ReadMos(Reading& r, Element& e, LineScanner& scan)
     const double* v = e.values;
     r.log.AppendLog("%s %s %s %s %s %s (%s) %g (%s) %g %g %g %g %g %g %g", Shown(e.name).c_str(),
                     Shown(n[0]).c_str(), Shown(n[1]).c_str(), Shown(n[2]).c_str(),
-                    Shown(n[3]).c_str(), Shown(type).c_str(), lengthSeparator, v[0],
-                    widthSeparator, v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+                    Shown(n[3]).c_str(), Shown(type).c_str(), lengthSeparator, v[0], widthSeparator,
+                    v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
     e.a = r.Node(n[0]), e.b = r.Node(n[1]), e.c = r.Node(n[2]), e.d = r.Node(n[3]);
     char letter = AsciiUpper(type[0]);
     if (letter != 'N' && letter != 'P') {
@@ -308,13 +307,21 @@ bool ReadElement(Reading& r, Element& e, char* line)
 {
     LineScanner scan(line + std::strlen(e.name));
     switch (e.Type()) {
-    case 'R': case 'C': case 'L': case 'X':
+    case 'R':
+    case 'C':
+    case 'L':
+    case 'X':
         ReadTwoTerminal(r, e, scan);
         return true;
-    case 'I': case 'V':
+    case 'I':
+    case 'V':
         ReadSource(r, e, line);
         return true;
-    case 'G': case 'E': case 'F': case 'H': case 'Y':
+    case 'G':
+    case 'E':
+    case 'F':
+    case 'H':
+    case 'Y':
         ReadFourTerminal(r, e, scan);
         return true;
     case 'O':
@@ -416,7 +423,12 @@ bool AllocateExtraCurrents(Circuit& circuit, MessageLog& log)
         Element& e = circuit.element(k);
         bool fits = true;
         switch (e.Type()) {
-        case 'V': case 'E': case 'F': case 'O': case 'L': case 'A':
+        case 'V':
+        case 'E':
+        case 'F':
+        case 'O':
+        case 'L':
+        case 'A':
             fits = AddExtraCurrent(circuit, "j", e, e.x);
             break;
         case 'H':
@@ -474,7 +486,7 @@ bool ReadNetlist(Circuit& circuit, MessageLog& log, const std::string& path, boo
 
     Reading reading{circuit, log, ignoreAcLine};
     LineBuffer line;
-    file.ReadLine(line);  // the title
+    file.ReadLine(line); // the title
     while (file.ReadLine(line))
         if (!ReadNetlistLine(reading, line))
             return false;

@@ -40,7 +40,8 @@ void ComputeTransforms(CurveStore& store, bool eachOwnScale, const PlotArea& are
     // All the checks come first, so that every curve is transformed with the same axis modes.
     for (int k = 1; k <= store.curveCount; ++k) {
         const Curve& c = store.curves[k];
-        double a = eachOwnScale ? c.xMin : store.viewXMin, b = eachOwnScale ? c.xMax : store.viewXMax;
+        double a = eachOwnScale ? c.xMin : store.viewXMin,
+               b = eachOwnScale ? c.xMax : store.viewXMax;
         if (!(a > 0) || !(b > 0))
             store.logX = false;
         if (!eachOwnScale && (!(store.viewYMin > 0) || !(store.viewYMax > 0)))
@@ -48,8 +49,10 @@ void ComputeTransforms(CurveStore& store, bool eachOwnScale, const PlotArea& are
     }
     for (int k = 1; k <= store.curveCount; ++k) {
         Curve& c = store.curves[k];
-        double a = eachOwnScale ? c.xMin : store.viewXMin, b = eachOwnScale ? c.xMax : store.viewXMax;
-        double lowY = eachOwnScale ? c.yMin : store.viewYMin, highY = eachOwnScale ? c.yMax : store.viewYMax;
+        double a = eachOwnScale ? c.xMin : store.viewXMin,
+               b = eachOwnScale ? c.xMax : store.viewXMax;
+        double lowY = eachOwnScale ? c.yMin : store.viewYMin,
+               highY = eachOwnScale ? c.yMax : store.viewYMax;
         VerticalTransform(lowY, highY, store.logY, area, c.scaleY, c.offsetY);
         HorizontalTransform(a, b, store.logX, area, c.scaleX, c.offsetX);
     }

@@ -29,7 +29,8 @@ QFont GraphFont()
 }
 
 // Text written at its top-left corner, in a cell filled with the background colour.
-void WriteText(QPainter& painter, int x, int y, const QString& text, QColor colour, QColor background)
+void WriteText(QPainter& painter, int x, int y, const QString& text, QColor colour,
+               QColor background)
 {
     QFontMetrics metrics = painter.fontMetrics();
     painter.fillRect(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()), background);
@@ -51,9 +52,12 @@ void DrawLimitLabels(QPainter& painter, const CurveStore& store, const PlotArea&
     QString xMin = FormatNumber(store.viewXMin), xMax = FormatNumber(store.viewXMax);
     QString yMin = FormatNumber(store.viewYMin), yMax = FormatNumber(store.viewYMax);
     WriteText(painter, area.left, area.bottom + 1, xMin, foreground, background);
-    WriteText(painter, area.right - metrics.horizontalAdvance(xMax), area.bottom + 1, xMax, foreground, background);
-    WriteText(painter, area.left - metrics.horizontalAdvance(yMin) - 2, area.bottom - 10, yMin, foreground, background);
-    WriteText(painter, area.left - metrics.horizontalAdvance(yMax) - 2, area.top, yMax, foreground, background);
+    WriteText(painter, area.right - metrics.horizontalAdvance(xMax), area.bottom + 1, xMax,
+              foreground, background);
+    WriteText(painter, area.left - metrics.horizontalAdvance(yMin) - 2, area.bottom - 10, yMin,
+              foreground, background);
+    WriteText(painter, area.left - metrics.horizontalAdvance(yMax) - 2, area.top, yMax, foreground,
+              background);
 }
 
 void DrawGrid(QPainter& painter, const CurveStore& store, const PlotArea& area)
@@ -63,7 +67,7 @@ void DrawGrid(QPainter& painter, const CurveStore& store, const PlotArea& area)
     pen.setWidth(0);
     GridColour colour = GridColour::Gray;
     auto setColour = [&](GridColour c) {
-        pen.setColor(c == GridColour::Major ? Rgb(store.majorGridColour)
+        pen.setColor(c == GridColour::Major   ? Rgb(store.majorGridColour)
                      : c == GridColour::Minor ? Rgb(store.minorGridColour)
                                               : Rgb(0x808080));
         painter.setPen(pen);
@@ -84,7 +88,8 @@ void DrawLegends(QPainter& painter, const CurveStore& store, const PlotArea& are
 {
     QColor background = Rgb(store.backgroundColour);
     for (int n = 1; n <= store.curveCount; ++n)
-        WriteText(painter, 4, area.top + 15 * n, LegendText(n, store.curves[n]), Rgb(store.curves[n].colour), background);
+        WriteText(painter, 4, area.top + 15 * n, LegendText(n, store.curves[n]),
+                  Rgb(store.curves[n].colour), background);
 }
 
 // The points of one polyline, reserved once for the longest curve.
@@ -113,7 +118,8 @@ void DrawCurve(QPainter& painter, const CurveStore& store, int k, bool markPoint
         bool hasPrevious = false;
         for (int i = 0; i < c.pointCount; ++i) {
             QPoint p;
-            if (!MapToPixel(px[i], c.scaleX, c.offsetX, p.rx()) || !MapToPixel(py[i], scaleY, offsetY, p.ry())) {
+            if (!MapToPixel(px[i], c.scaleX, c.offsetX, p.rx()) ||
+                !MapToPixel(py[i], scaleY, offsetY, p.ry())) {
                 hasPrevious = false;
                 continue;
             }
@@ -137,7 +143,8 @@ void DrawCurve(QPainter& painter, const CurveStore& store, int k, bool markPoint
     };
     for (int i = 0; i < c.pointCount; ++i) {
         QPoint p;
-        if (!MapToPixel(px[i], c.scaleX, c.offsetX, p.rx()) || !MapToPixel(py[i], scaleY, offsetY, p.ry())) {
+        if (!MapToPixel(px[i], c.scaleX, c.offsetX, p.rx()) ||
+            !MapToPixel(py[i], scaleY, offsetY, p.ry())) {
             flush();
             continue;
         }
@@ -153,7 +160,8 @@ void DrawCurve(QPainter& painter, const CurveStore& store, int k, bool markPoint
 QString LegendText(int n, const Curve& curve)
 {
     char text[80];
-    std::snprintf(text, sizeof text, "%d: %s x %s %c", n, curve.xName, curve.yName, curve.operation);
+    std::snprintf(text, sizeof text, "%d: %s x %s %c", n, curve.xName, curve.yName,
+                  curve.operation);
     return QString::fromUtf8(DisplayText(text).c_str());
 }
 

@@ -11,8 +11,8 @@ struct Curve;
 struct PlotOptions;
 
 struct GraphDrawing {
-    QString status;         // "Tamanho da tela: W x H"
-    bool complete = false;  // the curves were drawn (plotReady); the picture may be saved
+    QString status;        // "Tamanho da tela: W x H"
+    bool complete = false; // the curves were drawn (plotReady); the picture may be saved
 };
 
 // The legend line of curve n: "%d: %s x %s %c" with its column names and operation.
@@ -21,4 +21,5 @@ QString LegendText(int n, const Curve& curve);
 // Draws background, limit labels, grid, axes, legends and curves at size, and leaves in the
 // store the transforms the mouse readout needs (and logX/logY cleared when the limits of that
 // axis are not positive).
-GraphDrawing DrawGraph(QPainter& painter, CurveStore& store, const PlotOptions& options, QSize size);
+GraphDrawing DrawGraph(QPainter& painter, CurveStore& store, const PlotOptions& options,
+                       QSize size);

@@ -25,7 +25,7 @@ public:
     explicit GraphPaintBox(TForm5& form) : QWidget(&form), form_(form)
     {
         setAttribute(Qt::WA_OpaquePaintEvent); // every paint covers the whole area
-        setMouseTracking(true);                 // moves without a button give the readout
+        setMouseTracking(true);                // moves without a button give the readout
     }
 
 protected:
@@ -34,8 +34,14 @@ protected:
         QPainter painter(this);
         form_.PaintBox1Paint(painter);
     }
-    void mousePressEvent(QMouseEvent* event) override { form_.PaintBox1MouseDown(event->position().toPoint()); }
-    void mouseMoveEvent(QMouseEvent* event) override { form_.PaintBox1MouseMove(event->position().toPoint()); }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        form_.PaintBox1MouseDown(event->position().toPoint());
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        form_.PaintBox1MouseMove(event->position().toPoint());
+    }
     void mouseReleaseEvent(QMouseEvent*) override { form_.PaintBox1MouseUp(); }
 
 private:
@@ -153,11 +159,20 @@ void TForm5::FormKeyDown(int key)
 {
     store_.pictureSaved = false;
     switch (key) {
-    case Qt::Key_Left: Apply(ViewCommand::MoveLeft); return;
-    case Qt::Key_Right: Apply(ViewCommand::MoveRight); return;
-    case Qt::Key_Up: Apply(ViewCommand::MoveUp); return;
-    case Qt::Key_Down: Apply(ViewCommand::MoveDown); return;
-    default: return;
+    case Qt::Key_Left:
+        Apply(ViewCommand::MoveLeft);
+        return;
+    case Qt::Key_Right:
+        Apply(ViewCommand::MoveRight);
+        return;
+    case Qt::Key_Up:
+        Apply(ViewCommand::MoveUp);
+        return;
+    case Qt::Key_Down:
+        Apply(ViewCommand::MoveDown);
+        return;
+    default:
+        return;
     }
 }
 
@@ -209,7 +224,8 @@ void TForm5::PaintBox1MouseMove(QPoint at)
     }
     if (options_.CBauto || !store_.pictureSaved)
         return;
-    QString readout = QString::asprintf("X=%g Y=%g", ColumnValue(store_, at.x()), RowValue(store_, at.y()));
+    QString readout =
+        QString::asprintf("X=%g Y=%g", ColumnValue(store_, at.x()), RowValue(store_, at.y()));
     if (store_.anyPhase)
         readout += QString::asprintf(" F=%g", RowPhase(store_, at.y()));
     StatusBar1->showMessage(readout);

@@ -62,7 +62,10 @@ public:
     void FormKeyPress(char key);
     void FormResize();
     // ColorDialog1 unless a test sets its own chooser (not owned; null restores ColorDialog1).
-    void SetColourChooser(ColourChooser* chooser) { chooser_ = chooser ? chooser : colorDialog1_.get(); }
+    void SetColourChooser(ColourChooser* chooser)
+    {
+        chooser_ = chooser ? chooser : colorDialog1_.get();
+    }
     // After a Plot run: draw afresh and bring the window up.
     void ShowPlot();
     // Full drawings made so far (the repaints that only copied the picture are not counted).

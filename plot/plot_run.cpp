@@ -42,8 +42,9 @@ bool ReadCurveLines(CurveStore& store, const std::vector<std::string>& lines, bo
         }
         int k = store.addCurve(scanned.fileName, scanned.xName, scanned.yName, scanned.operation);
         const Curve& curve = store.curves[k];
-        log.AppendLog("Tabela %d: Arquivo: %s; Col1: %s; Col2: %s", k, DisplayText(curve.fileName).c_str(),
-                      DisplayText(curve.xName).c_str(), DisplayText(curve.yName).c_str());
+        log.AppendLog("Tabela %d: Arquivo: %s; Col1: %s; Col2: %s", k,
+                      DisplayText(curve.fileName).c_str(), DisplayText(curve.xName).c_str(),
+                      DisplayText(curve.yName).c_str());
         store.curves[k].isPhase = phaseOption && IsPhaseName(curve.yName);
         if (curve.isPhase) {
             log.AppendLog("A coluna 2 da tabela %d é de fase.", k);

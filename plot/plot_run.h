@@ -16,9 +16,9 @@ struct PlotOptions {
     std::string Exmax = "1";
     std::string Eymin = "-1";
     std::string Eymax = "1";
-    int RGescala = 1;       // ScaleMode; "Log-Log"
-    bool CBauto = false;    // each curve on its own scale
-    bool CBmarcar = false;  // a small square at every point
+    int RGescala = 1;      // ScaleMode; "Log-Log"
+    bool CBauto = false;   // each curve on its own scale
+    bool CBmarcar = false; // a small square at every point
 };
 
 // Reads the curve lines and their tables into the store, computes the ranges and exchanges the

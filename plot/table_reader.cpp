@@ -15,8 +15,7 @@
 LineReader::LineReader(size_t initialSize, size_t maxLineLength)
     : buffer_(std::max<size_t>(16, std::min(initialSize, maxLineLength + 2))),
       maxLineLength_(std::max<size_t>(1, maxLineLength))
-{
-}
+{}
 
 void LineReader::Start(std::FILE* file)
 {
@@ -52,7 +51,8 @@ bool LineReader::Refill()
 bool LineReader::SkipRestOfLine()
 {
     for (;;) {
-        auto* lineEnd = static_cast<char*>(std::memchr(buffer_.data() + begin_, '\n', end_ - begin_));
+        auto* lineEnd =
+            static_cast<char*>(std::memchr(buffer_.data() + begin_, '\n', end_ - begin_));
         if (lineEnd != nullptr) {
             begin_ = static_cast<size_t>(lineEnd - buffer_.data()) + 1;
             skipping_ = false;
@@ -172,7 +172,8 @@ bool FindColumnsByName(Curve& curve, int k, const char* header, MessageLog& log)
 }
 
 // Reads the curve's two columns from one data line into point L (numbered from 1).
-LineOutcome ReadDataLine(Curve& curve, int k, int L, const char* line, size_t length, MessageLog& log)
+LineOutcome ReadDataLine(Curve& curve, int k, int L, const char* line, size_t length,
+                         MessageLog& log)
 {
     const char* lineEnd = line + length;
     const char* word = SkipBlanks(line);
@@ -256,7 +257,8 @@ bool ReadPoints(Curve& curve, int k, LineReader& reader, MessageLog& log)
 
 } // namespace
 
-bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& reader, MessageLog& log)
+bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& reader,
+                    MessageLog& log)
 {
     Curve& curve = store.curves[k];
     log.AppendLog("Lendo arquivo %s", DisplayText(curve.fileName).c_str());
@@ -293,6 +295,7 @@ bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& re
     if (!ReadPoints(curve, k, reader, log))
         return false;
     log.AppendLog("A tabela %d, %s, tem %d linhas e está nas colunas %d e %d.", k,
-                  DisplayText(curve.fileName).c_str(), curve.pointCount, curve.xColumn, curve.yColumn);
+                  DisplayText(curve.fileName).c_str(), curve.pointCount, curve.xColumn,
+                  curve.yColumn);
     return true;
 }

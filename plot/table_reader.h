@@ -40,4 +40,5 @@ bool ScanTableNumber(const char* word, const char* lineEnd, double& value);
 
 // Reads the table of curve k (its file name and column names already in the store) into its
 // points, logging every step. False when the Plot run must be abandoned.
-bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& reader, MessageLog& log);
+bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& reader,
+                    MessageLog& log);

@@ -9,18 +9,41 @@
 bool CommandForCharacter(char c, ViewCommand& command)
 {
     switch (c) {
-    case 'a': command = ViewCommand::ZoomInX; return true;
-    case 'r': command = ViewCommand::ZoomOutX; return true;
-    case '+': command = ViewCommand::ZoomInY; return true;
-    case '-': command = ViewCommand::ZoomOutY; return true;
-    case '<': command = ViewCommand::MoveLeft; return true;
-    case '>': command = ViewCommand::MoveRight; return true;
-    case 'u': command = ViewCommand::MoveUp; return true;
-    case 'd': command = ViewCommand::MoveDown; return true;
-    case ' ': command = ViewCommand::NormalView; return true;
-    case 'c': command = ViewCommand::RandomColours; return true;
-    case 'i': command = ViewCommand::ToggleScheme; return true;
-    default: return false;
+    case 'a':
+        command = ViewCommand::ZoomInX;
+        return true;
+    case 'r':
+        command = ViewCommand::ZoomOutX;
+        return true;
+    case '+':
+        command = ViewCommand::ZoomInY;
+        return true;
+    case '-':
+        command = ViewCommand::ZoomOutY;
+        return true;
+    case '<':
+        command = ViewCommand::MoveLeft;
+        return true;
+    case '>':
+        command = ViewCommand::MoveRight;
+        return true;
+    case 'u':
+        command = ViewCommand::MoveUp;
+        return true;
+    case 'd':
+        command = ViewCommand::MoveDown;
+        return true;
+    case ' ':
+        command = ViewCommand::NormalView;
+        return true;
+    case 'c':
+        command = ViewCommand::RandomColours;
+        return true;
+    case 'i':
+        command = ViewCommand::ToggleScheme;
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -73,10 +96,12 @@ void Move(double& low, double& high, bool logarithmic, bool up)
 {
     if (logarithmic) {
         double quarter = std::sqrt(std::sqrt(high / low));
-        SetIfDrawable(low, high, logarithmic, up ? low * quarter : low / quarter, up ? high * quarter : high / quarter);
+        SetIfDrawable(low, high, logarithmic, up ? low * quarter : low / quarter,
+                      up ? high * quarter : high / quarter);
     } else {
         double quarter = (high - low) * 0.25;
-        SetIfDrawable(low, high, logarithmic, up ? low + quarter : low - quarter, up ? high + quarter : high - quarter);
+        SetIfDrawable(low, high, logarithmic, up ? low + quarter : low - quarter,
+                      up ? high + quarter : high - quarter);
     }
 }
 
@@ -103,15 +128,33 @@ void ApplyViewCommand(CurveStore& store, ViewCommand command, const PlotOptions&
                       ChannelGenerator& channels)
 {
     switch (command) {
-    case ViewCommand::ZoomInX: Zoom(store.viewXMin, store.viewXMax, store.logX, true); break;
-    case ViewCommand::ZoomOutX: Zoom(store.viewXMin, store.viewXMax, store.logX, false); break;
-    case ViewCommand::ZoomInY: Zoom(store.viewYMin, store.viewYMax, store.logY, true); break;
-    case ViewCommand::ZoomOutY: Zoom(store.viewYMin, store.viewYMax, store.logY, false); break;
-    case ViewCommand::MoveLeft: Move(store.viewXMin, store.viewXMax, store.logX, false); break;
-    case ViewCommand::MoveRight: Move(store.viewXMin, store.viewXMax, store.logX, true); break;
-    case ViewCommand::MoveUp: Move(store.viewYMin, store.viewYMax, store.logY, true); break;
-    case ViewCommand::MoveDown: Move(store.viewYMin, store.viewYMax, store.logY, false); break;
-    case ViewCommand::NormalView: ReadLimitFields(store, fields); break;
+    case ViewCommand::ZoomInX:
+        Zoom(store.viewXMin, store.viewXMax, store.logX, true);
+        break;
+    case ViewCommand::ZoomOutX:
+        Zoom(store.viewXMin, store.viewXMax, store.logX, false);
+        break;
+    case ViewCommand::ZoomInY:
+        Zoom(store.viewYMin, store.viewYMax, store.logY, true);
+        break;
+    case ViewCommand::ZoomOutY:
+        Zoom(store.viewYMin, store.viewYMax, store.logY, false);
+        break;
+    case ViewCommand::MoveLeft:
+        Move(store.viewXMin, store.viewXMax, store.logX, false);
+        break;
+    case ViewCommand::MoveRight:
+        Move(store.viewXMin, store.viewXMax, store.logX, true);
+        break;
+    case ViewCommand::MoveUp:
+        Move(store.viewYMin, store.viewYMax, store.logY, true);
+        break;
+    case ViewCommand::MoveDown:
+        Move(store.viewYMin, store.viewYMax, store.logY, false);
+        break;
+    case ViewCommand::NormalView:
+        ReadLimitFields(store, fields);
+        break;
     case ViewCommand::RandomColours:
         for (int k = 1; k <= MaxCurves; ++k) {
             uint32_t blue = static_cast<uint32_t>(channels.Next());
@@ -120,7 +163,9 @@ void ApplyViewCommand(CurveStore& store, ViewCommand command, const PlotOptions&
             store.curves[k].colour = red << 16 | green << 8 | blue;
         }
         break;
-    case ViewCommand::ToggleScheme: ToggleScheme(store); break;
+    case ViewCommand::ToggleScheme:
+        ToggleScheme(store);
+        break;
     }
 }
 
@@ -136,7 +181,10 @@ double RowValue(const CurveStore& store, int row)
     return PixelValue(row, c.scaleY, c.offsetY, store.logY);
 }
 
-double RowPhase(const CurveStore& store, int row) { return PixelValue(row, store.phaseScale, store.phaseOffset, false); }
+double RowPhase(const CurveStore& store, int row)
+{
+    return PixelValue(row, store.phaseScale, store.phaseOffset, false);
+}
 
 bool ZoomToBox(CurveStore& store, int x0, int y0, int x1, int y1)
 {

@@ -57,68 +57,88 @@ const LinearCase linearCases[] = {
          b.Add("R1", {"in", "out"}, {1000});
          b.Add("R2", {"out", "0"}, {1000});
      },
-     1000, "out", {0.5, 0}},
+     1000,
+     "out",
+     {0.5, 0}},
     {"RC low-pass at its corner: 1/(1 + j)",
      [](CircuitBuilder& b) {
          Source(b);
          b.Add("R1", {"in", "out"}, {1000});
          b.Add("C1", {"out", "0"}, {1e-6});
      },
-     1000, "out", {0.5, -0.5}},
+     1000,
+     "out",
+     {0.5, -0.5}},
     {"RL high-pass at its corner: j/(1 + j)",
      [](CircuitBuilder& b) {
          Source(b);
          b.Add("R1", {"in", "out"}, {1000});
          b.Add("L1", {"out", "0"}, {1});
      },
-     1000, "out", {0.5, 0.5}},
+     1000,
+     "out",
+     {0.5, 0.5}},
     {"nodal inductor X as L",
      [](CircuitBuilder& b) {
          Source(b);
          b.Add("R1", {"in", "out"}, {1000});
          b.Add("X1", {"out", "0"}, {1});
      },
-     1000, "out", {0.5, 0.5}},
+     1000,
+     "out",
+     {0.5, 0.5}},
     {"nodal inductor X at DC is g0 ohms",
      [](CircuitBuilder& b) {
          Source(b);
          b.Add("R1", {"in", "out"}, {1000});
          b.Add("X1", {"out", "0"}, {1});
      },
-     0, "out", {1e-12, 0}},
+     0,
+     "out",
+     {1e-12, 0}},
     {"G: 2 mS from V(in) into 1 kΩ",
      [](CircuitBuilder& b) {
          Source(b);
          b.Add("G1", {"0", "out", "in", "0"}, {2e-3});
          b.Add("R1", {"out", "0"}, {1000});
      },
-     1000, "out", {2, 0}},
+     1000,
+     "out",
+     {2, 0}},
     {"I: 1 mA at 90 degrees into 1 kΩ",
      [](CircuitBuilder& b) {
          b.Add("I1", {"0", "out"}, {1e-3, Pi / 2, 5});
          b.Add("R1", {"out", "0"}, {1000});
      },
-     1000, "out", {0, 1}},
+     1000,
+     "out",
+     {0, 1}},
     {"V: 1 V at 90 degrees across a resistor",
      [](CircuitBuilder& b) {
          b.Add("V1", {"out", "0"}, {1, Pi / 2, 5});
          b.Add("R1", {"out", "0"}, {1000});
      },
-     1000, "out", {0, 1}},
+     1000,
+     "out",
+     {0, 1}},
     {"V: DC source is a short at AC",
      [](CircuitBuilder& b) {
          Source(b);
          b.Add("R1", {"in", "out"}, {1000});
          b.Add("V2", {"out", "0"}, {0, 0, 5});
      },
-     1000, "jV2", {1e-3, 0}},
+     1000,
+     "jV2",
+     {1e-3, 0}},
     {"E: gain 3",
      [](CircuitBuilder& b) {
          Source(b);
          b.Add("E1", {"out", "0", "in", "0"}, {3});
          b.Add("R1", {"out", "0"}, {1000});
      },
-     1000, "out", {3, 0}},
+     1000,
+     "out",
+     {3, 0}},
     {"F: 2 × 1 mA into 1 kΩ",
      [](CircuitBuilder& b) {
          Source(b);
@@ -126,7 +146,9 @@ const LinearCase linearCases[] = {
          b.Add("F1", {"0", "out", "m", "0"}, {2});
          b.Add("R2", {"out", "0"}, {1000});
      },
-     1000, "out", {2, 0}},
+     1000,
+     "out",
+     {2, 0}},
     {"H: 500 Ω × 1 mA",
      [](CircuitBuilder& b) {
          Source(b);
@@ -134,7 +156,9 @@ const LinearCase linearCases[] = {
          b.Add("H1", {"out", "0", "m", "0"}, {500});
          b.Add("R2", {"out", "0"}, {1000});
      },
-     1000, "out", {0.5, 0}},
+     1000,
+     "out",
+     {0.5, 0}},
     {"O: inverting amplifier of gain −2",
      [](CircuitBuilder& b) {
          Source(b);
@@ -142,35 +166,45 @@ const LinearCase linearCases[] = {
          b.Add("R2", {"m", "out"}, {2000});
          b.Add("O1", {"out", "0", "m", "0"});
      },
-     1000, "out", {-2, 0}},
+     1000,
+     "out",
+     {-2, 0}},
     {"A: GB/(P + jω) open loop, Ro = 0",
      [](CircuitBuilder& b) {
          Source(b);
          b.Add("A1", {"out", "0", "0", "in"}, {1e6, 1e3, 0});
          b.Add("R1", {"out", "0"}, {100});
      },
-     1000, "out", {500, -500}},
+     1000,
+     "out",
+     {500, -500}},
     {"A: Ro equal to the load halves the output",
      [](CircuitBuilder& b) {
          Source(b);
          b.Add("A1", {"out", "0", "0", "in"}, {1e6, 1e3, 100});
          b.Add("R1", {"out", "0"}, {100});
      },
-     1000, "out", {250, -250}},
+     1000,
+     "out",
+     {250, -250}},
     {"Y: gyrator of 1 kΩ into 2 kΩ",
      [](CircuitBuilder& b) {
          Source(b);
          b.Add("Y1", {"in", "0", "out", "0"}, {1000});
          b.Add("R1", {"out", "0"}, {2000});
      },
-     1000, "out", {2, 0}},
+     1000,
+     "out",
+     {2, 0}},
     {"Y: port 1 sees Rg²/R = 500 Ω, so V1 delivers 2 mA",
      [](CircuitBuilder& b) {
          Source(b);
          b.Add("Y1", {"in", "0", "out", "0"}, {1000});
          b.Add("R1", {"out", "0"}, {2000});
      },
-     1000, "jV1", {-2e-3, 0}},
+     1000,
+     "jV1",
+     {-2e-3, 0}},
     {"T: matched line delays by ωτ",
      [](CircuitBuilder& b) {
          Source(b);
@@ -178,7 +212,9 @@ const LinearCase linearCases[] = {
          b.Add("T1", {"p1", "0", "p2"}, {50, 1e-9});
          b.Add("R2", {"p2", "0"}, {50});
      },
-     5e8, "p2", {0.5 * std::cos(0.5), -0.5 * std::sin(0.5)}},
+     5e8,
+     "p2",
+     {0.5 * std::cos(0.5), -0.5 * std::sin(0.5)}},
 };
 
 TEST_F(AcFixture, LinearElementsAgainstHandResults)
@@ -277,9 +313,8 @@ TEST_F(AcFixture, DeviceStampsAreTheLinearisedDcModels)
     };
     for (const DeviceCase& c : cases) {
         circuit.Reset();
-        Element& e = c.name[0] == 'N'
-            ? build.Add(c.name, {"1", "2"}, {-1, -2, 0, 0, 1, 1, 2, 10})
-            : build.Add(c.name, {"1", "2", "3", "4"});
+        Element& e = c.name[0] == 'N' ? build.Add(c.name, {"1", "2"}, {-1, -2, 0, 0, 1, 1, 2, 10})
+                                      : build.Add(c.name, {"1", "2", "3", "4"});
         if (c.name[0] == 'Q' || c.name[0] == 'M')
             e.y = c.type;
         if (c.name[0] != 'M')
@@ -334,8 +369,10 @@ TEST_F(AcFixture, DeviceCapacitancesFollowTheOptionsAndOrientation)
         bool cmos, cgb;
         double gd, gs, gb;
     };
-    const Case cases[] = {{true, true, -1, -2, -4}, {true, false, -1, -2, 0},
-                          {false, true, 0, 0, -4}, {false, false, 0, 0, 0}};
+    const Case cases[] = {{true, true, -1, -2, -4},
+                          {true, false, -1, -2, 0},
+                          {false, true, 0, 0, -4},
+                          {false, false, 0, 0, 0}};
     const int dn = build.Unknown("d"), gn = build.Unknown("g"), sn = build.Unknown("s"),
               bn = build.Unknown("b");
     for (const Case& c : cases) {
@@ -402,18 +439,31 @@ struct AcFaultCase {
 };
 
 const AcFaultCase faultCases[] = {
-    {"zero resistance", [](CircuitBuilder& b) { b.Add("R1", {"1", "0"}, {0}); }, 1,
-     "Erro aritmético na estampa de R1."},
+    {"zero resistance",
+     [](CircuitBuilder& b) {
+         b.Add("R1", {"1", "0"}, {0});
+     },
+     1, "Erro aritmético na estampa de R1."},
     {"zero gyration resistance",
-     [](CircuitBuilder& b) { b.Add("Y1", {"1", "0", "2", "0"}, {0}); }, 1,
-     "Erro aritmético na estampa de Y1."},
-    {"X of zero inductance", [](CircuitBuilder& b) { b.Add("X1", {"1", "0"}, {0}); }, 1,
-     "Erro aritmético na estampa de X1."},
+     [](CircuitBuilder& b) {
+         b.Add("Y1", {"1", "0", "2", "0"}, {0});
+     },
+     1, "Erro aritmético na estampa de Y1."},
+    {"X of zero inductance",
+     [](CircuitBuilder& b) {
+         b.Add("X1", {"1", "0"}, {0});
+     },
+     1, "Erro aritmético na estampa de X1."},
     {"A with pole 0 at DC",
-     [](CircuitBuilder& b) { b.Add("A1", {"1", "0", "0", "2"}, {1e6, 0, 0}); }, 0,
-     "Erro aritmético na estampa de A1."},
-    {"T of zero delay", [](CircuitBuilder& b) { b.Add("T1", {"1", "0", "2"}, {50, 0}); }, 1,
-     "Erro aritmético na estampa de T1."},
+     [](CircuitBuilder& b) {
+         b.Add("A1", {"1", "0", "0", "2"}, {1e6, 0, 0});
+     },
+     0, "Erro aritmético na estampa de A1."},
+    {"T of zero delay",
+     [](CircuitBuilder& b) {
+         b.Add("T1", {"1", "0", "2"}, {50, 0});
+     },
+     1, "Erro aritmético na estampa de T1."},
 };
 
 TEST_F(AcFixture, ArithmeticFaultsFailThePointNamingTheElement)

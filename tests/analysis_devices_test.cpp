@@ -90,8 +90,8 @@ TEST_F(DeviceFixture, PiecewiseLinearResistorPicksItsSegment)
         double v, gn, current;
     };
     const Case cases[] = {
-        {-1.5, 2, -3}, {-0.5, 2, -1}, {0, 1, 0}, {0.5, 1, 0.5}, {1, 9, 1}, {1.5, 9, 5.5},
-        {3, 9, 19},
+        {-1.5, 2, -3}, {-0.5, 2, -1}, {0, 1, 0},  {0.5, 1, 0.5},
+        {1, 9, 1},     {1.5, 9, 5.5}, {3, 9, 19},
     };
     for (const Case& c : cases) {
         op.V[1] = c.v;
@@ -119,18 +119,16 @@ TEST_F(DeviceFixture, MosRegionsAndOrientation)
     const double beta = 1e-4;
     const MosCase cases[] = {
         {"saturation", 'N', 5, 3, 0, 0, false, 2, 2 * beta * 2 * 1.05, beta * 4 * 0.01},
-        {"drain below source is exchanged, triode", 'N', 0, 8, 5, 0, false, -3,
-         2 * beta * 5 * 1.05, beta * (2 * 7 - 2 * 5 + 4 * 0.01 * 7 * 5 - 3 * 0.01 * 25)},
-        {"equal drain and source count as exchanged", 'N', 0, 3, 0, 0, false, -3, 0,
-         beta * 2 * 2},
+        {"drain below source is exchanged, triode", 'N', 0, 8, 5, 0, false, -3, 2 * beta * 5 * 1.05,
+         beta * (2 * 7 - 2 * 5 + 4 * 0.01 * 7 * 5 - 3 * 0.01 * 25)},
+        {"equal drain and source count as exchanged", 'N', 0, 3, 0, 0, false, -3, 0, beta * 2 * 2},
         {"Vgs equal to Vt is cut-off", 'N', 5, 1, 0, 0, false, 1, 0, 0},
         {"Vgs - Vt equal to Vds is triode", 'N', 2, 3, 0, 0, false, 3, 2 * beta * 2 * 1.02,
          beta * (4 - 4 + 4 * 0.01 * 2 * 2 - 3 * 0.01 * 4)},
         {"all zero without initial conduction is cut-off", 'N', 0, 0, 0, 0, false, -1, 0, 0},
         {"initial conduction: Vgs 2, Vbs 0.6, Vt = VT0", 'N', 0, 0, 0, 0, true, -3, 0,
          beta * 2 * 1},
-        {"p-channel saturation", 'P', 0, 2, 5, 5, false, 2, 2 * beta * 2 * 1.05,
-         beta * 4 * 0.01},
+        {"p-channel saturation", 'P', 0, 2, 5, 5, false, 2, 2 * beta * 2 * 1.05, beta * 4 * 0.01},
         {"p-channel with drain above source is exchanged", 'P', 5, 2, 0, 5, false, -2,
          2 * beta * 2 * 1.05, beta * 4 * 0.01},
         {"p-channel with gate above source is cut-off", 'P', 0, 5, 5, 5, false, 1, 0, 0},
@@ -171,8 +169,7 @@ TEST_F(DeviceFixture, MosBodyEffectAndCompanionCurrent)
     // The linear model reproduces the drain current at the iterate.
     const double id = 1e-4 * vov * vov * 1.05;
     const double* v = m.values;
-    EXPECT_NEAR(v[MosSlot::Gm] * 3 + v[MosSlot::Gds] * 5 + v[MosSlot::Gmb] * -1 +
-                    v[MosSlot::Ieq],
+    EXPECT_NEAR(v[MosSlot::Gm] * 3 + v[MosSlot::Gds] * 5 + v[MosSlot::Gmb] * -1 + v[MosSlot::Ieq],
                 id, 1e-15);
 }
 
@@ -204,12 +201,9 @@ struct BipolarCase {
 TEST_F(DeviceFixture, BipolarEarlyTermsOnlyWithForwardVce)
 {
     const BipolarCase cases[] = {
-        {"npn, Vce > 0", 'N', 5, 0.6, 0, true},
-        {"npn, Vce = 0", 'N', 0, 0.6, 0, false},
-        {"npn, Vce < 0", 'N', -1, 0.6, 0, false},
-        {"pnp, Vce < 0", 'P', -5, -0.6, 0, true},
-        {"pnp, Vce = 0", 'P', 0, -0.6, 0, false},
-        {"pnp, Vce > 0", 'P', 1, -0.6, 0, false},
+        {"npn, Vce > 0", 'N', 5, 0.6, 0, true},   {"npn, Vce = 0", 'N', 0, 0.6, 0, false},
+        {"npn, Vce < 0", 'N', -1, 0.6, 0, false}, {"pnp, Vce < 0", 'P', -5, -0.6, 0, true},
+        {"pnp, Vce = 0", 'P', 0, -0.6, 0, false}, {"pnp, Vce > 0", 'P', 1, -0.6, 0, false},
     };
     for (const BipolarCase& c : cases) {
         circuit.Reset();

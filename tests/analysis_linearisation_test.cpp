@@ -22,23 +22,22 @@ struct GainCase {
 
 const GainCase cases[] = {
     {"diode fed by a current source", "diodo\nR1 a 0 1e6\nI1 0 a 1 0 1e-3\nD1 a 0\n", "a"},
-    {"npn common emitter",
-     "npn\nVCC vcc 0 DC 10\nVIN b 0 1 0 0.65\nRC vcc c 1000\nQ1 c b 0 N\n", "c"},
+    {"npn common emitter", "npn\nVCC vcc 0 DC 10\nVIN b 0 1 0 0.65\nRC vcc c 1000\nQ1 c b 0 N\n",
+     "c"},
     {"npn with emitter resistor and saturating load",
      "npn\nVCC vcc 0 DC 5\nVIN b 0 1 0 0.9\nRC vcc c 5000\nRE e 0 100\nQ1 c b e N\n", "c"},
-    {"pnp common emitter",
-     "pnp\nVEE vee 0 DC 10\nVIN b 0 1 0 9.35\nRC c 0 1000\nQ1 c b vee P\n", "c"},
+    {"pnp common emitter", "pnp\nVEE vee 0 DC 10\nVIN b 0 1 0 9.35\nRC c 0 1000\nQ1 c b vee P\n",
+     "c"},
     {"n-channel common source",
      "nmos\nVDD vdd 0 DC 5\nVIN g 0 1 0 2\nRD vdd d 10000\nM1 d g 0 0 N\n", "d"},
     {"n-channel written with drain and source exchanged",
      "nmos\nVDD vdd 0 DC 5\nVIN g 0 1 0 2\nRD vdd d 10000\nM1 0 g d 0 N\n", "d"},
     {"n-channel in triode with body effect",
-     "nmos\nVDD vdd 0 DC 5\nVIN g 0 1 0 4\nRD vdd d 10000\nRS s 0 1000\nM1 d g s 0 N\n",
-     "d"},
+     "nmos\nVDD vdd 0 DC 5\nVIN g 0 1 0 4\nRD vdd d 10000\nRS s 0 1000\nM1 d g s 0 N\n", "d"},
     {"p-channel common source",
      "pmos\nVDD vdd 0 DC 5\nVIN g 0 1 0 3\nRD d 0 10000\nM1 d g vdd vdd P\n", "d"},
-    {"piecewise-linear resistor",
-     "pwl\nR1 a 0 1000\nI1 0 a 1 0 2e-3\nN1 a 0 -1 -2 0 0 1 1 2 10\n", "a"},
+    {"piecewise-linear resistor", "pwl\nR1 a 0 1000\nI1 0 a 1 0 2e-3\nN1 a 0 -1 -2 0 0 1 1 2 10\n",
+     "a"},
 };
 
 struct LinearisationFixture : ::testing::Test {
@@ -87,8 +86,8 @@ TEST_F(LinearisationFixture, SmallSignalGainIsTheDerivativeOfTheOperatingPoint)
         const double low = analysis.op.V[Unknown(c.output)];
         ASSERT_TRUE(OperatingPoint(path, 0)) << c.label;
 
-        ASSERT_TRUE(SolveAtFrequency(analysis.circuit, host.settings, analysis.op.g0,
-                                     analysis.mna, log, AcPoint{0, 0, 0}))
+        ASSERT_TRUE(SolveAtFrequency(analysis.circuit, host.settings, analysis.op.g0, analysis.mna,
+                                     log, AcPoint{0, 0, 0}))
             << c.label;
         const Complex gain = analysis.mna.Solution(Unknown(c.output));
         const double derivative = (high - low) / (2 * delta);

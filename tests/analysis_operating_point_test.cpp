@@ -139,8 +139,7 @@ struct G0Case {
 
 void PrintTo(const G0Case& c, std::ostream* os) { *os << c.label; }
 
-class G0DcStamps : public OperatingPointFixture,
-                   public ::testing::WithParamInterface<G0Case> {};
+class G0DcStamps : public OperatingPointFixture, public ::testing::WithParamInterface<G0Case> {};
 
 TEST_P(G0DcStamps, NodeValueFollowsG0)
 {
@@ -152,49 +151,47 @@ TEST_P(G0DcStamps, NodeValueFollowsG0)
     EXPECT_NEAR(V(c.node), c.expected, 1e-9) << c.label;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    OperatingPoint, G0DcStamps,
-    ::testing::Values(
-        G0Case{"L from a current source is g0 ohms", "0.5",
-               [](CircuitBuilder& b) {
-                   b.Add("I1", {"0", "1"}, {0, 0, 1});
-                   b.Add("L1", {"1", "0"}, {1});
-               },
-               "1", 0.5},
-        G0Case{"L in a divider with R", "1",
-               [](CircuitBuilder& b) {
-                   b.Add("V1", {"1", "0"}, {0, 0, 1});
-                   b.Add("L1", {"1", "2"}, {1});
-                   b.Add("R1", {"2", "0"}, {1});
-               },
-               "2", 0.5},
-        G0Case{"C is a conductance g0", "0.25",
-               [](CircuitBuilder& b) {
-                   b.Add("I1", {"0", "1"}, {0, 0, 1});
-                   b.Add("C1", {"1", "0"}, {1e-6});
-               },
-               "1", 4},
-        G0Case{"X is g0 ohms", "0.5",
-               [](CircuitBuilder& b) {
-                   b.Add("I1", {"0", "1"}, {0, 0, 1});
-                   b.Add("X1", {"1", "0"}, {1});
-               },
-               "1", 0.5},
-        G0Case{"T joins its ports through g0 ohms", "0.5",
-               [](CircuitBuilder& b) {
-                   b.Add("I1", {"0", "a"}, {0, 0, 1});
-                   b.Add("T1", {"a", "0", "c", "0"}, {50, 1e-9});
-                   b.Add("R1", {"c", "0"}, {1});
-               },
-               "a", 1.5},
-        G0Case{"A with a pole at 0 has the gain 1/g0", "0.01",
-               [](CircuitBuilder& b) {
-                   b.Add("V1", {"in", "0"}, {0, 0, 1});
-                   b.Add("A1", {"out", "0", "0", "in"}, {1, 0, 0});
-                   b.Add("R1", {"out", "0"}, {1000});
-               },
-               "out", 100}),
-    [](const ::testing::TestParamInfo<G0Case>& info) { return "Case" + std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(OperatingPoint, G0DcStamps,
+                         ::testing::Values(G0Case{"L from a current source is g0 ohms", "0.5",
+                                                  [](CircuitBuilder& b) {
+                                                      b.Add("I1", {"0", "1"}, {0, 0, 1});
+                                                      b.Add("L1", {"1", "0"}, {1});
+                                                  },
+                                                  "1", 0.5},
+                                           G0Case{"L in a divider with R", "1",
+                                                  [](CircuitBuilder& b) {
+                                                      b.Add("V1", {"1", "0"}, {0, 0, 1});
+                                                      b.Add("L1", {"1", "2"}, {1});
+                                                      b.Add("R1", {"2", "0"}, {1});
+                                                  },
+                                                  "2", 0.5},
+                                           G0Case{"C is a conductance g0", "0.25",
+                                                  [](CircuitBuilder& b) {
+                                                      b.Add("I1", {"0", "1"}, {0, 0, 1});
+                                                      b.Add("C1", {"1", "0"}, {1e-6});
+                                                  },
+                                                  "1", 4},
+                                           G0Case{"X is g0 ohms", "0.5",
+                                                  [](CircuitBuilder& b) {
+                                                      b.Add("I1", {"0", "1"}, {0, 0, 1});
+                                                      b.Add("X1", {"1", "0"}, {1});
+                                                  },
+                                                  "1", 0.5},
+                                           G0Case{"T joins its ports through g0 ohms", "0.5",
+                                                  [](CircuitBuilder& b) {
+                                                      b.Add("I1", {"0", "a"}, {0, 0, 1});
+                                                      b.Add("T1", {"a", "0", "c", "0"}, {50, 1e-9});
+                                                      b.Add("R1", {"c", "0"}, {1});
+                                                  },
+                                                  "a", 1.5},
+                                           G0Case{
+                                               "A with a pole at 0 has the gain 1/g0", "0.01",
+                                               [](CircuitBuilder& b) {
+                                                   b.Add("V1", {"in", "0"}, {0, 0, 1});
+                                                   b.Add("A1", {"out", "0", "0", "in"}, {1, 0, 0});
+                                                   b.Add("R1", {"out", "0"}, {1000});
+                                               },
+                                               "out", 100}));
 
 TEST_F(OperatingPointFixture, DiodeBiasedThroughAnInductorWithLargeG0Converges)
 {
@@ -324,7 +321,8 @@ TEST_F(OperatingPointFixture, NonConvergenceRestartsOnlyUnsettledUnknowns)
     build.Add("R1", {"2", "0"}, {1000});
     Run();
     EXPECT_TRUE(analysis.circuit.RunFailed);
-    EXPECT_EQ(Lines(), std::vector<std::string>{"Não convergiu após 50 tentativas. Erro=2 no nó 1"});
+    EXPECT_EQ(Lines(),
+              std::vector<std::string>{"Não convergiu após 50 tentativas. Erro=2 no nó 1"});
     EXPECT_EQ(host.eventRounds, 51 * 50 * 4);
     // 50 restarts of one unknown took 50 draws.
     RandomGenerator reference;

@@ -220,11 +220,20 @@ TEST_F(SolverFixture, SameBitsAsThePlainElimination)
                 const double v = (next() - 32768) / 1000.0;
                 Complex z{}; // mostly sparse, with signed zeros, real, imaginary and complex
                 switch (next() % 6) {
-                case 1: z = {v, 0}; break;
-                case 2: z = {0, v}; break;
-                case 3: z = {v, -v / 2}; break;
-                case 4: z = {-0.0, (next() & 1) ? -0.0 : 0.0}; break;
-                default: break;
+                case 1:
+                    z = {v, 0};
+                    break;
+                case 2:
+                    z = {0, v};
+                    break;
+                case 3:
+                    z = {v, -v / 2};
+                    break;
+                case 4:
+                    z = {-0.0, (next() & 1) ? -0.0 : 0.0};
+                    break;
+                default:
+                    break;
                 }
                 mna.At(r, c) = z;
                 reference[r][c] = z;

@@ -66,7 +66,8 @@ TEST(SweepLimits, RefusesLongerSweepsWithTheirRowCount)
         {1, 1000000000, 1, 1e300,
          "Varredura longa demais: 300000011001 pontos (máximo 1000000). Tabela não gerada."},
         // The ratio of the end to the start overflows: no count at all.
-        {2, 10, 1e-300, 1e300, "Varredura longa demais: inf pontos (máximo 1000000). Tabela não gerada."},
+        {2, 10, 1e-300, 1e300,
+         "Varredura longa demais: inf pontos (máximo 1000000). Tabela não gerada."},
     };
     for (const Case& c : cases) {
         Planned planned = Plan(c.mode, c.points, c.fStart, c.fEnd);

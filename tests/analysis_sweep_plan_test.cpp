@@ -18,8 +18,8 @@ namespace {
 
 struct Walk {
     bool planned = false;
-    int mode = -1;                  // the SweepSpec's mode after planning
-    std::vector<std::string> rows;  // the frequency column as "%g" writes it
+    int mode = -1;                 // the SweepSpec's mode after planning
+    std::vector<std::string> rows; // the frequency column as "%g" writes it
     std::vector<std::string> log;
 };
 
@@ -61,7 +61,11 @@ TEST(SweepPlan, WalksTheThreeModes)
         Rows rows;
     };
     const Case cases[] = {
-        {"per decade, 10 points including both ends", 1, 10, 1, 10,
+        {"per decade, 10 points including both ends",
+         1,
+         10,
+         1,
+         10,
          {"1", "1.29155", "1.6681", "2.15443", "2.78256", "3.59381", "4.64159", "5.99484",
           "7.74264", "10"}},
         {"worked example", 1, 3, 10, 1000, {"10", "31.6228", "100", "316.228", "1000"}},
@@ -162,9 +166,27 @@ TEST(SweepPlan, LinearSweepNeverWritesMoreThanItsPointCount)
 
 TEST(FormatG, WritesWhatPrintfWrites)
 {
-    std::vector<double> values = {0.0, -0.0, 1, -1, 0.1, 1e-5, 1e-4, 123456, 1234567, 999999.5,
-                                  9.999995e-5, 1e100, -1e-300, 5e-324, 1.7976931348623157e308,
-                                  2.5, 0.5, 1.5e-7, 100000, 1e6, -1000,
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  1,
+                                  -1,
+                                  0.1,
+                                  1e-5,
+                                  1e-4,
+                                  123456,
+                                  1234567,
+                                  999999.5,
+                                  9.999995e-5,
+                                  1e100,
+                                  -1e-300,
+                                  5e-324,
+                                  1.7976931348623157e308,
+                                  2.5,
+                                  0.5,
+                                  1.5e-7,
+                                  100000,
+                                  1e6,
+                                  -1000,
                                   std::numeric_limits<double>::infinity(),
                                   -std::numeric_limits<double>::infinity(),
                                   std::numeric_limits<double>::quiet_NaN()};
@@ -217,8 +239,7 @@ TEST(TableRow, FrequencyThenMagnitudeAndPhaseOfEveryUnknown)
     FormatRow(row, 100, mna, 3, TableUnits{false, true});
     EXPECT_EQ(std::string(row.text, row.length), "100 1 0 0.707107 -45 0 0\n");
     FormatRow(row, 31.62277660168379, mna, 3, TableUnits{true, false});
-    EXPECT_EQ(std::string(row.text, row.length),
-              "31.6228 0 0 -3.0103 -0.785398 -1000 0\n");
+    EXPECT_EQ(std::string(row.text, row.length), "31.6228 0 0 -3.0103 -0.785398 -1000 0\n");
 }
 
 TEST(TableRow, TheLongestRowFits)

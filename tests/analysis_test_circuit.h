@@ -81,7 +81,12 @@ public:
         for (int i = 1; i <= circuit_.elementCount; ++i) {
             Element& e = circuit_.elements[i];
             switch (e.Type()) {
-            case 'L': case 'E': case 'F': case 'V': case 'O': case 'A':
+            case 'L':
+            case 'E':
+            case 'F':
+            case 'V':
+            case 'O':
+            case 'A':
                 e.x = NewCurrent("j", e.name);
                 break;
             case 'H':
@@ -118,11 +123,14 @@ private:
         double* v = e.values;
         switch (e.Type()) {
         case 'D':
-            v[0] = 1e-9; v[1] = 0.043429445; v[2] = 5e-12; v[3] = 1e-16;
+            v[0] = 1e-9;
+            v[1] = 0.043429445;
+            v[2] = 5e-12;
+            v[3] = 1e-16;
             break;
         case 'Q': {
-            const double q[] = {0.99, 0.5, 1e-9, 0.043429445, 1e-9, 0.043429445, 100,
-                                5e-12, 1e-16, 5e-12, 1e-16};
+            const double q[] = {0.99, 0.5,   1e-9,  0.043429445, 1e-9, 0.043429445,
+                                100,  5e-12, 1e-16, 5e-12,       1e-16};
             std::copy(std::begin(q), std::end(q), v);
             e.y = 'N';
             break;

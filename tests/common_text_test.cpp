@@ -15,11 +15,11 @@ TEST(ScanDecimal, ReadsPlainDecimalNumbersAndStopsAtTheFirstOtherCharacter)
         size_t consumed;
     };
     const Case cases[] = {
-        {"1000", true, 1000, 4},       {"  2.5 x", true, 2.5, 5},   {"1k", true, 1, 1},
-        {"-1e-3", true, -1e-3, 5},     {"1e", true, 1, 1},          {"1e+", true, 1, 1},
-        {".5", true, 0.5, 2},          {"5.", true, 5, 2},          {"+.e3", false, 0, 0},
-        {"abc", false, 0, 0},          {"", false, 0, 0},           {"inf", false, 0, 0},
-        {"nan", false, 0, 0},          {"0x10", true, 0, 1},        {"1E3", true, 1000, 3},
+        {"1000", true, 1000, 4},   {"  2.5 x", true, 2.5, 5}, {"1k", true, 1, 1},
+        {"-1e-3", true, -1e-3, 5}, {"1e", true, 1, 1},        {"1e+", true, 1, 1},
+        {".5", true, 0.5, 2},      {"5.", true, 5, 2},        {"+.e3", false, 0, 0},
+        {"abc", false, 0, 0},      {"", false, 0, 0},         {"inf", false, 0, 0},
+        {"nan", false, 0, 0},      {"0x10", true, 0, 1},      {"1E3", true, 1000, 3},
     };
     for (const Case& c : cases) {
         const char* cursor = c.text;

@@ -19,14 +19,14 @@ TEST(CliCommandLine, WrongCommandLinesExitWithTwoAndTheUsage)
 {
     TempDir dir;
     const char* cases[] = {
-        "",                              // no netlist
-        "a.net b.net",                   // two netlists
-        "--bogus a.net",                 // unknown option
-        "--db=1 a.net",                  // a switch given a value
-        "--sweep=log,10,1,10 a.net",     // unknown mode
-        "--sweep=dec,10,1 a.net",        // a field missing
-        "--sweep=dec,10,1,10,5 a.net",   // a field too many
-        "--vdmax a.net",                 // a text option without its text
+        "",                            // no netlist
+        "a.net b.net",                 // two netlists
+        "--bogus a.net",               // unknown option
+        "--db=1 a.net",                // a switch given a value
+        "--sweep=log,10,1,10 a.net",   // unknown mode
+        "--sweep=dec,10,1 a.net",      // a field missing
+        "--sweep=dec,10,1,10,5 a.net", // a field too many
+        "--vdmax a.net",               // a text option without its text
     };
     for (const char* arguments : cases) {
         CliRun run = RunCli(arguments, dir.Path());
@@ -128,8 +128,7 @@ TEST(CliRun, UnitsOfTheTable)
          {"1000", "0.707107", "-0.785398", "0", "0", "0.000707107", "-2.35619"}},
         {"--rad-per-s --db", {"1000", "-3.0103", "-45", "-1000", "0", "-63.0103", "-135"}},
         {"", {"1000", "0.157177", "-80.9569", "0", "0", "0.00098757", "-170.957"}},
-        {"--db --radians",
-         {"1000", "-16.0722", "-1.41297", "-1000", "0", "-60.1086", "-2.98376"}},
+        {"--db --radians", {"1000", "-16.0722", "-1.41297", "-1000", "0", "-60.1086", "-2.98376"}},
     };
     for (const Case& c : cases) {
         CliRun run = RunCli(std::string(c.options) + " units", dir.Path());
@@ -155,27 +154,31 @@ TEST(CliRun, SweepFromTheOptionsAfterTheSameLinesAsAplicar)
         Lines frequencies;
     };
     const Case cases[] = {
-        {"--sweep=dec,10,1,10 semac", "F inicial: 1; F final: 10; Pontos: 10; Modo: 1.",
+        {"--sweep=dec,10,1,10 semac",
+         "F inicial: 1; F final: 10; Pontos: 10; Modo: 1.",
          {"1", "1.29155", "1.6681", "2.15443", "2.78256", "3.59381", "4.64159", "5.99484",
           "7.74264", "10"}},
-        {"--sweep=lin,5,0,100 semac", "F inicial: 0; F final: 100; Pontos: 5; Modo: 0.",
+        {"--sweep=lin,5,0,100 semac",
+         "F inicial: 0; F final: 100; Pontos: 5; Modo: 0.",
          {"0", "25", "50", "75", "100"}},
-        {"--sweep=oct,5,0,100 semac", "F inicial: 0; F final: 100; Pontos: 5; Modo: 2.",
+        {"--sweep=oct,5,0,100 semac",
+         "F inicial: 0; F final: 100; Pontos: 5; Modo: 2.",
          {"0", "25", "50", "75", "100"}},
-        {"--sweep=oct,3,1,4 --ignore-ac comac", "F inicial: 1; F final: 4; Pontos: 3; Modo: 2.",
+        {"--sweep=oct,3,1,4 --ignore-ac comac",
+         "F inicial: 1; F final: 4; Pontos: 3; Modo: 2.",
          {"1", "1.41421", "2", "2.82843", "4"}},
         // The fields are texts converted as the dialog's are: "1e3" points reads as 1.
-        {"--sweep=lin,1e3,abc,10 semac", "F inicial: 0; F final: 10; Pontos: 1; Modo: 0.",
-         {"0"}},
+        {"--sweep=lin,1e3,abc,10 semac", "F inicial: 0; F final: 10; Pontos: 1; Modo: 0.", {"0"}},
     };
     for (const Case& c : cases) {
         CliRun run = RunCli(c.arguments, dir.Path());
         EXPECT_EQ(run.status, 0) << c.arguments;
         Lines log = SplitLines(run.out);
-        EXPECT_TRUE(ContainsInOrder(log, {"Linha de comando não encontrada ou ignorada.",
-                                          "Parâmetros de análise dados.", c.parameters,
-                                          "Calculando..."}))
-            << c.arguments << "\n" << run.out;
+        EXPECT_TRUE(
+            ContainsInOrder(log, {"Linha de comando não encontrada ou ignorada.",
+                                  "Parâmetros de análise dados.", c.parameters, "Calculando..."}))
+            << c.arguments << "\n"
+            << run.out;
         std::string name = std::string(c.arguments).substr(std::string(c.arguments).rfind(' ') + 1);
         EXPECT_EQ(ReadTable(dir.Path() + "/" + name + ".tab").Column(0), c.frequencies)
             << c.arguments;
@@ -229,15 +232,16 @@ TEST(CliRun, ReducedSweepsWriteOneRowAtTheStart)
     const Case cases[] = {
         {"lin,1,5,100", "Varredura de um só ponto, em 5."},
         {"dec,1,5,100", "Varredura de um só ponto, em 5."},
-        {"lin,10,100,10", "Frequência final não supera a inicial: varredura de um só ponto, em 100."},
+        {"lin,10,100,10",
+         "Frequência final não supera a inicial: varredura de um só ponto, em 100."},
         {"lin,10,7,7", "Frequência final não supera a inicial: varredura de um só ponto, em 7."},
     };
     for (const Case& c : cases) {
         CliRun run = RunCli(std::string("--sweep=") + c.sweep + " c", dir.Path());
         EXPECT_EQ(run.status, 0) << c.sweep;
-        EXPECT_TRUE(ContainsInOrder(SplitLines(run.out),
-                                    {c.line, "Gerando tabela...",
-                                     "Tabela escrita no arquivo c.tab com 1 pontos."}))
+        EXPECT_TRUE(
+            ContainsInOrder(SplitLines(run.out), {c.line, "Gerando tabela...",
+                                                  "Tabela escrita no arquivo c.tab com 1 pontos."}))
             << run.out;
         EXPECT_EQ(ReadTable(dir.Path() + "/c.tab").rows.size(), 1u);
     }

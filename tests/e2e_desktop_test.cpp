@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int TimedOut = 124;   // the status timeout(1) gives a program it had to end
+constexpr int TimedOut = 124; // the status timeout(1) gives a program it had to end
 
 // Runs talvor with arguments in dir, ended after seconds; its exit status, or TimedOut.
 int RunDesktop(const std::string& arguments, const std::string& dir, int seconds,

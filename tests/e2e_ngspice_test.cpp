@@ -38,12 +38,9 @@ TEST(AgainstNgspice, MagnitudesAndPhasesAgree)
         const char* options;
     };
     const Case cases[] = {
-        {"rc", ""},
-        {"rlc", ""},
-        {"controlled", ""},
-        {"diode", "--no-junction-caps"},
-        {"varactor", ""},
-        {"bjt", "--no-junction-caps"},
+        {"rc", ""},         {"rlc", ""},
+        {"controlled", ""}, {"diode", "--no-junction-caps"},
+        {"varactor", ""},   {"bjt", "--no-junction-caps"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.deck);
@@ -67,8 +64,8 @@ TEST(AgainstNgspice, MagnitudesAndPhasesAgree)
                 if (name.back() == 'm')
                     EXPECT_NEAR(got, want, 1e-4 * std::fabs(want)) << name << " at f=" << f;
                 else
-                    EXPECT_LE(PhaseDifference(got, want), 2e-3) << name << " at f=" << f
-                                                                << ": " << got << " vs " << want;
+                    EXPECT_LE(PhaseDifference(got, want), 2e-3)
+                        << name << " at f=" << f << ": " << got << " vs " << want;
             }
         }
     }

@@ -40,8 +40,10 @@ std::pair<int, int> PngSize(const std::string& path)
     if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0)
         return {0, 0};
     auto at = [&](size_t i) {
-        return (static_cast<unsigned char>(bytes[i]) << 24) | (static_cast<unsigned char>(bytes[i + 1]) << 16) |
-               (static_cast<unsigned char>(bytes[i + 2]) << 8) | static_cast<unsigned char>(bytes[i + 3]);
+        return (static_cast<unsigned char>(bytes[i]) << 24) |
+               (static_cast<unsigned char>(bytes[i + 1]) << 16) |
+               (static_cast<unsigned char>(bytes[i + 2]) << 8) |
+               static_cast<unsigned char>(bytes[i + 3]);
     };
     return {static_cast<int>(at(16)), static_cast<int>(at(20))};
 }
@@ -66,25 +68,29 @@ TEST_F(PlotProgram, WritesThePictureAndPrintsTheLog)
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find("Colunas: f 1m 1f \n"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("A coluna 2 da tabela 2 é de fase.\n"), std::string::npos);
-    EXPECT_NE(result.output.find("A tabela 2, " + table + ", tem 3 linhas e está nas colunas 1 e 3.\n"),
-              std::string::npos);
+    EXPECT_NE(
+        result.output.find("A tabela 2, " + table + ", tem 3 linhas e está nas colunas 1 e 3.\n"),
+        std::string::npos);
     EXPECT_EQ(PngSize(picture), std::make_pair(761, 471));
 }
 
 TEST_F(PlotProgram, OptionsAndCurveLinesFromStandardInput)
 {
     Result result = RunPlot("--scale=lin-lin --columns-by-number --no-phase --limits=0,100,-90,1 "
-                            "--each-own-scale --mark-points --size=320x200 - -o " + picture,
+                            "--each-own-scale --mark-points --size=320x200 - -o " +
+                                picture,
                             table + " 1 3\\n");
     EXPECT_EQ(result.status, 0) << result.output;
-    EXPECT_NE(result.output.find("Linha 1 ignorada: f 1m 1f \n"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Linha 1 ignorada: f 1m 1f \n"), std::string::npos)
+        << result.output;
     EXPECT_EQ(result.output.find("é de fase"), std::string::npos);
     EXPECT_EQ(PngSize(picture), std::make_pair(320, 200));
 }
 
 TEST_F(PlotProgram, NoPictureWhenThereIsNothingToPlot)
 {
-    std::string empty = dir.Write("vazio.txt", "* Curvas a plotar: <arquivo> <coluna x> <coluna y>\n");
+    std::string empty =
+        dir.Write("vazio.txt", "* Curvas a plotar: <arquivo> <coluna x> <coluna y>\n");
     Result result = RunPlot(empty + " -o " + picture);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.output, "Nada a plotar.\n");

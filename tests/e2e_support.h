@@ -26,8 +26,9 @@ inline CliRun RunCli(const std::string& arguments, const std::string& dir,
                      const std::string& environment = "")
 {
     const std::string out = dir + "/cli.out", err = dir + "/cli.err";
-    std::string command = "cd '" + dir + "' && " + environment + " '" TALVOR_BINARY_DIR
-                          "/app/talvor-cli' " + arguments + " >'" + out + "' 2>'" + err + "'";
+    std::string command = "cd '" + dir + "' && " + environment +
+                          " '" TALVOR_BINARY_DIR "/app/talvor-cli' " + arguments + " >'" + out +
+                          "' 2>'" + err + "'";
     int status = std::system(command.c_str());
     CliRun run;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

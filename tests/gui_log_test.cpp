@@ -46,7 +46,8 @@ TEST(GuiLog, LineEndsSplitOrEndLines)
         QStringList lines;
     };
     const Case cases[] = {
-        {"Elemento desconhecido: \n", {QStringLiteral("Elemento desconhecido: ")}},   // echoed file line
+        {"Elemento desconhecido: \n",
+         {QStringLiteral("Elemento desconhecido: ")}}, // echoed file line
         {"Elemento desconhecido: Zz 1\r\n", {QStringLiteral("Elemento desconhecido: Zz 1")}},
         {"a\nb", {QStringLiteral("a"), QStringLiteral("b")}},
         {"\n", {QString()}},
@@ -94,7 +95,8 @@ TEST(GuiLog, SelectAllAndCopyGiveTheText)
     QTest::keyClick(view.viewport(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(view.SelectedText(), QStringLiteral("Ponto de operação encontrado.\n1: 0.5"));
     QTest::keyClick(view.viewport(), Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Ponto de operação encontrado.\n1: 0.5"));
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              QStringLiteral("Ponto de operação encontrado.\n1: 0.5"));
 }
 
 TEST(GuiLog, MouseDragSelectsFromTheFirstColumn)
@@ -109,8 +111,9 @@ TEST(GuiLog, MouseDragSelectsFromTheFirstColumn)
     const int w = metrics.horizontalAdvance(QLatin1Char('M'));
     const int h = metrics.lineSpacing();
     QTest::mousePress(view.viewport(), Qt::LeftButton, {}, QPoint(2 + 1 * w, 2 + h / 2));
-    QMouseEvent move(QEvent::MouseMove, QPointF(2 + 3 * w, 2 + h + h / 2), view.viewport()->mapToGlobal(QPointF(2 + 3 * w, 2 + h + h / 2)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(2 + 3 * w, 2 + h + h / 2),
+                     view.viewport()->mapToGlobal(QPointF(2 + 3 * w, 2 + h + h / 2)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view.viewport(), &move);
     EXPECT_EQ(view.SelectedText(), QStringLiteral("bcdef\nghi"));
 }

@@ -16,7 +16,8 @@
 TEST(GuiPlot, TheExampleTablePlotsTheMagnitudeOfNodeOneOnLogLogAxes)
 {
     TempDir dir;
-    const std::string netlist = dir.Write("exemplo.net", ReadWholeFile(TALVOR_EXAMPLES "/exemplo.net"));
+    const std::string netlist =
+        dir.Write("exemplo.net", ReadWholeFile(TALVOR_EXAMPLES "/exemplo.net"));
     TalvorApp app({}, [] {});
     app.Show();
     app.form1.SetOpenDialogFileName(QString::fromStdString(netlist));

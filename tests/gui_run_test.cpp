@@ -27,8 +27,7 @@ namespace {
 struct TestApp {
     explicit TestApp(std::vector<std::string> arguments = {})
         : app(std::move(arguments), [this] { ++endRequests; })
-    {
-    }
+    {}
     int endRequests = 0;
     TalvorApp app;
 
@@ -48,7 +47,8 @@ struct TestApp {
     }
     void ClickAplicar()
     {
-        QTest::mouseClick(app.form2.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+        QTest::mouseClick(app.form2.findChild<QPushButton*>(QStringLiteral("Button1")),
+                          Qt::LeftButton);
     }
 };
 
@@ -81,7 +81,7 @@ TEST(GuiHost, WaitForSettingsReturnsAfterAplicarAndSleepsMeanwhile)
     const double cpuSeconds = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
     EXPECT_TRUE(shownWhileWaiting);
     EXPECT_FALSE(test.app.form2.isVisible());
-    EXPECT_LT(cpuSeconds, 0.07);   // 100 ms of waiting that does not spin the processor
+    EXPECT_LT(cpuSeconds, 0.07); // 100 ms of waiting that does not spin the processor
 }
 
 TEST(GuiHost, ClosingTheMainWindowEndsTheWaitAndTheProgram)
@@ -234,8 +234,8 @@ private:
                 return true;
         // Build one for this process when the system has the sources but not the locale.
         static TempDir compiled;
-        const std::string command = "localedef -i pt_BR -f UTF-8 '" + compiled.Path() +
-                                    "/pt_BR.UTF-8' >/dev/null 2>&1";
+        const std::string command =
+            "localedef -i pt_BR -f UTF-8 '" + compiled.Path() + "/pt_BR.UTF-8' >/dev/null 2>&1";
         if (std::system(command.c_str()) != 0)
             return false;
         setenv("LOCPATH", compiled.Path().c_str(), 1);
@@ -258,7 +258,7 @@ TEST(GuiLocale, NumbersUseAPointUnderAPortugueseLocale)
     PortugueseLocale portuguese;
     if (!portuguese.Active())
         GTEST_SKIP() << "no Portuguese locale on this system";
-    ASSERT_EQ(Formatted(0.5), "0,5");   // what the application would otherwise inherit
+    ASSERT_EQ(Formatted(0.5), "0,5"); // what the application would otherwise inherit
     TestApp test;
     EXPECT_EQ(Formatted(0.5), "0.5");
     test.app.log.AppendLog("Erro=%g", 0.25);
@@ -286,8 +286,9 @@ TEST(GuiRun, AbrirRunsTheNetlistChosenInOpenDialog1)
         suffix = dialog->defaultSuffix();
         preset = dialog->selectedFiles().value(0);
         // The user types the netlist's path into the name field.
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromStdString(path));
-        static_cast<QDialog*>(dialog)->accept();   // as the "Abrir" button does
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QString::fromStdString(path));
+        static_cast<QDialog*>(dialog)->accept(); // as the "Abrir" button does
     });
     QTimer::singleShot(20000, &test.app.form1, [] {
         if (QWidget* stuck = QApplication::activeModalWidget())
@@ -310,7 +311,7 @@ TEST(GuiRunDeathTest, TerminarEndsTheProcessAtOnceWithStatusZero)
             TalvorApp app;
             app.Show();
             app.form1.Terminar1->trigger();
-            std::abort();   // not reached
+            std::abort(); // not reached
         },
         testing::ExitedWithCode(0), "");
 }

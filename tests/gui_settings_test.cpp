@@ -26,7 +26,8 @@ const CheckBoxCase checkBoxes[] = {
     {"CBignorar", "Ignorar linha de comando", &AnalysisSettings::CBignorar, false},
     {"CBdiodos", "Montar diodos MOS", &AnalysisSettings::CBdiodos, false},
     {"CBconduz", "Inicializar com diodos e MOS conduzindo", &AnalysisSettings::CBconduz, false},
-    {"CBcdiodos", "Montar capacitâncias de diodos e Cbe, Cbc de transistores bipolares", &AnalysisSettings::CBcdiodos, true},
+    {"CBcdiodos", "Montar capacitâncias de diodos e Cbe, Cbc de transistores bipolares",
+     &AnalysisSettings::CBcdiodos, true},
     {"CBHz", "Frequências em Hz", &AnalysisSettings::CBHz, true},
     {"CBdB", "Módulos em dB", &AnalysisSettings::CBdB, false},
     {"CBgraus", "Fases em graus", &AnalysisSettings::CBgraus, true},
@@ -43,8 +44,10 @@ struct FieldCase {
 
 const FieldCase fields[] = {
     {"Evdmax", "Máxima tensão para função exponencial em diodos", &AnalysisSettings::Evdmax, "0.7"},
-    {"Eg0", "Condutância colocada no lugar de capacitâncias no cálculo do P. O.", &AnalysisSettings::Eg0, "1e-9"},
-    {"Einicio", "Aproximação inicial para as tensões e correntes: ", &AnalysisSettings::Einicio, "0"},
+    {"Eg0", "Condutância colocada no lugar de capacitâncias no cálculo do P. O.",
+     &AnalysisSettings::Eg0, "1e-9"},
+    {"Einicio", "Aproximação inicial para as tensões e correntes: ", &AnalysisSettings::Einicio,
+     "0"},
     {"Efinicial", "Frequência inicial", &AnalysisSettings::Efinicial, "1"},
     {"Effinal", "Frequência final", &AnalysisSettings::Effinal, "10000"},
     {"Epontos", "Pontos", &AnalysisSettings::Epontos, "1000"},
@@ -70,7 +73,7 @@ TEST(GuiSettings, CheckBoxesHaveTheirCaptionsDefaultsAndFeedTheSettingsLive)
         box->click();
         EXPECT_EQ(dialog.Settings().*c.field, !c.checkedAtStart) << c.name;
     }
-    EXPECT_EQ(dialog.settingsApplied, 0);   // no "Aplicar" needed for any of it
+    EXPECT_EQ(dialog.settingsApplied, 0); // no "Aplicar" needed for any of it
 }
 
 TEST(GuiSettings, FieldsHaveTheirLabelsDefaultsAndFeedTheSettingsLive)
@@ -91,7 +94,8 @@ TEST(GuiSettings, FieldsHaveTheirLabelsDefaultsAndFeedTheSettingsLive)
     }
     auto* label1 = Find<QLabel>(dialog, "Label1");
     ASSERT_NE(label1, nullptr);
-    EXPECT_EQ(label1->text(), QStringLiteral("Se não existir linha de comando (ou for ignorada), usar:"));
+    EXPECT_EQ(label1->text(),
+              QStringLiteral("Se não existir linha de comando (ou for ignorada), usar:"));
 }
 
 TEST(GuiSettings, ScaleGroupGivesTheItemIndex)
@@ -132,7 +136,8 @@ TEST(GuiSettings, TwoColumnsOfCheckBoxesAboveTheFields)
     dialog.show();
     auto left = [&](const char* name) { return Find<QWidget>(dialog, name)->geometry(); };
     // Left column, top to bottom, then the wide one; right column beside the left one.
-    const char* leftColumn[] = {"CBestampas", "CBresultados", "CBignorar", "CBdiodos", "CBconduz", "CBcdiodos"};
+    const char* leftColumn[] = {"CBestampas", "CBresultados", "CBignorar",
+                                "CBdiodos",   "CBconduz",     "CBcdiodos"};
     const char* rightColumn[] = {"CBHz", "CBdB", "CBgraus", "CBcmos", "CBcgb"};
     for (int i = 1; i < 6; ++i) {
         EXPECT_EQ(left(leftColumn[i]).x(), left(leftColumn[0]).x());

@@ -17,7 +17,8 @@ TEST(GuiStartup, OnlyMainWindowShownWithItsMenu)
     EXPECT_FALSE(app.form3.isVisible());
     EXPECT_FALSE(app.form4.isVisible());
     EXPECT_FALSE(app.form5.isVisible());
-    EXPECT_EQ(app.form1.windowTitle(), QStringLiteral("Análise de Resposta em Frequência de Circuitos Não Lineares"));
+    EXPECT_EQ(app.form1.windowTitle(),
+              QStringLiteral("Análise de Resposta em Frequência de Circuitos Não Lineares"));
     EXPECT_EQ(app.form2.windowTitle(), QStringLiteral("Parâmetros"));
     EXPECT_EQ(app.form3.windowTitle(), QStringLiteral("Sobre"));
     EXPECT_EQ(app.form4.windowTitle(), QStringLiteral("Lista de curvas"));
@@ -56,12 +57,15 @@ TEST(GuiStartup, LogHoldsTheManualWithAFixedPitchFont)
     TalvorApp app;
     auto* memo = app.form1.findChild<LogView*>(QStringLiteral("Memo1"));
     ASSERT_NE(memo, nullptr);
-    QFontMetrics metrics(memo->font());   // the reports' columns need equal advances
-    EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('i')), metrics.horizontalAdvance(QLatin1Char('M')));
+    QFontMetrics metrics(memo->font()); // the reports' columns need equal advances
+    EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('i')),
+              metrics.horizontalAdvance(QLatin1Char('M')));
     EXPECT_EQ(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_EQ(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     ASSERT_GT(memo->LineCount(), 40);
-    EXPECT_EQ(memo->Line(0), QStringLiteral("Talvor - Análise de resposta em frequência de circuitos não lineares"));
+    EXPECT_EQ(
+        memo->Line(0),
+        QStringLiteral("Talvor - Análise de resposta em frequência de circuitos não lineares"));
     QStringList manual;
     for (qsizetype i = 0; i < memo->LineCount(); ++i)
         manual << memo->Line(i);

@@ -27,8 +27,8 @@ TEST(LineScanner, StopsAtTheFirstFieldThatCannotBeRead)
     double x = -1, y = -1;
     Field w = "";
     EXPECT_TRUE(scan.Number(x));
-    EXPECT_FALSE(scan.Number(y));  // "k"
-    EXPECT_FALSE(scan.Text(w));    // nothing is read after a failed field
+    EXPECT_FALSE(scan.Number(y)); // "k"
+    EXPECT_FALSE(scan.Text(w));   // nothing is read after a failed field
     EXPECT_EQ(x, 1);
     EXPECT_EQ(y, -1);
     EXPECT_STREQ(w, "");
@@ -42,9 +42,13 @@ TEST(LineScanner, IntegersEndAtTheFirstNonDigitAndAreClamped)
         bool ok;
         int value;
     };
-    const Case cases[] = {{" 10.5", true, 10}, {"-7", true, -7}, {"+3x", true, 3},
+    const Case cases[] = {{" 10.5", true, 10},
+                          {"-7", true, -7},
+                          {"+3x", true, 3},
                           {"99999999999999999999", true, 2147483647},
-                          {"-99999999999", true, -2147483647 - 1}, {"x1", false, 0}, {"-", false, 0}};
+                          {"-99999999999", true, -2147483647 - 1},
+                          {"x1", false, 0},
+                          {"-", false, 0}};
     for (const Case& c : cases) {
         LineScanner scan(c.text);
         int value = 0;

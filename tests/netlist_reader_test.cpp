@@ -147,14 +147,18 @@ TEST_F(NetlistReaderTest, ScansEveryElementTypeWithItsDefaultsAndEchoesIt)
         {"T1 1 0 2 50 1e-9", "T1 1 0 2 50 1e-09", {50, 1e-9}},
         {"D1 1 0", "D1 1 0 1e-09 0.0434294 5e-12 1e-16", diodeDefaults},
         {"D1 1 0 1e-14", "D1 1 0 1e-14 0.0434294 5e-12 1e-16", {1e-14, 0.043429445, 5e-12, 1e-16}},
-        {"Q1 c b e N", "Q1 c b e N " + qDefaultEcho,
+        {"Q1 c b e N",
+         "Q1 c b e N " + qDefaultEcho,
          {0.99, 0.5, 1e-9, 0.043429445, 1e-9, 0.043429445, 100, 5e-12, 1e-16, 5e-12, 1e-16}},
-        {"Q1 c b e pnp 0.98 0.4 2e-9 x 1", "Q1 c b e pnp 0.98 0.4 2e-09 0.0434294 1e-09 0.0434294 "
-                                           "100 5e-12 1e-16 5e-12 1e-16",
+        {"Q1 c b e pnp 0.98 0.4 2e-9 x 1",
+         "Q1 c b e pnp 0.98 0.4 2e-09 0.0434294 1e-09 0.0434294 "
+         "100 5e-12 1e-16 5e-12 1e-16",
          {0.98, 0.4, 2e-9, 0.043429445, 1e-9}},
-        {"M1 d g s b N L=2e-6 W=1e-5", "M1 d g s b N ( L=) 2e-06 ( W=) 1e-05 " + mosDefaultTail,
+        {"M1 d g s b N L=2e-6 W=1e-5",
+         "M1 d g s b N ( L=) 2e-06 ( W=) 1e-05 " + mosDefaultTail,
          {2e-6, 1e-5, 1e-4, 1, 0.01, 0.3, 0.6, 1e-7}},
-        {"M1 d g s b N 2e-6 1e-5", "M1 d g s b N ( ) 2e-06 ( ) 1e-05 " + mosDefaultTail,
+        {"M1 d g s b N 2e-6 1e-5",
+         "M1 d g s b N ( ) 2e-06 ( ) 1e-05 " + mosDefaultTail,
          {2e-6, 1e-5, 1e-4, 1, 0.01, 0.3, 0.6, 1e-7}},
         {"M1 d g s b N L = 3e-6  W = 4e-6 2e-4 0.8 0.02 0.4 0.7 2e-7",
          "M1 d g s b N ( L = ) 3e-06 (  W = ) 4e-06 0.0002 0.8 0.02 0.4 0.7 2e-07",
@@ -162,10 +166,12 @@ TEST_F(NetlistReaderTest, ScansEveryElementTypeWithItsDefaultsAndEchoesIt)
         {"M1 d g s b N l=2e-6 W=1e-5", "M1 d g s b N ( ) 1e-06 () 1e-06 " + mosDefaultTail,
          mosDefaults},
         {"M1 d g s b N\tL=2e-6", "M1 d g s b N () 1e-06 () 1e-06 " + mosDefaultTail, mosDefaults},
-        {"M1 d g s b P L=2e-6 W=1e-5 3e-4 x 0.5", "M1 d g s b P ( L=) 2e-06 ( W=) 1e-05 0.0003 1 "
-                                                  "0.01 0.3 0.6 1e-07",
+        {"M1 d g s b P L=2e-6 W=1e-5 3e-4 x 0.5",
+         "M1 d g s b P ( L=) 2e-06 ( W=) 1e-05 0.0003 1 "
+         "0.01 0.3 0.6 1e-07",
          {2e-6, 1e-5, 3e-4, 1, 0.01}},
-        {"N1 1 0 -1 -1e-3 0 0 1 1e-3 2 5e-3", "N1 1 0 -1 -0.001 0 0 1 0.001 2 0.005",
+        {"N1 1 0 -1 -1e-3 0 0 1 1e-3 2 5e-3",
+         "N1 1 0 -1 -0.001 0 0 1 0.001 2 0.005",
          {-1, -1e-3, 0, 0, 1, 1e-3, 2, 5e-3}},
         // Names and nodes longer than 10 characters are split, the rest read as the next field.
         {"R123456789012 1 0 5", "R123456789 012 1 0", {0}},
@@ -248,24 +254,30 @@ TEST_F(NetlistReaderTest, ReadingErrorsEndTheReadingAtTheirLine)
     };
     const Case cases[] = {
         {"R1 1 0 1\nQ1 c b e X\nR2 1 0 1\n",
-         {"R1 1 0 1", "Q1 c b e X " + qDefaults, "Transistor inválido Q1."}, 2},
+         {"R1 1 0 1", "Q1 c b e X " + qDefaults, "Transistor inválido Q1."},
+         2},
         {"Q1 c b e\n", {"Q1 c b e  " + qDefaults, "Transistor inválido Q1."}, 1},
         {"M1 d g s b Z\nR2 1 0 1\n",
-         {"M1 d g s b Z () 1e-06 () 1e-06 0.0001 1 0.01 0.3 0.6 1e-07", "Transistor inválido."}, 1},
+         {"M1 d g s b Z () 1e-06 () 1e-06 0.0001 1 0.01 0.3 0.6 1e-07", "Transistor inválido."},
+         1},
         {"N1 1 0 0 0 1 1 2 2 3\nR2 1 0 1\n",
-         {"Número errado de parâmetros no resistor N1. Lidos 7 e deviam ser 8."}, 1},
+         {"Número errado de parâmetros no resistor N1. Lidos 7 e deviam ser 8."},
+         1},
         {"N1 1\n", {"Número errado de parâmetros no resistor N1. Lidos 0 e deviam ser 8."}, 1},
         {"N1 1 0 0 0 1 1 2 2 x3 4\n",
-         {"Número errado de parâmetros no resistor N1. Lidos 6 e deviam ser 8."}, 1},
+         {"Número errado de parâmetros no resistor N1. Lidos 6 e deviam ser 8."},
+         1},
         {"R1 1 0 1\n\nR2 1 0 1\n", {"R1 1 0 1", "Elemento desconhecido: \n"}, 1},
         {" R1 1 0 1\n", {"Elemento desconhecido:  R1 1 0 1\n"}, 0},
         {"z1 1 0", {"Elemento desconhecido: Z1 1 0"}, 0},
         {"B1 1 0 1\n", {"Elemento desconhecido: B1 1 0 1\n"}, 0},
         {"K1 L1 L2 0.5\nL1 1 0 1\nL2 2 0 1\n", {"K1 L1 L2 0.5", "Indutor não encontrado."}, 1},
         {"L1 1 0 1\nR2 2 0 1\nK1 L1 R2 0.5\n",
-         {"L1 1 0 1", "R2 2 0 1", "K1 L1 R2 0.5", "Indutor não encontrado."}, 3},
+         {"L1 1 0 1", "R2 2 0 1", "K1 L1 R2 0.5", "Indutor não encontrado."},
+         3},
         {"L1 1 0 1\nX2 2 0 1\nK1 L1 X2 0.5\n",
-         {"L1 1 0 1", "X2 2 0 1", "K1 L1 X2 0.5", "Indutor não encontrado."}, 3},
+         {"L1 1 0 1", "X2 2 0 1", "K1 L1 X2 0.5", "Indutor não encontrado."},
+         3},
         {"L1 1 0 1\nL2 2 0 -1\nK1 L1 L2 0.5\n",
          {"L1 1 0 1", "L2 2 0 -1", "K1 L1 L2 0.5", "(L1 está na linha 1, L2 está na linha 2)",
           "Indutâncias inválidas no acoplamento K1."},
@@ -286,7 +298,7 @@ TEST_F(NetlistReaderTest, MissingFilesDirectoriesAndDevicesCannotBeOpened)
     std::filesystem::create_directory(base + "/pasta.net");
     std::filesystem::create_symlink("/dev/zero", base + "/zero.net");
     ASSERT_EQ(mkfifo((base + "/fifo.net").c_str(), 0600), 0);
-    const std::string paths[] = {base + "/nada",     base + "/nada.net", base + "/", base,
+    const std::string paths[] = {base + "/nada",      base + "/nada.net", base + "/",        base,
                                  base + "/pasta.net", base + "/zero.net", base + "/fifo.net"};
     for (const std::string& path : paths) {
         SCOPED_TRACE(path);
@@ -388,10 +400,16 @@ TEST_F(NetlistReaderTest, TheAcLineSetsTheSweep)
         {".AC LOG 5 1 100", {".AC LOG 5 1 100"}, 1, 5, 1, 100},
         {".AC OCT 3 100 800", {".AC OCT 3 100 800"}, 2, 3, 100, 800},
         {".AC XYZ 10 1 100",
-         {".AC XYZ 10 1 100", "Formato de escala não reconhecido: XYZ. Assumido LIN."}, 0, 10, 1,
+         {".AC XYZ 10 1 100", "Formato de escala não reconhecido: XYZ. Assumido LIN."},
+         0,
+         10,
+         1,
          100},
         {".AC dec 10 1 100",
-         {".AC dec 10 1 100", "Formato de escala não reconhecido: dec. Assumido LIN."}, 0, 10, 1,
+         {".AC dec 10 1 100", "Formato de escala não reconhecido: dec. Assumido LIN."},
+         0,
+         10,
+         1,
          100},
         {".AC DEC 10 1", {".AC DEC 10 1 777"}, 1, 10, 1, 777},
         {".AC DEC 10.5 2", {".AC DEC 10 0.5 2"}, 1, 10, 0.5, 2},
@@ -532,11 +550,13 @@ TEST_F(NetlistReaderTest, LineEndsNulBytesAndForeignBytesAreHandled)
     EXPECT_EQ(lines.back(), "Elemento desconhecido: ");
 
     // Latin-1 bytes are shown as UTF-8; UTF-8 text is shown as it is.
-    ASSERT_TRUE(Read("R1 n\xF3 0 1\nR2 sa\xC3\xAD" "da 0 1\n"));
+    ASSERT_TRUE(Read("R1 n\xF3 0 1\nR2 sa\xC3\xAD"
+                     "da 0 1\n"));
     EXPECT_EQ(Echoes(), (Lines{"R1 nó 0 1", "R2 saída 0 1"}));
     EXPECT_EQ(lines[lines.size() - 3], "1: nó");
     EXPECT_EQ(lines[lines.size() - 2], "2: saída");
-    EXPECT_FALSE(Read("\xC7" "1 1 0 1\n"));
+    EXPECT_FALSE(Read("\xC7"
+                      "1 1 0 1\n"));
     EXPECT_EQ(lines.back(), "Elemento desconhecido: Ç1 1 0 1\n");
 }
 
@@ -545,19 +565,26 @@ TEST_F(NetlistReaderTest, EmptyFileAndTitleOnlyGiveAnEmptyCircuit)
     ASSERT_TRUE(ReadFile(dir.Write("vazio.net", "")));
     EXPECT_EQ(lines.back(), "O circuito tem 0 nós, 0 variáveis e 0 elementos.");
     ASSERT_TRUE(ReadFile(dir.Write("titulo.net", "So o titulo")));
-    EXPECT_EQ(lines, (Lines{"Variáveis: ", "0: 0", "O circuito tem 0 nós, 0 variáveis e 0 elementos."}));
+    EXPECT_EQ(lines,
+              (Lines{"Variáveis: ", "0: 0", "O circuito tem 0 nós, 0 variáveis e 0 elementos."}));
 }
 
 // Whatever bytes the file holds, the reading ends with a known last line and the tables stay
 // within their limits (run under the sanitizers for the bounds).
 TEST_F(NetlistReaderTest, ArbitraryBytesEndWithAKnownMessage)
 {
-    const char* endings[] = {"O circuito tem ", "Elemento desconhecido: ", "Transistor inválido",
-                             "Número errado de parâmetros", "Indutor não encontrado.",
-                             "Indutâncias inválidas", "O programa só aceita até 200 elementos.",
-                             "Análise interrompida.", "As correntes extra excederam"};
+    const char* endings[] = {"O circuito tem ",
+                             "Elemento desconhecido: ",
+                             "Transistor inválido",
+                             "Número errado de parâmetros",
+                             "Indutor não encontrado.",
+                             "Indutâncias inválidas",
+                             "O programa só aceita até 200 elementos.",
+                             "Análise interrompida.",
+                             "As correntes extra excederam"};
     std::mt19937 random(12345);
-    const std::string alphabet = "RCLXIVGEFHYOATKDQMNrclx*.  \t\n\n\n=()LW0123456789e-+.\0\r\xF3\xC3\xFF"s;
+    const std::string alphabet =
+        "RCLXIVGEFHYOATKDQMNrclx*.  \t\n\n\n=()LW0123456789e-+.\0\r\xF3\xC3\xFF"s;
     for (int round = 0; round < 400; ++round) {
         std::string bytes;
         int length = static_cast<int>(random() % 3000);

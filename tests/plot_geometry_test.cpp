@@ -22,8 +22,9 @@ std::vector<Line> Grid(double low, double high, bool logarithmic, double scale, 
 {
     std::vector<Line> lines;
     GridColour colour = start;
-    ForEachGridLine(low, high, logarithmic, scale, offset, colour,
-                    [&](int pixel, GridColour c) { lines.push_back({pixel, c}); });
+    ForEachGridLine(low, high, logarithmic, scale, offset, colour, [&](int pixel, GridColour c) {
+        lines.push_back({pixel, c});
+    });
     return lines;
 }
 
@@ -35,7 +36,8 @@ struct Axis {
     double offset() const { return 751 - (logarithmic ? std::log(high) : high) * scale(); }
     int Pixel(double v) const
     {
-        return static_cast<int>(std::floor((logarithmic ? std::log(v) : v) * scale() + offset() + 0.5));
+        return static_cast<int>(
+            std::floor((logarithmic ? std::log(v) : v) * scale() + offset() + 0.5));
     }
     std::vector<Line> Actual() const { return Grid(low, high, logarithmic, scale(), offset()); }
 };
@@ -65,7 +67,9 @@ TEST(GridLines, LogarithmicAxisOverFourDecades)
     std::vector<Line> expected;
     for (double decade = 1; decade < 10000; decade *= 10) {
         for (int m = decade == 1 ? 2 : 1; m <= 9; ++m) {
-            GridColour colour = m == 1 ? GridColour::Major : m == 2 && decade == 1 ? GridColour::Gray : GridColour::Minor;
+            GridColour colour = m == 1                  ? GridColour::Major
+                                : m == 2 && decade == 1 ? GridColour::Gray
+                                                        : GridColour::Minor;
             expected.push_back({axis.Pixel(m * decade), colour});
         }
     }
@@ -96,8 +100,8 @@ TEST(GridLines, LimitsWithoutAGridDrawNoLinesAndAlwaysEnd)
         bool logarithmic;
     };
     const Case cases[] = {
-        {5, 5, false}, {10, 1, false}, {nan, 1, false}, {0, inf, false}, {-inf, inf, false},
-        {1e16, 1e16 + 2, false}, // steps below the resolution of the values
+        {5, 5, false},         {10, 1, false},          {nan, 1, false}, {0, inf, false},
+        {-inf, inf, false},    {1e16, 1e16 + 2, false}, // steps below the resolution of the values
         {1e-300, 1e300, true},
     };
     for (const Case& c : cases) {
@@ -123,7 +127,8 @@ TEST(MapToPixel, ClampsAndRefusesValuesWithoutAPosition)
     EXPECT_TRUE(MapToPixel(-std::numeric_limits<double>::infinity(), 10, 5, pixel)); // ln 0
     EXPECT_EQ(pixel, -31999);
     EXPECT_FALSE(MapToPixel(std::log(-1.0), 10, 5, pixel));
-    EXPECT_FALSE(MapToPixel(1, std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(), pixel));
+    EXPECT_FALSE(MapToPixel(1, std::numeric_limits<double>::infinity(),
+                            -std::numeric_limits<double>::infinity(), pixel));
 }
 
 TEST(Transforms, MapTheLimitsOntoThePlotEdges)

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -143,7 +143,8 @@ TEST_F(PlotRun, MissingColumnsAndMissingFilesAbandonTheRun)
 {
     std::string shortLine = dir.Write("s.tab", "a b c\n1 2 3\n4 5\n");
     EXPECT_FALSE(Run({shortLine + " a c"}));
-    EXPECT_TRUE(Logged("Coluna 3 não encontrada na linha 2 da tabela 1 " + shortLine + ".")) << Dump();
+    EXPECT_TRUE(Logged("Coluna 3 não encontrada na linha 2 da tabela 1 " + shortLine + "."))
+        << Dump();
     EXPECT_FALSE(store->plotReady);
     EXPECT_EQ(store->curves[1].pointCount, 1); // points read before the stop stay
 
@@ -221,9 +222,9 @@ TEST_F(PlotRun, RefusedCurveLines)
     std::string path = dir.Write("t.tab", SweepTable);
     ASSERT_TRUE(Run({"", "semponto f 1m", path + " f", path + " f 1m"}));
     const std::vector<std::string> start = {
-        "Lidos -1 valores",           "Comando ignorado:[].",
-        "Lidos 1 valores",            "Comando ignorado:[semponto f 1m].",
-        "Lidos 3 valores",            "Comando ignorado:[" + path + " f].",
+        "Lidos -1 valores", "Comando ignorado:[].",
+        "Lidos 1 valores",  "Comando ignorado:[semponto f 1m].",
+        "Lidos 3 valores",  "Comando ignorado:[" + path + " f].",
         "Lidos 4 valores",
     };
     EXPECT_EQ(std::vector<std::string>(sink.lines.begin(), sink.lines.begin() + 7), start);
@@ -297,7 +298,8 @@ TEST(LineReader, ReturnsWholeLinesOfAnyLengthWithoutTheirLineEnds)
 TEST(LineReader, CutsALineLongerThanItsLimitAndSkipsItsRest)
 {
     TempDir dir;
-    std::string path = dir.Write("l.txt", "1 2\n" + std::string(100, '7') + " 8\n3 4\n" + std::string(50, '9'));
+    std::string path =
+        dir.Write("l.txt", "1 2\n" + std::string(100, '7') + " 8\n3 4\n" + std::string(50, '9'));
     std::FILE* file = std::fopen(path.c_str(), "rb");
     ASSERT_NE(file, nullptr);
     LineReader reader(16, 40);
@@ -308,7 +310,8 @@ TEST(LineReader, CutsALineLongerThanItsLimitAndSkipsItsRest)
     while (reader.Next(line, length))
         lines.emplace_back(line, length);
     std::fclose(file);
-    EXPECT_EQ(lines, (std::vector<std::string>{"1 2", std::string(40, '7'), "3 4", std::string(40, '9')}));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"1 2", std::string(40, '7'), "3 4", std::string(40, '9')}));
 }
 
 TEST(ScanTableNumber, ConvertsAsLgDoes)
@@ -319,10 +322,10 @@ TEST(ScanTableNumber, ConvertsAsLgDoes)
         double value;
     };
     const Case cases[] = {
-        {"12 34", true, 12},  {"-2.5e3", true, -2500}, {"1k", true, 1},      {"+3", true, 3},
-        {"1e", true, 1},      {"0x10", true, 16},      {"abc", false, 0},    {"-", false, 0},
-        {".", false, 0},      {"e5", false, 0},        {"1e400", true, HUGE_VAL},
-        {"0.1", true, 0.1},   {"1e-400", true, 0},     {"", false, 0},
+        {"12 34", true, 12}, {"-2.5e3", true, -2500}, {"1k", true, 1},           {"+3", true, 3},
+        {"1e", true, 1},     {"0x10", true, 16},      {"abc", false, 0},         {"-", false, 0},
+        {".", false, 0},     {"e5", false, 0},        {"1e400", true, HUGE_VAL}, {"0.1", true, 0.1},
+        {"1e-400", true, 0}, {"", false, 0},
     };
     for (const Case& c : cases) {
         double value = -7;

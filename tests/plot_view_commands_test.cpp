@@ -138,10 +138,12 @@ TEST(ViewCommands, ZoomsAndPansStopBeforeUndrawableLimits)
         bool logarithmic;
         double low, high;
     };
-    for (Case c : {Case{"linear zoom in", 'a', false, 0, 100}, Case{"linear zoom in far from 0", 'a', false, 1e6, 1e6 + 1},
-                   Case{"linear zoom out", 'r', false, 0, 100}, Case{"linear pan", '>', false, 0, 1e300},
-                   Case{"log zoom in", 'a', true, 1, 10000}, Case{"log zoom out", 'r', true, 1, 10000},
-                   Case{"log pan", '<', true, 1e-300, 1e-290}, Case{"log pan", '>', true, 1, 1e10}}) {
+    for (Case c :
+         {Case{"linear zoom in", 'a', false, 0, 100},
+          Case{"linear zoom in far from 0", 'a', false, 1e6, 1e6 + 1},
+          Case{"linear zoom out", 'r', false, 0, 100}, Case{"linear pan", '>', false, 0, 1e300},
+          Case{"log zoom in", 'a', true, 1, 10000}, Case{"log zoom out", 'r', true, 1, 10000},
+          Case{"log pan", '<', true, 1e-300, 1e-290}, Case{"log pan", '>', true, 1, 1e10}}) {
         Keys k;
         k.store->logX = c.logarithmic;
         k.store->viewXMin = c.low, k.store->viewXMax = c.high;
@@ -188,7 +190,8 @@ TEST(ViewCommands, PixelsReadBackAsValues)
     k.store->viewXMin = 1, k.store->viewXMax = 10000;
     ComputeTransforms(*k.store, false, area);
     EXPECT_NEAR(ColumnValue(*k.store, area.left), 1, 1e-12);
-    EXPECT_NEAR(ColumnValue(*k.store, (area.left + area.right) / 2), 100, 1e-9); // the geometric middle
+    EXPECT_NEAR(ColumnValue(*k.store, (area.left + area.right) / 2), 100,
+                1e-9); // the geometric middle
     EXPECT_NEAR(ColumnValue(*k.store, area.right), 10000, 1e-8);
 }
 
@@ -207,9 +210,10 @@ TEST(ViewCommands, OnlyABoxDraggedRightAndDownZooms)
     struct Box {
         int x0, y0, x1, y1;
     };
-    for (Box b : {Box{200, 100, 100, 200}, Box{100, 200, 200, 100}, Box{200, 200, 100, 100}, Box{100, 100, 100, 100},
-                  Box{100, 100, 200, 100}, Box{100, 100, 100, 200}}) {
-        EXPECT_FALSE(ZoomToBox(*k.store, b.x0, b.y0, b.x1, b.y1)) << b.x0 << "," << b.y0 << " " << b.x1 << "," << b.y1;
+    for (Box b : {Box{200, 100, 100, 200}, Box{100, 200, 200, 100}, Box{200, 200, 100, 100},
+                  Box{100, 100, 100, 100}, Box{100, 100, 200, 100}, Box{100, 100, 100, 200}}) {
+        EXPECT_FALSE(ZoomToBox(*k.store, b.x0, b.y0, b.x1, b.y1))
+            << b.x0 << "," << b.y0 << " " << b.x1 << "," << b.y1;
         EXPECT_EQ(k.store->viewXMax, 676);
         EXPECT_EQ(k.store->viewYMax, 443);
     }

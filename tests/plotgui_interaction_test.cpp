@@ -143,7 +143,8 @@ TEST_F(Interaction, ADragRightAndDownZoomsIntoTheBox)
     EXPECT_TRUE(form.Zooming());
     QTest::mouseMove(form.PaintBox1, end);
     EXPECT_TRUE(Status().startsWith("dX=")) << Status().toStdString();
-    QTest::mouseRelease(form.PaintBox1, Qt::LeftButton, {}, end + QPoint(50, 50)); // the last move counts
+    QTest::mouseRelease(form.PaintBox1, Qt::LeftButton, {},
+                        end + QPoint(50, 50)); // the last move counts
     EXPECT_FALSE(form.Zooming());
     EXPECT_NEAR(store->viewXMin, 20, 0.2);
     EXPECT_NEAR(store->viewXMax, 60, 0.2);
@@ -213,9 +214,11 @@ TEST_F(Interaction, KeysOnLogarithmicAxes)
         double xMin, xMax, yMin, yMax;
     };
     const Step steps[] = {
-        {'a', 1, 100, 0.01, 100},        {'r', 1, 10000, 0.01, 100},    {'>', 10, 100000, 0.01, 100},
-        {Qt::Key_Left, 1, 10000, 0.01, 100}, {'+', 1, 10000, 0.01, 1}, {'-', 1, 10000, 0.01, 100},
-        {'u', 1, 10000, 0.1, 1000},      {Qt::Key_Down, 1, 10000, 0.01, 100}, {Qt::Key_Up, 1, 10000, 0.1, 1000},
+        {'a', 1, 100, 0.01, 100},          {'r', 1, 10000, 0.01, 100},
+        {'>', 10, 100000, 0.01, 100},      {Qt::Key_Left, 1, 10000, 0.01, 100},
+        {'+', 1, 10000, 0.01, 1},          {'-', 1, 10000, 0.01, 100},
+        {'u', 1, 10000, 0.1, 1000},        {Qt::Key_Down, 1, 10000, 0.01, 100},
+        {Qt::Key_Up, 1, 10000, 0.1, 1000},
     };
     for (const Step& s : steps) {
         int drawings = form.FullDrawingCount();
@@ -287,7 +290,8 @@ TEST_F(Interaction, TheZoomBoxInvertsOnlyItsOutline)
         for (int x = 0; x < screen.width(); ++x) {
             if (screen.pixel(x, y) == picture.pixel(x, y))
                 continue;
-            bool edge = ((x == 200 || x == 400) && y >= 100 && y <= 300) || ((y == 100 || y == 300) && x >= 200 && x <= 400);
+            bool edge = ((x == 200 || x == 400) && y >= 100 && y <= 300) ||
+                        ((y == 100 || y == 300) && x >= 200 && x <= 400);
             if (edge) {
                 ++onOutline;
                 EXPECT_EQ(screen.pixel(x, y), picture.pixel(x, y) ^ 0xFFFFFFu) << x << "," << y;

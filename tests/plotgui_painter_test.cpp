@@ -28,8 +28,8 @@ protected:
         options.RGescala = static_cast<int>(ScaleMode::LinearLinear);
     }
 
-    int Add(std::initializer_list<std::pair<double, double>> points, uint32_t colour, const char* yName = "1m",
-            char operation = ' ')
+    int Add(std::initializer_list<std::pair<double, double>> points, uint32_t colour,
+            const char* yName = "1m", char operation = ' ')
     {
         int k = store->addCurve("t.tab", "f", yName, operation);
         Curve& c = store->curves[k];
@@ -47,7 +47,8 @@ protected:
     void View(double xMin, double xMax, double yMin, double yMax)
     {
         store->computeRanges(options.CBfase, static_cast<ScaleMode>(options.RGescala));
-        store->viewXMin = xMin, store->viewXMax = xMax, store->viewYMin = yMin, store->viewYMax = yMax;
+        store->viewXMin = xMin, store->viewXMax = xMax, store->viewYMin = yMin,
+        store->viewYMax = yMax;
         store->plotReady = true;
     }
 
@@ -61,13 +62,15 @@ protected:
     int Column(double x) const
     {
         int p = 0;
-        MapToPixel(store->logX ? std::log(x) : x, store->curves[1].scaleX, store->curves[1].offsetX, p);
+        MapToPixel(store->logX ? std::log(x) : x, store->curves[1].scaleX, store->curves[1].offsetX,
+                   p);
         return p;
     }
     int Row(double y) const
     {
         int p = 0;
-        MapToPixel(store->logY ? std::log(y) : y, store->curves[1].scaleY, store->curves[1].offsetY, p);
+        MapToPixel(store->logY ? std::log(y) : y, store->curves[1].scaleY, store->curves[1].offsetY,
+                   p);
         return p;
     }
     int CountInRect(QRgb colour, int x0, int y0, int x1, int y1) const
@@ -158,8 +161,9 @@ TEST_F(Painter, LegendsAndLimitLabels)
     options.CBauto = true;
     image.fill(Black);
     Draw();
-    EXPECT_EQ(CountInRect(White, 76, 454, 90, 470), 0); // no labels with each curve on its own scale
-    EXPECT_EQ(CountInRect(Gray, 76, 11, 750, 452), 0);  // and no grid
+    EXPECT_EQ(CountInRect(White, 76, 454, 90, 470),
+              0);                                      // no labels with each curve on its own scale
+    EXPECT_EQ(CountInRect(Gray, 76, 11, 750, 452), 0); // and no grid
     EXPECT_GT(CountInRect(Green, 4, 55, 74, 69), 10);
 }
 
@@ -264,6 +268,7 @@ TEST_F(Painter, SkippingRepeatedPixelsKeepsThePictureIdentical)
     for (int y = 0; y < image.height(); ++y)
         for (int x = 75; x < image.width(); ++x)
             if (image.pixel(x, y) != reference.pixel(x, y) && ++differences < 20)
-                ADD_FAILURE() << x << "," << y << " " << std::hex << image.pixel(x, y) << " " << reference.pixel(x, y);
+                ADD_FAILURE() << x << "," << y << " " << std::hex << image.pixel(x, y) << " "
+                              << reference.pixel(x, y);
     EXPECT_EQ(differences, 0);
 }

@@ -50,13 +50,14 @@ TEST(CurveListWindow, ControlsWithTheirCaptionsAndDefaults)
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Lista de curvas"));
     EXPECT_EQ(form.size(), QSize(849, 479));
     EXPECT_EQ(form.Memo1->size(), QSize(593, 425));
-    EXPECT_EQ(form.Memo1->toPlainText(), QStringLiteral("* Curvas a plotar: <arquivo> <coluna x> <coluna y>"));
+    EXPECT_EQ(form.Memo1->toPlainText(),
+              QStringLiteral("* Curvas a plotar: <arquivo> <coluna x> <coluna y>"));
     struct Button {
         const char* name;
         const char* caption;
     };
-    for (Button b : {Button{"Button1", "Procurar"}, Button{"Button2", "Limpar lista"}, Button{"Button3", "Plotar"},
-                     Button{"Button4", "Copiar"}}) {
+    for (Button b : {Button{"Button1", "Procurar"}, Button{"Button2", "Limpar lista"},
+                     Button{"Button3", "Plotar"}, Button{"Button4", "Copiar"}}) {
         auto* button = form.findChild<QPushButton*>(QString::fromLatin1(b.name));
         ASSERT_NE(button, nullptr) << b.name;
         EXPECT_EQ(button->text(), QString::fromUtf8(b.caption));
@@ -68,7 +69,8 @@ TEST(CurveListWindow, ControlsWithTheirCaptionsAndDefaults)
     };
     for (Check c : {Check{"CBnomes", "Usar nomes das colunas", true},
                     Check{"CBauto", "Escalar cada curva separadamente", false},
-                    Check{"CBescalas", "Usar estas escalas", false}, Check{"CBmarcar", "Marcar pontos", false},
+                    Check{"CBescalas", "Usar estas escalas", false},
+                    Check{"CBmarcar", "Marcar pontos", false},
                     Check{"CBfase", "Fases na coluna 2 entre +/-180 graus", true}}) {
         auto* box = form.findChild<QCheckBox*>(QString::fromLatin1(c.name));
         ASSERT_NE(box, nullptr) << c.name;
@@ -79,7 +81,8 @@ TEST(CurveListWindow, ControlsWithTheirCaptionsAndDefaults)
         const char* name;
         const char* text;
     };
-    for (Field f : {Field{"Exmin", "0"}, Field{"Exmax", "1"}, Field{"Eymin", "-1"}, Field{"Eymax", "1"}}) {
+    for (Field f :
+         {Field{"Exmin", "0"}, Field{"Exmax", "1"}, Field{"Eymin", "-1"}, Field{"Eymax", "1"}}) {
         auto* edit = form.findChild<QLineEdit*>(QString::fromLatin1(f.name));
         ASSERT_NE(edit, nullptr) << f.name;
         EXPECT_EQ(edit->text(), QString::fromLatin1(f.text));

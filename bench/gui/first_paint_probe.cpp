@@ -11,7 +11,7 @@
 
 namespace {
 
-struct Cookie {   // xcb_void_cookie_t
+struct Cookie { // xcb_void_cookie_t
     unsigned int sequence;
 };
 
@@ -21,7 +21,8 @@ void FirstPaint()
     clock_gettime(CLOCK_MONOTONIC, &now);
     const char* path = std::getenv("FIRST_PAINT_OUT");
     if (std::FILE* out = path ? std::fopen(path, "w") : nullptr) {
-        std::fprintf(out, "%lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+        std::fprintf(out, "%lld\n",
+                     static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
         std::fclose(out);
     }
     _exit(0);
@@ -39,13 +40,13 @@ void* RealFunction(const char* name, const char* library)
 
 } // namespace
 
-#define PROBE(name, library, params, args)                                                    \
-    Cookie name params                                                               \
-    {                                                                                \
-        auto real = reinterpret_cast<Cookie(*) params>(RealFunction(#name, library)); \
-        Cookie cookie = real args;                                                   \
-        FirstPaint();                                                                \
-        return cookie;                                                               \
+#define PROBE(name, library, params, args)                                                         \
+    Cookie name params                                                                             \
+    {                                                                                              \
+        auto real = reinterpret_cast<Cookie(*) params>(RealFunction(#name, library));              \
+        Cookie cookie = real args;                                                                 \
+        FirstPaint();                                                                              \
+        return cookie;                                                                             \
     }
 
 extern "C" {

@@ -76,7 +76,8 @@ Timing MeasureProgram(int runs, const std::vector<std::string>& arguments)
             for (const std::string& a : arguments)
                 argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
-            if (std::freopen("/dev/null", "w", stdout) == nullptr || std::freopen("/dev/null", "w", stderr) == nullptr)
+            if (std::freopen("/dev/null", "w", stdout) == nullptr ||
+                std::freopen("/dev/null", "w", stderr) == nullptr)
                 _exit(127);
             execvp(argv[0], argv.data());
             _exit(127);
@@ -114,8 +115,9 @@ void WriteTables(const std::string& dir)
         for (int i = 0; i < Rows; ++i, f *= ratio) {
             std::complex<double> s(0, f / corner);
             std::complex<double> h1 = 1.0 / (1.0 + s), h2 = 1.0 / (1.0 + 0.5 * s + s * s);
-            std::fprintf(file, "%g %g %g %g %g\n", f, std::abs(h1), std::arg(h1) * 57.29577951308232,
-                         std::abs(h2), std::arg(h2) * 57.29577951308232);
+            std::fprintf(file, "%g %g %g %g %g\n", f, std::abs(h1),
+                         std::arg(h1) * 57.29577951308232, std::abs(h2),
+                         std::arg(h2) * 57.29577951308232);
         }
         std::fclose(file);
     }
@@ -126,7 +128,10 @@ public:
     void WriteLine(std::string_view) override {}
 };
 
-void Report(const char* what, Timing t) { std::printf("%-52s %9.2f ms %9.2f ms\n", what, t.wall, t.cpu); }
+void Report(const char* what, Timing t)
+{
+    std::printf("%-52s %9.2f ms %9.2f ms\n", what, t.wall, t.cpu);
+}
 
 } // namespace
 
@@ -150,7 +155,8 @@ int main(int argc, char** argv)
     {
         std::FILE* curves = std::fopen(curvesPath.c_str(), "w");
         for (int n = 1; n <= Tables; ++n) {
-            curveLines.push_back(dir + "/tabela" + (n < 10 ? "0" : "") + std::to_string(n) + ".tab f 2m");
+            curveLines.push_back(dir + "/tabela" + (n < 10 ? "0" : "") + std::to_string(n) +
+                                 ".tab f 2m");
             std::fprintf(curves, "%s\n", curveLines.back().c_str());
         }
         std::fclose(curves);
@@ -170,7 +176,8 @@ int main(int argc, char** argv)
         DrawGraph(painter, store, options, image.size());
     };
 
-    std::printf("%d tables of %d rows in %s; medians, wall and processor time\n\n", Tables, Rows, dir.c_str());
+    std::printf("%d tables of %d rows in %s; medians, wall and processor time\n\n", Tables, Rows,
+                dir.c_str());
     std::printf("%-52s %12s %12s\n", "", "wall", "processor");
     Report("Plot run (reading + computeRanges)", Measure(5, plotRun));
     Timing first = Measure(5, [&] {
@@ -191,39 +198,42 @@ int main(int argc, char** argv)
     Report("full drawing, mouse zoom to a 100 x 100 box", Measure(21, draw));
     bool panRight = true;
     Report("full drawing, pan key (alternating > and <)", Measure(21, [&] {
-        ApplyViewCommand(store, panRight ? ViewCommand::MoveRight : ViewCommand::MoveLeft, options, channels);
-        panRight = !panRight;
-        draw();
-    }));
+               ApplyViewCommand(store, panRight ? ViewCommand::MoveRight : ViewCommand::MoveLeft,
+                                options, channels);
+               panRight = !panRight;
+               draw();
+           }));
     ReadLimitFields(store, options);
     QImage large(1600, 1000, QImage::Format_RGB32);
     Report("full drawing, window resized to 1600 x 1000", Measure(21, [&] {
-        QPainter painter(&large);
-        DrawGraph(painter, store, options, large.size());
-    }));
+               QPainter painter(&large);
+               DrawGraph(painter, store, options, large.size());
+           }));
     draw();
     QPixmap savedPicture = QPixmap::fromImage(image);
     QImage screen(image.size(), QImage::Format_RGB32);
     Report("repaint from the saved picture", Measure(101, [&] {
-        QPainter painter(&screen);
-        painter.drawPixmap(0, 0, savedPicture);
-    }));
+               QPainter painter(&screen);
+               painter.drawPixmap(0, 0, savedPicture);
+           }));
 
     std::printf("\nwhole programs, each writing a 761 x 471 PNG:\n");
     Timing ours = MeasureProgram(5, {TALVOR_PLOT_PROGRAM, curvesPath, "-o", dir + "/talvor.png"});
     Report("talvor-plot", ours);
     Timing best{INFINITY, INFINITY};
     for (const char* terminal : {"png", "pngcairo"}) {
-        std::string settings = "dir='" + dir + "'; out='" + dir + "/gnuplot-" + terminal + ".png'; term='" +
-                               terminal + "'";
+        std::string settings = "dir='" + dir + "'; out='" + dir + "/gnuplot-" + terminal +
+                               ".png'; term='" + terminal + "'";
         Timing t = MeasureProgram(3, {"gnuplot", "-e", settings, GNUPLOT_SCRIPT});
         Report((std::string("gnuplot, terminal ") + terminal).c_str(), t);
         if (t.wall < best.wall)
             best = t;
     }
-    std::printf("\ngnuplot (faster terminal) / (Plot run + first drawing): %.1fx wall, %.1fx processor\n",
-                best.wall / first.wall, best.cpu / first.cpu);
-    std::printf("gnuplot (faster terminal) / talvor-plot program:         %.1fx wall, %.1fx processor\n",
-                best.wall / ours.wall, best.cpu / ours.cpu);
+    std::printf(
+        "\ngnuplot (faster terminal) / (Plot run + first drawing): %.1fx wall, %.1fx processor\n",
+        best.wall / first.wall, best.cpu / first.cpu);
+    std::printf(
+        "gnuplot (faster terminal) / talvor-plot program:         %.1fx wall, %.1fx processor\n",
+        best.wall / ours.wall, best.cpu / ours.cpu);
     return 0;
 }

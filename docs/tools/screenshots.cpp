@@ -24,7 +24,7 @@ int main(int argc, char** argv)
 
     TalvorApp talvor({netlist.fileName().toStdString()}, [] {});
     talvor.Show();
-    QApplication::processEvents();   // the command line runs here
+    QApplication::processEvents(); // the command line runs here
     QTest::qWait(4 * LogView::RefreshIntervalMs);
     const bool mainSaved = talvor.form1.grab().save(output + QStringLiteral("/main-window.png"));
 
