@@ -73,6 +73,47 @@ TEST_F(EdgeFixture, NodalInductorIsG0OhmsAtZeroFrequency)
     EXPECT_NEAR(V("1").imag(), 0.5, 1e-15);
 }
 
+TEST_F(EdgeFixture, LineAtOneRadianPerSecondIsNotTakenForZero)
+{
+    // The line's two-port: V1 = cos θ·V2 + j·Z0·sin θ·I2 and I1 = j·sin θ/Z0·V2 + cos θ·I2,
+    // θ = ωτ, here θ = 0.5 at ω = 1 with 1 A into port 1 and 2 Ω at port 2.
+    build.Add("I1", {"0", "a"}, {1, 0, 0});
+    build.Add("T1", {"a", "0", "c"}, {3, 0.5});
+    build.Add("R1", {"c", "0"}, {2});
+    build.Finish();
+    ASSERT_TRUE(Solve(1, 1));
+    const std::complex<double> j(0, 1);
+    const double z0 = 3, theta = 0.5, load = 2;
+    const std::complex<double> v2 = 1.0 / (j * std::sin(theta) / z0 + std::cos(theta) / load);
+    const std::complex<double> v1 = std::cos(theta) * v2 + j * z0 * std::sin(theta) * v2 / load;
+    EXPECT_NEAR(std::abs(V("c") - v2), 0, 1e-12);
+    EXPECT_NEAR(std::abs(V("a") - v1), 0, 1e-12);
+}
+
+TEST_F(EdgeFixture, PivotOfModulusOneOnTheImaginaryAxis)
+{
+    // 1 A into 1 F at ω = 1: the system is the single entry 0 + 1j, a pivot of modulus 1.
+    build.Add("I1", {"0", "1"}, {1, 0, 0});
+    build.Add("C1", {"1", "0"}, {1});
+    build.Finish();
+    ASSERT_TRUE(Solve(1, 1));
+    EXPECT_EQ(V("1"), std::complex<double>(0, -1));
+    EXPECT_TRUE(sink.lines.empty());
+}
+
+TEST_F(EdgeFixture, CurrentGainWithItsOutputOffGround)
+{
+    // F at AC: three times the 1 mA of the shorted input leaves p and enters q.
+    build.Add("I1", {"0", "c"}, {1e-3, 0, 0});
+    build.Add("F1", {"p", "q", "c", "0"}, {3});
+    build.Add("R1", {"p", "0"}, {1000});
+    build.Add("R2", {"q", "0"}, {1000});
+    build.Finish();
+    ASSERT_TRUE(Solve(1, 6.283185307179586));
+    EXPECT_NEAR(std::abs(V("p") - (-3.0)), 0, 1e-12);
+    EXPECT_NEAR(std::abs(V("q") - 3.0), 0, 1e-12);
+}
+
 TEST_F(EdgeFixture, TraceTitlesCarrySixDigitsOfTheFrequency)
 {
     host.settings.CBestampas = true;
