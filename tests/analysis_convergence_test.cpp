@@ -4,6 +4,7 @@
 // the step from x1 to x2 is then the only small change, and the count says how it was judged.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,69 @@ TEST_F(ConvergenceFixture, ConvergingAfterARestartCountsTheLastAttempt)
     ASSERT_FALSE(analysis.circuit.RunFailed);
     EXPECT_EQ(sink.lines, (std::vector<std::string>{"Número de iterações: 2, Reinícios: 1.",
                                                     "Ponto de operação encontrado.", "1: -20"}));
+}
+
+// A change of exactly the tolerance is converged: from 1e-6 V the node lands on 0 V.
+TEST_F(ConvergenceFixture, ChangeOfExactlyTheToleranceIsConverged)
+{
+    host.settings.Einicio = "1e-6";
+    build.Add("N1", {"1", "0"}, {-1, -1, 0, 0, 1, 1, 2, 2});
+    Run();
+    ASSERT_FALSE(analysis.circuit.RunFailed);
+    EXPECT_EQ(sink.lines[0], "Número de iterações: 1, Reinícios: 0.");
+}
+
+// Every unknown, node voltages and extra currents alike, starts at the "Einicio" value; ground
+// stays at 0.
+TEST_F(ConvergenceFixture, EveryUnknownStartsAtTheInitialValue)
+{
+    host.settings.Einicio = "0.25";
+    build.Add("V1", {"1", "0"}, {0, 0, 1});
+    build.Add("R1", {"1", "2"}, {1000});
+    build.Add("D1", {"2", "0"});
+    std::vector<double> start;
+    host.onEvents = [&] {
+        if (host.eventRounds == 1)
+            start.assign(analysis.op.V, analysis.op.V + 4);
+    };
+    Run();
+    ASSERT_FALSE(analysis.circuit.RunFailed);
+    EXPECT_EQ(start, (std::vector<double>{0, 0.25, 0.25, 0.25}));
+    // The diode's voltage from 1 V through 1 kΩ: 1 = 1000·I + VT·ln(1 + I/Is).
+    EXPECT_NEAR(1 - analysis.op.V[2], -1000 * analysis.op.V[3], 1e-12);
+    EXPECT_NEAR(analysis.op.V[2], 0.043429445 * std::log1p(-analysis.op.V[3] / 1e-9), 1e-6);
+}
+
+TEST_F(ConvergenceFixture, FailureNamesItsLargestChangeWithSixDigits)
+{
+    // i(v) = 1.5·|v| cannot carry the −1 A asked: Newton jumps between ±2/3 V, changes 4/3.
+    build.Add("I1", {"1", "0"}, {0, 0, 1});
+    build.Add("N1", {"1", "0"}, {-1, 1.5, 0, 0, 1, 1.5, 2, 3});
+    Run();
+    EXPECT_TRUE(analysis.circuit.RunFailed);
+    EXPECT_EQ(sink.lines,
+              std::vector<std::string>{"Não convergiu após 50 tentativas. Erro=1.33333 no nó 1"});
+}
+
+TEST_F(ConvergenceFixture, UnknownsAreListedWithSixDigits)
+{
+    build.Add("I1", {"0", "1"}, {0, 0, 1.234567e-3});
+    build.Add("R1", {"1", "0"}, {1000});
+    Run();
+    EXPECT_EQ(sink.lines,
+              (std::vector<std::string>{"Número de iterações: 1, Reinícios: 0.",
+                                        "Ponto de operação encontrado.", "1: 1.23457"}));
+}
+
+TEST_F(ConvergenceFixture, ChangeTooLargeForADoubleIsAnArithmeticFault)
+{
+    // From +1.7e308 V to −1.7e308 V: the change itself overflows.
+    host.settings.Einicio = "1.7e308";
+    build.Add("I1", {"1", "0"}, {0, 0, 1.7e308});
+    build.Add("R1", {"1", "0"}, {1});
+    Run();
+    EXPECT_TRUE(analysis.circuit.RunFailed);
+    EXPECT_EQ(sink.lines, std::vector<std::string>{"Erro aritmético na solução do sistema."});
 }
 
 } // namespace
