@@ -38,6 +38,9 @@ private:
 // not start with a number.
 bool ScanTableNumber(const char* word, const char* lineEnd, double& value);
 
+// Opens a table for reading; null when it cannot be opened or is not a regular file.
+std::FILE* OpenTableFile(const char* path);
+
 // Reads the table of curve k (its file name and column names already in the store) into its
 // points, logging every step. False when the Plot run must be abandoned.
 bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& reader,

@@ -1,0 +1,265 @@
+// Responses read from tables for measurement: header names, column pairing and data columns.
+#include "plot/measure_tables.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "common/c_text.h"
+#include "common/message_log.h"
+#include "plot/measure_report.h"
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+const char* SkipBlanks(const char* text)
+{
+    while (IsBlank(*text))
+        ++text;
+    return text;
+}
+
+const char* WordEnd(const char* text)
+{
+    while (*text != '\0' && !IsBlank(*text))
+        ++text;
+    return text;
+}
+
+struct FileCloser {
+    std::FILE* file;
+    ~FileCloser() { std::fclose(file); }
+};
+
+// The words of a table's first line when it names the columns (its first word is not a number).
+class TableHeader {
+public:
+    // False when the file cannot be opened.
+    bool Read(const char* path, LineReader& reader)
+    {
+        text_.clear();
+        std::FILE* file = OpenTableFile(path);
+        if (file == nullptr)
+            return false;
+        FileCloser closer{file};
+        reader.Start(file);
+        char* line = nullptr;
+        size_t length = 0;
+        double number;
+        const char* first = nullptr;
+        if (reader.Next(line, length) && *(first = SkipBlanks(line)) != '\0' &&
+            !ScanTableNumber(first, line + length, number))
+            text_.assign(line, length);
+        return true;
+    }
+
+    // The name of column k (from 1); empty when there is none.
+    std::string_view Word(int k) const
+    {
+        const char* word = SkipBlanks(text_.c_str());
+        for (int column = 1; *word != '\0'; ++column) {
+            const char* end = WordEnd(word);
+            if (column == k)
+                return std::string_view(word, static_cast<size_t>(end - word));
+            word = SkipBlanks(end);
+        }
+        return {};
+    }
+
+    // The first column named name, 0 when there is none.
+    int Column(std::string_view name) const
+    {
+        const char* word = SkipBlanks(text_.c_str());
+        for (int column = 1; *word != '\0' && column <= MaxTableColumns; ++column) {
+            const char* end = WordEnd(word);
+            if (std::string_view(word, static_cast<size_t>(end - word)) == name)
+                return column;
+            word = SkipBlanks(end);
+        }
+        return 0;
+    }
+
+private:
+    std::string text_;
+};
+
+// Columns (numbered from 1) of the data lines of a table, as many as fit in capacity. A line is
+// a row when its first word and the words of every wanted column are numbers; any other line
+// (the header, text, a short line) is passed over.
+struct ColumnRead {
+    const int* columns;
+    double* const* outputs;
+    int count;
+    int rows = 0;
+    bool truncated = false; // rows were left after the capacity was filled
+};
+
+bool ReadRow(const char* line, size_t length, ColumnRead& read)
+{
+    const char* lineEnd = line + length;
+    const char* word = SkipBlanks(line);
+    double value;
+    if (*word == '\0' || !ScanTableNumber(word, lineEnd, value))
+        return false;
+    int found = 0;
+    for (int column = 1; *word != '\0' && found < read.count; ++column) {
+        for (int k = 0; k < read.count; ++k) {
+            if (read.columns[k] != column)
+                continue;
+            if (!ScanTableNumber(word, lineEnd, value))
+                return false;
+            read.outputs[k][read.rows] = value;
+            ++found;
+        }
+        word = SkipBlanks(WordEnd(word));
+    }
+    return found == read.count;
+}
+
+bool ReadColumns(const char* path, LineReader& reader, ColumnRead& read)
+{
+    std::FILE* file = OpenTableFile(path);
+    if (file == nullptr)
+        return false;
+    FileCloser closer{file};
+    reader.Start(file);
+    char* line = nullptr;
+    size_t length = 0;
+    while (reader.Next(line, length)) {
+        if (read.rows == MaxPoints) {
+            read.truncated = true;
+            break;
+        }
+        if (ReadRow(line, length, read))
+            ++read.rows;
+    }
+    return true;
+}
+
+void MeasureAndLog(const ResponsePoints& points, const ResponseUnits& stated, MessageLog& log)
+{
+    SettledUnits units = SettleUnits(points, stated);
+    LogMeasures(log, MeasureResponse(points, units), units);
+}
+
+bool EndsWith(std::string_view word, char c) { return word.size() > 1 && word.back() == c; }
+
+// The phase column that the header pairs with a magnitude column "<name>m": "<name>f"; 0 when
+// there is none.
+int PairedPhaseColumn(const TableHeader& header, std::string_view magnitudeName)
+{
+    if (!EndsWith(magnitudeName, 'm'))
+        return 0;
+    std::string phaseName(magnitudeName.substr(0, magnitudeName.size() - 1));
+    phaseName += 'f';
+    return header.Column(phaseName);
+}
+
+// The phase of the curve's points from column phaseColumn of its table, when that column has a
+// value on every row of the curve and the rows' frequencies are the curve's.
+bool ReadPairedPhase(const Curve& curve, int phaseColumn, MeasureScratch& scratch)
+{
+    const int columns[] = {curve.xColumn, phaseColumn};
+    double* const outputs[] = {scratch.frequency.data(), scratch.phase.data()};
+    ColumnRead read{columns, outputs, 2};
+    if (!ReadColumns(curve.fileName, scratch.reader, read) || read.rows != curve.pointCount)
+        return false;
+    for (int i = 0; i < read.rows; ++i)
+        if (scratch.frequency[i] != curve.x[i])
+            return false;
+    return true;
+}
+
+void MeasureCurve(const Curve& curve, int k, const ResponseUnits& units, MeasureScratch& scratch,
+                  MessageLog& log)
+{
+    TableHeader header;
+    header.Read(curve.fileName, scratch.reader);
+    std::string yWord(header.Word(curve.yColumn));
+    DisplayText file(curve.fileName), xName(curve.xName), yName(curve.yName);
+    if (EndsWith(yWord, 'f')) {
+        log.AppendLog("Medidas da curva %d (%s, %s x %s): curva de fase, sem medidas próprias.", k,
+                      file.c_str(), xName.c_str(), yName.c_str());
+        return;
+    }
+    int phaseColumn = PairedPhaseColumn(header, yWord);
+    std::string phaseName(header.Word(phaseColumn));
+    if (phaseColumn == 0)
+        log.AppendLog("Medidas da curva %d (%s, %s x %s):", k, file.c_str(), xName.c_str(),
+                      yName.c_str());
+    else
+        log.AppendLog("Medidas da curva %d (%s, %s x %s, fase em %s):", k, file.c_str(),
+                      xName.c_str(), yName.c_str(), DisplayText(phaseName).c_str());
+    if (curve.operation == '+' || curve.operation == '-')
+        log.AppendLog("  A operação %c não entra nas medidas: valores da coluna %s.",
+                      curve.operation, yName.c_str());
+
+    ResponsePoints points{curve.x.data(), curve.y.data(), nullptr, curve.pointCount};
+    if (phaseColumn != 0) {
+        if (ReadPairedPhase(curve, phaseColumn, scratch))
+            points.phase = scratch.phase.data();
+        else
+            log.AppendLog("  A coluna %s não acompanha os pontos da curva: medidas sem fase.",
+                          DisplayText(phaseName).c_str());
+    }
+    MeasureAndLog(points, units, log);
+}
+
+} // namespace
+
+TableRead ReadTableUnknown(const char* tablePath, const char* name, MeasureScratch& scratch,
+                           ResponsePoints& points, bool& truncated)
+{
+    TableHeader header;
+    if (!header.Read(tablePath, scratch.reader))
+        return TableRead::NoTable;
+    const int columns[] = {header.Column("f"), header.Column(std::string(name) + "m"),
+                           header.Column(std::string(name) + "f")};
+    if (columns[0] == 0 || columns[1] == 0 || columns[2] == 0)
+        return TableRead::NoUnknown;
+    double* const outputs[] = {scratch.frequency.data(), scratch.magnitude.data(),
+                               scratch.phase.data()};
+    ColumnRead read{columns, outputs, 3};
+    if (!ReadColumns(tablePath, scratch.reader, read))
+        return TableRead::NoTable;
+    points = {scratch.frequency.data(), scratch.magnitude.data(), scratch.phase.data(), read.rows};
+    truncated = read.truncated;
+    return TableRead::Read;
+}
+
+bool MeasureTableUnknown(const char* tablePath, const char* name, const ResponseUnits& units,
+                         MeasureScratch& scratch, MessageLog& log)
+{
+    DisplayText shownPath(tablePath), shownName(name);
+    ResponsePoints points;
+    bool truncated = false;
+    switch (ReadTableUnknown(tablePath, name, scratch, points, truncated)) {
+    case TableRead::NoTable:
+        log.AppendLog("Medidas: tabela %s não encontrada.", shownPath.c_str());
+        return false;
+    case TableRead::NoUnknown:
+        log.AppendLog("Medidas: a variável %s não existe na tabela %s.", shownName.c_str(),
+                      shownPath.c_str());
+        return false;
+    case TableRead::Read:
+        break;
+    }
+    log.AppendLog("Medidas de %s na tabela %s:", shownName.c_str(), shownPath.c_str());
+    if (truncated)
+        log.AppendLog("  Só os primeiros %d pontos da tabela entram nas medidas.", MaxPoints);
+    MeasureAndLog(points, units, log);
+    return true;
+}
+
+void MeasureCurves(const CurveStore& store, const ResponseUnits& units, MeasureScratch& scratch,
+                   MessageLog& log)
+{
+    if (!store.plotReady) {
+        log.AppendLog("Nada a medir: não há curvas plotadas.");
+        return;
+    }
+    for (int k = 1; k <= store.curveCount; ++k)
+        MeasureCurve(store.curves[k], k, units, scratch, log);
+}
