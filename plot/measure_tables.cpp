@@ -2,6 +2,7 @@
 #include "plot/measure_tables.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -33,7 +34,24 @@ struct FileCloser {
     ~FileCloser() { std::fclose(file); }
 };
 
-// The words of a table's first line when it names the columns (its first word is not a number).
+bool IsWholeNumber(const char* word, const char* end)
+{
+    char* stop = nullptr;
+    std::strtod(word, &stop);
+    return stop == end && end != word;
+}
+
+// A line names columns when one of its words is not a number (a word such as "2f" that a scan
+// would read as 2 included).
+bool IsHeaderLine(const char* line)
+{
+    for (const char* word = SkipBlanks(line); *word != '\0'; word = SkipBlanks(WordEnd(word)))
+        if (!IsWholeNumber(word, WordEnd(word)))
+            return true;
+    return false;
+}
+
+// The words of a table's first line when it names the columns.
 class TableHeader {
 public:
     // False when the file cannot be opened.
@@ -47,10 +65,7 @@ public:
         reader.Start(file);
         char* line = nullptr;
         size_t length = 0;
-        double number;
-        const char* first = nullptr;
-        if (reader.Next(line, length) && *(first = SkipBlanks(line)) != '\0' &&
-            !ScanTableNumber(first, line + length, number))
+        if (reader.Next(line, length) && IsHeaderLine(line))
             text_.assign(line, length);
         return true;
     }
@@ -85,9 +100,9 @@ private:
     std::string text_;
 };
 
-// Columns (numbered from 1) of the data lines of a table, as many as fit in capacity. A line is
-// a row when its first word and the words of every wanted column are numbers; any other line
-// (the header, text, a short line) is passed over.
+// Columns (numbered from 1) of the data lines of a table, at most MaxPoints rows. After the
+// header, a line is a row when its first word and the words of every wanted column are numbers
+// (as the curve reader scans them); any other line (text, a short line) is passed over.
 struct ColumnRead {
     const int* columns;
     double* const* outputs;
@@ -127,7 +142,12 @@ bool ReadColumns(const char* path, LineReader& reader, ColumnRead& read)
     reader.Start(file);
     char* line = nullptr;
     size_t length = 0;
+    bool firstLine = true;
     while (reader.Next(line, length)) {
+        bool header = firstLine && IsHeaderLine(line);
+        firstLine = false;
+        if (header)
+            continue;
         if (read.rows == MaxPoints) {
             read.truncated = true;
             break;
