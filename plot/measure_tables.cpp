@@ -13,25 +13,25 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// A table opened for reading line by line, closed at the end of the scope.
+class OpenTable {
+public:
+    OpenTable(const char* path, LineReader& reader) : file_(OpenTableFile(path))
+    {
+        if (file_ != nullptr)
+            reader.Start(file_);
+    }
+    ~OpenTable()
+    {
+        if (file_ != nullptr)
+            std::fclose(file_);
+    }
+    OpenTable(const OpenTable&) = delete;
+    OpenTable& operator=(const OpenTable&) = delete;
+    bool IsOpen() const { return file_ != nullptr; }
 
-const char* SkipBlanks(const char* text)
-{
-    while (IsBlank(*text))
-        ++text;
-    return text;
-}
-
-const char* WordEnd(const char* text)
-{
-    while (*text != '\0' && !IsBlank(*text))
-        ++text;
-    return text;
-}
-
-struct FileCloser {
-    std::FILE* file;
-    ~FileCloser() { std::fclose(file); }
+private:
+    std::FILE* file_;
 };
 
 bool IsWholeNumber(const char* word, const char* end)
@@ -58,11 +58,9 @@ public:
     bool Read(const char* path, LineReader& reader)
     {
         text_.clear();
-        std::FILE* file = OpenTableFile(path);
-        if (file == nullptr)
+        OpenTable table(path, reader);
+        if (!table.IsOpen())
             return false;
-        FileCloser closer{file};
-        reader.Start(file);
         char* line = nullptr;
         size_t length = 0;
         if (reader.Next(line, length) && IsHeaderLine(line))
@@ -135,11 +133,9 @@ bool ReadRow(const char* line, size_t length, ColumnRead& read)
 
 bool ReadColumns(const char* path, LineReader& reader, ColumnRead& read)
 {
-    std::FILE* file = OpenTableFile(path);
-    if (file == nullptr)
+    OpenTable table(path, reader);
+    if (!table.IsOpen())
         return false;
-    FileCloser closer{file};
-    reader.Start(file);
     char* line = nullptr;
     size_t length = 0;
     bool firstLine = true;

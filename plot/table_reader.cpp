@@ -100,6 +100,8 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+} // namespace
+
 const char* SkipBlanks(const char* text)
 {
     while (IsBlank(*text))
@@ -113,8 +115,6 @@ const char* WordEnd(const char* text)
         ++text;
     return text;
 }
-
-} // namespace
 
 bool ScanTableNumber(const char* word, const char* lineEnd, double& value)
 {

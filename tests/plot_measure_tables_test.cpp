@@ -39,22 +39,12 @@ std::string LoopTable(const char* header = "f 1m 1f 2m 2f \n")
 
 class MeasureTables : public testing::Test {
 protected:
-    bool Logged(const std::string& line) const
-    {
-        return std::find(sink.lines.begin(), sink.lines.end(), line) != sink.lines.end();
-    }
+    bool Logged(const std::string& line) const { return HasLine(sink.lines, line); }
     bool LoggedStartOf(const std::string& start) const
     {
-        return std::any_of(sink.lines.begin(), sink.lines.end(),
-                           [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+        return HasLineStartingWith(sink.lines, start);
     }
-    std::string Dump() const
-    {
-        std::string text;
-        for (const std::string& line : sink.lines)
-            text += line + "\n";
-        return text;
-    }
+    std::string Dump() const { return JoinLines(sink.lines); }
     bool Plot(const Lines& curveLines)
     {
         bool ready = RunPlot(*store, curveLines, options, log);
