@@ -42,15 +42,21 @@ std::string PlainOptionsSection(const std::string& program)
     return std::regex_replace(text, std::regex(R"(\\-)"), "-");
 }
 
+// The last group of every match of pattern in text.
+std::set<std::string> Matches(const std::string& text, const std::regex& pattern)
+{
+    std::set<std::string> found;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern);
+         it != std::sregex_iterator(); ++it)
+        found.insert((*it)[it->size() - 1]);
+    return found;
+}
+
 // The long options named in a text ("--size=LxA" gives "--size"); --help is left out, since one
 // program lists it in its help and the other does not.
 std::set<std::string> LongOptions(const std::string& text)
 {
-    static const std::regex option(R"((^|[\s\[|(])(--[a-z][a-z0-9-]*))");
-    std::set<std::string> names;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), option);
-         it != std::sregex_iterator(); ++it)
-        names.insert((*it)[2]);
+    std::set<std::string> names = Matches(text, std::regex(R"((^|[\s\[|(])(--[a-z][a-z0-9-]*))"));
     names.erase("--help");
     return names;
 }
@@ -58,12 +64,7 @@ std::set<std::string> LongOptions(const std::string& text)
 // The values --help gives as defaults: "(padrão 0.7)", "(padrão: graus)", "padrão log-log".
 std::set<std::string> HelpDefaults(const std::string& help)
 {
-    static const std::regex fallback(R"(padrão:? ([^\s)]+))");
-    std::set<std::string> values;
-    for (auto it = std::sregex_iterator(help.begin(), help.end(), fallback);
-         it != std::sregex_iterator(); ++it)
-        values.insert((*it)[1]);
-    return values;
+    return Matches(help, std::regex(R"(padrão:? ([^\s)]+))"));
 }
 
 class ManualPage : public testing::TestWithParam<const char*> {
