@@ -1,19 +1,17 @@
 // The small-signal system at one frequency: stamps, optional trace, solve and results report.
+#include "analysis/ac_system.h"
+
 #include <algorithm>
 #include <cstdio>
 
 #include "analysis/analysis_settings.h"
 #include "analysis/devices.h"
 #include "analysis/linear_elements.h"
-#include "analysis/phases.h"
 #include "common/c_text.h"
 #include "common/fp_faults.h"
 #include "common/message_log.h"
 
 namespace {
-
-// Traces and reports are printed for the first points of a sweep only.
-constexpr long TracedPoints = 5;
 
 void LogAcSystem(const MnaSystem& mna, MessageLog& log, const char* name, double f)
 {

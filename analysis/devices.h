@@ -16,9 +16,9 @@
 // 2 saturation, 3 triode.
 #pragma once
 
-#include "analysis/analysis.h"
 #include "analysis/analysis_settings.h"
 #include "analysis/mna_system.h"
+#include "analysis/operating_point.h"
 #include "netlist/circuit.h"
 
 class MessageLog;

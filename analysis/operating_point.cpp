@@ -1,14 +1,16 @@
 // The DC operating point: Newton-Raphson on the DC system with random restarts, then the
 // device capacitances and reports.
+#include "analysis/operating_point.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
+#include "analysis/analysis.h"
 #include "analysis/analysis_host.h"
 #include "analysis/analysis_settings.h"
 #include "analysis/devices.h"
 #include "analysis/linear_elements.h"
-#include "analysis/phases.h"
 #include "common/c_text.h"
 #include "common/fp_faults.h"
 #include "common/message_log.h"

@@ -16,8 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/ac_system.h"
+#include "analysis/analysis.h"
 #include "analysis/analysis_settings.h"
-#include "analysis/phases.h"
 #include "analysis/result_table.h"
 #include "common/c_text.h"
 #include "common/message_log.h"
@@ -110,8 +111,7 @@ int SweepThreadCount()
 
 namespace {
 
-constexpr long TracedPoints = 5; // the points whose traces and reports the log shows
-constexpr long RingSize = 1024;  // points solved ahead of the row being written
+constexpr long RingSize = 1024; // points solved ahead of the row being written
 constexpr int MinPointsForThreads = 64;
 
 // What every point reads; fixed for the whole sweep (no window events run during it).

@@ -1,9 +1,10 @@
-// The frequency points of a sweep: the checked plan (step, end limit, point bound) and the walk
-// from one point to the next. The sweep itself is RunSweep (phases.h).
+// The frequency sweep: the checked plan of its points (step, end limit, point bound), the step
+// from one point to the next, and RunSweep, which solves every point and writes the table.
 #pragma once
 
 #include "netlist/circuit.h"
 
+class Analysis;
 class MessageLog;
 
 struct SweepPlan {
@@ -37,3 +38,6 @@ inline bool InSweep(const SweepPlan& plan, long index, double f)
 // Worker threads for the sweep: TALVOR_THREADS when set to a positive number, else the
 // machine's hardware threads.
 int SweepThreadCount();
+
+// Walks the sweep and writes the result table. On failure sets RunFailed.
+void RunSweep(Analysis& analysis);

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/ac_system.h"
 #include "analysis/devices.h"
-#include "analysis/phases.h"
 #include "analysis_test_circuit.h"
 
 namespace {
