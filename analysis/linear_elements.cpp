@@ -6,9 +6,6 @@
 
 namespace {
 
-Complex Real(double value) { return {value, 0}; }
-Complex Imaginary(double value) { return {0, value}; }
-
 void Add(MnaSystem& mna, int row, int column, double value) { mna.At(row, column).re += value; }
 
 void Add(MnaSystem& mna, int row, int column, Complex value)

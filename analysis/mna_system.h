@@ -18,6 +18,10 @@ struct Complex {
     double im = 0;
 };
 
+// A purely real or purely imaginary admittance or current.
+inline Complex Real(double value) { return {value, 0}; }
+inline Complex Imaginary(double value) { return {0, value}; }
+
 // Smith's complex division, written out so every build gives the same bits.
 Complex Divide(Complex numerator, Complex denominator);
 

@@ -1,5 +1,5 @@
 // The DC operating point: Newton-Raphson on the DC system with random restarts, then the
-// device capacitances and reports.
+// device capacitances and operating conditions.
 #include "analysis/operating_point.h"
 
 #include <cmath>
@@ -159,7 +159,8 @@ bool ReportOperatingPoint(Analysis& analysis, const Progress& progress)
     for (int k = 1; k <= circuit.elementCount; ++k) {
         Element& element = circuit.element(k);
         ClearFpFaults();
-        if (!ReportDevice(element, analysis.op.V, log)) {
+        StoreDeviceCapacitances(element, analysis.op.V);
+        if (!LogDeviceConditions(element, analysis.op.V, log)) {
             log.AppendLog("Erro aritmético no modelo de %s.", DisplayText(element.name).c_str());
             return false;
         }

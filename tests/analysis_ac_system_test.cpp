@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "analysis/ac_system.h"
+#include "analysis/bipolar.h"
 #include "analysis/devices.h"
+#include "analysis/diode.h"
+#include "analysis/mos.h"
 #include "analysis_test_circuit.h"
 
 namespace {

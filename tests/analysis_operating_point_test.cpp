@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/devices.h"
+#include "analysis/bipolar.h"
+#include "analysis/diode.h"
 #include "analysis/operating_point.h"
 #include "analysis_test_circuit.h"
 
