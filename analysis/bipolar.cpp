@@ -13,6 +13,22 @@ namespace {
 
 bool IsNpn(const Element& transistor) { return transistor.y == 'N'; }
 
+// One Ebers-Moll junction, from the base B to terminal t (from t to B in a pnp), and the current
+// it drives, gain times its own, from terminal o into the base (the reverse in a pnp).
+Junction StampJunctionWithTransfer(const DeviceContext& context, bool npn, int B, int t, int o,
+                                   double Is, double Vt, double gain)
+{
+    MnaSystem& mna = context.mna;
+    const Junction j =
+        npn ? StampJunction(context, B, t, Is, Vt) : StampJunction(context, t, B, Is, Vt);
+    if (npn)
+        mna.StampCurrentSource(o, B, Real(gain * j.I0));
+    else
+        mna.StampCurrentSource(B, o, Real(gain * j.I0));
+    mna.StampTransadmittance(o, B, B, t, Real(gain * j.G));
+    return j;
+}
+
 } // namespace
 
 // The pnp form mirrors the junctions and the current sources.
@@ -25,21 +41,8 @@ void StampBipolar(const DeviceContext& context, Element& transistor)
     const bool npn = IsNpn(transistor);
     const double alfaV = v[alfa], alfarV = v[alfar];
 
-    const Junction be = npn ? StampJunction(context, B, E, v[Isbe], v[VTbe])
-                            : StampJunction(context, E, B, v[Isbe], v[VTbe]);
-    if (npn)
-        mna.StampCurrentSource(C, B, Real(alfaV * be.I0));
-    else
-        mna.StampCurrentSource(B, C, Real(alfaV * be.I0));
-    mna.StampTransadmittance(C, B, B, E, Real(alfaV * be.G));
-
-    const Junction bc = npn ? StampJunction(context, B, C, v[Isbc], v[VTbc])
-                            : StampJunction(context, C, B, v[Isbc], v[VTbc]);
-    if (npn)
-        mna.StampCurrentSource(E, B, Real(alfarV * bc.I0));
-    else
-        mna.StampCurrentSource(B, E, Real(alfarV * bc.I0));
-    mna.StampTransadmittance(E, B, B, C, Real(alfarV * bc.G));
+    const Junction be = StampJunctionWithTransfer(context, npn, B, E, C, v[Isbe], v[VTbe], alfaV);
+    const Junction bc = StampJunctionWithTransfer(context, npn, B, C, E, v[Isbc], v[VTbc], alfarV);
 
     // The collector current alfa·Ibe − Ibc grows by the factor 1 + |Vce|/VA in the forward
     // sense; linearised here only while Vce has the forward sign.
