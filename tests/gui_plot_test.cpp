@@ -1,4 +1,5 @@
 // Plotting from the desktop program: analyse the example, "Gráfico", "Copiar", "Plotar".
+#include <QAction>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -12,6 +13,7 @@
 #include "app/talvor_app.h"
 #include "plot/graph_geometry.h"
 #include "test_support.h"
+#include "window_support.h"
 
 TEST(GuiPlot, TheExampleTablePlotsTheMagnitudeOfNodeOneOnLogLogAxes)
 {
@@ -22,14 +24,15 @@ TEST(GuiPlot, TheExampleTablePlotsTheMagnitudeOfNodeOneOnLogLogAxes)
     app.Show();
     app.form1.SetOpenDialogFileName(QString::fromStdString(netlist));
     app.RunAnalysisFromOpenDialog();
-    app.form1.Grfico1->trigger();
+    Control<QAction>(app.form1, "Grfico1").trigger();
     ASSERT_TRUE(app.form4.isVisible());
-    QTest::mouseClick(app.form4.Button4, Qt::LeftButton); // "Copiar"
-    EXPECT_EQ(app.form4.Memo1->toPlainText().split('\n').last(),
+    QTest::mouseClick(&Control<QPushButton>(app.form4, "Button4"), Qt::LeftButton); // "Copiar"
+    EXPECT_EQ(Control<QPlainTextEdit>(app.form4, "Memo1").toPlainText().split('\n').last(),
               QString::fromStdString(dir.Path() + "/exemplo.tab f 1m"));
-    QTest::mouseClick(app.form4.Button3, Qt::LeftButton); // "Plotar"
+    QTest::mouseClick(&Control<QPushButton>(app.form4, "Button3"), Qt::LeftButton); // "Plotar"
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.form5));
-    app.form5.PaintBox1->repaint();
+    QWidget& paintBox = Control<QWidget>(app.form5, "PaintBox1");
+    paintBox.repaint();
 
     const CurveStore& store = app.curveStore;
     ASSERT_EQ(store.curveCount, 1);
@@ -40,7 +43,7 @@ TEST(GuiPlot, TheExampleTablePlotsTheMagnitudeOfNodeOneOnLogLogAxes)
     EXPECT_GT(store.curves[1].pointCount, 1);
 
     // The curve's first point lies on the screen in curve 1's colour (white).
-    QImage shown = app.form5.PaintBox1->grab().toImage();
+    QImage shown = paintBox.grab().toImage();
     const Curve& c = store.curves[1];
     int column = 0, row = 0;
     ASSERT_TRUE(MapToPixel(std::log(c.x[0]), c.scaleX, c.offsetX, column));

@@ -1,5 +1,6 @@
 // Runs from the main window: the wait for "Aplicar", live options, the stop request, one run at
 // a time, the command line and the numeric locale.
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
@@ -20,6 +21,7 @@
 #include "app/log_view.h"
 #include "app/talvor_app.h"
 #include "test_support.h"
+#include "window_support.h"
 
 namespace {
 
@@ -31,11 +33,13 @@ struct TestApp {
     int endRequests = 0;
     TalvorApp app;
 
+    const LogView& Memo1() const { return Control<LogView>(app.form1, "Memo1"); }
+    QAction& Entry(const char* name) { return Control<QAction>(app.form1, name); }
     QStringList Log() const
     {
         QStringList lines;
-        for (qsizetype i = 0; i < app.form1.Memo1->LineCount(); ++i)
-            lines << app.form1.Memo1->Line(i);
+        for (qsizetype i = 0; i < Memo1().LineCount(); ++i)
+            lines << Memo1().Line(i);
         return lines;
     }
     bool Logged(const char* line) const { return Log().contains(QString::fromUtf8(line)); }
@@ -47,8 +51,7 @@ struct TestApp {
     }
     void ClickAplicar()
     {
-        QTest::mouseClick(app.form2.findChild<QPushButton*>(QStringLiteral("Button1")),
-                          Qt::LeftButton);
+        QTest::mouseClick(&Control<QPushButton>(app.form2, "Button1"), Qt::LeftButton);
     }
 };
 
@@ -98,11 +101,11 @@ TEST(GuiHost, StopEntryAndTablePathFollowTheDriver)
 {
     TestApp test;
     test.app.SetStopEnabled(true);
-    EXPECT_TRUE(test.app.form1.Parar1->isEnabled());
-    test.app.form1.Parar1->trigger();
+    EXPECT_TRUE(test.Entry("Parar1").isEnabled());
+    test.Entry("Parar1").trigger();
     EXPECT_EQ(test.app.analysis.circuit.StopRequest, 1);
     test.app.SetStopEnabled(false);
-    EXPECT_FALSE(test.app.form1.Parar1->isEnabled());
+    EXPECT_FALSE(test.Entry("Parar1").isEnabled());
     test.app.HandOverTablePath("/tmp/circuito.tab");
     EXPECT_EQ(test.app.form4.TablePath(), QStringLiteral("/tmp/circuito.tab"));
 }
@@ -119,19 +122,19 @@ TEST(GuiRun, NetlistWithoutAcWaitsForAplicarAndOpensNothingElseMeanwhile)
         waitedBeforeAplicar = test.app.form2.isVisible() &&
                               test.Logged("Linha de comando não encontrada ou ignorada.") &&
                               !test.Logged("Parâmetros de análise dados.");
-        abrirDisabled = !test.app.form1.Abrir1->isEnabled();
+        abrirDisabled = !test.Entry("Abrir1").isEnabled();
         // A second run from inside the first is refused.
-        const qsizetype linesBefore = test.app.form1.Memo1->LineCount();
+        const qsizetype linesBefore = test.Memo1().LineCount();
         test.app.form1.Abrir1Click();
         test.app.RunAnalysisFromOpenDialog();
-        EXPECT_EQ(test.app.form1.Memo1->LineCount(), linesBefore);
+        EXPECT_EQ(test.Memo1().LineCount(), linesBefore);
         test.ClickAplicar();
     });
     GuardAgainstHanging(test);
     test.Run(path);
     EXPECT_TRUE(waitedBeforeAplicar);
     EXPECT_TRUE(abrirDisabled);
-    EXPECT_TRUE(test.app.form1.Abrir1->isEnabled());
+    EXPECT_TRUE(test.Entry("Abrir1").isEnabled());
     EXPECT_TRUE(test.Logged("Parâmetros de análise dados."));
     EXPECT_TRUE(test.Logged("F inicial: 1; F final: 10000; Pontos: 1000; Modo: 0."));
     EXPECT_TRUE(test.Logged("Análise terminada com sucesso."));
@@ -176,15 +179,15 @@ TEST(GuiRun, PararAnaliseStopsTheOperatingPoint)
     test.app.Show();
     bool enabledWhileIterating = false;
     QTimer::singleShot(0, &test.app.form1, [&] {
-        enabledWhileIterating = test.app.form1.Parar1->isEnabled();
-        test.app.form1.Parar1->trigger();
+        enabledWhileIterating = test.Entry("Parar1").isEnabled();
+        test.Entry("Parar1").trigger();
     });
     test.Run(path);
     EXPECT_TRUE(enabledWhileIterating);
     EXPECT_TRUE(test.Logged("Cálculo do ponto de operação interrompido."));
     EXPECT_TRUE(test.Logged("Análise de resposta em frequência não realizada."));
-    EXPECT_FALSE(test.app.form1.Parar1->isEnabled());
-    EXPECT_TRUE(test.app.form1.Abrir1->isEnabled());
+    EXPECT_FALSE(test.Entry("Parar1").isEnabled());
+    EXPECT_TRUE(test.Entry("Abrir1").isEnabled());
 }
 
 TEST(GuiRun, CommandLineRunsTheFileAndEndsOnlyWithLowerCaseT)
@@ -294,7 +297,7 @@ TEST(GuiRun, AbrirRunsTheNetlistChosenInOpenDialog1)
         if (QWidget* stuck = QApplication::activeModalWidget())
             stuck->close();
     });
-    test.app.form1.Abrir1->trigger();
+    test.Entry("Abrir1").trigger();
     EXPECT_EQ(filter, QStringLiteral("netlists (*.net)"));
     EXPECT_EQ(suffix, QStringLiteral("net"));
     EXPECT_TRUE(preset.endsWith(QStringLiteral("/teste.net"))) << preset.toStdString();
@@ -310,7 +313,7 @@ TEST(GuiRunDeathTest, TerminarEndsTheProcessAtOnceWithStatusZero)
         {
             TalvorApp app;
             app.Show();
-            app.form1.Terminar1->trigger();
+            Control<QAction>(app.form1, "Terminar1").trigger();
             std::abort(); // not reached
         },
         testing::ExitedWithCode(0), "");
