@@ -100,7 +100,7 @@ const CommandLineSyntax<CliCommand> Syntax = {
                 "Analisa o netlist (\".net\" acrescentado a um nome sem \".\"), escreve a tabela\n"
                 "\".tab\" e o registro da análise na saída padrão.\n"
                 "Saída 0 após \"Análise terminada com sucesso.\", 1 após uma falha, 2 para uma\n"
-                "linha de comando errada.\n\nOpções:\n",
+                "linha de comando errada.\n",
     .options = Options,
     .epilogue = "\nTALVOR_THREADS=N no ambiente limita a varredura a N linhas de execução\n"
                 "(padrão: uma por núcleo); a tabela e o registro não mudam.\n",

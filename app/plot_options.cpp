@@ -105,9 +105,8 @@ const CommandLineSyntax<PlotCommand> Syntax = {
     .synopsis =
         "uso: talvor-plot [opções] CURVAS -o ARQUIVO.png\n"
         "  CURVAS: arquivo com as linhas de curvas (\"-\" para a entrada padrão), uma por linha:\n"
-        "          <arquivo> <coluna x> <coluna y> [+|-|x]\n\nOpções:\n",
+        "          <arquivo> <coluna x> <coluna y> [+|-|x]\n",
     .options = Options,
-    .epilogue = "",
     .operand = &PlotCommand::curvesPath,
     .missingOperand = "falta o arquivo de curvas",
     .extraOperand = "só um arquivo de curvas por vez",

@@ -26,9 +26,9 @@ struct CommandLineOption {
 template <typename Command>
 struct CommandLineSyntax {
     const char* program;  // starts every error line: "talvor-cli: opção desconhecida: --x"
-    const char* synopsis; // the usage above the options
+    const char* synopsis; // the usage above "Opções:"
     std::span<const CommandLineOption<Command>> options;
-    const char* epilogue;          // the usage below the options
+    const char* epilogue = "";     // the usage below the options
     std::string Command::*operand; // where the operand goes
     const char* missingOperand;    // the error without an operand
     const char* extraOperand;      // the error with more than one
@@ -100,11 +100,13 @@ bool ParseCommandLine(const CommandLineSyntax<Command>& syntax, int argc, char**
     return true;
 }
 
-// The synopsis, every listed option with its value's name and its help, and the epilogue.
+// The synopsis, "Opções:" with every listed option, its value's name and its help, and the
+// epilogue.
 template <typename Command>
 void PrintUsage(const CommandLineSyntax<Command>& syntax, std::FILE* out)
 {
     std::fputs(syntax.synopsis, out);
+    std::fputs("\nOpções:\n", out);
     for (const CommandLineOption<Command>& option : syntax.options)
         if (option.help != nullptr)
             command_line::PrintOption(out, option.name, option.valueName, option.help);

@@ -167,6 +167,8 @@ TEST(CommandLine, UsageListsTheTableInItsOrder)
     const std::string usage(text, size);
     std::free(text);
     EXPECT_EQ(usage, "uso: prog [OPÇÕES] ARQUIVO\n"
+                     "\n"
+                     "Opções:\n"
                      "  --loud\n"
                      "      fala alto\n"
                      "  --level=N\n"
