@@ -50,7 +50,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     resize(503, 457);
 }
 
-// Two columns; the wide CBcdiodos closes the left one under both.
+// Two columns of check boxes; the wide CBcdiodos ends the left one and spans both.
 QLayout* TForm2::CreateCheckBoxes()
 {
     using S = AnalysisSettings;
