@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/c_text.h"
 #include "common/message_log.h"
@@ -57,45 +58,38 @@ public:
     // False when the file cannot be opened.
     bool Read(const char* path, LineReader& reader)
     {
-        text_.clear();
+        words_.clear();
         OpenTable table(path, reader);
         if (!table.IsOpen())
             return false;
         char* line = nullptr;
         size_t length = 0;
-        if (reader.Next(line, length) && IsHeaderLine(line))
-            text_.assign(line, length);
+        if (!reader.Next(line, length) || !IsHeaderLine(line))
+            return true;
+        for (const char* word = SkipBlanks(line); *word != '\0'; word = SkipBlanks(WordEnd(word)))
+            words_.emplace_back(word, WordEnd(word));
         return true;
     }
 
     // The name of column k (from 1); empty when there is none.
     std::string_view Word(int k) const
     {
-        const char* word = SkipBlanks(text_.c_str());
-        for (int column = 1; *word != '\0'; ++column) {
-            const char* end = WordEnd(word);
-            if (column == k)
-                return std::string_view(word, static_cast<size_t>(end - word));
-            word = SkipBlanks(end);
-        }
-        return {};
+        return k >= 1 && k <= Count() ? std::string_view(words_[k - 1]) : std::string_view();
     }
 
     // The first column named name, 0 when there is none.
     int Column(std::string_view name) const
     {
-        const char* word = SkipBlanks(text_.c_str());
-        for (int column = 1; *word != '\0' && column <= MaxTableColumns; ++column) {
-            const char* end = WordEnd(word);
-            if (std::string_view(word, static_cast<size_t>(end - word)) == name)
-                return column;
-            word = SkipBlanks(end);
-        }
+        for (int k = 1; k <= Count() && k <= MaxTableColumns; ++k)
+            if (Word(k) == name)
+                return k;
         return 0;
     }
 
+    int Count() const { return static_cast<int>(words_.size()); }
+
 private:
-    std::string text_;
+    std::vector<std::string> words_;
 };
 
 // Columns (numbered from 1) of the data lines of a table, at most MaxPoints rows. After the
@@ -154,13 +148,61 @@ bool ReadColumns(const char* path, LineReader& reader, ColumnRead& read)
     return true;
 }
 
-void MeasureAndLog(const ResponsePoints& points, const ResponseUnits& stated, MessageLog& log)
+bool EndsWith(std::string_view word, char c) { return word.size() > 1 && word.back() == c; }
+
+// What the whole table says about its units, from every column that its header names as a
+// magnitude ("<name>m") or a phase ("<name>f"), after the first: a table written by the sweep
+// has one unit for all of them, so a node whose phase stays within +/-pi does not pass for
+// radians beside one that turns by 90 degrees.
+UnitEvidence TableEvidence(const char* path, LineReader& reader)
 {
-    SettledUnits units = SettleUnits(points, stated);
-    LogMeasures(log, MeasureResponse(points, units), units);
+    UnitEvidence evidence;
+    TableHeader header;
+    header.Read(path, reader);
+    std::vector<char> kinds(static_cast<size_t>(header.Count()) + 1, 0);
+    bool anyNamed = false;
+    for (int k = 2; k <= header.Count(); ++k) {
+        std::string_view name = header.Word(k);
+        kinds[k] = EndsWith(name, 'm') ? 'm' : EndsWith(name, 'f') ? 'f' : 0;
+        anyNamed = anyNamed || kinds[k] != 0;
+    }
+    OpenTable table(path, reader);
+    if (!anyNamed || !table.IsOpen())
+        return evidence;
+    char* line = nullptr;
+    size_t length = 0;
+    reader.Next(line, length); // the header
+    while (reader.Next(line, length)) {
+        const char* word = SkipBlanks(line);
+        double value;
+        for (int k = 1; *word != '\0' && k <= header.Count(); ++k) {
+            if (kinds[k] != 0 && ScanTableNumber(word, line + length, value)) {
+                if (kinds[k] == 'm')
+                    evidence.AddMagnitude(value);
+                else
+                    evidence.AddPhase(value);
+            }
+            word = SkipBlanks(WordEnd(word));
+        }
+    }
+    return evidence;
 }
 
-bool EndsWith(std::string_view word, char c) { return word.size() > 1 && word.back() == c; }
+// Settles the units that are not stated (from the whole table, then the points) and logs the
+// block.
+void MeasureAndLog(const ResponsePoints& points, const ResponseUnits& stated, const char* path,
+                   LineReader& reader, MessageLog& log)
+{
+    bool allStated = stated.magnitude != MagnitudeUnit::Unknown &&
+                     stated.phase != PhaseUnit::Unknown &&
+                     stated.frequency != FrequencyUnit::Unknown;
+    UnitEvidence evidence;
+    if (!allStated)
+        evidence = TableEvidence(path, reader);
+    evidence.Add(points);
+    SettledUnits units = SettleUnits(evidence, stated);
+    LogMeasures(log, MeasureResponse(points, units), units);
+}
 
 // The phase column that the header pairs with a magnitude column "<name>m": "<name>f"; 0 when
 // there is none.
@@ -220,7 +262,7 @@ void MeasureCurve(const Curve& curve, int k, const ResponseUnits& units, Measure
             log.AppendLog("  A coluna %s não acompanha os pontos da curva: medidas sem fase.",
                           DisplayText(phaseName).c_str());
     }
-    MeasureAndLog(points, units, log);
+    MeasureAndLog(points, units, curve.fileName, scratch.reader, log);
 }
 
 } // namespace
@@ -265,7 +307,7 @@ bool MeasureTableUnknown(const char* tablePath, const char* name, const Response
     log.AppendLog("Medidas de %s na tabela %s:", shownName.c_str(), shownPath.c_str());
     if (truncated)
         log.AppendLog("  Só os primeiros %d pontos da tabela entram nas medidas.", MaxPoints);
-    MeasureAndLog(points, units, log);
+    MeasureAndLog(points, units, tablePath, scratch.reader, log);
     return true;
 }
 

@@ -8,8 +8,6 @@
 namespace {
 
 constexpr double Pi = 3.141592653589793;
-// Six significant digits write pi as 3.14159; a little room keeps radian tables recognised.
-constexpr double RadianBound = Pi * 1.00001;
 // Linear magnitudes are floored as the table's dB values are, at -1000 dB.
 constexpr double MagnitudeFloor = 1e-50;
 
@@ -180,28 +178,36 @@ void MeasurePhase(const ResponsePoints& points, const SettledUnits& units, Respo
 
 double DecibelsToLinear(double decibels) { return std::pow(10.0, decibels / 20); }
 
-SettledUnits SettleUnits(const ResponsePoints& points, const ResponseUnits& stated)
+void UnitEvidence::Add(const ResponsePoints& points)
+{
+    for (int i = 0; i < points.count; ++i) {
+        AddMagnitude(points.magnitude[i]);
+        if (points.phase != nullptr)
+            AddPhase(points.phase[i]);
+    }
+}
+
+SettledUnits SettleUnits(const UnitEvidence& evidence, const ResponseUnits& stated)
 {
     SettledUnits units;
     units.magnitudeAssumed = stated.magnitude == MagnitudeUnit::Unknown;
     units.phaseAssumed = stated.phase == PhaseUnit::Unknown;
     units.frequencyAssumed = stated.frequency == FrequencyUnit::Unknown;
-
-    units.magnitude = stated.magnitude;
-    if (units.magnitudeAssumed) {
-        bool anyNegative = std::any_of(points.magnitude, points.magnitude + points.count,
-                                       [](double m) { return m < 0; });
-        units.magnitude = anyNegative ? MagnitudeUnit::Decibel : MagnitudeUnit::Linear;
-    }
-    units.phase = stated.phase;
-    if (units.phaseAssumed) {
-        bool allWithinPi = points.phase != nullptr &&
-                           std::all_of(points.phase, points.phase + points.count,
-                                       [](double p) { return std::fabs(p) <= RadianBound; });
-        units.phase = allWithinPi ? PhaseUnit::Radians : PhaseUnit::Degrees;
-    }
+    units.magnitude = !units.magnitudeAssumed      ? stated.magnitude
+                      : evidence.negativeMagnitude ? MagnitudeUnit::Decibel
+                                                   : MagnitudeUnit::Linear;
+    units.phase = !units.phaseAssumed                            ? stated.phase
+                  : evidence.anyPhase && !evidence.phaseBeyondPi ? PhaseUnit::Radians
+                                                                 : PhaseUnit::Degrees;
     units.frequency = units.frequencyAssumed ? FrequencyUnit::Hertz : stated.frequency;
     return units;
+}
+
+SettledUnits SettleUnits(const ResponsePoints& points, const ResponseUnits& stated)
+{
+    UnitEvidence evidence;
+    evidence.Add(points);
+    return SettleUnits(evidence, stated);
 }
 
 ResponseMeasures MeasureResponse(const ResponsePoints& points, const SettledUnits& units)

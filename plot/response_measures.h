@@ -33,10 +33,28 @@ struct ResponsePoints {
     int count = 0;
 };
 
+// What values tell about their units: a negative magnitude is in dB, and a phase beyond +/-pi
+// (a little more, since six digits write pi as 3.14159) is in degrees.
+struct UnitEvidence {
+    bool negativeMagnitude = false;
+    bool anyPhase = false;
+    bool phaseBeyondPi = false;
+
+    void AddMagnitude(double m) { negativeMagnitude = negativeMagnitude || m < 0; }
+    void AddPhase(double p)
+    {
+        anyPhase = true;
+        phaseBeyondPi = phaseBeyondPi || !(p >= -3.1416 && p <= 3.1416);
+    }
+    void Add(const ResponsePoints& points);
+};
+
 // A table does not record its units, so an unstated unit is chosen by this rule:
 // - magnitudes are in dB when any is negative, else linear;
 // - phases are in radians when every one lies within +/-pi, else in degrees;
 // - frequencies are in Hz (they only name the unit of the frequencies reported).
+SettledUnits SettleUnits(const UnitEvidence& evidence, const ResponseUnits& stated);
+// The rule on the response's own values.
 SettledUnits SettleUnits(const ResponsePoints& points, const ResponseUnits& stated);
 
 // Why a response cannot be measured; point is the 0-based point concerned.

@@ -162,6 +162,37 @@ TEST_F(MeasureTables, CurvesGetTheirPhaseFromTheHeader)
     EXPECT_TRUE(Logged("  Margem de fase: -13.4688 graus (fase -193.469 graus)")) << Dump();
 }
 
+TEST_F(MeasureTables, UnstatedUnitsComeFromTheWholeTable)
+{
+    // Node 1 alone would pass for radians (its phase stays within +/-pi) and for linear (no
+    // negative value); the other columns of its table settle both.
+    struct Case {
+        const char* table;
+        const char* units;
+    };
+    const Case cases[] = {
+        {"f 1m 1f 2m 2f \n1 1 0 1 -1\n10 1 0 0.5 -60\n",
+         "  Unidades: módulo linear (suposto), fase em graus (suposta), frequência em Hz "
+         "(suposta)."},
+        {"f 1m 1f 2m 2f \n1 1 0 0 -0.1\n10 1 0 -3 -1\n",
+         "  Unidades: módulo em dB (suposto), fase em radianos (suposta), frequência em Hz "
+         "(suposta)."},
+        // Columns not named as magnitudes or phases say nothing.
+        {"f 1m 1f x y \n1 1 0 -5 -100\n10 1 0 -5 -100\n",
+         "  Unidades: módulo linear (suposto), fase em radianos (suposta), frequência em Hz "
+         "(suposta)."},
+    };
+    for (const Case& c : cases) {
+        std::string path = dir.Write("t.tab", c.table);
+        ASSERT_TRUE(Plot({path + " f 1m"}));
+        MeasureCurves(*store, ResponseUnits{}, *scratch, log);
+        EXPECT_TRUE(Logged(c.units)) << c.table << "\n" << Dump();
+        sink.lines.clear();
+        ASSERT_TRUE(MeasureTableUnknown(path.c_str(), "1", ResponseUnits{}, *scratch, log));
+        EXPECT_TRUE(Logged(c.units)) << c.table << "\n" << Dump();
+    }
+}
+
 TEST_F(MeasureTables, TableOfAnotherProgramByNumber)
 {
     // Frequency, gain in dB and phase in radians, no header: another simulator's export.
