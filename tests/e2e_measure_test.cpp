@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "e2e_support.h"
 #include "plot/measure_tables.h"
@@ -158,6 +159,74 @@ TEST(MeasureCircuits, LoopGainMargins)
             }
         }
     }
+}
+
+// talvor-cli --measure: a block per named unknown after the run's last line.
+class MeasureCli : public testing::Test {
+protected:
+    CliRun Run(const std::string& options)
+    {
+        CopyInto(DataDir + "/rc_lowpass.net", dir.Path());
+        return RunCli(options + " rc_lowpass", dir.Path());
+    }
+    TempDir dir;
+};
+
+TEST_F(MeasureCli, BlocksFollowTheRun)
+{
+    CliRun run = Run("--measure=2,1");
+    EXPECT_EQ(run.status, 0) << run.out;
+    const std::vector<std::string> lines = SplitLines(run.out);
+    EXPECT_TRUE(ContainsInOrder(lines,
+                                {
+                                    "Análise terminada com sucesso.",
+                                    "Medidas de 2 na tabela rc_lowpass.tab:",
+                                    "  Unidades: módulo linear, fase em graus, frequência "
+                                    "em Hz.",
+                                    "  Meia potência acima do máximo: 1591.48 Hz",
+                                    "  Frequência de ganho unitário: não encontrado",
+                                    "Medidas de 1 na tabela rc_lowpass.tab:",
+                                }))
+        << run.out;
+}
+
+TEST_F(MeasureCli, TheBlockStatesTheUnitsOfTheOptions)
+{
+    CliRun run = Run("--db --radians --rad-per-s --measure=2");
+    EXPECT_EQ(run.status, 0) << run.out;
+    const std::vector<std::string> lines = SplitLines(run.out);
+    EXPECT_TRUE(HasLine(lines, "  Unidades: módulo em dB, fase em radianos, frequência em rad/s."))
+        << run.out;
+    // The corner is 1/RC = 10000 rad/s.
+    EXPECT_TRUE(HasLine(lines, "  Meia potência acima do máximo: 10000 rad/s")) << run.out;
+}
+
+TEST_F(MeasureCli, AnUnknownNameFailsTheRun)
+{
+    CliRun run = Run("--measure=nada --measure=2");
+    EXPECT_EQ(run.status, 1);
+    const std::vector<std::string> lines = SplitLines(run.out);
+    EXPECT_TRUE(ContainsInOrder(lines, {"Análise terminada com sucesso.",
+                                        "Medidas: a variável nada não existe na tabela "
+                                        "rc_lowpass.tab.",
+                                        "Medidas de 2 na tabela rc_lowpass.tab:"}))
+        << run.out;
+}
+
+TEST_F(MeasureCli, WrongListsAreWrongCommandLines)
+{
+    for (const char* options : {"--measure=", "--measure=2,", "--measure=,2", "--measure"}) {
+        CliRun run = Run(options);
+        EXPECT_EQ(run.status, 2) << options;
+        EXPECT_EQ(run.out, "") << options;
+    }
+}
+
+TEST_F(MeasureCli, NoBlocksAfterAFailedRun)
+{
+    CliRun run = RunCli("--measure=2 nada", dir.Path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out.find("Medidas"), std::string::npos) << run.out;
 }
 
 } // namespace
