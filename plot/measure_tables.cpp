@@ -172,7 +172,7 @@ UnitEvidence TableEvidence(const char* path, LineReader& reader)
     char* line = nullptr;
     size_t length = 0;
     reader.Next(line, length); // the header
-    while (reader.Next(line, length)) {
+    while (!(evidence.negativeMagnitude && evidence.phaseBeyondPi) && reader.Next(line, length)) {
         const char* word = SkipBlanks(line);
         double value;
         for (int k = 1; *word != '\0' && k <= header.Count(); ++k) {
@@ -188,17 +188,36 @@ UnitEvidence TableEvidence(const char* path, LineReader& reader)
     return evidence;
 }
 
+// The table-wide evidence of the last table scanned, which the curves of one table share.
+class EvidenceCache {
+public:
+    const UnitEvidence& Of(const char* path, LineReader& reader)
+    {
+        if (!scanned_ || path_ != path) {
+            evidence_ = TableEvidence(path, reader);
+            path_ = path;
+            scanned_ = true;
+        }
+        return evidence_;
+    }
+
+private:
+    bool scanned_ = false;
+    std::string path_;
+    UnitEvidence evidence_;
+};
+
 // Settles the units that are not stated (from the whole table, then the points) and logs the
 // block.
 void MeasureAndLog(const ResponsePoints& points, const ResponseUnits& stated, const char* path,
-                   LineReader& reader, MessageLog& log)
+                   EvidenceCache& tables, LineReader& reader, MessageLog& log)
 {
     bool allStated = stated.magnitude != MagnitudeUnit::Unknown &&
                      stated.phase != PhaseUnit::Unknown &&
                      stated.frequency != FrequencyUnit::Unknown;
     UnitEvidence evidence;
     if (!allStated)
-        evidence = TableEvidence(path, reader);
+        evidence = tables.Of(path, reader);
     evidence.Add(points);
     SettledUnits units = SettleUnits(evidence, stated);
     LogMeasures(log, MeasureResponse(points, units), units);
@@ -230,8 +249,8 @@ bool ReadPairedPhase(const Curve& curve, int phaseColumn, MeasureScratch& scratc
     return true;
 }
 
-void MeasureCurve(const Curve& curve, int k, const ResponseUnits& units, MeasureScratch& scratch,
-                  MessageLog& log)
+void MeasureCurve(const Curve& curve, int k, const ResponseUnits& units, EvidenceCache& tables,
+                  MeasureScratch& scratch, MessageLog& log)
 {
     TableHeader header;
     header.Read(curve.fileName, scratch.reader);
@@ -262,7 +281,7 @@ void MeasureCurve(const Curve& curve, int k, const ResponseUnits& units, Measure
             log.AppendLog("  A coluna %s não acompanha os pontos da curva: medidas sem fase.",
                           DisplayText(phaseName).c_str());
     }
-    MeasureAndLog(points, units, curve.fileName, scratch.reader, log);
+    MeasureAndLog(points, units, curve.fileName, tables, scratch.reader, log);
 }
 
 } // namespace
@@ -307,7 +326,8 @@ bool MeasureTableUnknown(const char* tablePath, const char* name, const Response
     log.AppendLog("Medidas de %s na tabela %s:", shownName.c_str(), shownPath.c_str());
     if (truncated)
         log.AppendLog("  Só os primeiros %d pontos da tabela entram nas medidas.", MaxPoints);
-    MeasureAndLog(points, units, tablePath, scratch.reader, log);
+    EvidenceCache table;
+    MeasureAndLog(points, units, tablePath, table, scratch.reader, log);
     return true;
 }
 
@@ -318,6 +338,7 @@ void MeasureCurves(const CurveStore& store, const ResponseUnits& units, MeasureS
         log.AppendLog("Nada a medir: não há curvas plotadas.");
         return;
     }
+    EvidenceCache tables;
     for (int k = 1; k <= store.curveCount; ++k)
-        MeasureCurve(store.curves[k], k, units, scratch, log);
+        MeasureCurve(store.curves[k], k, units, tables, scratch, log);
 }
