@@ -6,6 +6,7 @@
 
 #include "analysis/diagnosis.h"
 #include "analysis/mna_system.h"
+#include "analysis/operating_point.h"
 #include "netlist/circuit.h"
 
 class AnalysisHost;
@@ -24,15 +25,6 @@ public:
 
 private:
     std::uint32_t state_ = 1;
-};
-
-// The iterate and the settings the operating point read at its start.
-struct OperatingPoint {
-    double V[MaxVariables + 1] = {}; // V[0] = 0 is ground
-    bool notConverged[MaxVariables + 1] = {};
-    double g0 = 1e-9; // also used by the AC system (X at ω = 0)
-    double vdmax = 0.7;
-    bool initialConduction = false;
 };
 
 class Analysis {

@@ -1,7 +1,11 @@
 // The analysis driver: one run from the netlist to the result table.
+#include "analysis/run_analysis.h"
+
+#include "analysis/analysis.h"
 #include "analysis/analysis_host.h"
 #include "analysis/analysis_settings.h"
-#include "analysis/phases.h"
+#include "analysis/operating_point.h"
+#include "analysis/sweep.h"
 #include "common/c_text.h"
 #include "common/message_log.h"
 #include "netlist/netlist_reader.h"

@@ -1,10 +1,14 @@
-// The frequency points of a sweep: the checked plan (step, end limit, point bound) and the walk
-// from one point to the next. The sweep itself is RunSweep (phases.h).
+// The frequency sweep: the checked plan of its points (step, end limit, point bound), the step
+// from one point to the next, and RunSweep, which solves every point and writes the table.
 #pragma once
 
+#include "analysis/mna_system.h"
+#include "analysis/result_table.h"
 #include "netlist/circuit.h"
 
+class Analysis;
 class MessageLog;
+struct AnalysisSettings;
 
 struct SweepPlan {
     bool geometric = false; // per decade or per octave: f is multiplied by step
@@ -46,6 +50,19 @@ inline bool InSweep(const SweepPlan& plan, long index, double f)
     return index == 0 || (index < plan.maxPoints && f < plan.endLimit);
 }
 
-// Worker threads for the sweep: TALVOR_THREADS when set to a positive number, else the
-// machine's hardware threads.
-int SweepThreadCount();
+// What every point of a sweep reads; fixed for the whole sweep (no window events run during it).
+struct SweepContext {
+    const Circuit& circuit;
+    const AnalysisSettings& settings;
+    double g0;
+    bool hertz;
+    TableUnits units;
+};
+
+// One point: the small-signal solution at sweep value f and its table row. False on a failed
+// solve, already logged.
+bool SolvePoint(const SweepContext& context, MnaSystem& mna, MessageLog& log, double f, long index,
+                RowText& row);
+
+// Walks the sweep and writes the result table. On failure sets RunFailed.
+void RunSweep(Analysis& analysis);

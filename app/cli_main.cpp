@@ -2,8 +2,9 @@
 #include <cstdio>
 #include <memory>
 
+#include "analysis/analysis.h"
 #include "analysis/analysis_host.h"
-#include "analysis/phases.h"
+#include "analysis/run_analysis.h"
 #include "app/cli_options.h"
 #include "common/message_log.h"
 

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "analysis/phases.h"
+#include "analysis/run_analysis.h"
 #include "app/log_view.h"
 
 namespace {

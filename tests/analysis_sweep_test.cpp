@@ -1,16 +1,13 @@
-// The sweep's points (modes, counts, end limit, refused and reduced sweeps) and the table's
-// number formatting, magnitudes, phases and rows.
+// The sweep's points: modes, counts, the end limit, and the sweeps refused (unending, invalid or
+// millions of rows long) or reduced to one point, before the table is made.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <cfloat>
 #include <cstdio>
 #include <limits>
-#include <random>
 #include <string>
 #include <vector>
 
-#include "analysis/mna_system.h"
-#include "analysis/result_table.h"
 #include "analysis/sweep.h"
 #include "common/message_log.h"
 
@@ -18,13 +15,16 @@ namespace {
 
 struct Walk {
     bool planned = false;
-    int mode = -1;                 // the SweepSpec's mode after planning
-    std::vector<std::string> rows; // the frequency column as "%g" writes it
+    int mode = -1; // the SweepSpec's mode after planning
     std::vector<std::string> log;
+    long count = 0; // the rows the plan walks, up to MaxSweepRows + 10
+    // The frequency column of the first 100000 rows, as "%g" writes it.
+    std::vector<std::string> rows;
 };
 
-// The frequency column the sweep writes, capped so that a runaway walk fails instead of hanging.
-Walk WalkSweep(int mode, int points, double fStart, double fEnd, size_t cap = 100000)
+// Plans the sweep and walks it as the sweep does, capped so that a runaway walk fails instead of
+// hanging.
+Walk WalkSweep(int mode, int points, double fStart, double fEnd)
 {
     SweepSpec sweep;
     sweep.mode = mode;
@@ -41,10 +41,12 @@ Walk WalkSweep(int mode, int points, double fStart, double fEnd, size_t cap = 10
     if (!walk.planned)
         return walk;
     double f = plan.fStart;
-    for (long index = 0; InSweep(plan, index, f) && walk.rows.size() < cap; ++index) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%g", f);
-        walk.rows.push_back(text);
+    for (; InSweep(plan, walk.count, f) && walk.count < MaxSweepRows + 10; ++walk.count) {
+        if (walk.rows.size() < 100000) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%g", f);
+            walk.rows.push_back(text);
+        }
         f = NextFrequency(plan, f);
     }
     return walk;
@@ -96,7 +98,8 @@ TEST(SweepPlan, StartOfZeroMakesTheSweepLinearForGood)
 TEST(SweepPlan, LongSweepsKeepTheirPointCounts)
 {
     // 9 decades of 1000 points share their ends: 9 × 999 + 1 rows.
-    Walk decades = WalkSweep(1, 1000, 1, 1e9, 20000);
+    Walk decades = WalkSweep(1, 1000, 1, 1e9);
+    ASSERT_EQ(decades.count, 8992);
     ASSERT_EQ(decades.rows.size(), 8992u);
     EXPECT_EQ(decades.rows.back(), "1e+09");
     Walk linear = WalkSweep(0, 1000, 1, 10000);
@@ -161,97 +164,56 @@ TEST(SweepPlan, LinearSweepNeverWritesMoreThanItsPointCount)
 {
     // An increment far below the resolution of f leaves f unchanged: only the count ends it.
     Walk walk = WalkSweep(0, 50, 1e6, 1e6 + 1e-6);
-    EXPECT_EQ(walk.rows.size(), 50u);
+    EXPECT_EQ(walk.count, 50);
 }
 
-TEST(FormatG, WritesWhatPrintfWrites)
+TEST(SweepLimits, AcceptsSweepsUpToTheRowLimit)
 {
-    std::vector<double> values = {0.0,
-                                  -0.0,
-                                  1,
-                                  -1,
-                                  0.1,
-                                  1e-5,
-                                  1e-4,
-                                  123456,
-                                  1234567,
-                                  999999.5,
-                                  9.999995e-5,
-                                  1e100,
-                                  -1e-300,
-                                  5e-324,
-                                  1.7976931348623157e308,
-                                  2.5,
-                                  0.5,
-                                  1.5e-7,
-                                  100000,
-                                  1e6,
-                                  -1000,
-                                  std::numeric_limits<double>::infinity(),
-                                  -std::numeric_limits<double>::infinity(),
-                                  std::numeric_limits<double>::quiet_NaN()};
-    std::mt19937_64 random(12345);
-    std::uniform_real_distribution<double> mantissa(-10, 10);
-    std::uniform_int_distribution<int> exponent(-320, 308);
-    for (int k = 0; k < 200000; ++k)
-        values.push_back(mantissa(random) * std::pow(10.0, exponent(random)));
-    std::uniform_int_distribution<long> integer(-10000000, 10000000);
-    for (int k = 0; k < 20000; ++k)
-        values.push_back(static_cast<double>(integer(random)) / 8);
-    for (double v : values) {
-        char expected[64];
-        std::snprintf(expected, sizeof expected, "%g", v);
-        char written[FormattedNumberCapacity];
-        size_t length = FormatG(written, v);
-        ASSERT_EQ(std::string(written, length), expected) << v;
+    Walk linear = WalkSweep(0, MaxSweepRows, 1, 1e6);
+    EXPECT_TRUE(linear.planned);
+    EXPECT_EQ(linear.count, MaxSweepRows);
+    // 300 decades of 1000 points: 299,701 rows.
+    Walk decades = WalkSweep(1, 1000, 1e-150, 1e150);
+    EXPECT_TRUE(decades.planned);
+    EXPECT_EQ(decades.count, 299701);
+    EXPECT_TRUE(decades.log.empty());
+}
+
+TEST(SweepLimits, RefusesLongerSweepsWithTheirRowCount)
+{
+    struct Case {
+        int mode, points;
+        double fStart, fEnd;
+        const char* line;
+    };
+    const Case cases[] = {
+        {0, MaxSweepRows + 1, 1, 10,
+         "Varredura longa demais: 1000001 pontos (máximo 1000000). Tabela não gerada."},
+        {0, 2147483647, 1, 10,
+         "Varredura longa demais: 2147483647 pontos (máximo 1000000). Tabela não gerada."},
+        {1, 1000000000, 1, 1e300,
+         "Varredura longa demais: 300000011001 pontos (máximo 1000000). Tabela não gerada."},
+        // The ratio of the end to the start overflows: no count at all.
+        {2, 10, 1e-300, 1e300,
+         "Varredura longa demais: inf pontos (máximo 1000000). Tabela não gerada."},
+    };
+    for (const Case& c : cases) {
+        Walk planned = WalkSweep(c.mode, c.points, c.fStart, c.fEnd);
+        EXPECT_FALSE(planned.planned) << c.line;
+        EXPECT_EQ(planned.log, std::vector<std::string>{c.line});
     }
 }
 
-TEST(TableValues, MagnitudeAndPhaseInEveryUnit)
+TEST(SweepLimits, RefusesALogarithmicStartThatCouldNeverGrow)
 {
-    const TableUnits linearDegrees{false, true}, decibelsRadians{true, false};
-    EXPECT_DOUBLE_EQ(TableMagnitude(3, 4, linearDegrees), 5);
-    EXPECT_NEAR(TableMagnitude(0, 10, decibelsRadians), 20, 1e-12);
-    EXPECT_NEAR(TableMagnitude(0.1, 0, decibelsRadians), -20, 1e-12);
-    // The floor: an exact zero and anything below 1e-50 read -1000 dB.
-    EXPECT_DOUBLE_EQ(TableMagnitude(0, 0, decibelsRadians), -1000);
-    EXPECT_DOUBLE_EQ(TableMagnitude(1e-60, 0, decibelsRadians), -1000);
-    EXPECT_DOUBLE_EQ(TableMagnitude(0, 0, linearDegrees), 0);
-
-    EXPECT_DOUBLE_EQ(TablePhase(0, 0, linearDegrees), 0);
-    EXPECT_DOUBLE_EQ(TablePhase(-0.0, -0.0, linearDegrees), 0);
-    EXPECT_DOUBLE_EQ(TablePhase(0, 1, linearDegrees), 90);
-    EXPECT_DOUBLE_EQ(TablePhase(0, 1, decibelsRadians), M_PI / 2);
-    EXPECT_DOUBLE_EQ(TablePhase(-1, 0, linearDegrees), 180);
-    // No unwrapping, and the sign of a negative zero imaginary part is kept.
-    EXPECT_DOUBLE_EQ(TablePhase(-1, -0.0, linearDegrees), -180);
-    EXPECT_DOUBLE_EQ(TablePhase(1, -1, linearDegrees), -45);
-}
-
-TEST(TableRow, FrequencyThenMagnitudeAndPhaseOfEveryUnknown)
-{
-    MnaSystem mna;
-    mna.Clear(3);
-    mna.At(1, 4) = Complex{1, 0};
-    mna.At(2, 4) = Complex{0.5, -0.5};
-    mna.At(3, 4) = Complex{0, 0};
-    RowText row;
-    FormatRow(row, 100, mna, 3, TableUnits{false, true});
-    EXPECT_EQ(std::string(row.text, row.length), "100 1 0 0.707107 -45 0 0\n");
-    FormatRow(row, 31.62277660168379, mna, 3, TableUnits{true, false});
-    EXPECT_EQ(std::string(row.text, row.length), "31.6228 0 0 -3.0103 -0.785398 -1000 0\n");
-}
-
-TEST(TableRow, TheLongestRowFits)
-{
-    MnaSystem mna;
-    mna.Clear(MaxVariables);
-    for (int k = 1; k <= MaxVariables; ++k)
-        mna.At(k, MaxVariables + 1) = Complex{-1.2345678e-300, -2.3456789e-300};
-    RowText row;
-    FormatRow(row, -1.2345678e-300, mna, MaxVariables, TableUnits{false, false});
-    EXPECT_LE(row.length, RowCapacity);
-    EXPECT_EQ(row.text[row.length - 1], '\n');
+    // 5e-324 times a ratio of 1.0023 rounds back to 5e-324.
+    for (double start : {5e-324, DBL_MIN / 2}) {
+        Walk planned = WalkSweep(1, 1000, start, 1);
+        EXPECT_FALSE(planned.planned) << start;
+        ASSERT_EQ(planned.log.size(), 1u);
+        EXPECT_EQ(planned.log[0].rfind("Frequências inválidas na varredura: ", 0), 0u);
+    }
+    EXPECT_TRUE(WalkSweep(1, 1000, DBL_MIN, DBL_MIN * 10).planned);
 }
 
 } // namespace

@@ -1,10 +1,9 @@
-// Number scanning, the dialog conversions, the display of file bytes and the log's line buffer.
+// Number scanning, the dialog conversions and the display of file bytes.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "common/c_text.h"
-#include "common/message_log.h"
 
 TEST(ScanDecimal, ReadsPlainDecimalNumbersAndStopsAtTheFirstOtherCharacter)
 {
@@ -56,21 +55,4 @@ TEST(DisplayText, KeepsUtf8AndReadsOtherBytesAsLatin1)
     std::string text = shown.c_str();
     EXPECT_LT(text.size(), DisplayText::Capacity);
     EXPECT_TRUE(IsValidUtf8(text));
-}
-
-TEST(MessageLog, FormatsOneLinePerCallAndCutsAtACharacterBoundary)
-{
-    RecordingSink sink;
-    MessageLog log(sink);
-    log.AppendLog("%s", "");
-    log.AppendLog("%d: %s", 3, "jV1");
-    std::string accents;
-    for (int i = 0; i < 3000; ++i)
-        accents += "ó";
-    log.AppendLog("%s", accents.c_str());
-    ASSERT_EQ(sink.lines.size(), 3u);
-    EXPECT_EQ(sink.lines[0], "");
-    EXPECT_EQ(sink.lines[1], "3: jV1");
-    EXPECT_EQ(sink.lines[2].size(), 4998u);
-    EXPECT_TRUE(IsValidUtf8(sink.lines[2]));
 }

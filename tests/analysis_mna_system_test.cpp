@@ -143,6 +143,30 @@ TEST_F(SolverFixture, ComplexSystemMatchesHandSolution)
     EXPECT_NEAR(mna.Solution(2).im, -1, 1e-15);
 }
 
+TEST_F(SolverFixture, TraceShowsEveryEntryOfTheLargestSystem)
+{
+    // Three-digit exponents make the widest entries: every one of 51 must reach the line.
+    mna.Clear(MaxVariables);
+    for (int k = 1; k <= MaxVariables; ++k)
+        for (int m = 1; m <= MaxVariables + 1; ++m)
+            mna.At(k, m) = m == 2 ? Complex{} : Complex{-1.5e-100, m == 1 ? 0 : 2.5e100};
+    const std::string realEntry = "-1.50e-100 ", complexEntry = "-1.50e-100+2.50e+100j ";
+    std::string realRow = "-1.50e-100 ......... ", complexRow = "-1.50e-100+0.00e+00j ";
+    complexRow += "......... ......... ";
+    for (int m = 3; m <= MaxVariables + 1; ++m) {
+        realRow += realEntry;
+        complexRow += complexEntry;
+    }
+    LogMnaRows(mna, log, TraceEntries::Real);
+    ASSERT_EQ(sink.lines.size(), size_t{MaxVariables});
+    EXPECT_EQ(sink.lines.front(), realRow);
+    EXPECT_EQ(sink.lines.back(), realRow);
+    sink.lines.clear();
+    LogMnaRows(mna, log, TraceEntries::RealAndImaginary);
+    ASSERT_EQ(sink.lines.size(), size_t{MaxVariables});
+    EXPECT_EQ(sink.lines.back(), complexRow);
+}
+
 TEST(ComplexDivide, SmithQuotients)
 {
     struct Case {
