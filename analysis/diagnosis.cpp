@@ -15,9 +15,13 @@
 
 #include "analysis/analysis.h"
 #include "analysis/analysis_settings.h"
+#include "analysis/bipolar.h"
 #include "analysis/device_regions.h"
 #include "analysis/devices.h"
+#include "analysis/diode.h"
 #include "analysis/failed_system.h"
+#include "analysis/mos.h"
+#include "analysis/piecewise_linear.h"
 #include "analysis/structural_rank.h"
 #include "common/c_text.h"
 #include "common/message_log.h"
