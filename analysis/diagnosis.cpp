@@ -6,6 +6,7 @@
 // own names.
 #include "analysis/diagnosis.h"
 
+#include <algorithm>
 #include <bitset>
 #include <cmath>
 #include <cstdio>
@@ -737,9 +738,13 @@ int DiagnoseSystem(Analysis& analysis, const SystemPoint& point, bool explainVal
             return 1;
         }
     }
-    for (const Cause& cause : causes.Items())
+    // Nodes without a path first: they are what a reader of the netlist looks for first.
+    std::vector<Cause> found = causes.Items();
+    std::stable_sort(found.begin(), found.end(),
+                     [](const Cause& a, const Cause& b) { return a.kind < b.kind; });
+    for (const Cause& cause : found)
         LogCause(context, cause, analysis.log);
-    return static_cast<int>(causes.Items().size());
+    return static_cast<int>(found.size());
 }
 
 // ---- A run that did not converge ----
