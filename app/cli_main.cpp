@@ -36,12 +36,12 @@ enum ExitStatus { Success = 0, RunFailed = 1, WrongCommandLine = 2 };
 int main(int argc, char** argv)
 {
     CliCommand command;
-    if (!ParseCommandLine(argc, argv, command, stderr)) {
-        PrintUsage(stderr);
+    if (!ParseCliCommandLine(argc, argv, command, stderr)) {
+        PrintCliUsage(stderr);
         return WrongCommandLine;
     }
     if (command.showHelp) {
-        PrintUsage(stdout);
+        PrintCliUsage(stdout);
         return Success;
     }
 

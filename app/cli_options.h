@@ -14,7 +14,7 @@ struct CliCommand {
 
 // Fills command from the arguments after the program name; false (with the reason written to
 // errors) for an unknown option, a malformed value or a missing or extra netlist name.
-bool ParseCommandLine(int argc, char** argv, CliCommand& command, std::FILE* errors);
+bool ParseCliCommandLine(int argc, char** argv, CliCommand& command, std::FILE* errors);
 
 // The usage line and every option with its meaning.
-void PrintUsage(std::FILE* out);
+void PrintCliUsage(std::FILE* out);

@@ -61,6 +61,12 @@ void TForm1::CreateMenu()
     Parar1->setEnabled(false);
 }
 
+MessageSink& TForm1::LogSink() { return *Memo1; }
+
+void TForm1::SetRunning(bool running) { Abrir1->setEnabled(!running); }
+
+void TForm1::SetStopEnabled(bool enabled) { Parar1->setEnabled(enabled); }
+
 QFileDialog* TForm1::OpenDialog1()
 {
     if (openDialog_ == nullptr) {

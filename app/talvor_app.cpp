@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QLabel>
 #include <QLocale>
 
 #include <clocale>
@@ -11,7 +10,6 @@
 #include <cstdlib>
 
 #include "analysis/run_analysis.h"
-#include "app/log_view.h"
 
 namespace {
 
@@ -31,12 +29,12 @@ void UseCNumericLocale()
 }
 
 TalvorApp::TalvorApp(std::vector<std::string> arguments, std::function<void()> endProgram)
-    : form1(*this),
-      form4(curveStore, log, form5), // log and form5 are only used once the program runs
-      form5(curveStore, form4.Options()), log(*form1.Memo1), analysis(log, *this),
+    : form1(*this), form4(curveStore, plotOptions, log), // log is only used once the program runs
+      form5(curveStore, plotOptions), log(form1.LogSink()), analysis(log, *this),
       arguments_(std::move(arguments)), endProgram_(std::move(endProgram))
 {
     UseCNumericLocale();
+    QObject::connect(&form4, &TForm4::PlotReady, &form5, &TForm5::ShowPlot);
     if (!endProgram_)
         endProgram_ = [] { QCoreApplication::exit(0); };
 }
@@ -48,9 +46,9 @@ void TalvorApp::RunAnalysisFromOpenDialog()
     if (running_)
         return;
     running_ = true;
-    form1.Abrir1->setEnabled(false);
+    form1.SetRunning(true);
     RunAnalysis(analysis, QFile::encodeName(form1.OpenDialogFileName()).toStdString());
-    form1.Abrir1->setEnabled(true);
+    form1.SetRunning(false);
     running_ = false;
 }
 
@@ -84,18 +82,13 @@ void TalvorApp::ShowSettings() { RaiseWindow(form2); }
 
 void TalvorApp::ShowCurveList() { RaiseWindow(form4); }
 
-void TalvorApp::ShowAbout()
-{
-    form3.Label1->setText(QStringLiteral("Versão 1.4 de 16/12/2018"));
-    RaiseWindow(form3);
-}
+void TalvorApp::ShowAbout() { form3.ShowVersion(); }
 
 bool TalvorApp::WaitForSettings()
 {
-    form2.settingsApplied = 0;
-    RaiseWindow(form2);
+    form2.AskForSettings();
     // Sleeps in the event loop until "Aplicar" or the main window's closing wakes it.
-    while (form2.settingsApplied == 0 && !closing_)
+    while (!form2.SettingsApplied() && !closing_)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return !closing_;
 }
@@ -110,7 +103,7 @@ void TalvorApp::ProcessEvents()
 
 void TalvorApp::SetStopEnabled(bool enabled)
 {
-    form1.Parar1->setEnabled(enabled);
+    form1.SetStopEnabled(enabled);
     lastEvents_.invalidate(); // the first stamp of a calculation lets events through
 }
 

@@ -17,6 +17,7 @@
 #include "plot/curve_list_window.h"
 #include "plot/curve_store.h"
 #include "plot/graph_window.h"
+#include "plot/plot_run.h"
 
 // Numbers in the log, the tables and the fields use "." whatever the user's locale: Qt adopts
 // the system locale on Unix, so this runs after the application object exists.
@@ -30,8 +31,10 @@ public:
                        std::function<void()> endProgram = {});
     ~TalvorApp() override;
 
-    // The plotting state the curve list fills and the graph window draws.
+    // The plotting state the curve list fills and the graph window draws, and the curve list's
+    // options, which its controls keep current and the graph window reads.
     CurveStore curveStore;
+    PlotOptions plotOptions;
 
     // The windows, created in this order; only the main window is shown.
     TForm1 form1;

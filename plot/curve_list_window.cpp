@@ -1,7 +1,6 @@
-// The curve list window: layout, buttons and the Plot run's hand-over to the graph window.
+// The curve list window: layout, buttons, and the Plot run with its hand-over to the graph window.
 #include "plot/curve_list_window.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
@@ -12,8 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "plot/curve_store.h"
-#include "plot/graph_window.h"
+#include "plot/bound_controls.h"
 
 namespace {
 
@@ -23,8 +21,8 @@ constexpr int ColumnWidth = 233;
 
 } // namespace
 
-TForm4::TForm4(CurveStore& store, MessageLog& log, TForm5& graph, QWidget* parent)
-    : QWidget(parent, Qt::Window), store_(store), log_(log), graph_(graph)
+TForm4::TForm4(CurveStore& store, PlotOptions& options, MessageLog& log, QWidget* parent)
+    : QWidget(parent, Qt::Window), store_(store), options_(options), log_(log)
 {
     setObjectName(QStringLiteral("TForm4"));
     setWindowTitle(QStringLiteral("Lista de curvas"));
@@ -41,24 +39,23 @@ TForm4::TForm4(CurveStore& store, MessageLog& log, TForm5& graph, QWidget* paren
     Memo1->setPlainText(QStringLiteral("* Curvas a plotar: <arquivo> <coluna x> <coluna y>"));
 
     const int half = (ColumnWidth - 6) / 2;
-    Button1 = AddButton("Button1", "Procurar", &TForm4::Button1Click);
-    Button1->setGeometry(ColumnX, 8, half, 25);
-    Button4 = AddButton("Button4", "Copiar", &TForm4::Button4Click);
-    Button4->setGeometry(ColumnX + ColumnWidth - half, 8, half, 25);
-    Button2 = AddButton("Button2", "Limpar lista", &TForm4::Button2Click);
-    Button2->setGeometry(ColumnX, 40, ColumnWidth, 25);
-    Button3 = AddButton("Button3", "Plotar", &TForm4::Button3Click);
-    Button3->setGeometry(ColumnX, 72, ColumnWidth, 25);
-    CBnomes = AddCheckBox("CBnomes", "Usar nomes das colunas", &PlotOptions::CBnomes);
-    CBnomes->setGeometry(ColumnX, 104, ColumnWidth, 20);
-    CBauto = AddCheckBox("CBauto", "Escalar cada curva separadamente", &PlotOptions::CBauto);
-    CBauto->setGeometry(ColumnX, 126, ColumnWidth, 20);
+    AddButton("Button1", "Procurar", &TForm4::Button1Click)->setGeometry(ColumnX, 8, half, 25);
+    AddButton("Button4", "Copiar", &TForm4::Button4Click)
+        ->setGeometry(ColumnX + ColumnWidth - half, 8, half, 25);
+    AddButton("Button2", "Limpar lista", &TForm4::Button2Click)
+        ->setGeometry(ColumnX, 40, ColumnWidth, 25);
+    AddButton("Button3", "Plotar", &TForm4::Button3Click)
+        ->setGeometry(ColumnX, 72, ColumnWidth, 25);
+    NewBoundCheckBox(this, "CBnomes", "Usar nomes das colunas", options_.CBnomes)
+        ->setGeometry(ColumnX, 104, ColumnWidth, 20);
+    NewBoundCheckBox(this, "CBauto", "Escalar cada curva separadamente", options_.CBauto)
+        ->setGeometry(ColumnX, 126, ColumnWidth, 20);
     CreateLimitsFrame()->setGeometry(ColumnX, 150, ColumnWidth, 148);
-    CBmarcar = AddCheckBox("CBmarcar", "Marcar pontos", &PlotOptions::CBmarcar);
-    CBmarcar->setGeometry(ColumnX, 304, ColumnWidth, 20);
+    NewBoundCheckBox(this, "CBmarcar", "Marcar pontos", options_.CBmarcar)
+        ->setGeometry(ColumnX, 304, ColumnWidth, 20);
     CreateScaleGroup()->setGeometry(ColumnX, 328, ColumnWidth, 118);
-    CBfase = AddCheckBox("CBfase", "Fases na coluna 2 entre +/-180 graus", &PlotOptions::CBfase);
-    CBfase->setGeometry(ColumnX, 452, ColumnWidth, 20);
+    NewBoundCheckBox(this, "CBfase", "Fases na coluna 2 entre +/-180 graus", options_.CBfase)
+        ->setGeometry(ColumnX, 452, ColumnWidth, 20);
 
     openDialog = [this](const QString& start) {
         return QFileDialog::getOpenFileName(this, QString(), start,
@@ -75,63 +72,34 @@ QPushButton* TForm4::AddButton(const char* name, const char* caption, void (TFor
     return button;
 }
 
-QCheckBox* TForm4::AddCheckBox(const char* name, const char* caption, bool PlotOptions::*field)
-{
-    auto* box = new QCheckBox(QString::fromUtf8(caption), this);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setChecked(options_.*field);
-    connect(box, &QCheckBox::toggled, this, [this, field](bool on) { options_.*field = on; });
-    return box;
-}
-
-QLineEdit* TForm4::AddField(QWidget* frame, int row, const char* name, const char* label,
-                            std::string PlotOptions::*field)
-{
-    auto* caption = new QLabel(QString::fromLatin1(label), frame);
-    caption->setGeometry(10, 34 + 27 * row, 40, 22);
-    auto* edit = new QLineEdit(QString::fromStdString(options_.*field), frame);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setGeometry(56, 34 + 27 * row, ColumnWidth - 66, 22);
-    caption->setBuddy(edit);
-    connect(edit, &QLineEdit::textChanged, this,
-            [this, field](const QString& text) { options_.*field = text.toStdString(); });
-    return edit;
-}
-
+// "Usar estas escalas" over the four limit fields, Xmin to Ymax from the top.
 QGroupBox* TForm4::CreateLimitsFrame()
 {
     auto* frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("GroupBox1"));
-    CBescalas = new QCheckBox(QStringLiteral("Usar estas escalas"), frame);
-    CBescalas->setObjectName(QStringLiteral("CBescalas"));
-    CBescalas->setGeometry(10, 8, ColumnWidth - 20, 20);
-    CBescalas->setChecked(options_.CBescalas);
-    connect(CBescalas, &QCheckBox::toggled, this, [this](bool on) { options_.CBescalas = on; });
-    Exmin = AddField(frame, 0, "Exmin", "Xmin", &PlotOptions::Exmin);
-    Exmax = AddField(frame, 1, "Exmax", "Xmax", &PlotOptions::Exmax);
-    Eymin = AddField(frame, 2, "Eymin", "Ymin", &PlotOptions::Eymin);
-    Eymax = AddField(frame, 3, "Eymax", "Ymax", &PlotOptions::Eymax);
+    NewBoundCheckBox(frame, "CBescalas", "Usar estas escalas", options_.CBescalas)
+        ->setGeometry(10, 8, ColumnWidth - 20, 20);
+    auto addField = [&](int row, const char* name, const char* label, std::string& field) {
+        LabelledField limit = NewBoundField(frame, name, label, field);
+        limit.label->setGeometry(10, 34 + 27 * row, 40, 22);
+        limit.edit->setGeometry(56, 34 + 27 * row, ColumnWidth - 66, 22);
+        return limit.edit;
+    };
+    Exmin = addField(0, "Exmin", "Xmin", options_.Exmin);
+    Exmax = addField(1, "Exmax", "Xmax", options_.Exmax);
+    Eymin = addField(2, "Eymin", "Ymin", options_.Eymin);
+    Eymax = addField(3, "Eymax", "Ymax", options_.Eymax);
     return frame;
 }
 
 QGroupBox* TForm4::CreateScaleGroup()
 {
-    RGescala = new QGroupBox(QStringLiteral("Escala"), this);
-    RGescala->setObjectName(QStringLiteral("RGescala"));
-    scaleButtons_ = new QButtonGroup(RGescala);
-    const char* const captions[] = {"Linear-Linear", "Log-Log", "Linear-Log", "Log-Linear"};
-    for (int index = 0; index < 4; ++index) {
-        auto* item = new QRadioButton(QString::fromLatin1(captions[index]), RGescala);
-        item->setObjectName(QStringLiteral("RGescala%1").arg(index));
-        item->setGeometry(10, 22 + 23 * index, ColumnWidth - 20, 20);
-        scaleButtons_->addButton(item, index);
-    }
-    scaleButtons_->button(options_.RGescala)->setChecked(true);
-    connect(scaleButtons_, &QButtonGroup::idToggled, this, [this](int index, bool on) {
-        if (on)
-            options_.RGescala = index;
-    });
-    return RGescala;
+    RadioGroup scale = NewBoundRadioGroup(this, "RGescala", "Escala",
+                                          {"Linear-Linear", "Log-Log", "Linear-Log", "Log-Linear"},
+                                          options_.RGescala);
+    for (int index = 0; index < scale.items.size(); ++index)
+        scale.items[index]->setGeometry(10, 22 + 23 * index, ColumnWidth - 20, 20);
+    return scale.group;
 }
 
 std::vector<std::string> TForm4::CurveLines() const
@@ -170,10 +138,10 @@ void TForm4::Button2Click() { Memo1->clear(); }
 // "Plotar"
 void TForm4::Button3Click()
 {
-    bool show = RunPlot(store_, CurveLines(), options_, log_);
+    bool drawable = RunPlot(store_, CurveLines(), options_, log_);
     ShowLimitFields();
-    if (show)
-        graph_.ShowPlot();
+    if (drawable)
+        emit PlotReady();
 }
 
 // "Copiar"

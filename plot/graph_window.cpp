@@ -146,42 +146,47 @@ void TForm5::Apply(ViewCommand command)
     Repaint();
 }
 
+// Keys that are no command go on to the base class (and from there to the parent).
 void TForm5::keyPressEvent(QKeyEvent* event)
 {
-    FormKeyDown(event->key());
+    bool command = FormKeyDown(event->key());
     const QString text = event->text();
     if (text.size() == 1 && text[0].unicode() < 0x100)
-        FormKeyPress(static_cast<char>(text[0].unicode()));
+        command = FormKeyPress(static_cast<char>(text[0].unicode())) || command;
+    if (!command)
+        QWidget::keyPressEvent(event);
 }
 
 // Every key, a lone Shift too, makes the next repaint draw everything again.
-void TForm5::FormKeyDown(int key)
+bool TForm5::FormKeyDown(int key)
 {
     store_.pictureSaved = false;
     switch (key) {
     case Qt::Key_Left:
         Apply(ViewCommand::MoveLeft);
-        return;
+        return true;
     case Qt::Key_Right:
         Apply(ViewCommand::MoveRight);
-        return;
+        return true;
     case Qt::Key_Up:
         Apply(ViewCommand::MoveUp);
-        return;
+        return true;
     case Qt::Key_Down:
         Apply(ViewCommand::MoveDown);
-        return;
+        return true;
     default:
-        return;
+        return false;
     }
 }
 
-void TForm5::FormKeyPress(char key)
+bool TForm5::FormKeyPress(char key)
 {
     store_.pictureSaved = false;
     ViewCommand command;
-    if (CommandForCharacter(key, command))
-        Apply(command);
+    if (!CommandForCharacter(key, command))
+        return false;
+    Apply(command);
+    return true;
 }
 
 void TForm5::ChooseLegendColour(int row)

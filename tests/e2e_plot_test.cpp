@@ -5,6 +5,7 @@
 #include <string>
 #include <sys/wait.h>
 
+#include "e2e_support.h"
 #include "test_support.h"
 
 namespace {
@@ -52,6 +53,8 @@ class PlotProgram : public testing::Test {
 protected:
     void SetUp() override
     {
+        if (!GuiProgramsBuilt)
+            GTEST_SKIP() << "talvor-plot is not built (TALVOR_BUILD_GUI=OFF)";
         table = dir.Write("exemplo.tab", "f 1m 1f \n1 1 0\n10 0.5 -45\n100 0.1 -85\n");
         curves = dir.Write("curvas.txt", "* curvas\n" + table + " f 1m\n" + table + " f 1f\n");
         picture = dir.Path() + "/figura.png";

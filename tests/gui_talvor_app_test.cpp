@@ -1,10 +1,13 @@
-// Runs from the main window: the wait for "Aplicar", live options, the stop request, one run at
-// a time, the command line and the numeric locale.
+// The desktop program as a whole: runs from the main window (the wait for "Aplicar", live
+// options, the stop request, one run at a time), the command line, the numeric locale, and
+// plotting the table of a run.
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -19,7 +22,9 @@
 
 #include "app/log_view.h"
 #include "app/talvor_app.h"
+#include "plot/graph_geometry.h"
 #include "test_support.h"
+#include "window_support.h"
 
 namespace {
 
@@ -31,11 +36,13 @@ struct TestApp {
     int endRequests = 0;
     TalvorApp app;
 
+    const LogView& Memo1() const { return Control<LogView>(app.form1, "Memo1"); }
+    QAction& Entry(const char* name) { return Control<QAction>(app.form1, name); }
     QStringList Log() const
     {
         QStringList lines;
-        for (qsizetype i = 0; i < app.form1.Memo1->LineCount(); ++i)
-            lines << app.form1.Memo1->Line(i);
+        for (qsizetype i = 0; i < Memo1().LineCount(); ++i)
+            lines << Memo1().Line(i);
         return lines;
     }
     bool Logged(const char* line) const { return Log().contains(QString::fromUtf8(line)); }
@@ -47,8 +54,7 @@ struct TestApp {
     }
     void ClickAplicar()
     {
-        QTest::mouseClick(app.form2.findChild<QPushButton*>(QStringLiteral("Button1")),
-                          Qt::LeftButton);
+        QTest::mouseClick(&Control<QPushButton>(app.form2, "Button1"), Qt::LeftButton);
     }
 };
 
@@ -98,11 +104,11 @@ TEST(GuiHost, StopEntryAndTablePathFollowTheDriver)
 {
     TestApp test;
     test.app.SetStopEnabled(true);
-    EXPECT_TRUE(test.app.form1.Parar1->isEnabled());
-    test.app.form1.Parar1->trigger();
+    EXPECT_TRUE(test.Entry("Parar1").isEnabled());
+    test.Entry("Parar1").trigger();
     EXPECT_EQ(test.app.analysis.circuit.StopRequest, 1);
     test.app.SetStopEnabled(false);
-    EXPECT_FALSE(test.app.form1.Parar1->isEnabled());
+    EXPECT_FALSE(test.Entry("Parar1").isEnabled());
     test.app.HandOverTablePath("/tmp/circuito.tab");
     EXPECT_EQ(test.app.form4.TablePath(), QStringLiteral("/tmp/circuito.tab"));
 }
@@ -119,19 +125,19 @@ TEST(GuiRun, NetlistWithoutAcWaitsForAplicarAndOpensNothingElseMeanwhile)
         waitedBeforeAplicar = test.app.form2.isVisible() &&
                               test.Logged("Linha de comando não encontrada ou ignorada.") &&
                               !test.Logged("Parâmetros de análise dados.");
-        abrirDisabled = !test.app.form1.Abrir1->isEnabled();
+        abrirDisabled = !test.Entry("Abrir1").isEnabled();
         // A second run from inside the first is refused.
-        const qsizetype linesBefore = test.app.form1.Memo1->LineCount();
+        const qsizetype linesBefore = test.Memo1().LineCount();
         test.app.form1.Abrir1Click();
         test.app.RunAnalysisFromOpenDialog();
-        EXPECT_EQ(test.app.form1.Memo1->LineCount(), linesBefore);
+        EXPECT_EQ(test.Memo1().LineCount(), linesBefore);
         test.ClickAplicar();
     });
     GuardAgainstHanging(test);
     test.Run(path);
     EXPECT_TRUE(waitedBeforeAplicar);
     EXPECT_TRUE(abrirDisabled);
-    EXPECT_TRUE(test.app.form1.Abrir1->isEnabled());
+    EXPECT_TRUE(test.Entry("Abrir1").isEnabled());
     EXPECT_TRUE(test.Logged("Parâmetros de análise dados."));
     EXPECT_TRUE(test.Logged("F inicial: 1; F final: 10000; Pontos: 1000; Modo: 0."));
     EXPECT_TRUE(test.Logged("Análise terminada com sucesso."));
@@ -176,15 +182,15 @@ TEST(GuiRun, PararAnaliseStopsTheOperatingPoint)
     test.app.Show();
     bool enabledWhileIterating = false;
     QTimer::singleShot(0, &test.app.form1, [&] {
-        enabledWhileIterating = test.app.form1.Parar1->isEnabled();
-        test.app.form1.Parar1->trigger();
+        enabledWhileIterating = test.Entry("Parar1").isEnabled();
+        test.Entry("Parar1").trigger();
     });
     test.Run(path);
     EXPECT_TRUE(enabledWhileIterating);
     EXPECT_TRUE(test.Logged("Cálculo do ponto de operação interrompido."));
     EXPECT_TRUE(test.Logged("Análise de resposta em frequência não realizada."));
-    EXPECT_FALSE(test.app.form1.Parar1->isEnabled());
-    EXPECT_TRUE(test.app.form1.Abrir1->isEnabled());
+    EXPECT_FALSE(test.Entry("Parar1").isEnabled());
+    EXPECT_TRUE(test.Entry("Abrir1").isEnabled());
 }
 
 TEST(GuiRun, CommandLineRunsTheFileAndEndsOnlyWithLowerCaseT)
@@ -294,7 +300,7 @@ TEST(GuiRun, AbrirRunsTheNetlistChosenInOpenDialog1)
         if (QWidget* stuck = QApplication::activeModalWidget())
             stuck->close();
     });
-    test.app.form1.Abrir1->trigger();
+    test.Entry("Abrir1").trigger();
     EXPECT_EQ(filter, QStringLiteral("netlists (*.net)"));
     EXPECT_EQ(suffix, QStringLiteral("net"));
     EXPECT_TRUE(preset.endsWith(QStringLiteral("/teste.net"))) << preset.toStdString();
@@ -310,8 +316,49 @@ TEST(GuiRunDeathTest, TerminarEndsTheProcessAtOnceWithStatusZero)
         {
             TalvorApp app;
             app.Show();
-            app.form1.Terminar1->trigger();
+            Control<QAction>(app.form1, "Terminar1").trigger();
             std::abort(); // not reached
         },
         testing::ExitedWithCode(0), "");
+}
+
+// Plotting from the desktop program: analyse the example, "Gráfico", "Copiar", "Plotar".
+TEST(GuiPlot, TheExampleTablePlotsTheMagnitudeOfNodeOneOnLogLogAxes)
+{
+    TempDir dir;
+    const std::string netlist =
+        dir.Write("exemplo.net", ReadWholeFile(TALVOR_EXAMPLES "/exemplo.net"));
+    TalvorApp app({}, [] {});
+    app.Show();
+    app.form1.SetOpenDialogFileName(QString::fromStdString(netlist));
+    app.RunAnalysisFromOpenDialog();
+    Control<QAction>(app.form1, "Grfico1").trigger();
+    ASSERT_TRUE(app.form4.isVisible());
+    QTest::mouseClick(&Control<QPushButton>(app.form4, "Button4"), Qt::LeftButton); // "Copiar"
+    EXPECT_EQ(Control<QPlainTextEdit>(app.form4, "Memo1").toPlainText().split('\n').last(),
+              QString::fromStdString(dir.Path() + "/exemplo.tab f 1m"));
+    QTest::mouseClick(&Control<QPushButton>(app.form4, "Button3"), Qt::LeftButton); // "Plotar"
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.form5));
+    QWidget& paintBox = Control<QWidget>(app.form5, "PaintBox1");
+    paintBox.repaint();
+
+    const CurveStore& store = app.curveStore;
+    ASSERT_EQ(store.curveCount, 1);
+    EXPECT_TRUE(store.plotReady && store.pictureSaved);
+    EXPECT_TRUE(store.logX && store.logY);
+    EXPECT_STREQ(store.curves[1].xName, "f");
+    EXPECT_STREQ(store.curves[1].yName, "1m");
+    EXPECT_GT(store.curves[1].pointCount, 1);
+
+    // The curve's first point lies on the screen in curve 1's colour (white).
+    QImage shown = paintBox.grab().toImage();
+    const Curve& c = store.curves[1];
+    int column = 0, row = 0;
+    ASSERT_TRUE(MapToPixel(std::log(c.x[0]), c.scaleX, c.offsetX, column));
+    ASSERT_TRUE(MapToPixel(std::log(c.y[0]), c.scaleY, c.offsetY, row));
+    EXPECT_EQ(shown.pixel(column, row), 0xFFFFFFFFu);
+    EXPECT_EQ(column, 75); // the first frequency is the left limit
+
+    if (const char* screenshot = std::getenv("TALVOR_SCREENSHOT"))
+        app.form5.grab().save(QString::fromLocal8Bit(screenshot));
 }

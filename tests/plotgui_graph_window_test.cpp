@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QKeyEvent>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -13,6 +14,7 @@
 #include "plot/curve_store.h"
 #include "plot/graph_window.h"
 #include "plot/plot_run.h"
+#include "window_support.h"
 
 namespace {
 
@@ -56,15 +58,17 @@ protected:
         form.SetColourChooser(&chooser);
         form.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-        form.PaintBox1->repaint();
+        paintBox.repaint();
         ASSERT_TRUE(store->pictureSaved);
     }
-    QString Status() const { return form.StatusBar1->currentMessage(); }
+    QString Status() const { return statusBar.currentMessage(); }
 
     std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
     PlotOptions options;
     TForm5 form{*store, options};
-    ScriptedChooser chooser{*form.StatusBar1};
+    QWidget& paintBox = Control<QWidget>(form, "PaintBox1");
+    QStatusBar& statusBar = Control<QStatusBar>(form, "StatusBar1");
+    ScriptedChooser chooser{statusBar};
     std::vector<std::optional<uint32_t>>& answers = chooser.answers;
     QStringList& statusWhenAsked = chooser.statusWhenAsked;
 };
@@ -99,32 +103,56 @@ TEST_F(Interaction, KeysChangeTheViewAndRepaintAtOnce)
     EXPECT_EQ(store->viewYMax, 30); // the field holds no number
 }
 
+// A key that is no command goes on to the base class, which leaves it unaccepted for the parent
+// (a dialog's Escape, an application shortcut); a command key is taken.
+TEST_F(Interaction, KeysThatAreNoCommandGoOnToTheBaseClass)
+{
+    struct Case {
+        Qt::Key key;
+        const char* text;
+        bool taken;
+    };
+    const Case cases[] = {
+        {Qt::Key_A, "a", true},  {Qt::Key_Left, "", true},   {Qt::Key_Space, " ", true},
+        {Qt::Key_A, "A", false}, {Qt::Key_Shift, "", false}, {Qt::Key_Escape, "\x1b", false},
+        {Qt::Key_F1, "", false}, {Qt::Key_Z, "z", false},
+    };
+    for (const Case& c : cases) {
+        QKeyEvent event(QEvent::KeyPress, c.key, Qt::NoModifier, QString::fromLatin1(c.text));
+        QApplication::sendEvent(&form, &event);
+        EXPECT_EQ(event.isAccepted(), c.taken) << c.key << " " << c.text;
+        // A command repaints at once; any other key leaves the picture to draw again later.
+        EXPECT_EQ(store->pictureSaved, c.taken) << c.key;
+        paintBox.repaint();
+    }
+}
+
 TEST_F(Interaction, ShiftAloneClearsTheSavedPictureWithoutRepainting)
 {
     int drawings = form.FullDrawingCount();
     QTest::keyClick(&form, Qt::Key_Shift);
     EXPECT_FALSE(store->pictureSaved);
     EXPECT_EQ(form.FullDrawingCount(), drawings);
-    QTest::mouseMove(form.PaintBox1, QPoint(300, 200));
+    QTest::mouseMove(&paintBox, QPoint(300, 200));
     EXPECT_FALSE(Status().startsWith("X=")); // no readout until the picture is complete again
 }
 
 TEST_F(Interaction, LegendClicksChooseCurveAndGridColours)
 {
     answers = {0x123456u};
-    QTest::mouseClick(form.PaintBox1, Qt::LeftButton, {}, QPoint(10, 40));
+    QTest::mouseClick(&paintBox, Qt::LeftButton, {}, QPoint(10, 40));
     EXPECT_EQ(statusWhenAsked, QStringList{QStringLiteral("Cor para curva=2")});
     EXPECT_EQ(store->curves[2].colour, 0x123456u);
 
     answers = {std::nullopt};
-    QTest::mouseClick(form.PaintBox1, Qt::LeftButton, {}, QPoint(10, 55));
+    QTest::mouseClick(&paintBox, Qt::LeftButton, {}, QPoint(10, 55));
     EXPECT_EQ(store->curves[3].colour, 0x00FF00u); // cancelled: unchanged
 
     for (int y : {5, 20}) {
         answers = {0x010203u, std::nullopt};
         statusWhenAsked.clear();
         int drawings = form.FullDrawingCount();
-        QTest::mouseClick(form.PaintBox1, Qt::LeftButton, {}, QPoint(10, y));
+        QTest::mouseClick(&paintBox, Qt::LeftButton, {}, QPoint(10, y));
         EXPECT_EQ(store->majorGridColour, 0x010203u);
         EXPECT_EQ(store->minorGridColour, 0x808080u);
         EXPECT_EQ(statusWhenAsked, (QStringList{QStringLiteral("Cor para grade principal"),
@@ -139,11 +167,11 @@ TEST_F(Interaction, ADragRightAndDownZoomsIntoTheBox)
     auto column = [&](double x) { return static_cast<int>(x * c.scaleX + c.offsetX + 0.5); };
     auto row = [&](double y) { return static_cast<int>(y * c.scaleY + c.offsetY + 0.5); };
     QPoint start(column(20), row(25)), end(column(60), row(5));
-    QTest::mousePress(form.PaintBox1, Qt::LeftButton, {}, start);
+    QTest::mousePress(&paintBox, Qt::LeftButton, {}, start);
     EXPECT_TRUE(form.Zooming());
-    QTest::mouseMove(form.PaintBox1, end);
+    QTest::mouseMove(&paintBox, end);
     EXPECT_TRUE(Status().startsWith("dX=")) << Status().toStdString();
-    QTest::mouseRelease(form.PaintBox1, Qt::LeftButton, {},
+    QTest::mouseRelease(&paintBox, Qt::LeftButton, {},
                         end + QPoint(50, 50)); // the last move counts
     EXPECT_FALSE(form.Zooming());
     EXPECT_NEAR(store->viewXMin, 20, 0.2);
@@ -156,9 +184,9 @@ TEST_F(Interaction, DragsInOtherDirectionsAndClicksDoNotZoom)
 {
     const double limits[] = {store->viewXMin, store->viewXMax, store->viewYMin, store->viewYMax};
     for (QPoint end : {QPoint(200, 100), QPoint(400, 100), QPoint(200, 300), QPoint(300, 200)}) {
-        QTest::mousePress(form.PaintBox1, Qt::LeftButton, {}, QPoint(300, 200));
-        QTest::mouseMove(form.PaintBox1, end);
-        QTest::mouseRelease(form.PaintBox1, Qt::LeftButton, {}, end);
+        QTest::mousePress(&paintBox, Qt::LeftButton, {}, QPoint(300, 200));
+        QTest::mouseMove(&paintBox, end);
+        QTest::mouseRelease(&paintBox, Qt::LeftButton, {}, end);
         EXPECT_EQ(store->viewXMin, limits[0]);
         EXPECT_EQ(store->viewXMax, limits[1]);
         EXPECT_EQ(store->viewYMin, limits[2]);
@@ -169,30 +197,30 @@ TEST_F(Interaction, DragsInOtherDirectionsAndClicksDoNotZoom)
 TEST_F(Interaction, ReadoutAndZoomNeedTheCommonScale)
 {
     store->anyPhase = true;
-    QTest::mouseMove(form.PaintBox1, QPoint(413, 232));
+    QTest::mouseMove(&paintBox, QPoint(413, 232));
     EXPECT_TRUE(Status().startsWith("X=")) << Status().toStdString();
     EXPECT_TRUE(Status().contains(" F=")) << Status().toStdString();
 
     options.CBauto = true;
-    form.StatusBar1->showMessage(QString());
-    QTest::mouseMove(form.PaintBox1, QPoint(420, 240));
+    statusBar.showMessage(QString());
+    QTest::mouseMove(&paintBox, QPoint(420, 240));
     EXPECT_TRUE(Status().isEmpty());
-    QTest::mousePress(form.PaintBox1, Qt::LeftButton, {}, QPoint(300, 200));
+    QTest::mousePress(&paintBox, Qt::LeftButton, {}, QPoint(300, 200));
     EXPECT_FALSE(form.Zooming());
-    QTest::mouseRelease(form.PaintBox1, Qt::LeftButton, {}, QPoint(300, 200));
+    QTest::mouseRelease(&paintBox, Qt::LeftButton, {}, QPoint(300, 200));
 }
 
 TEST_F(Interaction, TheZoomBoxLeavesTheSavedPictureIntact)
 {
-    const QImage picture = form.savedPicture.toImage();
-    QTest::mousePress(form.PaintBox1, Qt::LeftButton, {}, QPoint(300, 200));
-    QTest::mouseMove(form.PaintBox1, QPoint(250, 100)); // up and left: shown, but no zoom
-    form.PaintBox1->repaint();
-    EXPECT_FALSE(form.PaintBox1->grab().toImage() == picture); // the box is on the screen
-    EXPECT_TRUE(form.savedPicture.toImage() == picture);
-    QTest::mouseRelease(form.PaintBox1, Qt::LeftButton, {}, QPoint(250, 100));
-    form.PaintBox1->repaint();
-    EXPECT_TRUE(form.PaintBox1->grab().toImage() == picture);
+    const QImage picture = form.SavedPicture().toImage();
+    QTest::mousePress(&paintBox, Qt::LeftButton, {}, QPoint(300, 200));
+    QTest::mouseMove(&paintBox, QPoint(250, 100)); // up and left: shown, but no zoom
+    paintBox.repaint();
+    EXPECT_FALSE(paintBox.grab().toImage() == picture); // the box is on the screen
+    EXPECT_TRUE(form.SavedPicture().toImage() == picture);
+    QTest::mouseRelease(&paintBox, Qt::LeftButton, {}, QPoint(250, 100));
+    paintBox.repaint();
+    EXPECT_TRUE(paintBox.grab().toImage() == picture);
 }
 
 TEST_F(Interaction, TheWindowTakesTheKeyboardWhenAPlotShowsIt)
@@ -201,7 +229,7 @@ TEST_F(Interaction, TheWindowTakesTheKeyboardWhenAPlotShowsIt)
     shown.ShowPlot();
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == &shown; }));
     EXPECT_EQ(shown.focusPolicy(), Qt::StrongFocus);
-    EXPECT_TRUE(shown.PaintBox1->hasMouseTracking());
+    EXPECT_TRUE(Control<QWidget>(shown, "PaintBox1").hasMouseTracking());
 }
 
 TEST_F(Interaction, KeysOnLogarithmicAxes)
@@ -243,7 +271,7 @@ TEST_F(Interaction, RepeatedZoomsKeepTheViewDrawable)
     EXPECT_EQ(store->viewXMin, 0);
     EXPECT_GT(store->viewXMax, 0);
     EXPECT_TRUE(store->pictureSaved);
-    QTest::mouseMove(form.PaintBox1, QPoint(400, 200));
+    QTest::mouseMove(&paintBox, QPoint(400, 200));
     EXPECT_TRUE(Status().startsWith("X=")) << Status().toStdString();
     EXPECT_FALSE(Status().contains("nan") || Status().contains("inf")) << Status().toStdString();
 }
@@ -253,13 +281,13 @@ TEST_F(Interaction, TheSchemeKeyTwiceOnTheScreen)
     store->majorGridColour = 0x00FF00;
     store->curves[1].colour = 0xFF0000;
     QTest::keyClick(&form, 'i');
-    QImage blackOnWhite = form.PaintBox1->grab().toImage();
+    QImage blackOnWhite = paintBox.grab().toImage();
     EXPECT_EQ(blackOnWhite.pixel(400, 100), 0xFFFFFFFFu);
     EXPECT_EQ(blackOnWhite.pixel(400, 453), 0xFF000000u); // the horizontal axis
     QTest::keyClick(&form, 'i');
     EXPECT_EQ(store->curves[1].colour, 0xFFFFFFu);
     EXPECT_EQ(store->majorGridColour, 0xC0C0C0u);
-    QImage whiteOnBlack = form.PaintBox1->grab().toImage();
+    QImage whiteOnBlack = paintBox.grab().toImage();
     EXPECT_EQ(whiteOnBlack.pixel(400, 100), 0xFF000000u);
     EXPECT_EQ(whiteOnBlack.pixel(400, 453), 0xFFFFFFFFu);
 }
@@ -281,10 +309,10 @@ TEST_F(Interaction, RandomColoursByKey)
 // The dotted outline inverts what lies under it on the screen, only on the box's edges.
 TEST_F(Interaction, TheZoomBoxInvertsOnlyItsOutline)
 {
-    const QImage picture = form.savedPicture.toImage();
-    QTest::mousePress(form.PaintBox1, Qt::LeftButton, {}, QPoint(200, 100));
-    QTest::mouseMove(form.PaintBox1, QPoint(400, 300));
-    QImage screen = form.PaintBox1->grab().toImage();
+    const QImage picture = form.SavedPicture().toImage();
+    QTest::mousePress(&paintBox, Qt::LeftButton, {}, QPoint(200, 100));
+    QTest::mouseMove(&paintBox, QPoint(400, 300));
+    QImage screen = paintBox.grab().toImage();
     int onOutline = 0, elsewhere = 0;
     for (int y = 0; y < screen.height(); ++y) {
         for (int x = 0; x < screen.width(); ++x) {
@@ -302,15 +330,15 @@ TEST_F(Interaction, TheZoomBoxInvertsOnlyItsOutline)
     }
     EXPECT_GT(onOutline, 200); // dotted: a dot every few pixels of the 800-pixel outline
     EXPECT_EQ(elsewhere, 0);
-    QTest::mouseRelease(form.PaintBox1, Qt::LeftButton, {}, QPoint(400, 300));
+    QTest::mouseRelease(&paintBox, Qt::LeftButton, {}, QPoint(400, 300));
 }
 
 TEST_F(Interaction, TheReadoutAtThePlotCorners)
 {
     store->anyPhase = true;
-    QTest::mouseMove(form.PaintBox1, QPoint(75, 453));
+    QTest::mouseMove(&paintBox, QPoint(75, 453));
     EXPECT_EQ(Status().toStdString(), "X=0 Y=0 F=-180"); // not "Y=-0"
-    QTest::mouseMove(form.PaintBox1, QPoint(751, 10));
+    QTest::mouseMove(&paintBox, QPoint(751, 10));
     EXPECT_EQ(Status().toStdString(), "X=100 Y=30 F=180");
 }
 
@@ -321,9 +349,9 @@ TEST_F(Interaction, KeysWorkWithEachCurveOnItsOwnScale)
     EXPECT_EQ(store->viewXMax, 50);
     EXPECT_TRUE(store->pictureSaved);
     const QString status = Status();
-    QTest::mousePress(form.PaintBox1, Qt::LeftButton, {}, QPoint(200, 100));
-    QTest::mouseMove(form.PaintBox1, QPoint(400, 300));
-    QTest::mouseRelease(form.PaintBox1, Qt::LeftButton, {}, QPoint(400, 300));
+    QTest::mousePress(&paintBox, Qt::LeftButton, {}, QPoint(200, 100));
+    QTest::mouseMove(&paintBox, QPoint(400, 300));
+    QTest::mouseRelease(&paintBox, Qt::LeftButton, {}, QPoint(400, 300));
     EXPECT_EQ(Status(), status);
     EXPECT_EQ(store->viewXMax, 50);
 }

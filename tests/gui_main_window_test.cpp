@@ -7,6 +7,7 @@
 
 #include "app/log_view.h"
 #include "app/talvor_app.h"
+#include "window_support.h"
 
 TEST(GuiStartup, OnlyMainWindowShownWithItsMenu)
 {
@@ -79,13 +80,14 @@ TEST(GuiStartup, AboutBoxShowsTheVersionOnlyAfterSobre)
     TalvorApp app;
     app.Show();
     EXPECT_EQ(app.form3.size(), QSize(369, 129));
-    EXPECT_EQ(app.form3.Label2->text(), QStringLiteral("Programa Talvor"));
-    EXPECT_TRUE(app.form3.Label1->text().isEmpty());
-    app.form1.Sobre1->trigger();
+    const QLabel& label1 = Control<QLabel>(app.form3, "Label1");
+    EXPECT_EQ(Control<QLabel>(app.form3, "Label2").text(), QStringLiteral("Programa Talvor"));
+    EXPECT_TRUE(label1.text().isEmpty());
+    Control<QAction>(app.form1, "Sobre1").trigger();
     EXPECT_TRUE(app.form3.isVisible());
-    EXPECT_EQ(app.form3.Label1->text(), QStringLiteral("Versão 1.4 de 16/12/2018"));
-    app.form1.Anlise1->trigger();
+    EXPECT_EQ(label1.text(), QStringLiteral("Versão 1.4 de 16/12/2018"));
+    Control<QAction>(app.form1, "Anlise1").trigger();
     EXPECT_TRUE(app.form2.isVisible());
-    app.form1.Grfico1->trigger();
+    Control<QAction>(app.form1, "Grfico1").trigger();
     EXPECT_TRUE(app.form4.isVisible());
 }

@@ -19,27 +19,35 @@
 #include "plot/curve_store.h"
 #include "plot/graph_window.h"
 #include "test_support.h"
+#include "window_support.h"
 
 namespace {
 
 // The two windows wired as the program wires them, logging into a recording sink.
 struct PlotWindows {
+    PlotWindows() { QObject::connect(&form4, &TForm4::PlotReady, &form5, &TForm5::ShowPlot); }
+
     std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
+    PlotOptions options;
     RecordingSink sink;
     MessageLog log{sink};
-    TForm4 form4{*store, log, form5};
-    TForm5 form5{*store, form4.Options()};
+    TForm4 form4{*store, options, log};
+    TForm5 form5{*store, options};
+    QPlainTextEdit& memo = Control<QPlainTextEdit>(form4, "Memo1");
+    QWidget& paintBox = Control<QWidget>(form5, "PaintBox1");
+    QStatusBar& statusBar = Control<QStatusBar>(form5, "StatusBar1");
 
+    void Click(const char* button)
+    {
+        QTest::mouseClick(&Control<QPushButton>(form4, button), Qt::LeftButton);
+    }
+    QLineEdit& Field(const char* name) { return Control<QLineEdit>(form4, name); }
+    QString LastMemoLine() const { return memo.toPlainText().split(QLatin1Char('\n')).last(); }
     bool Logged(const std::string& line) const
     {
         return std::find(sink.lines.begin(), sink.lines.end(), line) != sink.lines.end();
     }
 };
-
-QString LastMemoLine(const TForm4& form)
-{
-    return form.Memo1->toPlainText().split(QLatin1Char('\n')).last();
-}
 
 } // namespace
 
@@ -49,8 +57,8 @@ TEST(CurveListWindow, ControlsWithTheirCaptionsAndDefaults)
     TForm4& form = w.form4;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Lista de curvas"));
     EXPECT_EQ(form.size(), QSize(849, 479));
-    EXPECT_EQ(form.Memo1->size(), QSize(593, 425));
-    EXPECT_EQ(form.Memo1->toPlainText(),
+    EXPECT_EQ(w.memo.size(), QSize(593, 425));
+    EXPECT_EQ(w.memo.toPlainText(),
               QStringLiteral("* Curvas a plotar: <arquivo> <coluna x> <coluna y>"));
     struct Button {
         const char* name;
@@ -88,9 +96,9 @@ TEST(CurveListWindow, ControlsWithTheirCaptionsAndDefaults)
         EXPECT_EQ(edit->text(), QString::fromLatin1(f.text));
     }
     // The four fields sit from top to bottom in the order Xmin, Xmax, Ymin, Ymax.
-    EXPECT_LT(form.Exmin->y(), form.Exmax->y());
-    EXPECT_LT(form.Exmax->y(), form.Eymin->y());
-    EXPECT_LT(form.Eymin->y(), form.Eymax->y());
+    EXPECT_LT(w.Field("Exmin").y(), w.Field("Exmax").y());
+    EXPECT_LT(w.Field("Exmax").y(), w.Field("Eymin").y());
+    EXPECT_LT(w.Field("Eymin").y(), w.Field("Eymax").y());
     auto* scale = form.findChild<QGroupBox*>(QStringLiteral("RGescala"));
     ASSERT_NE(scale, nullptr);
     EXPECT_EQ(scale->title(), QStringLiteral("Escala"));
@@ -103,11 +111,11 @@ TEST(CurveListWindow, ControlsWithTheirCaptionsAndDefaults)
 TEST(CurveListWindow, ControlsKeepThePlotOptionsCurrent)
 {
     PlotWindows w;
-    w.form4.CBauto->setChecked(true);
-    w.form4.CBnomes->setChecked(false);
-    w.form4.Exmin->setText(QStringLiteral("0.5"));
+    Control<QCheckBox>(w.form4, "CBauto").setChecked(true);
+    Control<QCheckBox>(w.form4, "CBnomes").setChecked(false);
+    w.Field("Exmin").setText(QStringLiteral("0.5"));
     w.form4.findChild<QRadioButton*>(QStringLiteral("RGescala3"))->setChecked(true);
-    const PlotOptions& options = w.form4.Options();
+    const PlotOptions& options = w.options;
     EXPECT_TRUE(options.CBauto);
     EXPECT_FALSE(options.CBnomes);
     EXPECT_EQ(options.Exmin, "0.5");
@@ -117,36 +125,36 @@ TEST(CurveListWindow, ControlsKeepThePlotOptionsCurrent)
 TEST(CurveListWindow, PlotarWithTheInitialListHasNothingToPlot)
 {
     PlotWindows w;
-    QTest::mouseClick(w.form4.Button3, Qt::LeftButton);
+    w.Click("Button3");
     EXPECT_EQ(w.sink.lines, std::vector<std::string>{"Nada a plotar."});
     EXPECT_FALSE(w.form5.isVisible());
 
-    QTest::mouseClick(w.form4.Button2, Qt::LeftButton); // "Limpar lista"
-    EXPECT_TRUE(w.form4.Memo1->toPlainText().isEmpty());
+    w.Click("Button2"); // "Limpar lista"
+    EXPECT_TRUE(w.memo.toPlainText().isEmpty());
     EXPECT_TRUE(w.form4.CurveLines().empty());
 }
 
 TEST(CurveListWindow, CopiarAndProcurarAddALineForATable)
 {
     PlotWindows w;
-    QTest::mouseClick(w.form4.Button4, Qt::LeftButton);
-    EXPECT_EQ(LastMemoLine(w.form4), QStringLiteral("teste.tab f 1m"));
+    w.Click("Button4");
+    EXPECT_EQ(w.LastMemoLine(), QStringLiteral("teste.tab f 1m"));
     w.form4.SetTablePath(QStringLiteral("/tmp/circuito.tab")); // as the analysis hands it over
-    QTest::mouseClick(w.form4.Button4, Qt::LeftButton);
-    EXPECT_EQ(LastMemoLine(w.form4), QStringLiteral("/tmp/circuito.tab f 1m"));
+    w.Click("Button4");
+    EXPECT_EQ(w.LastMemoLine(), QStringLiteral("/tmp/circuito.tab f 1m"));
 
     QString offered;
     w.form4.openDialog = [&](const QString& start) {
         offered = start;
         return QStringLiteral("/dados/outro.tab");
     };
-    QTest::mouseClick(w.form4.Button1, Qt::LeftButton);
+    w.Click("Button1");
     EXPECT_EQ(offered, QStringLiteral("/tmp/circuito.tab"));
-    EXPECT_EQ(LastMemoLine(w.form4), QStringLiteral("/dados/outro.tab f 1m"));
+    EXPECT_EQ(w.LastMemoLine(), QStringLiteral("/dados/outro.tab f 1m"));
     EXPECT_EQ(w.form4.TablePath(), QStringLiteral("/dados/outro.tab"));
 
     w.form4.openDialog = [](const QString&) { return QString(); }; // cancelled
-    QTest::mouseClick(w.form4.Button1, Qt::LeftButton);
+    w.Click("Button1");
     EXPECT_EQ(w.form4.CurveLines().size(), 4u);
 }
 
@@ -156,39 +164,39 @@ TEST(CurveListWindow, APlotShowsTheGraphAndTheComputedLimits)
     TempDir dir;
     std::string table = dir.Write("rc.tab", "f 1m 1f \n10 1 -5\n100 0.5 -45\n1000 0.1 -85\n");
     w.form4.SetTablePath(QString::fromStdString(table));
-    QTest::mouseClick(w.form4.Button4, Qt::LeftButton);
-    QTest::mouseClick(w.form4.Button3, Qt::LeftButton);
+    w.Click("Button4");
+    w.Click("Button3");
     EXPECT_TRUE(w.Logged("Tabela 1: f x 1m"));
     EXPECT_TRUE(w.Logged("A tabela 1, " + table + ", tem 3 linhas e está nas colunas 1 e 2."));
-    EXPECT_EQ(w.form4.Exmin->text(), QStringLiteral("10"));
-    EXPECT_EQ(w.form4.Exmax->text(), QStringLiteral("1000"));
-    EXPECT_EQ(w.form4.Eymin->text(), QStringLiteral("0.1"));
-    EXPECT_EQ(w.form4.Eymax->text(), QStringLiteral("1"));
+    EXPECT_EQ(w.Field("Exmin").text(), QStringLiteral("10"));
+    EXPECT_EQ(w.Field("Exmax").text(), QStringLiteral("1000"));
+    EXPECT_EQ(w.Field("Eymin").text(), QStringLiteral("0.1"));
+    EXPECT_EQ(w.Field("Eymax").text(), QStringLiteral("1"));
     EXPECT_TRUE(w.form5.isVisible());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.form5));
-    EXPECT_EQ(w.form5.PaintBox1->size(), QSize(761, 471));
+    EXPECT_EQ(w.paintBox.size(), QSize(761, 471));
 
-    w.form5.PaintBox1->repaint();
+    w.paintBox.repaint();
     EXPECT_TRUE(w.store->pictureSaved);
-    EXPECT_EQ(w.form5.StatusBar1->currentMessage(), QStringLiteral("Tamanho da tela: 761 x 471"));
+    EXPECT_EQ(w.statusBar.currentMessage(), QStringLiteral("Tamanho da tela: 761 x 471"));
     EXPECT_TRUE(w.store->logX && w.store->logY);
     const int drawings = w.form5.FullDrawingCount();
     EXPECT_GE(drawings, 1);
 
     // While the picture is saved a repaint only copies it, and shows the same picture.
-    QImage before = w.form5.PaintBox1->grab().toImage();
-    w.form5.PaintBox1->repaint();
+    QImage before = w.paintBox.grab().toImage();
+    w.paintBox.repaint();
     EXPECT_EQ(w.form5.FullDrawingCount(), drawings);
-    EXPECT_TRUE(before == w.form5.PaintBox1->grab().toImage());
+    EXPECT_TRUE(before == w.paintBox.grab().toImage());
     EXPECT_EQ(before.pixel(400, 453), 0xFFFFFFFFu); // the horizontal axis
 
     // A resize clears it; the next repaint draws at the new size.
     w.form5.resize(500, 300 + 19);
     EXPECT_FALSE(w.store->pictureSaved);
-    w.form5.PaintBox1->repaint();
+    w.paintBox.repaint();
     EXPECT_GT(w.form5.FullDrawingCount(), drawings);
-    EXPECT_EQ(w.form5.StatusBar1->currentMessage(), QStringLiteral("Tamanho da tela: 500 x 300"));
-    EXPECT_EQ(w.form5.savedPicture.size(), QSize(500, 300));
+    EXPECT_EQ(w.statusBar.currentMessage(), QStringLiteral("Tamanho da tela: 500 x 300"));
+    EXPECT_EQ(w.form5.SavedPicture().size(), QSize(500, 300));
 }
 
 TEST(CurveListWindow, AFailedPlotLeavesTheGraphWindowAlone)
@@ -196,22 +204,22 @@ TEST(CurveListWindow, AFailedPlotLeavesTheGraphWindowAlone)
     PlotWindows w;
     TempDir dir;
     std::string table = dir.Write("rc.tab", "f 1m\n10 1\n100 2\n");
-    w.form4.Memo1->setPlainText(QString::fromStdString(table + " f 1m"));
-    QTest::mouseClick(w.form4.Button3, Qt::LeftButton);
+    w.memo.setPlainText(QString::fromStdString(table + " f 1m"));
+    w.Click("Button3");
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.form5));
-    w.form5.PaintBox1->repaint();
+    w.paintBox.repaint();
     ASSERT_TRUE(w.store->pictureSaved);
-    QImage shown = w.form5.PaintBox1->grab().toImage();
+    QImage shown = w.paintBox.grab().toImage();
 
-    w.form4.Memo1->setPlainText(QString::fromStdString(table + " f zz"));
-    QTest::mouseClick(w.form4.Button3, Qt::LeftButton);
+    w.memo.setPlainText(QString::fromStdString(table + " f zz"));
+    w.Click("Button3");
     EXPECT_TRUE(w.Logged("Coluna zz não encontrada."));
     EXPECT_FALSE(w.store->plotReady);
-    EXPECT_TRUE(shown == w.form5.PaintBox1->grab().toImage()); // still the saved picture
+    EXPECT_TRUE(shown == w.paintBox.grab().toImage()); // still the saved picture
 
     w.form5.resize(600, 400); // the next full drawing shows only the background and the size
-    w.form5.PaintBox1->repaint();
+    w.paintBox.repaint();
     EXPECT_FALSE(w.store->pictureSaved);
-    QImage empty = w.form5.PaintBox1->grab().toImage();
+    QImage empty = w.paintBox.grab().toImage();
     EXPECT_EQ(empty.pixel(300, empty.height() - 18), 0xFF000000u);
 }

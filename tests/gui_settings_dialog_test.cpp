@@ -73,7 +73,7 @@ TEST(GuiSettings, CheckBoxesHaveTheirCaptionsDefaultsAndFeedTheSettingsLive)
         box->click();
         EXPECT_EQ(dialog.Settings().*c.field, !c.checkedAtStart) << c.name;
     }
-    EXPECT_EQ(dialog.settingsApplied, 0); // no "Aplicar" needed for any of it
+    EXPECT_FALSE(dialog.SettingsApplied()); // no "Aplicar" needed for any of it
 }
 
 TEST(GuiSettings, FieldsHaveTheirLabelsDefaultsAndFeedTheSettingsLive)
@@ -126,7 +126,7 @@ TEST(GuiSettings, AplicarSetsTheFlagAndHidesTheDialog)
     ASSERT_NE(apply, nullptr);
     EXPECT_EQ(apply->text(), QStringLiteral("Aplicar"));
     QTest::mouseClick(apply, Qt::LeftButton);
-    EXPECT_EQ(dialog.settingsApplied, 1);
+    EXPECT_TRUE(dialog.SettingsApplied());
     EXPECT_FALSE(dialog.isVisible());
 }
 
