@@ -26,6 +26,7 @@
 #include "analysis/structural_rank.h"
 #include "common/c_text.h"
 #include "common/message_log.h"
+#include "netlist/netlist_reader.h"
 
 namespace {
 
@@ -821,8 +822,13 @@ void DiagnoseFailedRun(Analysis& analysis)
     }
 }
 
-int CheckCircuit(Analysis& analysis)
+int CheckNetlist(Analysis& analysis, const std::string& netlistPath)
 {
+    Circuit& circuit = analysis.circuit;
+    circuit.RunFailed = false;
+    analysis.log.AppendLog("%s", "");
+    if (!ReadNetlist(circuit, analysis.log, netlistPath, analysis.Settings().CBignorar))
+        return -1;
     // The iterate and settings of the operating point's first iteration.
     const AnalysisSettings& settings = analysis.Settings();
     OperatingPoint& op = analysis.op;
@@ -835,6 +841,6 @@ int CheckCircuit(Analysis& analysis)
         op.V[k] = initialValue;
     const int found = DiagnoseSystem(analysis, SystemPoint{}, false);
     if (found == 0)
-        analysis.log.AppendLog("Nenhuma causa de sistema singular encontrada.");
+        analysis.log.AppendLog("Nenhuma causa de sistema singular encontrada no sistema DC.");
     return found;
 }

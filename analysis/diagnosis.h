@@ -3,6 +3,8 @@
 // nothing is logged, for a run that succeeds.
 #pragma once
 
+#include <string>
+
 class Analysis;
 
 // What a phase leaves for the diagnosis when it fails; written only on the failure paths.
@@ -22,7 +24,8 @@ struct RunFailure {
 // Writes the diagnosis of the failure the run recorded, if any.
 void DiagnoseFailedRun(Analysis& analysis);
 
-// The check of a netlist already read, without solving: the DC system of the first iteration,
-// stamped with the settings as a run would, is searched for causes of singularity that hold
-// whatever the element values. Logs each cause found; returns how many.
-int CheckCircuit(Analysis& analysis);
+// The check of a netlist without solving: read as a run reads it, then the DC system of the
+// first iteration, stamped with the settings as a run would, is searched for causes of
+// singularity that hold whatever the element values. Logs each cause found (or that none was)
+// and returns how many; -1 when the netlist could not be read, the reader having said why.
+int CheckNetlist(Analysis& analysis, const std::string& netlistPath);
