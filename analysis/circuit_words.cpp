@@ -1,0 +1,266 @@
+// The words the diagnosis uses for the circuit's nodes, elements, branches and values.
+#include "analysis/circuit_words.h"
+
+#include <cstdio>
+
+#include "analysis/bipolar.h"
+#include "analysis/device_regions.h"
+#include "analysis/diode.h"
+#include "analysis/mos.h"
+#include "analysis/piecewise_linear.h"
+#include "common/c_text.h"
+
+std::string NodeName(const Circuit& circuit, int node)
+{
+    return DisplayText(circuit.nodeTable[node]).c_str();
+}
+
+std::string ElementName(const Element& e) { return DisplayText(e.name).c_str(); }
+
+std::string Number(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+// "a", "a e b", "a, b e c".
+std::string JoinWords(const std::vector<std::string>& words)
+{
+    std::string text;
+    for (size_t k = 0; k < words.size(); ++k) {
+        if (k > 0)
+            text += k + 1 == words.size() ? " e " : ", ";
+        text += words[k];
+    }
+    return text;
+}
+
+std::string NodeList(const Circuit& circuit, const IndexSet& nodes, bool withGround)
+{
+    std::vector<std::string> names;
+    for (int k = 1; k <= circuit.nodeCount; ++k)
+        if (nodes[k])
+            names.push_back(NodeName(circuit, k));
+    if (withGround)
+        names.push_back("0");
+    return JoinWords(names);
+}
+
+// The nodes an element's terminals are on (K names inductors, not nodes).
+int Terminals(const Element& e, int nodes[4])
+{
+    nodes[0] = e.a;
+    nodes[1] = e.b;
+    nodes[2] = e.c;
+    nodes[3] = e.d;
+    switch (e.Type()) {
+    case 'G':
+    case 'E':
+    case 'F':
+    case 'H':
+    case 'O':
+    case 'A':
+    case 'Y':
+    case 'M':
+        return 4;
+    case 'T':
+    case 'Q':
+        return 3;
+    case 'K':
+        return 0;
+    default:
+        return 2;
+    }
+}
+
+bool Touches(const Element& e, const IndexSet& nodes)
+{
+    int terminals[4];
+    const int count = Terminals(e, terminals);
+    for (int t = 0; t < count; ++t)
+        if (terminals[t] != 0 && nodes[terminals[t]])
+            return true;
+    return false;
+}
+
+bool ReachesOutside(const Element& e, const IndexSet& nodes)
+{
+    int terminals[4];
+    const int count = Terminals(e, terminals);
+    for (int t = 0; t < count; ++t)
+        if (terminals[t] == 0 || !nodes[terminals[t]])
+            return true;
+    return false;
+}
+
+Branch OwnerOf(const Circuit& circuit, int unknown)
+{
+    for (int k = 1; k <= circuit.elementCount; ++k) {
+        const Element& e = circuit.element(k);
+        switch (e.Type()) {
+        case 'L':
+        case 'E':
+        case 'V':
+        case 'O':
+        case 'A':
+            if (e.x == unknown)
+                return {k, false};
+            break;
+        case 'F':
+            if (e.x == unknown)
+                return {k, true};
+            break;
+        case 'H':
+            if (e.x == unknown || e.y == unknown)
+                return {k, e.y == unknown};
+            break;
+        default:
+            break;
+        }
+    }
+    return {};
+}
+
+// Whether a branch's row (or column) is about the terminals of its input: an O's equation holds
+// its two inputs equal, while its current leaves the output.
+bool IsInputSide(const Element& e, Branch branch, bool row)
+{
+    return branch.input || (e.Type() == 'O' && row);
+}
+
+// The two nodes of a branch: those whose voltage its equation fixes, or its current joins.
+void BranchNodes(const Element& e, Branch branch, bool row, int& p, int& q)
+{
+    const bool input = IsInputSide(e, branch, row);
+    p = input ? e.c : e.a;
+    q = input ? e.d : e.b;
+}
+
+std::string BranchWords(const Element& e, Branch branch, bool row, const SystemPoint& point,
+                        double g0)
+{
+    const std::string name = ElementName(e);
+    if (e.Type() == 'O')
+        return (row ? "entradas de " : "saída de ") + name;
+    if (branch.input)
+        return "entrada de " + name;
+    if (e.Type() == 'L' && OpenAtDc(point, g0))
+        return name + " (curto em DC com Eg0 = 0)";
+    if (e.Type() == 'L' && AtZeroFrequency(point))
+        return name + " (curto em f=0)";
+    return name;
+}
+
+std::string UnknownWords(const Circuit& circuit, int unknown)
+{
+    if (unknown <= circuit.nodeCount)
+        return "tensão do nó " + NodeName(circuit, unknown);
+    return "corrente " + NodeName(circuit, unknown);
+}
+
+// What an element that reaches outside a set of nodes does there, when it carries no current
+// across: "C1 (capacitor, aberto em DC com Eg0 = 0)", "O1 (entrada)".
+std::string CrossingWords(const Element& e, const IndexSet& nodes, const SystemPoint& point,
+                          const OperatingPoint& op)
+{
+    const bool outputInside = (e.a != 0 && nodes[e.a]) || (e.b != 0 && nodes[e.b]);
+    std::string role;
+    switch (e.Type()) {
+    case 'I':
+        role = "fonte de corrente";
+        break;
+    case 'C':
+        role = OpenAtDc(point, op.g0)   ? "capacitor, aberto em DC com Eg0 = 0"
+               : AtZeroFrequency(point) ? "capacitor, aberto em f=0"
+                                        : "capacitor";
+        break;
+    case 'G':
+        role = outputInside ? "fonte de corrente controlada" : "controle";
+        break;
+    case 'F':
+        role = outputInside ? "fonte de corrente controlada" : "";
+        break;
+    case 'E':
+    case 'H':
+        role = outputInside ? "" : "controle";
+        break;
+    case 'O':
+    case 'A':
+        role = outputInside ? "" : "entrada";
+        break;
+    case 'M':
+        if (nodes[e.b] && !nodes[e.a] && !nodes[e.c] && !nodes[e.d]) {
+            role = "porta";
+            break;
+        }
+        [[fallthrough]];
+    case 'D':
+    case 'N':
+    case 'Q':
+        if (!point.ac)
+            role = RegionWords(e, DeviceRegion(e, op));
+        break;
+    default:
+        break;
+    }
+    return role.empty() ? ElementName(e) : ElementName(e) + " (" + role + ")";
+}
+
+// An element's values as they weigh in the system: "R1 (R=1000)", "D1 (Gd=0.023)".
+std::string ValueWords(const Element& e)
+{
+    const double* v = e.values;
+    char text[160] = "";
+    switch (e.Type()) {
+    case 'R':
+        std::snprintf(text, sizeof text, "R=%g", v[0]);
+        break;
+    case 'C':
+        std::snprintf(text, sizeof text, "C=%g", v[0]);
+        break;
+    case 'L':
+    case 'X':
+        std::snprintf(text, sizeof text, "L=%g", v[0]);
+        break;
+    case 'G':
+        std::snprintf(text, sizeof text, "G=%g", v[0]);
+        break;
+    case 'E':
+        std::snprintf(text, sizeof text, "Av=%g", v[0]);
+        break;
+    case 'F':
+        std::snprintf(text, sizeof text, "B=%g", v[0]);
+        break;
+    case 'H':
+        std::snprintf(text, sizeof text, "Rm=%g", v[0]);
+        break;
+    case 'A':
+        std::snprintf(text, sizeof text, "GB=%g P=%g Ro=%g", v[0], v[1], v[2]);
+        break;
+    case 'T':
+        std::snprintf(text, sizeof text, "Z0=%g", v[0]);
+        break;
+    case 'Y':
+        std::snprintf(text, sizeof text, "Rg=%g", v[0]);
+        break;
+    case 'K':
+        std::snprintf(text, sizeof text, "k=%g", v[0]);
+        break;
+    case 'D':
+        std::snprintf(text, sizeof text, "Gd=%g", v[DiodeSlot::Gd]);
+        break;
+    case 'N':
+        std::snprintf(text, sizeof text, "Gn=%g", v[PwlSlot::Gn]);
+        break;
+    case 'Q':
+        std::snprintf(text, sizeof text, "Gbe=%g Gbc=%g", v[BipolarSlot::Gbe], v[BipolarSlot::Gbc]);
+        break;
+    case 'M':
+        std::snprintf(text, sizeof text, "Gm=%g Gds=%g", v[MosSlot::Gm], v[MosSlot::Gds]);
+        break;
+    default:
+        break;
+    }
+    return text[0] == '\0' ? ElementName(e) : ElementName(e) + " (" + text + ")";
+}
