@@ -164,7 +164,10 @@ std::string UnknownWords(const Circuit& circuit, int unknown)
 std::string CrossingWords(const Element& e, const IndexSet& nodes, const SystemPoint& point,
                           const OperatingPoint& op)
 {
-    const bool outputInside = (e.a != 0 && nodes[e.a]) || (e.b != 0 && nodes[e.b]);
+    auto inside = [&](int node) { return node != 0 && nodes[node]; };
+    // Whether the output pair (a, b) straddles the set; otherwise the element crosses it from its
+    // output to its control or input terminals (c, d).
+    const bool outputCrosses = inside(e.a) != inside(e.b);
     std::string role;
     switch (e.Type()) {
     case 'I':
@@ -176,21 +179,19 @@ std::string CrossingWords(const Element& e, const IndexSet& nodes, const SystemP
                                         : "capacitor";
         break;
     case 'G':
-        role = outputInside ? "fonte de corrente controlada" : "controle";
-        break;
     case 'F':
-        role = outputInside ? "fonte de corrente controlada" : "";
+        role = outputCrosses ? "fonte de corrente controlada" : "controle";
         break;
     case 'E':
     case 'H':
-        role = outputInside ? "" : "controle";
+        role = outputCrosses ? "saída" : "controle";
         break;
     case 'O':
     case 'A':
-        role = outputInside ? "" : "entrada";
+        role = outputCrosses ? "saída" : "entrada";
         break;
     case 'M':
-        if (nodes[e.b] && !nodes[e.a] && !nodes[e.c] && !nodes[e.d]) {
+        if (inside(e.b) && !inside(e.a) && !inside(e.c) && !inside(e.d)) {
             role = "porta";
             break;
         }
