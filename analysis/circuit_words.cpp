@@ -208,60 +208,46 @@ std::string CrossingWords(const Element& e, const IndexSet& nodes, const SystemP
     return role.empty() ? ElementName(e) : ElementName(e) + " (" + role + ")";
 }
 
-// An element's values as they weigh in the system: "R1 (R=1000)", "D1 (Gd=0.023)".
+namespace {
+
+// The values that weigh in an element's stamps, by type, as slot and name.
+struct WeighingValue {
+    char type;
+    int slot;
+    const char* name;
+};
+
+const WeighingValue WeighingValues[] = {
+    {'R', 0, "R"},
+    {'C', 0, "C"},
+    {'L', 0, "L"},
+    {'X', 0, "L"},
+    {'G', 0, "G"},
+    {'E', 0, "Av"},
+    {'F', 0, "B"},
+    {'H', 0, "Rm"},
+    {'A', 0, "GB"},
+    {'A', 1, "P"},
+    {'A', 2, "Ro"},
+    {'T', 0, "Z0"},
+    {'Y', 0, "Rg"},
+    {'K', 0, "k"},
+    {'D', DiodeSlot::Gd, "Gd"},
+    {'N', PwlSlot::Gn, "Gn"},
+    {'Q', BipolarSlot::Gbe, "Gbe"},
+    {'Q', BipolarSlot::Gbc, "Gbc"},
+    {'M', MosSlot::Gm, "Gm"},
+    {'M', MosSlot::Gds, "Gds"},
+};
+
+} // namespace
+
 std::string ValueWords(const Element& e)
 {
-    const double* v = e.values;
-    char text[160] = "";
-    switch (e.Type()) {
-    case 'R':
-        std::snprintf(text, sizeof text, "R=%g", v[0]);
-        break;
-    case 'C':
-        std::snprintf(text, sizeof text, "C=%g", v[0]);
-        break;
-    case 'L':
-    case 'X':
-        std::snprintf(text, sizeof text, "L=%g", v[0]);
-        break;
-    case 'G':
-        std::snprintf(text, sizeof text, "G=%g", v[0]);
-        break;
-    case 'E':
-        std::snprintf(text, sizeof text, "Av=%g", v[0]);
-        break;
-    case 'F':
-        std::snprintf(text, sizeof text, "B=%g", v[0]);
-        break;
-    case 'H':
-        std::snprintf(text, sizeof text, "Rm=%g", v[0]);
-        break;
-    case 'A':
-        std::snprintf(text, sizeof text, "GB=%g P=%g Ro=%g", v[0], v[1], v[2]);
-        break;
-    case 'T':
-        std::snprintf(text, sizeof text, "Z0=%g", v[0]);
-        break;
-    case 'Y':
-        std::snprintf(text, sizeof text, "Rg=%g", v[0]);
-        break;
-    case 'K':
-        std::snprintf(text, sizeof text, "k=%g", v[0]);
-        break;
-    case 'D':
-        std::snprintf(text, sizeof text, "Gd=%g", v[DiodeSlot::Gd]);
-        break;
-    case 'N':
-        std::snprintf(text, sizeof text, "Gn=%g", v[PwlSlot::Gn]);
-        break;
-    case 'Q':
-        std::snprintf(text, sizeof text, "Gbe=%g Gbc=%g", v[BipolarSlot::Gbe], v[BipolarSlot::Gbc]);
-        break;
-    case 'M':
-        std::snprintf(text, sizeof text, "Gm=%g Gds=%g", v[MosSlot::Gm], v[MosSlot::Gds]);
-        break;
-    default:
-        break;
-    }
-    return text[0] == '\0' ? ElementName(e) : ElementName(e) + " (" + text + ")";
+    std::string values;
+    for (const WeighingValue& value : WeighingValues)
+        if (value.type == e.Type())
+            values += (values.empty() ? "" : " ") + std::string(value.name) + "=" +
+                      Number(e.values[value.slot]);
+    return values.empty() ? ElementName(e) : ElementName(e) + " (" + values + ")";
 }
