@@ -45,7 +45,7 @@ TEST(CliCommandLine, HelpListsEveryOption)
          {"--show-stamps", "--show-results", "--ignore-ac", "--mos-diodes", "--start-conducting",
           "--no-junction-caps", "--rad-per-s", "--db", "--radians", "--no-mos-caps", "--no-cgb",
           "--vdmax=TEXT", "--g0=TEXT", "--initial=TEXT", "--sweep=MODE,POINTS,FSTART,FEND",
-          "--help"})
+          "--check", "--help"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 

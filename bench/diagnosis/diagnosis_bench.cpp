@@ -136,8 +136,8 @@ int main(int argc, char** argv)
     Bench bench;
     int index = 0;
     for (const auto& [name, text] :
-         {std::pair<std::string, std::string>{"RC ladder, 50 unknowns, 1601 points", Ladder(48)},
-          {"8 bipolar stages, 1001 points", BipolarChain()}}) {
+         {std::pair<std::string, std::string>{"RC ladder, 50 unknowns, 1792 points", Ladder(48)},
+          {"8 bipolar stages, 1195 points", BipolarChain()}}) {
         const std::string path = write("run" + std::to_string(index++) + ".net", text);
         std::vector<double> withHook, without;
         for (int k = 0; k < runs; ++k) {
