@@ -296,6 +296,16 @@ void LogCause(const Context& context, const Cause& cause, MessageLog& log)
     }
 }
 
+double Modulus(Complex z) { return std::hypot(z.re, z.im); }
+
+double Largest(const Complex* vector, int n)
+{
+    double largest = 0;
+    for (int k = 1; k <= n; ++k)
+        largest = std::fmax(largest, Modulus(vector[k]));
+    return largest;
+}
+
 // Causes that hold whatever the values: rows and columns no matching can pair.
 void FindStructuralCauses(const Circuit& circuit, const SparsityPattern& pattern,
                           const Matching& matching, CauseList& causes)
@@ -333,12 +343,10 @@ bool FindConnectionCauses(const Circuit& circuit, FailedSystem& system, CauseLis
     std::vector<IndexSet> supports;
     for (int v = 0; v < nulls->count; ++v) {
         const Complex* vector = nulls->vector[v];
-        double largest = 0;
-        for (int k = 1; k <= n; ++k)
-            largest = std::fmax(largest, std::hypot(vector[k].re, vector[k].im));
+        const double largest = Largest(vector, n);
         IndexSet support;
         for (int k = 1; k <= n; ++k)
-            if (std::hypot(vector[k].re, vector[k].im) > 1e-6 * largest)
+            if (Modulus(vector[k]) > 1e-6 * largest)
                 support.set(k);
         supports.push_back(support);
         AddCauses(circuit, support, false, causes);
@@ -373,14 +381,6 @@ bool LeftNullVector(const MnaSystem& matrix, int n, Complex u[MaxVariables + 1])
     return true;
 }
 
-double Largest(const Complex* vector, int n)
-{
-    double largest = 0;
-    for (int k = 1; k <= n; ++k)
-        largest = std::fmax(largest, std::hypot(vector[k].re, vector[k].im));
-    return largest;
-}
-
 // Whether a change of an element's value would make the system regular: to first order the
 // zero eigenvalue moves by uᵀ·M·v, M being the element's share and v, u the right and left null
 // vectors.
@@ -391,13 +391,13 @@ bool WeighsIn(const MnaSystem& share, int n, const Complex* v, const Complex* u)
     for (int r = 1; r <= n; ++r)
         for (int c = 1; c <= n; ++c) {
             const Complex m = share.At(r, c);
-            shareSize = std::fmax(shareSize, std::hypot(m.re, m.im));
+            shareSize = std::fmax(shareSize, Modulus(m));
             const Complex mv{m.re * v[c].re - m.im * v[c].im, m.re * v[c].im + m.im * v[c].re};
             sum.re += u[r].re * mv.re - u[r].im * mv.im;
             sum.im += u[r].re * mv.im + u[r].im * mv.re;
         }
     const double scale = shareSize * Largest(v, n) * Largest(u, n);
-    return scale > 0 && std::hypot(sum.re, sum.im) > 1e-9 * scale;
+    return scale > 0 && Modulus(sum) > 1e-9 * scale;
 }
 
 // A system singular only through its values: the solver's small pivot, and the elements whose
