@@ -410,8 +410,8 @@ void LogValueCoincidence(const Context& context, const NullVectors& real, Messag
     const double pivot = real.pivotModulus[0];
     const std::string at = context.point.ac ? " em f=" + Number(context.point.f) : "";
     const std::string what = pivot == 0 ? "Pivô nulo" : "Pivô quase nulo (" + Number(pivot) + ")";
-    log.AppendLog("%s na %s%s: o sistema é singular com os valores dados.", what.c_str(),
-                  UnknownWords(circuit, unknown).c_str(), at.c_str());
+    log.AppendLog("%s na %s%s: o sistema é %ssingular com os valores dados.", what.c_str(),
+                  UnknownWords(circuit, unknown).c_str(), at.c_str(), pivot == 0 ? "" : "quase ");
 
     Complex u[MaxVariables + 1];
     const bool haveLeft = LeftNullVector(context.system.Matrix(), n, u);
