@@ -52,6 +52,12 @@ bool ApplySweep(CliCommand& command, std::string_view value)
     return true;
 }
 
+bool CheckOnly(CliCommand& command, std::string_view)
+{
+    command.checkOnly = true;
+    return true;
+}
+
 bool ShowHelp(CliCommand& command, std::string_view)
 {
     command.showHelp = true;
@@ -90,6 +96,11 @@ const Option Options[] = {
      "varredura sem linha .AC (padrão lin,1000,1,10000): MODE lin, dec ou oct,\n"
      "pontos, frequência inicial, frequência final",
      ApplySweep},
+    {"--check", nullptr,
+     "só verifica o netlist, sem resolver: procura no sistema DC nós sem caminho\n"
+     "para a terra, laços de fontes de tensão e outras causas de sistema singular\n"
+     "(saída 0 sem nenhuma, 1 com alguma)",
+     CheckOnly},
     {"--help", nullptr, "este texto", ShowHelp},
     {"-h", nullptr, nullptr, ShowHelp},
 };

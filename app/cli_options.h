@@ -10,6 +10,7 @@ struct CliCommand {
     AnalysisSettings settings; // the dialog's defaults, changed by the options
     std::string netlistPath;
     bool showHelp = false;
+    bool checkOnly = false; // --check: look for causes of a singular system, solve nothing
 };
 
 // Fills command from the arguments after the program name; false (with the reason written to
