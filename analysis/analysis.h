@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "analysis/diagnosis.h"
 #include "analysis/mna_system.h"
 #include "analysis/operating_point.h"
 #include "netlist/circuit.h"
@@ -39,4 +40,5 @@ public:
     MnaSystem mna;
     OperatingPoint op;
     RandomGenerator random;
+    RunFailure failure; // what the failed phase left for the diagnosis
 };

@@ -117,7 +117,10 @@ bool Iterate(Analysis& analysis, Progress& progress)
     do {
         if (!StampDcSystem(analysis, progress.iteration))
             return false;
-        switch (SolveWatched(analysis.mna, log)) {
+        const SolveStatus solved = SolveWatched(analysis.mna, log);
+        if (solved != SolveStatus::Solved)
+            analysis.failure.kind = RunFailure::Kind::DcSolve;
+        switch (solved) {
         case SolveStatus::ArithmeticFault:
             return false;
         case SolveStatus::Singular:
@@ -136,6 +139,7 @@ bool Iterate(Analysis& analysis, Progress& progress)
             if (progress.restarts >= MaxRestarts) {
                 log.AppendLog("Não convergiu após %d tentativas. Erro=%g no nó %d",
                               progress.restarts, progress.maxError, progress.maxErrorUnknown);
+                analysis.failure = {RunFailure::Kind::DcConvergence, progress.maxErrorUnknown};
                 return false;
             }
             ++progress.restarts;

@@ -40,6 +40,7 @@ void RunAnalysis(Analysis& analysis, const std::string& netlistPath)
     MessageLog& log = analysis.log;
     circuit.RunFailed = false;
     circuit.hasNonlinear = false;
+    analysis.failure = RunFailure{};
     log.AppendLog("%s", "");
 
     if (!ReadNetlist(circuit, log, netlistPath, analysis.Settings().CBignorar))
@@ -56,5 +57,6 @@ void RunAnalysis(Analysis& analysis, const std::string& netlistPath)
         if (!circuit.RunFailed)
             log.AppendLog("Análise terminada com sucesso.");
     }
+    DiagnoseFailedRun(analysis);
     analysis.host.HandOverTablePath(circuit.tablePath);
 }

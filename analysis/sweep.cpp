@@ -93,7 +93,7 @@ bool PlanSweep(SweepSpec& sweep, MessageLog& log, SweepPlan& plan)
 bool SolvePoint(const SweepContext& context, MnaSystem& mna, MessageLog& log, double f, long index,
                 RowText& row)
 {
-    AcPoint point{f, context.hertz ? 6.283185307179586 * f : f, index};
+    AcPoint point{f, AngularFrequency(f, context.hertz), index};
     if (!SolveAtFrequency(context.circuit, context.settings, context.g0, mna, log, point))
         return false;
     FormatRow(row, f, mna, context.circuit.variableCount, context.units);
@@ -155,6 +155,8 @@ void RunSweep(Analysis& analysis)
     if (!solved) {
         log.AppendLog("Cálculo interrompido.");
         circuit.RunFailed = true;
+        const double f = FrequencyAt(plan, rows); // rows were written up to the failed point
+        analysis.failure = {RunFailure::Kind::AcSolve, 0, f, AngularFrequency(f, settings.CBHz)};
     } else if (!written) {
         log.AppendLog("Erro ao escrever o arquivo %s.", DisplayText(circuit.tablePath).c_str());
         circuit.RunFailed = true;

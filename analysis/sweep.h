@@ -32,6 +32,18 @@ inline double NextFrequency(const SweepPlan& plan, double f)
     return plan.geometric ? f * plan.step : f + plan.step;
 }
 
+// The value of the point with this index (from 0), walked as the sweep walks it.
+inline double FrequencyAt(const SweepPlan& plan, long index)
+{
+    double f = plan.fStart;
+    for (long k = 0; k < index; ++k)
+        f = NextFrequency(plan, f);
+    return f;
+}
+
+// The angular frequency of sweep value f, in hertz or already in rad/s.
+inline double AngularFrequency(double f, bool hertz) { return hertz ? 6.283185307179586 * f : f; }
+
 // Whether the point with this index (from 0) and value f belongs to the sweep.
 inline bool InSweep(const SweepPlan& plan, long index, double f)
 {

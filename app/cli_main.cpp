@@ -4,6 +4,7 @@
 
 #include "analysis/analysis.h"
 #include "analysis/analysis_host.h"
+#include "analysis/diagnosis.h"
 #include "analysis/run_analysis.h"
 #include "app/cli_options.h"
 #include "common/message_log.h"
@@ -71,6 +72,12 @@ int main(int argc, char** argv)
     MessageLog log(sink);
     CliHost host(command.settings);
     auto analysis = std::make_unique<Analysis>(log, host);
+    if (command.checkOnly) {
+        const int causes = CheckNetlist(*analysis, command.netlistPath);
+        if (std::fflush(stdout) != 0)
+            return RunFailed;
+        return causes == 0 ? Success : RunFailed;
+    }
     RunAnalysis(*analysis, command.netlistPath);
 
     // The driver logs "Análise terminada com sucesso." exactly when the netlist was read and no

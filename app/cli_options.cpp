@@ -52,6 +52,12 @@ bool ApplySweep(CliCommand& command, std::string_view value)
     return true;
 }
 
+bool CheckOnly(CliCommand& command, std::string_view)
+{
+    command.checkOnly = true;
+    return true;
+}
+
 // "NAME[,NAME...]": the unknowns to measure, added to those of earlier --measure options. An
 // empty name refuses the value.
 bool AddMeasureNames(CliCommand& command, std::string_view names)
@@ -106,6 +112,11 @@ const Option Options[] = {
      "varredura sem linha .AC (padrão lin,1000,1,10000): MODE lin, dec ou oct,\n"
      "pontos, frequência inicial, frequência final",
      ApplySweep},
+    {"--check", nullptr,
+     "só verifica o netlist, sem resolver: procura no sistema DC nós sem caminho\n"
+     "para a terra, laços de fontes de tensão e outras causas de sistema singular\n"
+     "(saída 0 sem nenhuma, 1 com alguma)",
+     CheckOnly},
     {"--measure=", "NAME[,NAME...]",
      "depois da análise, as medidas da resposta de cada variável: ganhos, pico, banda\n"
      "de meia potência, Q, ganho unitário e margens de fase e de ganho",

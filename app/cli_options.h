@@ -12,6 +12,7 @@ struct CliCommand {
     std::string netlistPath;
     std::vector<std::string> measureNames; // unknowns whose response is measured after the run
     bool showHelp = false;
+    bool checkOnly = false; // --check: look for causes of a singular system, solve nothing
 };
 
 // Fills command from the arguments after the program name; false (with the reason written to

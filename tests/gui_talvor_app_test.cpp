@@ -193,6 +193,22 @@ TEST(GuiRun, PararAnaliseStopsTheOperatingPoint)
     EXPECT_TRUE(test.Entry("Abrir1").isEnabled());
 }
 
+TEST(GuiRun, AFailedRunEndsWithItsDiagnosisInTheLog)
+{
+    TempDir dir;
+    const std::string path = dir.Write(
+        "soltos.net", "Nós 2 e 3 soltos\nV1 1 0 1\nR1 1 0 1000\nR2 2 3 1000\n.AC DEC 3 10 1000\n");
+    TestApp test;
+    test.app.Show();
+    test.Run(path);
+    const QStringList log = test.Log();
+    ASSERT_GE(log.size(), 3);
+    EXPECT_EQ(log.mid(log.size() - 3),
+              (QStringList{QStringLiteral("Análise de resposta em frequência não realizada."),
+                           QStringLiteral("Os nós 2 e 3 não têm caminho DC para a terra."),
+                           QStringLiteral("Nenhum elemento os liga ao resto do circuito.")}));
+}
+
 TEST(GuiRun, CommandLineRunsTheFileAndEndsOnlyWithLowerCaseT)
 {
     struct Case {
