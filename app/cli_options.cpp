@@ -58,6 +58,22 @@ bool CheckOnly(CliCommand& command, std::string_view)
     return true;
 }
 
+// "NAME[,NAME...]": the unknowns to measure, added to those of earlier --measure options. An
+// empty name refuses the value.
+bool AddMeasureNames(CliCommand& command, std::string_view names)
+{
+    for (;;) {
+        size_t comma = names.find(',');
+        std::string_view name = names.substr(0, comma);
+        if (name.empty())
+            return false;
+        command.measureNames.emplace_back(name);
+        if (comma == std::string_view::npos)
+            return true;
+        names.remove_prefix(comma + 1);
+    }
+}
+
 bool ShowHelp(CliCommand& command, std::string_view)
 {
     command.showHelp = true;
@@ -101,6 +117,10 @@ const Option Options[] = {
      "para a terra, laços de fontes de tensão e outras causas de sistema singular\n"
      "(saída 0 sem nenhuma, 1 com alguma)",
      CheckOnly},
+    {"--measure=", "NAME[,NAME...]",
+     "depois da análise, as medidas da resposta de cada variável: ganhos, pico, banda\n"
+     "de meia potência, Q, ganho unitário e margens de fase e de ganho",
+     AddMeasureNames},
     {"--help", nullptr, "este texto", ShowHelp},
     {"-h", nullptr, nullptr, ShowHelp},
 };

@@ -3,12 +3,14 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "analysis/analysis_settings.h"
 
 struct CliCommand {
     AnalysisSettings settings; // the dialog's defaults, changed by the options
     std::string netlistPath;
+    std::vector<std::string> measureNames; // unknowns whose response is measured after the run
     bool showHelp = false;
     bool checkOnly = false; // --check: look for causes of a singular system, solve nothing
 };

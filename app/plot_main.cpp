@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <clocale>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "common/message_log.h"
 #include "plot/curve_store.h"
 #include "plot/graph_painter.h"
+#include "plot/measure_tables.h"
 #include "plot/plot_run.h"
 
 namespace {
@@ -71,6 +73,8 @@ int main(int argc, char** argv)
     static CurveStore store; // about 32 MB of point slots: not on the stack
     if (!RunPlot(store, lines, command.options, log))
         return 1;
+    if (command.measure)
+        MeasureCurves(store, command.measureUnits, *std::make_unique<MeasureScratch>(), log);
 
     QImage image(command.width, command.height, QImage::Format_RGB32);
     {

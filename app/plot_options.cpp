@@ -76,6 +76,39 @@ bool ApplyOutput(PlotCommand& command, std::string_view path)
     return !path.empty();
 }
 
+bool Measure(PlotCommand& command, std::string_view)
+{
+    command.measure = true;
+    return true;
+}
+
+// "ITEM[,ITEM...]": each item states the unit of one quantity of the tables to measure.
+bool ApplyMeasureUnits(PlotCommand& command, std::string_view items)
+{
+    ResponseUnits& units = command.measureUnits;
+    for (;;) {
+        size_t comma = items.find(',');
+        std::string_view item = items.substr(0, comma);
+        if (item == "lin")
+            units.magnitude = MagnitudeUnit::Linear;
+        else if (item == "db")
+            units.magnitude = MagnitudeUnit::Decibel;
+        else if (item == "deg")
+            units.phase = PhaseUnit::Degrees;
+        else if (item == "rad")
+            units.phase = PhaseUnit::Radians;
+        else if (item == "hz")
+            units.frequency = FrequencyUnit::Hertz;
+        else if (item == "rad/s")
+            units.frequency = FrequencyUnit::RadiansPerSecond;
+        else
+            return false;
+        if (comma == std::string_view::npos)
+            return true;
+        items.remove_prefix(comma + 1);
+    }
+}
+
 bool ShowHelp(PlotCommand& command, std::string_view)
 {
     command.showHelp = true;
@@ -97,6 +130,15 @@ const Option Options[] = {
     {"--each-own-scale", nullptr, "escalar cada curva separadamente", Set<&P::CBauto, true>},
     {"--mark-points", nullptr, "marcar pontos", Set<&P::CBmarcar, true>},
     {"--size=", "LxA", "tamanho da figura (padrão 761x471)", ApplySize},
+    {"--measure", nullptr,
+     "mede cada curva: ganhos, pico, banda de meia potência, Q, ganho unitário e\n"
+     "margens de fase e de ganho (a fase de uma coluna 2m vem da coluna 2f)",
+     Measure},
+    {"--measure-units=", "lin|db,deg|rad,hz|rad/s",
+     "unidades das tabelas medidas; as não dadas são deduzidas dos valores:\n"
+     "módulo em dB se algum é negativo, fase em radianos se todas estão entre\n"
+     "-pi e pi, frequência em Hz",
+     ApplyMeasureUnits},
     {"--help", nullptr, "este texto", ShowHelp},
 };
 

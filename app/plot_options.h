@@ -6,6 +6,7 @@
 #include <string>
 
 #include "plot/plot_run.h"
+#include "plot/response_measures.h"
 
 struct PlotCommand {
     PlotOptions options;    // the curve list's defaults, changed by the options
@@ -13,6 +14,8 @@ struct PlotCommand {
     std::string outputPath;
     int width = 761; // the graph window's drawing area
     int height = 471;
+    bool measure = false;       // a measurement block for every curve after the Plot run
+    ResponseUnits measureUnits; // the tables' units as the user states them; unknown by default
     bool showHelp = false;
 };
 

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "analysis/run_analysis.h"
+#include "plot/measure_tables.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ TalvorApp::TalvorApp(std::vector<std::string> arguments, std::function<void()> e
 {
     UseCNumericLocale();
     QObject::connect(&form4, &TForm4::PlotReady, &form5, &TForm5::ShowPlot);
+    QObject::connect(&form5, &TForm5::MeasureRequested, [this] { MeasurePlottedCurves(); });
     if (!endProgram_)
         endProgram_ = [] { QCoreApplication::exit(0); };
 }
@@ -79,6 +81,14 @@ void TalvorApp::TerminateNow()
 }
 
 void TalvorApp::ShowSettings() { RaiseWindow(form2); }
+
+void TalvorApp::MeasurePlottedCurves()
+{
+    if (!measureScratch_)
+        measureScratch_ = std::make_unique<MeasureScratch>();
+    // The tables do not say their units: the values settle them, and each block says so.
+    MeasureCurves(curveStore, ResponseUnits{}, *measureScratch_, log);
+}
 
 void TalvorApp::ShowCurveList() { RaiseWindow(form4); }
 

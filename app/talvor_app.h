@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@
 #include "plot/curve_store.h"
 #include "plot/graph_window.h"
 #include "plot/plot_run.h"
+
+struct MeasureScratch;
 
 // Numbers in the log, the tables and the fields use "." whatever the user's locale: Qt adopts
 // the system locale on Unix, so this runs after the application object exists.
@@ -58,6 +61,8 @@ public:
     void ShowSettings();
     void ShowCurveList();
     void ShowAbout();
+    // The graph window's "m": a measurement block per plotted curve in the log.
+    void MeasurePlottedCurves();
 
     // AnalysisHost
     const AnalysisSettings& Settings() const override { return form2.Settings(); }
@@ -77,4 +82,5 @@ private:
     bool closing_ = false;
     bool commandLineHandled_ = false;
     QElapsedTimer lastEvents_;
+    std::unique_ptr<MeasureScratch> measureScratch_; // made at the first measurement
 };

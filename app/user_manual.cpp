@@ -103,6 +103,8 @@ Gráficos:
   < > ou setas esquerda/direita: move para os lados    u d ou setas acima/abaixo: move
   espaço: volta aos limites da lista de curvas   c: cores aleatórias
   i: inverte as cores (fundo preto ou branco)
+  m: escreve no registro as medidas de cada curva (ganhos, pico, banda de meia potência, Q,
+     ganho unitário, margens de fase e de ganho; a fase de "2m" vem da coluna "2f")
 - Arrastar o mouse para a direita e para baixo amplia o retângulo marcado.
 - Clicar numa legenda escolhe a cor da curva; abaixo das legendas, as cores da grade.
 

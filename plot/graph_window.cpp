@@ -182,6 +182,11 @@ bool TForm5::FormKeyDown(int key)
 bool TForm5::FormKeyPress(char key)
 {
     store_.pictureSaved = false;
+    if (key == 'm') {
+        emit MeasureRequested();
+        Repaint(); // the picture is current again, and with it the mouse readout
+        return true;
+    }
     ViewCommand command;
     if (!CommandForCharacter(key, command))
         return false;

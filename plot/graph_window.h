@@ -44,6 +44,8 @@ private:
 };
 
 class TForm5 : public QWidget {
+    Q_OBJECT
+
 public:
     // options are the curve list's, kept current by its controls.
     TForm5(CurveStore& store, const PlotOptions& options, QWidget* parent = nullptr);
@@ -54,7 +56,8 @@ public:
     void PaintBox1MouseMove(QPoint at);
     void PaintBox1MouseUp();
     // FormKeyDown sees every key (the cursor keys act here), FormKeyPress the typed characters;
-    // each returns whether the key was a command.
+    // each returns whether the key was a command. "m" asks for the measurements of the plotted
+    // curves (MeasureRequested), which the program logs in the main window.
     bool FormKeyDown(int key);
     bool FormKeyPress(char key);
     void FormResize();
@@ -69,6 +72,9 @@ public:
     int FullDrawingCount() const { return fullDrawings_; }
     bool Zooming() const { return zooming_; }
     const QPixmap& SavedPicture() const { return savedPicture; }
+
+signals:
+    void MeasureRequested();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

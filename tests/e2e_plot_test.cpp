@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 
 #include "e2e_support.h"
 #include "test_support.h"
@@ -125,10 +126,38 @@ TEST_F(PlotProgram, AWrongCommandLineExitsWithStatusTwo)
         curves + " -o " + picture + " --size=10x10",
         curves + " -o " + picture + " --bogus",
         curves + " " + curves + " -o " + picture,
+        curves + " -o " + picture + " --measure=1",
+        curves + " -o " + picture + " --measure-units=",
+        curves + " -o " + picture + " --measure-units=db,",
+        curves + " -o " + picture + " --measure-units=dB",
     };
     for (const std::string& arguments : wrong)
         EXPECT_EQ(RunPlot(arguments).status, 2) << arguments;
     Result help = RunPlot("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.output.find("uso: talvor-plot"), std::string::npos);
+}
+
+TEST_F(PlotProgram, MeasuresEveryCurveWhenAsked)
+{
+    Result result = RunPlot(curves + " -o " + picture);
+    EXPECT_EQ(result.output.find("Medidas"), std::string::npos);
+
+    result = RunPlot("--measure " + curves + " -o " + picture);
+    EXPECT_EQ(result.status, 0) << result.output;
+    const std::vector<std::string> lines = SplitLines(result.output);
+    EXPECT_TRUE(ContainsInOrder(
+        lines, {"Medidas da curva 1 (" + table + ", f x 1m, fase em 1f):",
+                "  Unidades: módulo linear (suposto), fase em graus (suposta), frequência em Hz "
+                "(suposta).",
+                "  Ganho no início (1 Hz): 1 (0 dB)",
+                "Medidas da curva 2 (" + table + ", f x 1f): curva de fase, sem medidas próprias.",
+                "Figura gravada no arquivo " + picture + "."}))
+        << result.output;
+
+    result = RunPlot("--measure --measure-units=db,rad,rad/s " + curves + " -o " + picture);
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_TRUE(HasLine(SplitLines(result.output),
+                        "  Unidades: módulo em dB, fase em radianos, frequência em rad/s."))
+        << result.output;
 }

@@ -378,3 +378,34 @@ TEST(GuiPlot, TheExampleTablePlotsTheMagnitudeOfNodeOneOnLogLogAxes)
     if (const char* screenshot = std::getenv("TALVOR_SCREENSHOT"))
         app.form5.grab().save(QString::fromLocal8Bit(screenshot));
 }
+
+// "m" in the graph window: the measurements of the plotted curves in the main window's log.
+TEST(GuiPlot, MeasureKeyLogsABlockPerCurve)
+{
+    TempDir dir;
+    const std::string netlist =
+        dir.Write("exemplo.net", ReadWholeFile(TALVOR_EXAMPLES "/exemplo.net"));
+    TestApp test;
+    TalvorApp& app = test.app;
+    app.Show();
+    test.Run(netlist);
+    Control<QAction>(app.form1, "Grfico1").trigger();
+    QTest::mouseClick(&Control<QPushButton>(app.form4, "Button4"), Qt::LeftButton); // "Copiar"
+    QTest::mouseClick(&Control<QPushButton>(app.form4, "Button3"), Qt::LeftButton); // "Plotar"
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.form5));
+    QTest::keyClick(&app.form5, 'm');
+
+    const QStringList log = test.Log();
+    const QString title = QString::fromStdString("Medidas da curva 1 (" + dir.Path() +
+                                                 "/exemplo.tab, f x 1m, fase em 1f):");
+    const qsizetype at = log.indexOf(title);
+    ASSERT_GE(at, 0) << log.join('\n').toStdString();
+    // Node 1 is the source: flat at 1 V, its phase 0 all along; the phases of node 2 tell that
+    // the table is in degrees.
+    EXPECT_EQ(log.mid(at + 1, 3),
+              QStringList({"  Unidades: módulo linear (suposto), fase em graus (suposta), "
+                           "frequência em Hz (suposta).",
+                           "  Ganho no início (1 Hz): 1 (0 dB)",
+                           "  Ganho no fim (100000 Hz): 1 (0 dB)"}));
+    EXPECT_TRUE(test.Logged("  Frequência de ganho unitário: não encontrado"));
+}

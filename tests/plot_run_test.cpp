@@ -23,22 +23,12 @@ protected:
         sink.lines.clear();
         return RunPlot(*store, lines, options, log);
     }
-    bool Logged(const std::string& line) const
-    {
-        return std::find(sink.lines.begin(), sink.lines.end(), line) != sink.lines.end();
-    }
+    bool Logged(const std::string& line) const { return HasLine(sink.lines, line); }
     bool LoggedStartOf(const std::string& start) const
     {
-        return std::any_of(sink.lines.begin(), sink.lines.end(),
-                           [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+        return HasLineStartingWith(sink.lines, start);
     }
-    std::string Dump() const
-    {
-        std::string all;
-        for (const std::string& l : sink.lines)
-            all += l + "\n";
-        return all;
-    }
+    std::string Dump() const { return JoinLines(sink.lines); }
 
     TempDir dir;
     RecordingSink sink;

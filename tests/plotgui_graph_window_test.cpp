@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QKeyEvent>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -115,7 +116,8 @@ TEST_F(Interaction, KeysThatAreNoCommandGoOnToTheBaseClass)
     const Case cases[] = {
         {Qt::Key_A, "a", true},  {Qt::Key_Left, "", true},   {Qt::Key_Space, " ", true},
         {Qt::Key_A, "A", false}, {Qt::Key_Shift, "", false}, {Qt::Key_Escape, "\x1b", false},
-        {Qt::Key_F1, "", false}, {Qt::Key_Z, "z", false},
+        {Qt::Key_F1, "", false}, {Qt::Key_Z, "z", false},    {Qt::Key_M, "m", true},
+        {Qt::Key_M, "M", false},
     };
     for (const Case& c : cases) {
         QKeyEvent event(QEvent::KeyPress, c.key, Qt::NoModifier, QString::fromLatin1(c.text));
@@ -125,6 +127,21 @@ TEST_F(Interaction, KeysThatAreNoCommandGoOnToTheBaseClass)
         EXPECT_EQ(store->pictureSaved, c.taken) << c.key;
         paintBox.repaint();
     }
+}
+
+// "m" leaves the view alone: it asks for the measurements once and draws the picture again.
+TEST_F(Interaction, MeasureKeyAsksForTheMeasurements)
+{
+    QSignalSpy requests(&form, &TForm5::MeasureRequested);
+    const double xMax = store->viewXMax;
+    int drawings = form.FullDrawingCount();
+    QTest::keyClick(&form, 'm');
+    EXPECT_EQ(requests.count(), 1);
+    EXPECT_EQ(form.FullDrawingCount(), drawings + 1);
+    EXPECT_TRUE(store->pictureSaved);
+    EXPECT_EQ(store->viewXMax, xMax);
+    QTest::keyClick(&form, 'M');
+    EXPECT_EQ(requests.count(), 1);
 }
 
 TEST_F(Interaction, ShiftAloneClearsTheSavedPictureWithoutRepainting)
