@@ -107,15 +107,16 @@ private:
 
 std::vector<Token> Tokenize(std::string_view text, int line)
 {
+    for (char c : text)
+        if (IsControl(c))
+            Refuse(line, Format("caractere de controle (código %d) no texto",
+                                static_cast<unsigned char>(c)));
     std::vector<Token> tokens;
     size_t i = 0;
     while (i < text.size()) {
         char c = text[i];
         if (IsBlank(c)) {
             ++i;
-        } else if (IsControl(c)) {
-            Refuse(line, Format("caractere de controle (código %d) no texto",
-                                static_cast<unsigned char>(c)));
         } else if (c == '{') {
             // Nesting is counted here and bounded by the expression reader.
             size_t j = i + 1;

@@ -15,7 +15,6 @@ inline constexpr size_t MaxLineBytes = 1u << 20;
 enum class TokenKind {
     Word,       // a name, node, number or keyword
     Expression, // the text inside {braces} or 'quotes'
-    Value,      // an expression already evaluated
     Equals,
     Open,  // (
     Close, // )
@@ -25,7 +24,6 @@ enum class TokenKind {
 struct Token {
     TokenKind kind = TokenKind::Word;
     std::string text;
-    double value = 0;
 };
 
 struct DeckLine {

@@ -38,7 +38,7 @@ bool ElementFields::NextIsNumber() const
     const Token* token = Peek();
     if (token == nullptr || NextIsAssignment())
         return false;
-    return token->kind == TokenKind::Value ||
+    return token->kind == TokenKind::Expression ||
            (token->kind == TokenKind::Word && ParseSpiceNumber(token->text).has_value());
 }
 

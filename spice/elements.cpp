@@ -39,10 +39,11 @@ TalvorElement Passive(char type, ElementFields& f, const Temperatures& temperatu
     TalvorElement e = Start(type, f);
     e.nodes = {f.Node("o nó +"), f.Node("o nó -")};
     std::optional<double> value;
-    if (f.NextIsNumber())
+    if (!f.AtEnd() && !f.NextIsAssignment()) {
+        if (f.place().FindModel(f.PeekLower()) != nullptr)
+            f.Fail("elementos com .model não são convertidos; dê o valor");
         value = f.Number("o valor");
-    else if (!f.AtEnd() && !f.NextIsAssignment() && f.place().FindModel(f.PeekLower()) != nullptr)
-        f.Fail("elementos com .model não são convertidos; dê o valor");
+    }
     std::map<std::string, double> p =
         f.Parameters(type == 'R'   ? "r resistance m scale tc1 tc2 temp dtemp noisy"
                      : type == 'C' ? "c capacitance m scale tc1 tc2 temp dtemp ic"
@@ -91,8 +92,6 @@ std::vector<double> WaveformArguments(ElementFields& f)
             }
             if (token->kind == TokenKind::Comma)
                 f.Skip();
-            else if (f.NextIsAssignment())
-                f.Skip(), f.Skip(), f.Number("o valor"); // td=, r= of PWL
             else
                 arguments.push_back(f.Number("um valor da forma de onda"));
         }
@@ -153,7 +152,8 @@ TalvorElement Source(char type, ElementFields& f, Warnings& warnings)
             double value = f.Number("o valor");
             if (!dc) // ngspice keeps the first DC value of the line
                 dc = value;
-        } else if (f.Accept("dc")) {
+        } else if (word == "dc") {
+            f.Skip();
             if (f.Peek() != nullptr && f.Peek()->kind == TokenKind::Equals)
                 f.Skip();
             double value = f.Number("o valor DC");
@@ -167,6 +167,10 @@ TalvorElement Source(char type, ElementFields& f, Warnings& warnings)
                 f.Number("o valor de distorção");
             warnings.Add(f.Line(), Format("%s: DISTOF ignorado (o Talvor não calcula distorção)",
                                           Shown(f.Name()).c_str()));
+        } else if (waveform == "pwl" && (word == "r" || word == "td") && f.NextIsAssignment()) {
+            f.Skip();
+            f.Skip();
+            f.Number(word.c_str()); // the repetition of a PWL: no bearing on t = 0
         } else if (IsWaveform(word) && !f.NextIsAssignment()) {
             f.Skip();
             waveform = word;

@@ -87,13 +87,7 @@ private:
             Refuse(line.number, Format("o circuito tem mais de %ld elementos; o Talvor aceita "
                                        "até 200",
                                        MaxFlatElements));
-        std::vector<Token> tokens = line.tokens;
-        for (Token& token : tokens)
-            if (token.kind == TokenKind::Expression) {
-                token.value = EvaluateExpression(token.text, instance.scope, line.number);
-                token.kind = TokenKind::Value;
-            }
-        sink_.Element(Place(instance, line.number), tokens);
+        sink_.Element(Place(instance, line.number), line.tokens);
     }
 
     void Instantiate(const Instance& caller, const DeckLine& line, int depth)

@@ -43,7 +43,8 @@ private:
 class ElementSink {
 public:
     virtual ~ElementSink() = default;
-    // One element line (not X): tokens[0] is its name; every expression is already a Value.
+    // One element line (not X): tokens[0] is its name. Its expressions are evaluated where they
+    // are read as numbers, with the place's parameters.
     virtual void Element(const Place& place, const std::vector<Token>& tokens) = 0;
 };
 

@@ -18,8 +18,6 @@ std::optional<double> Scope::Find(const std::string& lowerName) const
 double ValueOf(const Token& token, const ParameterScope& scope, int line)
 {
     switch (token.kind) {
-    case TokenKind::Value:
-        return token.value;
     case TokenKind::Expression:
         return EvaluateExpression(token.text, scope, line);
     case TokenKind::Word:

@@ -21,8 +21,8 @@ private:
     std::map<std::string, double> values_;
 };
 
-// The value of a number word, an evaluated value or a {brace} expression; refuses a word that
-// is not a number and an infinite number.
+// The value of a number word or a {brace} expression; refuses a word that is not a number and an
+// infinite number.
 double ValueOf(const Token& token, const ParameterScope& scope, int line);
 
 // Evaluates the assignments of a .param line in order into scope. The expressions need no

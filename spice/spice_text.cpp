@@ -31,7 +31,7 @@ int ScaleExponent(std::string_view letters)
 {
     if (StartsWith(letters, "meg"))
         return 6;
-    if (letters.empty())
+    if (letters.empty() || StartsWith(letters, "mil"))
         return 0;
     switch (letters[0] | 0x20) {
     case 'f':

@@ -6,6 +6,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -133,6 +134,17 @@ void CompareColumn(const Table& expected, size_t k, const Table& ours, int colum
     }
 }
 
+// The netlist's element lines: neither the title, nor comments, nor .AC.
+std::vector<std::string> Elements(const std::string& netlist)
+{
+    std::vector<std::string> lines = SplitLines(netlist);
+    std::vector<std::string> elements;
+    for (size_t k = 1; k < lines.size(); ++k)
+        if (!lines[k].empty() && lines[k][0] != '*' && lines[k][0] != '.')
+            elements.push_back(lines[k]);
+    return elements;
+}
+
 struct DeckCase {
     const char* deck;
     const char* options; // of talvor-cli
@@ -204,6 +216,95 @@ TEST(SpiceDecks, AgreeWithNgspice)
             CompareColumn(expected, k, ours, at, c.tolerance, vector);
         }
     }
+}
+
+std::vector<std::string> Listing(const std::string& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+const char* const Deck = "Divisor\nV1 a 0 AC 1\nR1 a b 1k\nR2 b 0 1k\n.op\n.ac dec 1 1 10\n";
+
+TEST(SpiceProgram, ConvertsAndSaysWhatItWrote)
+{
+    TempDir dir;
+    dir.Write("divisor.cir", Deck);
+    CliRun run = RunProgram("talvor-spice", "divisor.cir", dir.Path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "linha 5: .op ignorado: o Talvor faz o ponto de operação e a análise AC\n"
+                       "Netlist divisor.net escrito: 3 elementos, 2 nós, 3 variáveis.\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Elements(ReadWholeFile(dir.Path() + "/divisor.net")),
+              (std::vector<std::string>{"V1 a 0 1 0 0", "R1 a b 1000", "R2 b 0 1000"}));
+    // Run again: the netlist is its own, so it is rewritten.
+    EXPECT_EQ(RunProgram("talvor-spice", "divisor.cir", dir.Path()).status, 0);
+    // Elsewhere with -o.
+    fs::create_directory(dir.Path() + "/out");
+    EXPECT_EQ(RunProgram("talvor-spice", "-o out/d.net divisor.cir", dir.Path()).status, 0);
+    EXPECT_EQ(Listing(dir.Path() + "/out"), std::vector<std::string>{"d.net"});
+    EXPECT_EQ(RunProgram("talvor-spice", "--help", dir.Path()).status, 0);
+}
+
+TEST(SpiceProgram, AWrongCommandLineExitsWithTwoAndTheUsage)
+{
+    TempDir dir;
+    dir.Write("divisor.cir", Deck);
+    for (const char* arguments : {"", "divisor.cir other.cir", "--frobnicate divisor.cir",
+                                  "divisor.cir -o", "-o a.net -o b.net divisor.cir"}) {
+        CliRun run = RunProgram("talvor-spice", arguments, dir.Path());
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_NE(run.err.find("uso: talvor-spice DECK [-o NETLIST]"), std::string::npos)
+            << arguments;
+        EXPECT_EQ(Listing(dir.Path()),
+                  (std::vector<std::string>{"divisor.cir", "program.err", "program.out"}))
+            << arguments;
+    }
+}
+
+TEST(SpiceProgram, ADeckThatCannotBeConvertedLeavesNoNetlist)
+{
+    TempDir dir;
+    dir.Write("bad.cir", "Ruim\nV1 a 0 AC 1\nR1 a 0 {1/0}\n.tran 1u 1m\n");
+    CliRun run = RunProgram("talvor-spice", "bad.cir", dir.Path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "linha 4: .tran ignorado: o Talvor faz o ponto de operação e a análise AC\n"
+                       "linha 3: expressão {1/0}: divisão por zero\n"
+                       "O deck não foi convertido; nenhum netlist foi escrito.\n");
+    EXPECT_EQ(Listing(dir.Path()),
+              (std::vector<std::string>{"bad.cir", "program.err", "program.out"}));
+
+    run = RunProgram("talvor-spice", "missing.cir", dir.Path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "Deck missing.cir: não existe.\n");
+}
+
+TEST(SpiceProgram, NeverOverwritesAFileItDidNotWrite)
+{
+    TempDir dir;
+    dir.Write("divisor.cir", Deck);
+    const std::string mine = "Meu divisor\nV1 a 0 1\nR1 a 0 1\n";
+    dir.Write("divisor.net", mine);
+    CliRun run = RunProgram("talvor-spice", "divisor.cir", dir.Path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("divisor.net já existe e não foi escrito pelo talvor-spice; não será "
+                           "sobrescrito (escolha outro nome com -o).\n"
+                           "O deck não foi convertido; nenhum netlist foi escrito.\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(ReadWholeFile(dir.Path() + "/divisor.net"), mine);
+
+    // A deck named .net would be its own netlist.
+    dir.Write("deck.net", Deck);
+    run = RunProgram("talvor-spice", "deck.net", dir.Path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("deck.net é o próprio deck; escolha outro nome com -o."),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(ReadWholeFile(dir.Path() + "/deck.net"), Deck);
 }
 
 } // namespace
