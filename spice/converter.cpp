@@ -110,6 +110,13 @@ Conversion Convert(std::string_view deckText, const std::string& deckName, Warni
     ElementMapper mapper(circuit, temperatures, warnings);
     FlattenDeck(deck, scope, mapper);
     LinkControls(circuit);
+    for (const TalvorElement& e : circuit.elements)
+        if (e.type == 'D' || e.type == 'Q') {
+            circuit.notes.push_back("o ngspice põe GMIN = 1e-12 S em paralelo com cada junção, "
+                                    "onde o Talvor põe g0 (1e-9 por padrão): --g0=1e-12 no "
+                                    "talvor-cli faz como ele");
+            break;
+        }
     CheckValues(circuit);
     if (circuit.elements.empty())
         Refuse(0, "o deck não tem elementos");

@@ -70,7 +70,7 @@ std::string WriteNetlist(const ConvertedCircuit& circuit, const TalvorNames& nam
             Comment(out, "  " + warning);
     }
     if (!circuit.notes.empty()) {
-        Comment(out, "Valores calculados:");
+        Comment(out, "Notas:");
         for (const std::string& note : circuit.notes)
             Comment(out, "  " + note);
     }

@@ -1,6 +1,8 @@
 #include "spice/spice_text.h"
 
+#include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -145,5 +147,16 @@ void Warnings::Add(int line, const std::string& text)
 {
     std::string message = AtLine(line, text);
     if (seen_.insert(message).second)
-        lines_.push_back(std::move(message));
+        lines_.emplace_back(line > 0 ? line : INT_MAX, std::move(message));
+}
+
+std::vector<std::string> Warnings::Lines() const
+{
+    std::vector<std::pair<int, std::string>> sorted = lines_;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> lines;
+    for (auto& [line, text] : sorted)
+        lines.push_back(std::move(text));
+    return lines;
 }

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // SPICE names and keywords are case-insensitive: they are compared in lower case.
@@ -37,15 +38,16 @@ struct Refusal {
 // Ends the conversion: thrown inside the converter, caught by ConvertDeck.
 [[noreturn]] void Refuse(int line, std::string reason);
 
-// The converter's warnings in the order found, each "linha N: text" (or the text alone for line
-// 0) kept once: a model used by many instances warns once.
+// The converter's warnings, each "linha N: text" (or the text alone for line 0) kept once: a
+// model used by many instances warns once.
 class Warnings {
 public:
     void Add(int line, const std::string& text);
-    const std::vector<std::string>& Lines() const { return lines_; }
+    // In deck order (the order found within a line), those of no line last.
+    std::vector<std::string> Lines() const;
 
 private:
-    std::vector<std::string> lines_;
+    std::vector<std::pair<int, std::string>> lines_;
     std::set<std::string> seen_;
 };
 
