@@ -1,3 +1,5 @@
+// The conversion's pipeline: read the deck, sort it, flatten it into Talvor's elements, link
+// them, name them, check the limits and write the netlist.
 #include "spice/converter.h"
 
 #include <climits>

@@ -1,3 +1,4 @@
+// The deck's bytes to logical lines and tokens.
 #include "spice/deck_lexer.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The deck's lines sorted into the main circuit, subcircuit definitions and commands.
 #include "spice/deck_structure.h"
 
 #include <cstring>

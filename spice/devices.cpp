@@ -1,3 +1,5 @@
+// Diode, bipolar and MOS models of ngspice mapped onto Talvor's D, Q and M, parameter by
+// parameter, from the tables of rules below.
 #include "spice/devices.h"
 
 #include <algorithm>

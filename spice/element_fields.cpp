@@ -1,3 +1,4 @@
+// The cursor over the fields of one element line.
 #include "spice/element_fields.h"
 
 #include <cmath>

@@ -1,3 +1,5 @@
+// Passive elements, sources, controlled sources and lines mapped onto Talvor's; then the links
+// of F, H and K to the elements they name.
 #include "spice/elements.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// The recursive-descent reader of expressions.
 #include "spice/expression.h"
 
 #include <cmath>

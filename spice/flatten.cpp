@@ -1,3 +1,4 @@
+// Subcircuit instances expanded in place, with their nodes, names, models and parameters.
 #include "spice/flatten.h"
 
 #include <map>

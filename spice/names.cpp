@@ -1,3 +1,4 @@
+// Short unique names for elements and nodes.
 #include "spice/names.h"
 
 #include <set>

@@ -1,3 +1,4 @@
+// The netlist text: title, comment block, element lines, .AC.
 #include "spice/netlist_writer.h"
 
 #include "common/c_text.h"

@@ -1,3 +1,4 @@
+// Parameter scopes, .param lines and the values of number words and expressions.
 #include "spice/parameters.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// Reading decks and writing netlists safely.
 #include "spice/spice_files.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// Numbers with suffixes, message helpers and the warning list.
 #include "spice/spice_text.h"
 
 #include <algorithm>

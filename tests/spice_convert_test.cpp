@@ -393,6 +393,8 @@ TEST(SpiceConvert, RefusesWhatCannotBeConvertedWithTheLineAndTheReason)
         {"T1 a 0 b 0 TD=1n\n", "linha 2: T1: falta Z0"},
         {"T1 a 0 b 0 Z0=50\n", "linha 2: T1: falta TD ou F"},
         {"R1 a 0 1\nr1 b 0 2\n", "linha 3: nome repetido: r1 (também na linha 2)"},
+        {"C1 a 0 1e300 m=1e300\n", "linha 2: C1: valor fora do alcance"},
+        {"V1 a 0 SIN(1e308 1e308 1k 0 0 90)\n", "linha 2: V1: valor fora do alcance"},
         // Devices.
         {"D1 a 0 nothing\n", "linha 2: D1: modelo nothing não definido"},
         {"D1 a 0 q\n.model q NPN\n", "linha 2: D1: o modelo q é do tipo npn"},
