@@ -268,12 +268,6 @@ const ModelCard& ModelOf(ElementFields& f, const char* types)
     return *card;
 }
 
-double Get(const std::map<std::string, double>& p, const char* name, double otherwise)
-{
-    auto found = p.find(name);
-    return found == p.end() ? otherwise : found->second;
-}
-
 void WarnInstanceTemperature(const ElementFields& f, const std::map<std::string, double>& p,
                              Warnings& warnings)
 {
@@ -286,7 +280,7 @@ void WarnInstanceTemperature(const ElementFields& f, const std::map<std::string,
 // The area factor: positional, or area=, times the multiplier m.
 double AreaFactor(ElementFields& f, std::map<std::string, double>& p, double positional)
 {
-    double area = Get(p, "area", positional) * Get(p, "m", 1);
+    double area = ValueOr(p, "area", positional) * ValueOr(p, "m", 1);
     if (area <= 0)
         f.Fail("a área e m devem ser positivos");
     return area;
@@ -296,15 +290,6 @@ void Require(const ModelValues& v, bool condition, const char* what)
 {
     if (!condition)
         Refuse(v.Card().line, Format("modelo %s: %s", Shown(v.Card().name).c_str(), what));
-}
-
-TalvorElement Start(char type, const ElementFields& f)
-{
-    TalvorElement element;
-    element.type = type;
-    element.name = f.FlatName();
-    element.line = f.Line();
-    return element;
 }
 
 // Talvor linearises a junction above --vdmax (0.7 V by default); a junction with a small
@@ -321,7 +306,7 @@ void WarnAboveVdmax(const ModelValues& v, const char* junction, double saturatio
 
 TalvorElement Diode(ElementFields& f, const Temperatures& temperatures, Warnings& warnings)
 {
-    TalvorElement e = Start('D', f);
+    TalvorElement e = f.NewElement('D');
     e.nodes = {f.Node("o anodo"), f.Node("o catodo")};
     const ModelCard& card = ModelOf(f, "d");
     double positional = f.NextIsNumber() ? f.Number("a área") : 1;
@@ -341,7 +326,7 @@ TalvorElement Diode(ElementFields& f, const Temperatures& temperatures, Warnings
 
 TalvorElement Bipolar(ElementFields& f, const Temperatures& temperatures, Warnings& warnings)
 {
-    TalvorElement e = Start('Q', f);
+    TalvorElement e = f.NewElement('Q');
     e.nodes = {f.Node("o coletor"), f.Node("a base"), f.Node("o emissor")};
     // An optional substrate node comes before the model name.
     const Token* next = f.Peek();
@@ -382,7 +367,7 @@ TalvorElement Bipolar(ElementFields& f, const Temperatures& temperatures, Warnin
 TalvorElement Mos(ElementFields& f, const Temperatures& temperatures, Warnings& warnings,
                   ConvertedCircuit& circuit)
 {
-    TalvorElement e = Start('M', f);
+    TalvorElement e = f.NewElement('M');
     e.nodes = {f.Node("o dreno"), f.Node("a porta"), f.Node("a fonte"), f.Node("o substrato")};
     const ModelCard& card = ModelOf(f, "nmos pmos");
     const bool nChannel = card.type == "nmos";
@@ -394,7 +379,8 @@ TalvorElement Mos(ElementFields& f, const Temperatures& temperatures, Warnings& 
         Refuse(card.line, Format("modelo %s: MOS de nível %s; o Talvor tem só o nível 1",
                                  Shown(card.name).c_str(), NumberText(v("level")).c_str()));
     v.CheckRules(temperatures);
-    const double length = Get(p, "l", 100e-6), width = Get(p, "w", 100e-6) * Get(p, "m", 1);
+    const double length = ValueOr(p, "l", 100e-6),
+                 width = ValueOr(p, "w", 100e-6) * ValueOr(p, "m", 1);
     const double effectiveLength = length - 2 * v("ld");
     if (width <= 0 || effectiveLength <= 0)
         f.Fail("W e L - 2·LD devem ser positivos");

@@ -28,6 +28,21 @@ void ElementFields::Fail(const std::string& why) const
     Refuse(Line(), Format("%s: %s", Shown(Name()).c_str(), why.c_str()));
 }
 
+TalvorElement ElementFields::NewElement(char type) const
+{
+    TalvorElement element;
+    element.type = type;
+    element.name = FlatName();
+    element.line = Line();
+    return element;
+}
+
+double ValueOr(const std::map<std::string, double>& parameters, const char* name, double otherwise)
+{
+    auto found = parameters.find(name);
+    return found == parameters.end() ? otherwise : found->second;
+}
+
 std::string ElementFields::PeekLower() const
 {
     const Token* token = Peek();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "spice/converted_circuit.h"
 #include "spice/flatten.h"
 
 class ElementFields {
@@ -19,6 +20,8 @@ public:
     // The element's name as written on its line, and flattened.
     const std::string& Name() const { return tokens_[0].text; }
     std::string FlatName() const { return place_.ElementName(tokens_[0].text); }
+    // A Talvor element of the type with this line's flattened name and line number.
+    TalvorElement NewElement(char type) const;
 
     bool AtEnd() const { return next_ >= tokens_.size(); }
     // The next token as written, without consuming it ("" at the end).
@@ -48,3 +51,6 @@ private:
     const Place& place_;
     size_t next_ = 1;
 };
+
+// The value of a name=value parameter, or otherwise when the line does not give it.
+double ValueOr(const std::map<std::string, double>& parameters, const char* name, double otherwise);

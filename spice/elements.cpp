@@ -18,27 +18,14 @@ constexpr double DegreesToRadians = 0.017453292519943295;
 // temperature coefficients: value · (1 + tc1·ΔT + tc2·ΔT²).
 double TemperatureFactor(const std::map<std::string, double>& p, const Temperatures& t)
 {
-    auto get = [&p](const char* name, double otherwise) {
-        auto found = p.find(name);
-        return found == p.end() ? otherwise : found->second;
-    };
-    double temperature = get("temp", t.circuit) + get("dtemp", 0);
+    double temperature = ValueOr(p, "temp", t.circuit) + ValueOr(p, "dtemp", 0);
     double difference = temperature - t.nominal;
-    return 1 + get("tc1", 0) * difference + get("tc2", 0) * difference * difference;
-}
-
-TalvorElement Start(char type, const ElementFields& fields)
-{
-    TalvorElement element;
-    element.type = type;
-    element.name = fields.FlatName();
-    element.line = fields.Line();
-    return element;
+    return 1 + ValueOr(p, "tc1", 0) * difference + ValueOr(p, "tc2", 0) * difference * difference;
 }
 
 TalvorElement Passive(char type, ElementFields& f, const Temperatures& temperatures)
 {
-    TalvorElement e = Start(type, f);
+    TalvorElement e = f.NewElement(type);
     e.nodes = {f.Node("o nó +"), f.Node("o nó -")};
     std::optional<double> value;
     if (!f.AtEnd() && !f.NextIsAssignment()) {
@@ -55,8 +42,7 @@ TalvorElement Passive(char type, ElementFields& f, const Temperatures& temperatu
             value = p[name];
     if (!value)
         f.Fail("falta o valor");
-    double m = p.count("m") > 0 ? p["m"] : 1;
-    double scale = p.count("scale") > 0 ? p["scale"] : 1;
+    const double m = ValueOr(p, "m", 1), scale = ValueOr(p, "scale", 1);
     if (m <= 0)
         f.Fail("m deve ser positivo");
     double v = *value * scale * TemperatureFactor(p, temperatures);
@@ -70,7 +56,7 @@ TalvorElement Passive(char type, ElementFields& f, const Temperatures& temperatu
 
 TalvorElement Coupling(ElementFields& f)
 {
-    TalvorElement e = Start('K', f);
+    TalvorElement e = f.NewElement('K');
     e.control = f.place().ElementName(f.Word("o primeiro indutor"));
     e.control2 = f.place().ElementName(f.Word("o segundo indutor"));
     e.values = {f.Number("o coeficiente de acoplamento")};
@@ -142,7 +128,7 @@ bool IsWaveform(const std::string& word)
 
 TalvorElement Source(char type, ElementFields& f, Warnings& warnings)
 {
-    TalvorElement e = Start(type, f);
+    TalvorElement e = f.NewElement(type);
     e.nodes = {f.Node("o nó +"), f.Node("o nó -")};
     std::optional<double> dc;
     double magnitude = 0, phase = 0;
@@ -198,7 +184,7 @@ TalvorElement Source(char type, ElementFields& f, Warnings& warnings)
 
 TalvorElement VoltageControlled(char type, ElementFields& f)
 {
-    TalvorElement e = Start(type, f);
+    TalvorElement e = f.NewElement(type);
     std::string outPlus = f.Node("o nó de saída +");
     std::string outMinus = f.Node("o nó de saída -");
     static const char* const Nonlinear[] = {"value", "poly", "table", "laplace", "freq",
@@ -214,7 +200,7 @@ TalvorElement VoltageControlled(char type, ElementFields& f)
 
 TalvorElement CurrentControlled(char type, ElementFields& f)
 {
-    TalvorElement e = Start(type, f);
+    TalvorElement e = f.NewElement(type);
     e.nodes = {f.Node("o nó de saída +"), f.Node("o nó de saída -")};
     if (f.PeekLower() == "poly")
         f.Fail(Format("só a forma linear (%c nó+ nó- Vcontrole ganho) é convertível", type));
@@ -226,21 +212,21 @@ TalvorElement CurrentControlled(char type, ElementFields& f)
 
 TalvorElement Line(ElementFields& f)
 {
-    TalvorElement e = Start('T', f);
+    TalvorElement e = f.NewElement('T');
     std::string port1 = f.Node("o nó 1+"), reference1 = f.Node("o nó 1-");
     std::string port2 = f.Node("o nó 2+"), reference2 = f.Node("o nó 2-");
     if (Lower(reference1) != Lower(reference2))
         f.Fail("as duas portas têm nós de referência diferentes; a linha do Talvor tem um nó "
                "comum às duas portas");
     std::map<std::string, double> p = f.Parameters("z0 zo td f nl ic");
-    double z0 = p.count("z0") > 0 ? p["z0"] : p.count("zo") > 0 ? p["zo"] : 0;
+    const double z0 = ValueOr(p, "z0", ValueOr(p, "zo", 0));
     if (z0 <= 0)
         f.Fail("falta Z0 (positivo)");
     double delay = 0;
     if (p.count("td") > 0)
         delay = p["td"];
-    else if (p.count("f") > 0 && p["f"] > 0)
-        delay = (p.count("nl") > 0 ? p["nl"] : 0.25) / p["f"];
+    else if (ValueOr(p, "f", 0) > 0)
+        delay = ValueOr(p, "nl", 0.25) / p["f"];
     else
         f.Fail("falta TD ou F");
     e.nodes = {port1, reference1, port2};
