@@ -13,7 +13,7 @@ struct Instance {
     const std::set<std::string>* globals = nullptr;
     Scope scope;
 
-    Instance(const Scope* parent) : scope(parent) {}
+    explicit Instance(const Scope* parent) : scope(parent) {}
 };
 
 const std::string& Place::Path() const { return instance_.path; }
