@@ -152,15 +152,23 @@ private:
                                        Shown(card.name).c_str(), where->second.line));
     }
 
+    // name=value options and bare flags; only the temperatures matter to the conversion.
     void Options(const DeckLine& line)
     {
-        for (const ParameterText& option : ParameterAssignments(line.tokens, 1, line.number)) {
-            if (option.name == "temp")
-                deck_.temperature = SettingText{line.number, option.value};
-            else if (option.name == "tnom")
-                deck_.nominalTemperature = SettingText{line.number, option.value};
-            else
-                warnings_.Add(line.number, Format("opção %s ignorada", Shown(option.name).c_str()));
+        const std::vector<Token>& tokens = line.tokens;
+        for (size_t k = 1; k < tokens.size(); ++k) {
+            if (tokens[k].kind != TokenKind::Word)
+                continue;
+            const std::string name = Lower(tokens[k].text);
+            const bool valued = k + 2 < tokens.size() && tokens[k + 1].kind == TokenKind::Equals;
+            if (valued && (name == "temp" || name == "tnom")) {
+                SettingText setting{line.number, tokens[k + 2]};
+                (name == "temp" ? deck_.temperature : deck_.nominalTemperature) = setting;
+            } else {
+                warnings_.Add(line.number, Format("opção %s ignorada", Shown(name).c_str()));
+            }
+            if (valued)
+                k += 2;
         }
     }
 

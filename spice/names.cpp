@@ -35,11 +35,12 @@ public:
     void Reserve(const std::string& name) { taken_.insert(Lower(name)); }
     bool Taken(const std::string& name) const { return taken_.count(Lower(name)) > 0; }
 
-    // base cut to leave room for "~n", with the smallest n that makes the name unique.
+    // base cut to leave room for "~n", with the next n of the names that start alike that makes
+    // the name unique (counting on per start keeps many long names of one prefix linear).
     std::string Make(const std::string& base)
     {
-        for (int n = 1;; ++n) {
-            std::string suffix = "~" + std::to_string(n);
+        for (int& n = next_[Lower(base.substr(0, TalvorNameLength - 2))];;) {
+            std::string suffix = "~" + std::to_string(++n);
             std::string name = base.substr(0, TalvorNameLength - suffix.size()) + suffix;
             if (!Taken(name)) {
                 Reserve(name);
@@ -50,6 +51,7 @@ public:
 
 private:
     std::set<std::string> taken_;
+    std::map<std::string, int> next_; // by the base's lower-case start: the last n given
 };
 
 // The last part of a flattened name ("Rload" of "R.X1.Rload"), or of the source a synthetic node

@@ -254,6 +254,7 @@ TEST(SpiceConvert, WarnsAboutEveryApproximationAndSkippedCommand)
         {".control\nrun\n", "linha 3: bloco .control sem .endc ignorado"},
         {".ac dec 1 1 10\n.ac dec 2 1 10\n", "linha 4: a linha .ac da linha 3 é substituída"},
         {".options gmin=1e-15 temp=27\n", "linha 3: opção gmin ignorada"},
+        {".option post tnom=27 savecurrents\n", "linha 3: opção savecurrents ignorada"},
         {".func f(x) {2*x}\n", "linha 3: .func ignorado"},
         {".op\n", "linha 3: .op ignorado: o Talvor faz o ponto de operação e a análise AC"},
         {".tran 1u 1m\n", "linha 3: .tran ignorado"},
@@ -527,11 +528,16 @@ TEST(SpiceConvert, HostileDecksAreRefusedCleanlyAndQuickly)
             ".subckt s" + std::to_string(k) + " a\nX1 a s" + std::to_string(k + 1) + "\n.ends\n";
     nested += ".subckt s60 a\nR1 a 0 1\n.ends\nX1 n s0\n";
 
+    std::string longNames;
+    for (int k = 0; k < 10000; ++k)
+        longNames += "Rsame_long_prefix_" + std::to_string(k) + " a 0 1\n";
+
     struct Case {
         std::string deck;
         const char* refusal;
     };
     const Case cases[] = {
+        {longNames, "o circuito convertido tem 10000 elementos"},
         {deepBraces, "linha 2: expressão {((((((((((((((((((((((((((((((((((((((((...}: "
                      "aninhamento fundo demais"},
         {".subckt a x\nXb x b\n.ends\n.subckt b x\nXa x a\n.ends\nX1 n a\n",
