@@ -40,7 +40,8 @@ public:
     std::string Make(const std::string& base)
     {
         for (int& n = next_[Lower(base.substr(0, TalvorNameLength - 2))];;) {
-            std::string suffix = "~" + std::to_string(++n);
+            std::string suffix = std::to_string(++n);
+            suffix.insert(suffix.begin(), '~');
             std::string name = base.substr(0, TalvorNameLength - suffix.size()) + suffix;
             if (!Taken(name)) {
                 Reserve(name);
@@ -66,7 +67,10 @@ std::string OwnPart(const std::string& name)
 
 std::string WithTypeLetter(const std::string& name, char type)
 {
-    return std::string(1, type) + (name.empty() ? "" : name.substr(1));
+    std::string named(1, type);
+    if (!name.empty())
+        named.append(name, 1);
+    return named;
 }
 
 bool Fits(const std::string& name) { return name.size() <= TalvorNameLength; }
@@ -100,7 +104,7 @@ void NameNodes(const ConvertedCircuit& circuit, TalvorNames& names)
     for (const std::string& node : order)
         if (Fits(node) && !IsSyntheticNode(node))
             maker.Reserve(node);
-    names.nodes["0"] = "0";
+    names.nodes.emplace("0", "0");
     for (const std::string& node : order) {
         std::string name = node;
         if (!Fits(node) || IsSyntheticNode(node)) {

@@ -42,7 +42,9 @@ std::string ElementLine(const TalvorElement& e, const TalvorNames& names)
     for (size_t k = 0; k < e.values.size(); ++k) {
         // Talvor's M line names its length and width.
         const char* label = e.type == 'M' && k == 0 ? "L=" : e.type == 'M' && k == 1 ? "W=" : "";
-        line += " " + std::string(label) + TalvorNumber(e.values[k]);
+        line += ' ';
+        line += label;
+        line += TalvorNumber(e.values[k]);
     }
     return line + "\n";
 }

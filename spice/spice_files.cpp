@@ -113,7 +113,9 @@ bool WriteNetlistFile(const std::string& path, const std::string& deckPath, cons
         return false;
     fs::path target(path);
     fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    // A hidden name beside the netlist: ".amp.net.XXXXXX".
+    std::string hidden = std::string(".").append(target.filename().string()).append(".XXXXXX");
+    std::string temporary = (folder / hidden).string();
     int descriptor = mkstemp(temporary.data());
     if (descriptor < 0) {
         error = Format("não foi possível criar um arquivo em %s: %s", folder.c_str(),

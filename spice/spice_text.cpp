@@ -96,7 +96,8 @@ std::optional<double> ParseSpiceNumber(std::string_view word)
     if (!letters.empty() && !IsLetter(letters[0]))
         return std::nullopt;
     std::string text(mantissa);
-    text += "e" + std::to_string(exponent + ScaleExponent(letters));
+    text += 'e';
+    text += std::to_string(exponent + ScaleExponent(letters));
     const double value = std::strtod(text.c_str(), nullptr);
     return StartsWith(letters, "mil") ? value * 25.4e-6 : value;
 }
