@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 #include "netlist/circuit.h"
 #include "spice/deck_structure.h"
@@ -78,8 +79,20 @@ int ExtraCurrents(const ConvertedCircuit& circuit)
 {
     int currents = 0;
     for (const TalvorElement& e : circuit.elements)
-        currents += e.type == 'H' ? 2 : std::string("VEFL").find(e.type) != std::string::npos;
+        currents += e.type == 'H' ? 2 : std::strchr("VEFL", e.type) != nullptr ? 1 : 0;
     return currents;
+}
+
+// Where ngspice and Talvor put a small conductance across every junction.
+void NoteJunctionConductance(ConvertedCircuit& circuit)
+{
+    for (const TalvorElement& e : circuit.elements)
+        if (e.type == 'D' || e.type == 'Q') {
+            circuit.notes.push_back("o ngspice põe GMIN = 1e-12 S em paralelo com cada junção, "
+                                    "onde o Talvor põe g0 (1e-9 por padrão): --g0=1e-12 no "
+                                    "talvor-cli faz como ele");
+            return;
+        }
 }
 
 // Every value must be one that Talvor reads back: a finite number.
@@ -112,13 +125,7 @@ Conversion Convert(std::string_view deckText, const std::string& deckName, Warni
     ElementMapper mapper(circuit, temperatures, warnings);
     FlattenDeck(deck, scope, mapper);
     LinkControls(circuit);
-    for (const TalvorElement& e : circuit.elements)
-        if (e.type == 'D' || e.type == 'Q') {
-            circuit.notes.push_back("o ngspice põe GMIN = 1e-12 S em paralelo com cada junção, "
-                                    "onde o Talvor põe g0 (1e-9 por padrão): --g0=1e-12 no "
-                                    "talvor-cli faz como ele");
-            break;
-        }
+    NoteJunctionConductance(circuit);
     CheckValues(circuit);
     if (circuit.elements.empty())
         Refuse(0, "o deck não tem elementos");

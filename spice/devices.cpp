@@ -74,7 +74,7 @@ const ParameterRule BipolarRules[] = {
     {"vjc pc", 0.75, Rule::Fixed, 0.6, "o potencial da junção base-coletor", "cjc"},
     {"mjc mc", 0.33, Rule::Fixed, 0.5, "a gradação da junção base-coletor", "cjc"},
     {"fc", 0.5, Rule::Forward, 0, "", "cje"},
-    {"level", 1, Rule::Fixed, 1, "o nível do modelo"},
+    {"level", 1, Rule::Mapped},
     {"ise c2", 0, Rule::Missing, 0, "a corrente de fuga base-emissor"},
     {"isc c4", 0, Rule::Missing, 0, "a corrente de fuga base-coletor"},
     {"ne", 1.5, Rule::Silent},
@@ -304,6 +304,15 @@ void WarnAboveVdmax(const ModelValues& v, const char* junction, double saturatio
                       junction, current * 1e3));
 }
 
+// Other levels are other models, with other equations and parameters.
+void RequireLevelOne(const ModelValues& v, const char* device, const char* model)
+{
+    if (v("level") != 1)
+        Refuse(v.Card().line,
+               Format("modelo %s: %s de nível %s; o Talvor tem só o nível 1 (%s)",
+                      Shown(v.Card().name).c_str(), device, NumberText(v("level")).c_str(), model));
+}
+
 TalvorElement Diode(ElementFields& f, const Temperatures& temperatures, Warnings& warnings)
 {
     TalvorElement e = f.NewElement('D');
@@ -341,6 +350,7 @@ TalvorElement Bipolar(ElementFields& f, const Temperatures& temperatures, Warnin
     double area = AreaFactor(f, p, positional);
     WarnInstanceTemperature(f, p, warnings);
     ModelValues v = Evaluate(card, BipolarRules, f, warnings);
+    RequireLevelOne(v, "bipolar", "Gummel-Poon");
     v.CheckRules(temperatures);
     Require(v, v("is") > 0 && v("bf") > 0 && v("br") > 0 && v("nf") > 0 && v("nr") > 0,
             "IS, BF, BR, NF e NR devem ser positivos");
@@ -375,9 +385,7 @@ TalvorElement Mos(ElementFields& f, const Temperatures& temperatures, Warnings& 
     std::map<std::string, double> p = f.Parameters("l w m ad as pd ps nrd nrs off ic temp dtemp");
     WarnInstanceTemperature(f, p, warnings);
     ModelValues v = Evaluate(card, MosRules, f, warnings);
-    if (v("level") != 1)
-        Refuse(card.line, Format("modelo %s: MOS de nível %s; o Talvor tem só o nível 1",
-                                 Shown(card.name).c_str(), NumberText(v("level")).c_str()));
+    RequireLevelOne(v, "MOS", "Shichman-Hodges");
     v.CheckRules(temperatures);
     const double length = ValueOr(p, "l", 100e-6),
                  width = ValueOr(p, "w", 100e-6) * ValueOr(p, "m", 1);
