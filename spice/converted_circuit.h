@@ -20,6 +20,7 @@ struct TalvorElement {
 struct MovedCurrent {
     std::string source;  // flattened deck name of the sensing V source
     std::string element; // flattened deck name of the F or H whose input branch carries it
+    char type = 'F';     // of that element: an H's input current is its second, "jy"
 };
 
 struct ConvertedCircuit {

@@ -178,7 +178,7 @@ TalvorElement Source(char type, ElementFields& f, Warnings& warnings)
                            NumberText(timeZero).c_str());
         warnings.Add(f.Line(), what);
     }
-    e.values = {magnitude, phase, dc.value_or(waveform.empty() ? 0.0 : timeZero)};
+    e.values = {magnitude, phase, dc.value_or(timeZero)};
     return e;
 }
 
@@ -317,7 +317,8 @@ bool LinkSensors(ConvertedCircuit& circuit, size_t sourceIndex, const std::vecto
     std::string from = source.nodes[0];
     int added = 0;
     if (silent) {
-        circuit.movedCurrents.push_back({source.name, circuit.elements[sensors[0]].name});
+        const TalvorElement& first = circuit.elements[sensors[0]];
+        circuit.movedCurrents.push_back({source.name, first.name, first.type});
     } else {
         from = SyntheticNode(source.name, ++added);
         source.nodes[1] = from;

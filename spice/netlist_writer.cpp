@@ -83,15 +83,10 @@ std::string WriteNetlist(const ConvertedCircuit& circuit, const TalvorNames& nam
             Comment(out, RenamedLine(talvor, deck));
     }
     for (const MovedCurrent& moved : circuit.movedCurrents) {
-        const TalvorElement* sensor = nullptr;
-        for (const TalvorElement& e : circuit.elements)
-            if (e.name == moved.element)
-                sensor = &e;
         const std::string& name = names.Element(moved.element);
-        Comment(out, Format("Corrente de %s (0 V) = j%s%s: a fonte virou a entrada de %s.",
-                            OneLine(moved.source, 200).c_str(),
-                            sensor != nullptr && sensor->type == 'H' ? "y" : "", name.c_str(),
-                            name.c_str()));
+        Comment(out, Format("Corrente de %s (0 V) = %s%s: a fonte virou a entrada de %s.",
+                            OneLine(moved.source, 200).c_str(), moved.type == 'H' ? "jy" : "j",
+                            name.c_str(), name.c_str()));
     }
     for (const TalvorElement& e : circuit.elements)
         out += ElementLine(e, names);

@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -52,17 +51,17 @@ struct NameNotes {
     std::map<std::string, std::string> movedCurrents;
 };
 
+// Lines "*   NEW = DECK" and "* Corrente de DECK (0 V) = COLUMN: ...".
 NameNotes ReadNameNotes(const std::string& netlist)
 {
     NameNotes notes;
-    const std::regex renamed(R"(\*   (\S+) = (\S+))");
-    const std::regex moved(R"(\* Corrente de (\S+) \(0 V\) = (\S+): .*)");
-    std::smatch match;
     for (const std::string& line : SplitLines(netlist)) {
-        if (std::regex_match(line, match, renamed))
-            notes.renamed[Lowered(match[2])] = match[1];
-        else if (std::regex_match(line, match, moved))
-            notes.movedCurrents[Lowered(match[1])] = match[2];
+        std::vector<std::string> words = SplitFields(line);
+        if (words.size() == 4 && words[0] == "*" && words[2] == "=" && line.rfind("*   ", 0) == 0)
+            notes.renamed[Lowered(words[3])] = words[1];
+        else if (line.rfind("* Corrente de ", 0) == 0 && words.size() > 7 && words[4] == "(0" &&
+                 words[6] == "=")
+            notes.movedCurrents[Lowered(words[3])] = words[7].substr(0, words[7].size() - 1);
     }
     return notes;
 }
