@@ -1,8 +1,10 @@
 // talvor-spice: converts a SPICE deck into a Talvor netlist (no Qt). Prints the warnings and the
 // outcome; exit status 0 converted, 1 not converted, 2 wrong command line.
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <string_view>
+
+#include "common/command_line.h"
 
 #include "common/message_log.h"
 #include "spice/converter.h"
@@ -18,39 +20,38 @@ struct SpiceCommand {
     bool showHelp = false;
 };
 
-const char* const Usage = "uso: talvor-spice DECK [-o NETLIST]\n"
-                          "Converte um deck SPICE (como o ngspice o lê) em um netlist do Talvor.\n"
-                          "NETLIST: por padrão, o nome do deck com a extensão .net.\n";
-
-// False (with the reason on errors) for a missing or extra deck, or an unknown option.
-bool ParseCommandLine(int argc, char** argv, SpiceCommand& command, std::FILE* errors)
+// A second -o would silently win over the first: refused.
+bool ApplyOutput(SpiceCommand& command, std::string_view path)
 {
-    for (int k = 1; k < argc; ++k) {
-        const char* argument = argv[k];
-        if (std::strcmp(argument, "-h") == 0 || std::strcmp(argument, "--help") == 0) {
-            command.showHelp = true;
-        } else if (std::strcmp(argument, "-o") == 0) {
-            if (k + 1 >= argc || !command.netlistPath.empty()) {
-                std::fprintf(errors, "talvor-spice: -o pede um nome de arquivo (uma vez)\n");
-                return false;
-            }
-            command.netlistPath = argv[++k];
-        } else if (argument[0] == '-' && argument[1] != '\0') {
-            std::fprintf(errors, "talvor-spice: opção desconhecida %s\n", argument);
-            return false;
-        } else if (command.deckPath.empty()) {
-            command.deckPath = argument;
-        } else {
-            std::fprintf(errors, "talvor-spice: só um deck por vez\n");
-            return false;
-        }
-    }
-    if (command.deckPath.empty() && !command.showHelp) {
-        std::fprintf(errors, "talvor-spice: falta o deck\n");
+    if (path.empty() || !command.netlistPath.empty())
         return false;
-    }
+    command.netlistPath = path;
     return true;
 }
+
+bool ShowHelp(SpiceCommand& command, std::string_view)
+{
+    command.showHelp = true;
+    return true;
+}
+
+const CommandLineOption<SpiceCommand> Options[] = {
+    {"-o", "NETLIST", "o netlist a escrever (padrão: o nome do deck com a extensão .net)",
+     ApplyOutput},
+    {"-h", nullptr, nullptr, ShowHelp},
+    {"--help", nullptr, "este texto", ShowHelp},
+};
+
+const CommandLineSyntax<SpiceCommand> Syntax = {
+    .program = "talvor-spice",
+    .synopsis = "uso: talvor-spice DECK [-o NETLIST]\n"
+                "Converte um deck SPICE (como o ngspice o lê) em um netlist do Talvor.\n",
+    .options = Options,
+    .operand = &SpiceCommand::deckPath,
+    .missingOperand = "falta o deck",
+    .extraOperand = "só um deck por vez",
+    .showHelp = &SpiceCommand::showHelp,
+};
 
 int Run(const SpiceCommand& command, MessageLog& log)
 {
@@ -85,12 +86,12 @@ int Run(const SpiceCommand& command, MessageLog& log)
 int main(int argc, char** argv)
 {
     SpiceCommand command;
-    if (!ParseCommandLine(argc, argv, command, stderr)) {
-        std::fputs(Usage, stderr);
+    if (!ParseCommandLine(Syntax, argc, argv, command, stderr)) {
+        PrintUsage(Syntax, stderr);
         return WrongCommandLine;
     }
     if (command.showHelp) {
-        std::fputs(Usage, stdout);
+        PrintUsage(Syntax, stdout);
         return Converted;
     }
     StdoutSink sink(stdout);

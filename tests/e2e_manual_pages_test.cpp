@@ -106,4 +106,21 @@ INSTANTIATE_TEST_SUITE_P(Programs, ManualPage, testing::Values("talvor-cli", "ta
                              return name;
                          });
 
+// talvor-spice has two options, too few for the checks above: its page names both, and the
+// three exit statuses that scripts rely on.
+TEST(ManualPage, TalvorSpiceNamesItsOptionsAndExitStatuses)
+{
+    const std::string help = HelpText("talvor-spice");
+    const std::string page = PlainOptionsSection("talvor-spice");
+    const std::string whole = ReadWholeFile(ManualPages + "talvor-spice.1");
+    for (const char* option : {"-o NETLIST", "--help"}) {
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+        EXPECT_NE(page.find(std::string(option).substr(0, 2)), std::string::npos) << option;
+    }
+    const size_t statuses = whole.find(".SH CÓDIGOS DE SAÍDA");
+    ASSERT_NE(statuses, std::string::npos);
+    for (const char* status : {"\n.B 0\n", "\n.B 1\n", "\n.B 2\n"})
+        EXPECT_NE(whole.find(status, statuses), std::string::npos) << status;
+}
+
 } // namespace
