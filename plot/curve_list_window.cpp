@@ -12,6 +12,7 @@
 #include <QRadioButton>
 
 #include "plot/bound_controls.h"
+#include "plot/table_reader.h"
 
 namespace {
 
@@ -116,10 +117,12 @@ std::vector<std::string> TForm4::CurveLines() const
     return lines;
 }
 
+// The magnitude of node 1 (or of the first node when the nodes have names) against the
+// frequency, in a table of the sweep.
 void TForm4::AddCurveLine(const QString& path)
 {
-    // " f 1m": the magnitude of node 1 against the frequency, in a table of the sweep.
-    Memo1->appendPlainText(path + QStringLiteral(" f 1m"));
+    const std::string yColumn = SuggestedYColumn(QFile::encodeName(path).constData());
+    Memo1->appendPlainText(path + QStringLiteral(" f ") + QFile::decodeName(yColumn.c_str()));
 }
 
 // "Procurar"

@@ -158,6 +158,26 @@ TEST(CurveListWindow, CopiarAndProcurarAddALineForATable)
     EXPECT_EQ(w.form4.CurveLines().size(), 4u);
 }
 
+// A table whose nodes have names has no column "1m": the added line names its first magnitude
+// column, so that it plots.
+TEST(CurveListWindow, CopiarAndProcurarOnATableWithNamedNodes)
+{
+    PlotWindows w;
+    TempDir dir;
+    const std::string table = dir.Write("filtro.tab", "f entradam entradaf saidam saidaf \n"
+                                                      "10 1 0 0.5 -10\n100 1 0 0.1 -80\n");
+    w.memo.clear();
+    w.form4.SetTablePath(QString::fromStdString(table));
+    w.Click("Button4");
+    EXPECT_EQ(w.LastMemoLine(), QString::fromStdString(table + " f entradam"));
+    w.form4.openDialog = [&](const QString&) { return QString::fromStdString(table); };
+    w.Click("Button1");
+    EXPECT_EQ(w.LastMemoLine(), QString::fromStdString(table + " f entradam"));
+    w.Click("Button3");
+    EXPECT_TRUE(w.Logged("Tabela 2: f x entradam"));
+    EXPECT_TRUE(w.store->plotReady);
+}
+
 TEST(CurveListWindow, APlotShowsTheGraphAndTheComputedLimits)
 {
     PlotWindows w;
