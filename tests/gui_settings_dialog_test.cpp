@@ -130,6 +130,32 @@ TEST(GuiSettings, AplicarSetsTheFlagAndHidesTheDialog)
     EXPECT_FALSE(dialog.isVisible());
 }
 
+// Typing a frequency and pressing Enter does not apply; only the button itself does, by a
+// click or by Space when it has the focus.
+TEST(GuiSettings, EnterInAFieldIsNotAplicar)
+{
+    TForm2 dialog;
+    dialog.AskForSettings();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    for (const FieldCase& c : fields) {
+        auto* edit = Find<QLineEdit>(dialog, c.name);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("20"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTest::keyClick(edit, Qt::Key_Enter);
+        EXPECT_FALSE(dialog.SettingsApplied()) << c.name;
+        EXPECT_TRUE(dialog.isVisible()) << c.name;
+    }
+    auto* apply = Find<QPushButton>(dialog, "Button1");
+    apply->setFocus();
+    QTest::keyClick(apply, Qt::Key_Return);
+    EXPECT_FALSE(dialog.SettingsApplied());
+    QTest::keyClick(apply, Qt::Key_Space);
+    EXPECT_TRUE(dialog.SettingsApplied());
+    EXPECT_FALSE(dialog.isVisible());
+}
+
 TEST(GuiSettings, TwoColumnsOfCheckBoxesAboveTheFields)
 {
     TForm2 dialog;
