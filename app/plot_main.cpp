@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,6 +15,9 @@
 #include "plot/plot_run.h"
 
 namespace {
+
+// Pixels on a side of the picture: 16000 x 16000 take 1 GB already.
+constexpr int MaxPictureSide = 16000;
 
 // The curve lines of a file (or standard input), without their line ends.
 bool ReadCurveLines(const std::string& path, std::vector<std::string>& lines)
@@ -72,10 +76,22 @@ int main(int argc, char** argv)
     if (!RunPlot(store, lines, command.options, log))
         return 1;
 
-    QImage image(command.width, command.height, QImage::Format_RGB32);
+    // Drawn as the graph window draws on a screen of pixelRatio pixels per unit.
+    const double ratio = command.pixelRatio;
+    const int pixelWidth = static_cast<int>(std::ceil(command.width * ratio));
+    const int pixelHeight = static_cast<int>(std::ceil(command.height * ratio));
+    QImage image;
+    if (pixelWidth <= MaxPictureSide && pixelHeight <= MaxPictureSide)
+        image = QImage(pixelWidth, pixelHeight, QImage::Format_RGB32);
+    if (image.isNull()) {
+        log.AppendLog("Não foi possível criar uma figura de %d x %d pixels.", pixelWidth,
+                      pixelHeight);
+        return 1;
+    }
+    image.setDevicePixelRatio(ratio);
     {
         QPainter painter(&image);
-        DrawGraph(painter, store, command.options, image.size());
+        DrawGraph(painter, store, command.options, QSize(command.width, command.height));
     }
     if (!image.save(QString::fromLocal8Bit(command.outputPath.c_str()), "PNG")) {
         log.AppendLog("Não foi possível gravar a figura no arquivo %s.",

@@ -13,6 +13,7 @@ struct PlotCommand {
     std::string outputPath;
     int width = 761; // the graph window's drawing area
     int height = 471;
+    double pixelRatio = 1; // pixels per unit of the size: a dense screen's picture
     bool showHelp = false;
 };
 

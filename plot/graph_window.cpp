@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <QtMath>
 
 #include "plot/curve_store.h"
 #include "plot/graph_geometry.h"
@@ -99,10 +100,15 @@ bool ColorDialogChooser::Choose(uint32_t& rgb)
 
 void TForm5::PaintBox1Paint(QPainter& screen)
 {
-    if (!store_.pictureSaved) {
+    // The picture has the screen's pixels (several per unit on a dense screen); the drawing and
+    // the mouse work in units. A picture made for another screen is drawn again.
+    const qreal ratio = PaintBox1->devicePixelRatio();
+    if (!store_.pictureSaved || savedPicture.devicePixelRatio() != ratio) {
         const QSize size = PaintBox1->size();
-        if (savedPicture.size() != size)
-            savedPicture = QPixmap(size);
+        const QSize pixels(qCeil(size.width() * ratio), qCeil(size.height() * ratio));
+        if (savedPicture.size() != pixels)
+            savedPicture = QPixmap(pixels);
+        savedPicture.setDevicePixelRatio(ratio);
         QPainter picture(&savedPicture);
         GraphDrawing drawing = DrawGraph(picture, store_, options_, size);
         picture.end();

@@ -7,6 +7,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <QtMath>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -386,4 +387,30 @@ TEST(ColorDialog1, OpensOnTheColourItReturnedLast)
     EXPECT_TRUE(chooser.Choose(rgb));
     EXPECT_EQ(rgb, 0xFEFF01u);
     EXPECT_EQ(shown, (std::vector<uint32_t>{0x000000, 0x123456, 0x123456}));
+}
+
+// A dense screen (ctest runs these with QT_SCALE_FACTOR=2): the saved picture has the screen's
+// pixels, while sizes, the mouse and the readout stay in units.
+TEST_F(Interaction, OnADenseScreenThePictureHasTheScreensPixels)
+{
+    const qreal ratio = paintBox.devicePixelRatio();
+    if (ratio == 1)
+        GTEST_SKIP() << "needs a scale factor, as in QT_SCALE_FACTOR=2";
+    EXPECT_EQ(paintBox.size(), QSize(761, 471));
+    const QPixmap& picture = form.SavedPicture();
+    EXPECT_EQ(picture.devicePixelRatio(), ratio);
+    EXPECT_EQ(picture.size(), QSize(qCeil(761 * ratio), qCeil(471 * ratio)));
+    EXPECT_TRUE(paintBox.grab().toImage() == picture.toImage()); // copied pixel for pixel
+
+    // Moves sent as the platform delivers them, in units (QTest rounds them on such screens).
+    auto moveTo = [&](QPointF at) {
+        QMouseEvent move(QEvent::MouseMove, at, paintBox.mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&paintBox, &move);
+    };
+    store->anyPhase = true;
+    moveTo(QPointF(75, 453));
+    EXPECT_EQ(Status().toStdString(), "X=0 Y=0 F=-180");
+    moveTo(QPointF(751, 10));
+    EXPECT_EQ(Status().toStdString(), "X=100 Y=30 F=180");
 }
