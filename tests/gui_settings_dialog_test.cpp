@@ -1,4 +1,5 @@
 // The "Parâmetros" dialog: captions, defaults, and settings that follow every change at once.
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "app/settings_dialog.h"
+#include "window_support.h"
 
 namespace {
 
@@ -177,4 +179,23 @@ TEST(GuiSettings, TwoColumnsOfCheckBoxesAboveTheFields)
     EXPECT_GT(left("Efinicial").y(), left("Einicio").bottom());
     EXPECT_GT(left("Button1").y(), left("Epontos").bottom());
     EXPECT_GT(left("Button1").x(), dialog.width() / 2);
+}
+
+// "Parâmetros" opens at 503 x 457; enlarged or shrunk to its smallest, every control stays in
+// sight, none over another.
+TEST(GuiSettings, ControlsStayInSightAtAnySize)
+{
+    TForm2 dialog;
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(dialog.size(), QSize(503, 457));
+    EXPECT_EQ(LayoutFaults(dialog), "");
+    for (QSize size : {QSize(900, 700), QSize(100, 100)}) {
+        dialog.resize(size);
+        QApplication::processEvents();
+        EXPECT_EQ(LayoutFaults(dialog), "") << size.width();
+    }
+    EXPECT_EQ(dialog.size(), dialog.minimumSize());
+    EXPECT_LE(dialog.width(), 503);
+    EXPECT_LE(dialog.height(), 457);
 }
