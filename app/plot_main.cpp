@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/plot_options.h"
+#include "app/qt_portuguese.h"
 #include "common/message_log.h"
 #include "plot/curve_store.h"
 #include "plot/graph_painter.h"
@@ -64,6 +65,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C"); // tables and labels use the C number format
+    UsePortugueseQtTexts();
 
     StdoutSink sink;
     MessageLog log(sink);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "analysis/run_analysis.h"
+#include "app/qt_portuguese.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ TalvorApp::TalvorApp(std::vector<std::string> arguments, std::function<void()> e
       arguments_(std::move(arguments)), endProgram_(std::move(endProgram))
 {
     UseCNumericLocale();
+    UsePortugueseQtTexts();
     QObject::connect(&form4, &TForm4::PlotReady, &form5, &TForm5::ShowPlot);
     if (!endProgram_)
         endProgram_ = [] { QCoreApplication::exit(0); };

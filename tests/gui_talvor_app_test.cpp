@@ -309,6 +309,44 @@ TEST(GuiRun, AbrirRunsTheNetlistChosenInOpenDialog1)
     EXPECT_EQ(test.app.form4.TablePath(), QString::fromStdString(dir.Path() + "/rc.tab"));
 }
 
+// Qt's own dialogs speak Portuguese too, whatever the system language (the tests run under
+// C.UTF-8): the colour chooser of the graph window and the file dialog of "Abrir".
+TEST(GuiTexts, QtDialogsSpeakPortuguese)
+{
+    TestApp test;
+    test.app.Show();
+    // Closes each modal dialog as it comes up, noting the captions of its buttons.
+    std::vector<QStringList> buttons;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr)
+            return;
+        QStringList captions;
+        for (const QPushButton* button : dialog->findChildren<QPushButton*>())
+            if (button->isVisible())
+                captions << button->text();
+        buttons.push_back(captions);
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    closer.start(20);
+
+    test.app.form5.show();
+    QWidget& paintBox = Control<QWidget>(test.app.form5, "PaintBox1");
+    QTest::mouseClick(&paintBox, Qt::LeftButton, {}, QPoint(10, 5)); // the two grid colours
+    test.Entry("Abrir1").trigger();
+    ASSERT_EQ(buttons.size(), 3u);
+    for (const QStringList& captions : buttons) {
+        EXPECT_TRUE(captions.contains(QStringLiteral("Cancelar")))
+            << captions.join('|').toStdString();
+        EXPECT_FALSE(captions.join('|').contains(QStringLiteral("Cancel|")));
+    }
+    EXPECT_TRUE(buttons[0].contains(QStringLiteral("&Adicionar às cores personalizadas")))
+        << buttons[0].join('|').toStdString();
+    EXPECT_TRUE(buttons[2].contains(QStringLiteral("&Abrir")))
+        << buttons[2].join('|').toStdString();
+}
+
 TEST(GuiRunDeathTest, TerminarEndsTheProcessAtOnceWithStatusZero)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
