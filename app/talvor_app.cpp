@@ -113,3 +113,24 @@ void TalvorApp::HandOverTablePath(const std::string& tablePath)
 {
     form4.SetTablePath(QFile::decodeName(tablePath.c_str()));
 }
+
+void TalvorApp::SweepStarted(long plannedRows)
+{
+    plannedRows_ = plannedRows;
+    progressShownAt_ = -ProgressIntervalMs;
+    sweepClock_.start();
+}
+
+void TalvorApp::SweepRowsWritten(long rowsWritten)
+{
+    const qint64 now = sweepClock_.elapsed();
+    if (now < ProgressDelayMs || now - progressShownAt_ < ProgressIntervalMs)
+        return;
+    progressShownAt_ = now;
+    form1.ShowSweepProgress(rowsWritten, plannedRows_);
+    // Paints the progress and keeps the windows drawn; the keyboard and the mouse wait for the
+    // end of the sweep, whose points read the settings all along.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TalvorApp::SweepEnded() { form1.HideSweepProgress(); }
