@@ -86,9 +86,9 @@ public:
     PointPipeline(const PointPipeline&) = delete;
     PointPipeline& operator=(const PointPipeline&) = delete;
 
-    // Writes every remaining row; false at a failed point, after the rows before it. written
-    // counts the rows of the whole sweep.
-    bool Run(ResultTable& table, MessageLog& log, long& written)
+    // Writes every remaining row, counting each in progress; false at a failed point, after the
+    // rows before it.
+    bool Run(ResultTable& table, MessageLog& log, SweepProgress& progress)
     {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
@@ -99,9 +99,10 @@ public:
                 if (slot.state == SlotState::Failed)
                     return false;
                 table.WriteRow(slot.row);
+                progress.RowWritten();
                 lock.lock();
                 slot.state = SlotState::Free;
-                written = ++nextToWrite_;
+                ++nextToWrite_;
                 changed_.notify_all();
             } else if (nextToWrite_ == nextIndex_ && !MorePoints()) {
                 return true;
@@ -186,7 +187,7 @@ int SweepThreadCount()
 }
 
 bool WriteRemainingPoints(const SweepContext& context, const SweepPlan& plan, double f, long index,
-                          ResultTable& table, MessageLog& log, long& written)
+                          ResultTable& table, MessageLog& log, SweepProgress& progress)
 {
     if (!InSweep(plan, index, f))
         return true;
@@ -194,5 +195,5 @@ bool WriteRemainingPoints(const SweepContext& context, const SweepPlan& plan, do
     const int threadCount =
         AtLeastPoints(plan, f, index, MinPointsForThreads) ? SweepThreadCount() : 1;
     PointPipeline pipeline(context, plan, f, index, threadCount);
-    return pipeline.Run(table, log, written);
+    return pipeline.Run(table, log, progress);
 }

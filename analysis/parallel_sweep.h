@@ -9,8 +9,8 @@
 int SweepThreadCount();
 
 // Solves and writes the points of the plan from value f and index on, on SweepThreadCount
-// threads when enough points are left to pay for them, else on the calling thread. Each point's log lines
-// reach log in sweep order; false at a failed point, after the rows before it. written counts
-// the rows of the whole sweep.
+// threads when enough points are left to pay for them, else on the calling thread. Each point's
+// log lines reach log in sweep order; false at a failed point, after the rows before it. Every
+// row written is counted in progress, on the calling thread.
 bool WriteRemainingPoints(const SweepContext& context, const SweepPlan& plan, double f, long index,
-                          ResultTable& table, MessageLog& log, long& written);
+                          ResultTable& table, MessageLog& log, SweepProgress& progress);

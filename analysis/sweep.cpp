@@ -102,9 +102,9 @@ bool SolvePoint(const SweepContext& context, MnaSystem& mna, MessageLog& log, do
 
 namespace {
 
-// Solves and writes every point of the plan; false at a failed solve. written counts the rows.
+// Solves and writes every point of the plan; false at a failed solve. progress counts the rows.
 bool WalkSweep(const SweepContext& context, const SweepPlan& plan, MnaSystem& mna, MessageLog& log,
-               ResultTable& table, long& written)
+               ResultTable& table, SweepProgress& progress)
 {
     double f = plan.fStart;
     long index = 0;
@@ -113,10 +113,10 @@ bool WalkSweep(const SweepContext& context, const SweepPlan& plan, MnaSystem& mn
         if (!SolvePoint(context, mna, log, f, index, row))
             return false;
         table.WriteRow(row);
-        written = index + 1;
+        progress.RowWritten();
     }
     // The later points show no traces, so they can be solved side by side.
-    return WriteRemainingPoints(context, plan, f, index, table, log, written);
+    return WriteRemainingPoints(context, plan, f, index, table, log, progress);
 }
 
 } // namespace
@@ -149,19 +149,20 @@ void RunSweep(Analysis& analysis)
     const AnalysisSettings& settings = analysis.Settings();
     const SweepContext context{circuit, settings, analysis.op.g0, settings.CBHz,
                                TableUnits{settings.CBdB, settings.CBgraus}};
-    long rows = 0;
-    bool solved = WalkSweep(context, plan, analysis.mna, log, table, rows);
+    SweepProgress progress(analysis.host, static_cast<long>(PlannedRows(plan)));
+    bool solved = WalkSweep(context, plan, analysis.mna, log, table, progress);
     bool written = table.Close();
     if (!solved) {
         log.AppendLog("Cálculo interrompido.");
         circuit.RunFailed = true;
-        const double f = FrequencyAt(plan, rows); // rows were written up to the failed point
+        // rows were written up to the failed point
+        const double f = FrequencyAt(plan, progress.Rows());
         analysis.failure = {RunFailure::Kind::AcSolve, 0, f, AngularFrequency(f, settings.CBHz)};
     } else if (!written) {
         log.AppendLog("Erro ao escrever o arquivo %s.", DisplayText(circuit.tablePath).c_str());
         circuit.RunFailed = true;
     } else {
         log.AppendLog("Tabela escrita no arquivo %s com %ld pontos.",
-                      DisplayText(circuit.tablePath).c_str(), rows);
+                      DisplayText(circuit.tablePath).c_str(), progress.Rows());
     }
 }

@@ -2,6 +2,7 @@
 // from one point to the next, and RunSweep, which solves every point and writes the table.
 #pragma once
 
+#include "analysis/analysis_host.h"
 #include "analysis/mna_system.h"
 #include "analysis/result_table.h"
 #include "netlist/circuit.h"
@@ -49,6 +50,31 @@ inline bool InSweep(const SweepPlan& plan, long index, double f)
 {
     return index == 0 || (index < plan.maxPoints && f < plan.endLimit);
 }
+
+// Counts the rows a sweep writes and reports them to the host every ReportEvery rows; the host
+// hears of the start at construction and of the end at destruction.
+class SweepProgress {
+public:
+    static constexpr long ReportEvery = 128;
+    SweepProgress(AnalysisHost& host, long plannedRows) : host_(host)
+    {
+        host_.SweepStarted(plannedRows);
+    }
+    ~SweepProgress() { host_.SweepEnded(); }
+    SweepProgress(const SweepProgress&) = delete;
+    SweepProgress& operator=(const SweepProgress&) = delete;
+
+    void RowWritten()
+    {
+        if (++rows_ % ReportEvery == 0)
+            host_.SweepRowsWritten(rows_);
+    }
+    long Rows() const { return rows_; }
+
+private:
+    AnalysisHost& host_;
+    long rows_ = 0;
+};
 
 // What every point of a sweep reads; fixed for the whole sweep (no window events run during it).
 struct SweepContext {

@@ -9,6 +9,8 @@ class MessageSink;
 class QAction;
 class QFileDialog;
 class QMenu;
+class QProgressBar;
+class QStatusBar;
 class TalvorApp;
 
 class TForm1 : public QMainWindow {
@@ -23,6 +25,9 @@ public:
     void SetRunning(bool running);
     // "Parar análise" is enabled only while the operating point is computed.
     void SetStopEnabled(bool enabled);
+    // A long sweep's progress in a status bar, shown only meanwhile.
+    void ShowSweepProgress(long rowsWritten, long plannedRows);
+    void HideSweepProgress();
 
     // The file name of OpenDialog1: where "Abrir" and the command line put the netlist name.
     const QString& OpenDialogFileName() const { return openFileName_; }
@@ -41,10 +46,13 @@ protected:
 
 private:
     void CreateMenu();
+    void CreateProgressBar();
     QFileDialog* OpenDialog1();
 
     TalvorApp& app_;
     LogView* Memo1;
+    QStatusBar* StatusBar1;
+    QProgressBar* ProgressBar1;
     QMenu* Arquivo1;
     QAction* Abrir1;
     QAction* Terminar1;

@@ -3,12 +3,14 @@
 #include <QImage>
 #include <QPainter>
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/plot_options.h"
+#include "app/qt_portuguese.h"
 #include "common/message_log.h"
 #include "plot/curve_store.h"
 #include "plot/graph_painter.h"
@@ -16,6 +18,9 @@
 #include "plot/plot_run.h"
 
 namespace {
+
+// Pixels on a side of the picture: 16000 x 16000 take 1 GB already.
+constexpr int MaxPictureSide = 16000;
 
 // The curve lines of a file (or standard input), without their line ends.
 bool ReadCurveLines(const std::string& path, std::vector<std::string>& lines)
@@ -62,6 +67,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C"); // tables and labels use the C number format
+    UsePortugueseQtTexts();
 
     StdoutSink sink;
     MessageLog log(sink);
@@ -76,10 +82,22 @@ int main(int argc, char** argv)
     if (command.measure)
         MeasureCurves(store, command.measureUnits, *std::make_unique<MeasureScratch>(), log);
 
-    QImage image(command.width, command.height, QImage::Format_RGB32);
+    // Drawn as the graph window draws on a screen of pixelRatio pixels per unit.
+    const double ratio = command.pixelRatio;
+    const int pixelWidth = static_cast<int>(std::ceil(command.width * ratio));
+    const int pixelHeight = static_cast<int>(std::ceil(command.height * ratio));
+    QImage image;
+    if (pixelWidth <= MaxPictureSide && pixelHeight <= MaxPictureSide)
+        image = QImage(pixelWidth, pixelHeight, QImage::Format_RGB32);
+    if (image.isNull()) {
+        log.AppendLog("Não foi possível criar uma figura de %d x %d pixels.", pixelWidth,
+                      pixelHeight);
+        return 1;
+    }
+    image.setDevicePixelRatio(ratio);
     {
         QPainter painter(&image);
-        DrawGraph(painter, store, command.options, image.size());
+        DrawGraph(painter, store, command.options, QSize(command.width, command.height));
     }
     if (!image.save(QString::fromLocal8Bit(command.outputPath.c_str()), "PNG")) {
         log.AppendLog("Não foi possível gravar a figura no arquivo %s.",

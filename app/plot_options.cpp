@@ -70,6 +70,18 @@ bool ApplySize(PlotCommand& command, std::string_view value)
     return true;
 }
 
+// A number from 1 to 4: pixels per unit of the picture.
+bool ApplyPixelRatio(PlotCommand& command, std::string_view value)
+{
+    const std::string text(value);
+    double ratio;
+    char rest;
+    if (std::sscanf(text.c_str(), "%lf%c", &ratio, &rest) != 1 || !(ratio >= 1 && ratio <= 4))
+        return false;
+    command.pixelRatio = ratio;
+    return true;
+}
+
 bool ApplyOutput(PlotCommand& command, std::string_view path)
 {
     command.outputPath = path;
@@ -139,6 +151,8 @@ const Option Options[] = {
      "módulo em dB se algum é negativo, fase em radianos se todas estão entre\n"
      "-pi e pi, frequência em Hz",
      ApplyMeasureUnits},
+    {"--pixel-ratio=", "FATOR", "FATOR vezes os pixels, para impressão (de 1 a 4; padrão 1)",
+     ApplyPixelRatio},
     {"--help", nullptr, "este texto", ShowHelp},
 };
 

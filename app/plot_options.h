@@ -16,6 +16,7 @@ struct PlotCommand {
     int height = 471;
     bool measure = false;       // a measurement block for every curve after the Plot run
     ResponseUnits measureUnits; // the tables' units as the user states them; unknown by default
+    double pixelRatio = 1;      // pixels per unit of the size: a dense screen's picture
     bool showHelp = false;
 };
 

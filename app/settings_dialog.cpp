@@ -129,6 +129,8 @@ QLayout* TForm2::CreateApplyButton()
 {
     auto* apply = new QPushButton(QStringLiteral("Aplicar"));
     apply->setObjectName(QStringLiteral("Button1"));
+    // Not the dialog's default button: Enter in a field must not resume a waiting run.
+    apply->setAutoDefault(false);
     connect(apply, &QPushButton::clicked, this, &TForm2::Button1Click);
     auto* row = new QHBoxLayout;
     row->addStretch(1);

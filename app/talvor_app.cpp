@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "analysis/run_analysis.h"
+#include "app/qt_portuguese.h"
 #include "plot/measure_tables.h"
 
 namespace {
@@ -35,6 +36,7 @@ TalvorApp::TalvorApp(std::vector<std::string> arguments, std::function<void()> e
       arguments_(std::move(arguments)), endProgram_(std::move(endProgram))
 {
     UseCNumericLocale();
+    UsePortugueseQtTexts();
     QObject::connect(&form4, &TForm4::PlotReady, &form5, &TForm5::ShowPlot);
     QObject::connect(&form5, &TForm5::MeasureRequested, [this] { MeasurePlottedCurves(); });
     if (!endProgram_)
@@ -121,3 +123,24 @@ void TalvorApp::HandOverTablePath(const std::string& tablePath)
 {
     form4.SetTablePath(QFile::decodeName(tablePath.c_str()));
 }
+
+void TalvorApp::SweepStarted(long plannedRows)
+{
+    plannedRows_ = plannedRows;
+    progressShownAt_ = -ProgressIntervalMs;
+    sweepClock_.start();
+}
+
+void TalvorApp::SweepRowsWritten(long rowsWritten)
+{
+    const qint64 now = sweepClock_.elapsed();
+    if (now < ProgressDelayMs || now - progressShownAt_ < ProgressIntervalMs)
+        return;
+    progressShownAt_ = now;
+    form1.ShowSweepProgress(rowsWritten, plannedRows_);
+    // Paints the progress and keeps the windows drawn; the keyboard and the mouse wait for the
+    // end of the sweep, whose points read the settings all along.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TalvorApp::SweepEnded() { form1.HideSweepProgress(); }

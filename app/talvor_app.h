@@ -70,10 +70,16 @@ public:
     void ProcessEvents() override;
     void SetStopEnabled(bool enabled) override;
     void HandOverTablePath(const std::string& tablePath) override;
+    void SweepStarted(long plannedRows) override;
+    void SweepRowsWritten(long rowsWritten) override;
+    void SweepEnded() override;
 
     // Events are processed at most this often while the operating point iterates; the stop
     // request is still polled after every stamp.
     static constexpr int EventIntervalMs = 4;
+    // A sweep shows its progress once it has run this long, then at most this often.
+    static constexpr int ProgressDelayMs = 500;
+    static constexpr int ProgressIntervalMs = 250;
 
 private:
     std::vector<std::string> arguments_;
@@ -83,4 +89,7 @@ private:
     bool commandLineHandled_ = false;
     QElapsedTimer lastEvents_;
     std::unique_ptr<MeasureScratch> measureScratch_; // made at the first measurement
+    QElapsedTimer sweepClock_;
+    qint64 progressShownAt_ = 0;
+    long plannedRows_ = 0;
 };

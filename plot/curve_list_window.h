@@ -47,9 +47,11 @@ signals:
     void PlotReady();
 
 private:
-    QPushButton* AddButton(const char* name, const char* caption, void (TForm4::*click)());
-    QGroupBox* CreateLimitsFrame();
-    QGroupBox* CreateScaleGroup();
+    QWidget* CreateControlColumn();
+    QPushButton* AddButton(QWidget* parent, const char* name, const char* caption,
+                           void (TForm4::*click)());
+    QGroupBox* CreateLimitsFrame(QWidget* parent);
+    QGroupBox* CreateScaleGroup(QWidget* parent);
     void AddCurveLine(const QString& path);
     void ShowLimitFields();
 

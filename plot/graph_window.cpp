@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <QtMath>
 
 #include "plot/curve_store.h"
 #include "plot/graph_geometry.h"
@@ -99,10 +100,15 @@ bool ColorDialogChooser::Choose(uint32_t& rgb)
 
 void TForm5::PaintBox1Paint(QPainter& screen)
 {
-    if (!store_.pictureSaved) {
+    // The picture has the screen's pixels (several per unit on a dense screen); the drawing and
+    // the mouse work in units. A picture made for another screen is drawn again.
+    const qreal ratio = PaintBox1->devicePixelRatio();
+    if (!store_.pictureSaved || savedPicture.devicePixelRatio() != ratio) {
         const QSize size = PaintBox1->size();
-        if (savedPicture.size() != size)
-            savedPicture = QPixmap(size);
+        const QSize pixels(qCeil(size.width() * ratio), qCeil(size.height() * ratio));
+        if (savedPicture.size() != pixels)
+            savedPicture = QPixmap(pixels);
+        savedPicture.setDevicePixelRatio(ratio);
         QPainter picture(&savedPicture);
         GraphDrawing drawing = DrawGraph(picture, store_, options_, size);
         picture.end();
@@ -111,17 +117,24 @@ void TForm5::PaintBox1Paint(QPainter& screen)
         store_.pictureSaved = drawing.complete;
     }
     screen.drawPixmap(0, 0, savedPicture);
-    if (zooming_) {
-        // The zoom box is drawn over the copy on the screen, inverting what lies under it so
-        // that it shows on any background; the picture stays intact.
-        QPen pen(Qt::white, 0, Qt::DotLine);
-        screen.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        screen.setPen(pen);
-        screen.setBrush(Qt::NoBrush);
-        // Corner to corner through both points: a rectangle of width w is outlined w + 1 wide.
-        QRect box = QRect(zoomStart_, zoomEnd_).normalized();
-        screen.drawRect(box.adjusted(0, 0, -1, -1));
-    }
+    if (zooming_)
+        DrawZoomBox(screen);
+}
+
+// The zoom box over the copy on the screen, leaving the picture intact: white under black dashes,
+// so that one of the two shows on any background, grid or curve.
+void TForm5::DrawZoomBox(QPainter& screen) const
+{
+    // Corner to corner through both points: a rectangle of width w is outlined w + 1 wide.
+    const QRect box = QRect(zoomStart_, zoomEnd_).normalized().adjusted(0, 0, -1, -1);
+    screen.setBrush(Qt::NoBrush);
+    screen.setPen(QPen(Qt::white, 1));
+    screen.drawRect(box);
+    QPen dashes(Qt::black, 1);
+    dashes.setDashPattern({3, 3});
+    dashes.setCapStyle(Qt::FlatCap);
+    screen.setPen(dashes);
+    screen.drawRect(box);
 }
 
 void TForm5::ShowPlot()

@@ -84,6 +84,7 @@ private:
     void Repaint();
     void Apply(ViewCommand command);
     void ChooseLegendColour(int row);
+    void DrawZoomBox(QPainter& screen) const;
 
     CurveStore& store_;
     const PlotOptions& options_;

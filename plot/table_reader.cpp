@@ -302,3 +302,29 @@ bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& re
                   curve.yColumn);
     return true;
 }
+
+std::string SuggestedYColumn(const char* path)
+{
+    const std::string_view nodeOne = "1m";
+    std::FILE* file = OpenTableFile(path);
+    if (file == nullptr)
+        return std::string(nodeOne);
+    FileCloser closer{file};
+    LineReader reader(4096, 1999); // a table line is read in a buffer of 2000 characters
+    reader.Start(file);
+    char* header = nullptr;
+    size_t length = 0;
+    std::string_view second = nodeOne;
+    if (reader.Next(header, length)) {
+        int column = 0;
+        for (const char* word = SkipBlanks(header); *word != '\0';
+             word = SkipBlanks(WordEnd(word))) {
+            const std::string_view name(word, static_cast<size_t>(WordEnd(word) - word));
+            if (name == nodeOne)
+                return std::string(nodeOne);
+            if (++column == 2)
+                second = name;
+        }
+    }
+    return std::string(second);
+}

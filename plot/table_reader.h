@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 class CurveStore;
@@ -50,3 +51,8 @@ std::FILE* OpenTableFile(const char* path);
 // points, logging every step. False when the Plot run must be abandoned.
 bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& reader,
                     MessageLog& log);
+
+// The y column of the curve line that "Procurar" and "Copiar" add for the table at path: "1m",
+// the magnitude of node 1, when the header has that column or cannot be read; otherwise the
+// header's second word, the first magnitude column of a sweep's table whose nodes have names.
+std::string SuggestedYColumn(const char* path);

@@ -2,14 +2,22 @@
 // millions of rows long) or reduced to one point, before the table is made.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <memory>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
+#include "analysis/run_analysis.h"
 #include "analysis/sweep.h"
+#include "analysis_test_circuit.h"
 #include "common/message_log.h"
+#include "test_support.h"
 
 namespace {
 
@@ -217,3 +225,93 @@ TEST(SweepLimits, RefusesALogarithmicStartThatCouldNeverGrow)
 }
 
 } // namespace
+
+namespace {
+
+// Notes what the sweep tells the host about its progress, and on which thread.
+class ProgressHost : public TestHost {
+public:
+    void SweepStarted(long plannedRows) override { events.push_back({'S', plannedRows, Here()}); }
+    void SweepRowsWritten(long rows) override { events.push_back({'R', rows, Here()}); }
+    void SweepEnded() override { events.push_back({'E', 0, Here()}); }
+
+    struct Event {
+        char kind;
+        long rows;
+        std::thread::id thread;
+    };
+    std::vector<Event> events;
+
+private:
+    static std::thread::id Here() { return std::this_thread::get_id(); }
+};
+
+// Runs the netlist with threads sweep threads; the log and the table.
+std::pair<std::vector<std::string>, std::string>
+RunWithThreads(const std::string& netlist, const char* threads, AnalysisHost& host)
+{
+    setenv("TALVOR_THREADS", threads, 1);
+    RecordingSink sink;
+    MessageLog log(sink);
+    auto analysis = std::make_unique<Analysis>(log, host);
+    RunAnalysis(*analysis, netlist);
+    unsetenv("TALVOR_THREADS");
+    return {sink.lines, ReadWholeFile(analysis->circuit.tablePath)};
+}
+
+} // namespace
+
+// Every ReportEvery rows the thread that writes the table reports the rows written, between one
+// start (with the planned rows) and one end; the log and the table are those of a run that
+// reports nothing, on one thread or several.
+TEST(SweepProgress, ReportsTheRowsWrittenFromTheWritingThread)
+{
+    TempDir dir;
+    struct Case {
+        const char* ac;
+        long rows;
+    };
+    // 700 points per decade count both ends of each: 6 x 699 + 1 rows.
+    for (Case c : {Case{".AC LIN 5000 1 1e5", 5000}, Case{".AC DEC 700 1 1e6", 4195},
+                   Case{".AC LIN 3 1 10", 3}}) {
+        const std::string netlist = dir.Write(
+            "rc.net", std::string("RC\nV1 1 0 1\nR1 1 2 1000\nC1 2 0 1e-6\n") + c.ac + "\n");
+        TestHost silent;
+        const auto reference = RunWithThreads(netlist, "1", silent);
+        ASSERT_EQ(std::count(reference.second.begin(), reference.second.end(), '\n'), c.rows + 1);
+        for (const char* threads : {"1", "3"}) {
+            ProgressHost host;
+            const auto run = RunWithThreads(netlist, threads, host);
+            EXPECT_EQ(run.first, reference.first) << c.ac << " " << threads;
+            EXPECT_TRUE(run.second == reference.second) << c.ac << " " << threads;
+            ASSERT_GE(host.events.size(), 2u);
+            EXPECT_EQ(host.events.front().kind, 'S');
+            EXPECT_NEAR(host.events.front().rows, c.rows, 1) << c.ac;
+            EXPECT_EQ(host.events.back().kind, 'E');
+            const long reports = c.rows / SweepProgress::ReportEvery;
+            ASSERT_EQ(host.events.size(), static_cast<size_t>(reports + 2)) << c.ac;
+            for (long n = 1; n <= reports; ++n) {
+                EXPECT_EQ(host.events[n].kind, 'R');
+                EXPECT_EQ(host.events[n].rows, n * SweepProgress::ReportEvery);
+            }
+            for (const ProgressHost::Event& event : host.events)
+                EXPECT_EQ(event.thread, std::this_thread::get_id());
+        }
+    }
+}
+
+// A sweep that fails half way still ends its progress, after the rows before the failure.
+TEST(SweepProgress, EndsWhenTheSweepFails)
+{
+    TempDir dir;
+    // Node 2 hangs between two capacitors: at f = 0, the 1001st point, its column is all zero.
+    const std::string netlist = dir.Write(
+        "c.net", "Capacitores\nV1 1 0 1\nC1 1 2 1e-6\nC2 2 0 1e-6\n.AC LIN 2001 -1000 1000\n");
+    ProgressHost host;
+    const auto run = RunWithThreads(netlist, "2", host);
+    EXPECT_TRUE(Contains(run.first, "Cálculo interrompido."));
+    ASSERT_EQ(host.events.size(), 1000 / SweepProgress::ReportEvery + 2);
+    EXPECT_EQ(host.events.front().kind, 'S');
+    EXPECT_EQ(host.events[host.events.size() - 2].rows, 896);
+    EXPECT_EQ(host.events.back().kind, 'E');
+}

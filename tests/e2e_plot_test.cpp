@@ -91,6 +91,37 @@ TEST_F(PlotProgram, OptionsAndCurveLinesFromStandardInput)
     EXPECT_EQ(PngSize(picture), std::make_pair(320, 200));
 }
 
+// FACTOR times the pixels of the size, drawn as on a screen of that many pixels per unit; the
+// log is the same.
+TEST_F(PlotProgram, PicturesForPrintAtAPixelRatio)
+{
+    const Result plain = RunPlot(curves + " --size=400x300 -o " + picture);
+    ASSERT_EQ(plain.status, 0);
+    const std::string plainBytes = ReadWholeFile(picture);
+    struct Case {
+        const char* ratio;
+        int width, height;
+    };
+    for (Case c : {Case{"1", 400, 300}, Case{"2", 800, 600}, Case{"1.5", 600, 450},
+                   Case{"3.01", 1204, 903}}) {
+        Result result =
+            RunPlot(curves + " --size=400x300 --pixel-ratio=" + c.ratio + " -o " + picture);
+        EXPECT_EQ(result.status, 0) << c.ratio;
+        EXPECT_EQ(result.output, plain.output) << c.ratio;
+        EXPECT_EQ(PngSize(picture), std::make_pair(c.width, c.height)) << c.ratio;
+    }
+    RunPlot(curves + " --size=400x300 --pixel-ratio=1 -o " + picture);
+    EXPECT_TRUE(ReadWholeFile(picture) == plainBytes); // a ratio of 1 is the plain picture
+
+    const std::string huge = dir.Path() + "/enorme.png";
+    Result result = RunPlot(curves + " --size=8000x8000 --pixel-ratio=4 -o " + huge);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.output.find("Não foi possível criar uma figura de 32000 x 32000 pixels.\n"),
+              std::string::npos)
+        << result.output;
+    EXPECT_EQ(PngSize(huge), std::make_pair(0, 0));
+}
+
 TEST_F(PlotProgram, NoPictureWhenThereIsNothingToPlot)
 {
     std::string empty =
@@ -124,6 +155,10 @@ TEST_F(PlotProgram, AWrongCommandLineExitsWithStatusTwo)
         curves + " -o " + picture + " --limits=1,2,3",
         curves + " -o " + picture + " --limits=1,2,x,4",
         curves + " -o " + picture + " --size=10x10",
+        curves + " -o " + picture + " --pixel-ratio=0.5",
+        curves + " -o " + picture + " --pixel-ratio=4.5",
+        curves + " -o " + picture + " --pixel-ratio=2x",
+        curves + " -o " + picture + " --pixel-ratio=nan",
         curves + " -o " + picture + " --bogus",
         curves + " " + curves + " -o " + picture,
         curves + " -o " + picture + " --measure=1",

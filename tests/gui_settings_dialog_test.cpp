@@ -1,4 +1,5 @@
 // The "Parâmetros" dialog: captions, defaults, and settings that follow every change at once.
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "app/settings_dialog.h"
+#include "window_support.h"
 
 namespace {
 
@@ -130,6 +132,32 @@ TEST(GuiSettings, AplicarSetsTheFlagAndHidesTheDialog)
     EXPECT_FALSE(dialog.isVisible());
 }
 
+// Typing a frequency and pressing Enter does not apply; only the button itself does, by a
+// click or by Space when it has the focus.
+TEST(GuiSettings, EnterInAFieldIsNotAplicar)
+{
+    TForm2 dialog;
+    dialog.AskForSettings();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    for (const FieldCase& c : fields) {
+        auto* edit = Find<QLineEdit>(dialog, c.name);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("20"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTest::keyClick(edit, Qt::Key_Enter);
+        EXPECT_FALSE(dialog.SettingsApplied()) << c.name;
+        EXPECT_TRUE(dialog.isVisible()) << c.name;
+    }
+    auto* apply = Find<QPushButton>(dialog, "Button1");
+    apply->setFocus();
+    QTest::keyClick(apply, Qt::Key_Return);
+    EXPECT_FALSE(dialog.SettingsApplied());
+    QTest::keyClick(apply, Qt::Key_Space);
+    EXPECT_TRUE(dialog.SettingsApplied());
+    EXPECT_FALSE(dialog.isVisible());
+}
+
 TEST(GuiSettings, TwoColumnsOfCheckBoxesAboveTheFields)
 {
     TForm2 dialog;
@@ -151,4 +179,23 @@ TEST(GuiSettings, TwoColumnsOfCheckBoxesAboveTheFields)
     EXPECT_GT(left("Efinicial").y(), left("Einicio").bottom());
     EXPECT_GT(left("Button1").y(), left("Epontos").bottom());
     EXPECT_GT(left("Button1").x(), dialog.width() / 2);
+}
+
+// "Parâmetros" opens at 503 x 457; enlarged or shrunk to its smallest, every control stays in
+// sight, none over another.
+TEST(GuiSettings, ControlsStayInSightAtAnySize)
+{
+    TForm2 dialog;
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(dialog.size(), QSize(503, 457));
+    EXPECT_EQ(LayoutFaults(dialog), "");
+    for (QSize size : {QSize(900, 700), QSize(100, 100)}) {
+        dialog.resize(size);
+        QApplication::processEvents();
+        EXPECT_EQ(LayoutFaults(dialog), "") << size.width();
+    }
+    EXPECT_EQ(dialog.size(), dialog.minimumSize());
+    EXPECT_LE(dialog.width(), 503);
+    EXPECT_LE(dialog.height(), 457);
 }

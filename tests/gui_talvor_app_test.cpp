@@ -4,22 +4,29 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 
+#include "analysis/run_analysis.h"
+#include "analysis_test_circuit.h"
 #include "app/log_view.h"
 #include "app/talvor_app.h"
 #include "plot/graph_geometry.h"
@@ -325,6 +332,44 @@ TEST(GuiRun, AbrirRunsTheNetlistChosenInOpenDialog1)
     EXPECT_EQ(test.app.form4.TablePath(), QString::fromStdString(dir.Path() + "/rc.tab"));
 }
 
+// Qt's own dialogs speak Portuguese too, whatever the system language (the tests run under
+// C.UTF-8): the colour chooser of the graph window and the file dialog of "Abrir".
+TEST(GuiTexts, QtDialogsSpeakPortuguese)
+{
+    TestApp test;
+    test.app.Show();
+    // Closes each modal dialog as it comes up, noting the captions of its buttons.
+    std::vector<QStringList> buttons;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr)
+            return;
+        QStringList captions;
+        for (const QPushButton* button : dialog->findChildren<QPushButton*>())
+            if (button->isVisible())
+                captions << button->text();
+        buttons.push_back(captions);
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    closer.start(20);
+
+    test.app.form5.show();
+    QWidget& paintBox = Control<QWidget>(test.app.form5, "PaintBox1");
+    QTest::mouseClick(&paintBox, Qt::LeftButton, {}, QPoint(10, 5)); // the two grid colours
+    test.Entry("Abrir1").trigger();
+    ASSERT_EQ(buttons.size(), 3u);
+    for (const QStringList& captions : buttons) {
+        EXPECT_TRUE(captions.contains(QStringLiteral("Cancelar")))
+            << captions.join('|').toStdString();
+        EXPECT_FALSE(captions.join('|').contains(QStringLiteral("Cancel|")));
+    }
+    EXPECT_TRUE(buttons[0].contains(QStringLiteral("&Adicionar às cores personalizadas")))
+        << buttons[0].join('|').toStdString();
+    EXPECT_TRUE(buttons[2].contains(QStringLiteral("&Abrir")))
+        << buttons[2].join('|').toStdString();
+}
+
 TEST(GuiRunDeathTest, TerminarEndsTheProcessAtOnceWithStatusZero)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -408,4 +453,77 @@ TEST(GuiPlot, MeasureKeyLogsABlockPerCurve)
                            "  Ganho no início (1 Hz): 1 (0 dB)",
                            "  Ganho no fim (100000 Hz): 1 (0 dB)"}));
     EXPECT_TRUE(test.Logged("  Frequência de ganho unitário: não encontrado"));
+}
+
+// A sweep shows its progress in the main window's status bar once it has run for half a second,
+// then a few times a second; the bar goes at the sweep's end.
+TEST(GuiProgress, ASweepShowsItsProgressAfterHalfASecond)
+{
+    TestApp test;
+    test.app.Show();
+    const QStatusBar& bar = Control<QStatusBar>(test.app.form1, "StatusBar1");
+    const QProgressBar& progress = Control<QProgressBar>(test.app.form1, "ProgressBar1");
+    EXPECT_FALSE(bar.isVisible());
+    test.app.SweepStarted(100000);
+    test.app.SweepRowsWritten(128);
+    EXPECT_FALSE(bar.isVisible());
+    QTest::qSleep(TalvorApp::ProgressDelayMs + 20);
+    test.app.SweepRowsWritten(60000);
+    EXPECT_TRUE(bar.isVisible());
+    EXPECT_EQ(progress.text(), QStringLiteral("Gerando tabela: 60000 de 100000 pontos (60%)"));
+    test.app.SweepRowsWritten(60128); // too soon after the last
+    EXPECT_EQ(progress.value(), 60000);
+    QTest::qSleep(TalvorApp::ProgressIntervalMs + 20);
+    test.app.SweepRowsWritten(100001); // a sweep per decade may write one row more
+    EXPECT_EQ(progress.value(), 100001);
+    EXPECT_EQ(progress.maximum(), 100001);
+    test.app.SweepEnded();
+    EXPECT_FALSE(bar.isVisible());
+}
+
+// A long sweep through the windows: the status bar comes while it runs (when it runs long enough
+// to show it twice), and the log and the table are those of a run without windows.
+TEST(GuiProgress, ALongSweepKeepsItsLogAndTable)
+{
+    TempDir dir;
+    const std::string netlist =
+        dir.Write("longo.net", "RC\nV1 1 0 1\nR1 1 2 1000\nC1 2 0 1e-6\n.AC LIN 1000000 1 1e6\n");
+    TestApp test;
+    test.app.Show();
+    const QStatusBar& bar = Control<QStatusBar>(test.app.form1, "StatusBar1");
+    const QProgressBar& progress = Control<QProgressBar>(test.app.form1, "ProgressBar1");
+    std::vector<int> shown; // the bar's value whenever the windows were served
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        if (bar.isVisible())
+            shown.push_back(progress.value());
+    });
+    sampler.start(20);
+    const qsizetype linesBefore = test.Memo1().LineCount();
+    QElapsedTimer clock;
+    clock.start();
+    test.Run(netlist);
+    const qint64 runMs = clock.elapsed();
+    sampler.stop();
+    EXPECT_FALSE(bar.isVisible());
+    const QStringList log = test.Log().mid(linesBefore);
+    ASSERT_TRUE(log.contains(QStringLiteral("Análise terminada com sucesso.")));
+    const std::string table = ReadWholeFile(dir.Path() + "/longo.tab");
+    if (runMs > TalvorApp::ProgressDelayMs + 2 * TalvorApp::ProgressIntervalMs) {
+        ASSERT_GE(shown.size(), 2u) << runMs << " ms";
+        EXPECT_GT(shown.front(), 0);
+        EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+        EXPECT_GT(shown.back(), shown.front());
+    }
+
+    TestHost plain;
+    RecordingSink sink;
+    MessageLog plainLog(sink);
+    auto analysis = std::make_unique<Analysis>(plainLog, plain);
+    RunAnalysis(*analysis, netlist);
+    QStringList expected;
+    for (const std::string& line : sink.lines)
+        expected << QString::fromStdString(line);
+    EXPECT_EQ(log, expected);
+    EXPECT_TRUE(ReadWholeFile(dir.Path() + "/longo.tab") == table);
 }

@@ -91,6 +91,32 @@ TEST(GridLines, LogarithmicAxesWithinADecade)
                                                   {across.Pixel(400), GridColour::Minor}}));
 }
 
+// Seventy-six decades on 676 pixels: the minor lines would paint the plot solid, so only the
+// decade lines are drawn, in the major colour. Four decades keep every line (above).
+TEST(GridLines, DenseLogarithmicAxesDrawTheirDecadeLinesOnly)
+{
+    for (double span : {676.0, 443.0}) {
+        const double scale = span / std::log(1e76), offset = 75 - std::log(1e-76) * scale;
+        std::vector<Line> lines = Grid(1e-76, 1, true, scale, offset, GridColour::Minor);
+        ASSERT_EQ(lines.size(), 75u) << span; // 1e-75 to 0.1
+        for (size_t n = 0; n < lines.size(); ++n) {
+            EXPECT_EQ(lines[n].colour, GridColour::Major);
+            const int pixel = static_cast<int>(
+                std::floor(std::log(std::pow(10.0, -75.0 + n)) * scale + offset + 0.5));
+            EXPECT_NEAR(lines[n].pixel, pixel, 1) << n;
+        }
+    }
+    // The nearest lines of a decade (9 and 10) are ln(10/9) x scale apart: from 3 pixels on,
+    // every line is drawn.
+    const double atThree = 3.5 / std::log(10.0 / 9.0), belowThree = 2.5 / std::log(10.0 / 9.0);
+    EXPECT_EQ(Grid(1, 1000, true, atThree, 0).size(), 26u);
+    EXPECT_EQ(Grid(1, 1000, true, belowThree, 0).size(), 2u);
+    // The colour carried to the next axis is the same as with every line drawn.
+    GridColour colour = GridColour::Gray;
+    ForEachGridLine(1, 1000, true, belowThree, 0, colour, [](int, GridColour) {});
+    EXPECT_EQ(colour, GridColour::Minor);
+}
+
 TEST(GridLines, LimitsWithoutAGridDrawNoLinesAndAlwaysEnd)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();

@@ -253,6 +253,22 @@ TEST_F(PlotRun, LimitsExchangeBothWays)
     EXPECT_EQ(options.Exmin, ""); // the fields are not rewritten
 }
 
+// A run without any accepted curve keeps the fields the user typed, whichever way the exchange
+// would have gone.
+TEST_F(PlotRun, NothingToPlotLeavesTheLimitFieldsAlone)
+{
+    for (bool useFields : {false, true}) {
+        options.CBescalas = useFields;
+        options.Exmin = "2", options.Exmax = "3", options.Eymin = "-4", options.Eymax = "5e3";
+        EXPECT_FALSE(Run({"* só um comentário", "sem ponto f 1m"}));
+        EXPECT_TRUE(Logged("Nada a plotar.")) << Dump();
+        EXPECT_EQ(options.Exmin, "2");
+        EXPECT_EQ(options.Exmax, "3");
+        EXPECT_EQ(options.Eymin, "-4");
+        EXPECT_EQ(options.Eymax, "5e3");
+    }
+}
+
 TEST_F(PlotRun, FileBytesThatAreNotUtf8AreShownAsLatin1)
 {
     std::string path = dir.Write("l.tab", "f tens\xe3o\n1 2\n");

@@ -38,6 +38,32 @@ TEST(PlotTableFiles, OnlyRegularFilesAreRead)
     }
 }
 
+TEST(SuggestedYColumn, NodeOneWhenTheTableHasItElseTheFirstMagnitudeColumn)
+{
+    TempDir dir;
+    struct Case {
+        const char* table; // null: no such file
+        const char* column;
+    };
+    const Case cases[] = {
+        {"f 1m 1f 2m 2f \n1 2 3 4 5\n", "1m"},
+        {"f 10m 10f 1m 1f \n", "1m"},
+        {"f entradam entradaf saidam saidaf \n1 2 3 4 5\n", "entradam"},
+        {" \tf\tvoutm voutf\r\n", "voutm"},
+        {"f\n1\n", "1m"},
+        {"", "1m"},
+        {nullptr, "1m"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string path = dir.Path() + "/t" + std::to_string(++n) + ".tab";
+        if (c.table != nullptr)
+            dir.Write("t" + std::to_string(n) + ".tab", c.table);
+        EXPECT_EQ(SuggestedYColumn(path.c_str()), c.column) << n;
+    }
+    EXPECT_EQ(SuggestedYColumn(dir.Path().c_str()), "1m"); // a folder
+}
+
 TEST(LineReader, ReturnsWholeLinesOfAnyLengthWithoutTheirLineEnds)
 {
     TempDir dir;

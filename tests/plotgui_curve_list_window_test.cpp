@@ -2,6 +2,7 @@
 // picture.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -56,8 +57,6 @@ TEST(CurveListWindow, ControlsWithTheirCaptionsAndDefaults)
     PlotWindows w;
     TForm4& form = w.form4;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Lista de curvas"));
-    EXPECT_EQ(form.size(), QSize(849, 479));
-    EXPECT_EQ(w.memo.size(), QSize(593, 425));
     EXPECT_EQ(w.memo.toPlainText(),
               QStringLiteral("* Curvas a plotar: <arquivo> <coluna x> <coluna y>"));
     struct Button {
@@ -96,6 +95,7 @@ TEST(CurveListWindow, ControlsWithTheirCaptionsAndDefaults)
         EXPECT_EQ(edit->text(), QString::fromLatin1(f.text));
     }
     // The four fields sit from top to bottom in the order Xmin, Xmax, Ymin, Ymax.
+    form.show();
     EXPECT_LT(w.Field("Exmin").y(), w.Field("Exmax").y());
     EXPECT_LT(w.Field("Exmax").y(), w.Field("Eymin").y());
     EXPECT_LT(w.Field("Eymin").y(), w.Field("Eymax").y());
@@ -106,6 +106,33 @@ TEST(CurveListWindow, ControlsWithTheirCaptionsAndDefaults)
     for (QRadioButton* item : scale->findChildren<QRadioButton*>())
         items << item->text() + (item->isChecked() ? "*" : "");
     EXPECT_EQ(items, (QStringList{"Linear-Linear", "Log-Log*", "Linear-Log", "Log-Linear"}));
+}
+
+// The window opens at its first size with Memo1 593 x 425. Enlarged, Memo1 takes the new room;
+// at its smallest, every control is still in sight.
+TEST(CurveListWindow, ControlsStayInSightAtAnySize)
+{
+    PlotWindows w;
+    TForm4& form = w.form4;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_EQ(form.size(), QSize(849, 479));
+    EXPECT_EQ(w.memo.size(), QSize(593, 425));
+    EXPECT_EQ(LayoutFaults(form), "");
+    const QRect column = Control<QPushButton>(form, "Button2").geometry();
+
+    form.resize(1200, 700);
+    QApplication::processEvents();
+    EXPECT_EQ(w.memo.size(), QSize(593 + 351, 425 + 221));
+    EXPECT_EQ(Control<QPushButton>(form, "Button2").geometry().size(), column.size());
+    EXPECT_EQ(LayoutFaults(form), "");
+
+    form.resize(100, 100);
+    QApplication::processEvents();
+    EXPECT_EQ(form.size(), form.minimumSize());
+    EXPECT_LT(form.width(), 849);
+    EXPECT_LE(form.height(), 479);
+    EXPECT_EQ(LayoutFaults(form), "");
 }
 
 TEST(CurveListWindow, ControlsKeepThePlotOptionsCurrent)
@@ -156,6 +183,26 @@ TEST(CurveListWindow, CopiarAndProcurarAddALineForATable)
     w.form4.openDialog = [](const QString&) { return QString(); }; // cancelled
     w.Click("Button1");
     EXPECT_EQ(w.form4.CurveLines().size(), 4u);
+}
+
+// A table whose nodes have names has no column "1m": the added line names its first magnitude
+// column, so that it plots.
+TEST(CurveListWindow, CopiarAndProcurarOnATableWithNamedNodes)
+{
+    PlotWindows w;
+    TempDir dir;
+    const std::string table = dir.Write("filtro.tab", "f entradam entradaf saidam saidaf \n"
+                                                      "10 1 0 0.5 -10\n100 1 0 0.1 -80\n");
+    w.memo.clear();
+    w.form4.SetTablePath(QString::fromStdString(table));
+    w.Click("Button4");
+    EXPECT_EQ(w.LastMemoLine(), QString::fromStdString(table + " f entradam"));
+    w.form4.openDialog = [&](const QString&) { return QString::fromStdString(table); };
+    w.Click("Button1");
+    EXPECT_EQ(w.LastMemoLine(), QString::fromStdString(table + " f entradam"));
+    w.Click("Button3");
+    EXPECT_TRUE(w.Logged("Tabela 2: f x entradam"));
+    EXPECT_TRUE(w.store->plotReady);
 }
 
 TEST(CurveListWindow, APlotShowsTheGraphAndTheComputedLimits)
