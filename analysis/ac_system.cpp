@@ -1,41 +1,14 @@
 // The small-signal system at one frequency: stamps, optional trace, solve and results report.
-#include <algorithm>
-#include <cstdio>
+#include "analysis/ac_system.h"
 
 #include "analysis/analysis_settings.h"
 #include "analysis/devices.h"
 #include "analysis/linear_elements.h"
-#include "analysis/phases.h"
 #include "common/c_text.h"
 #include "common/fp_faults.h"
 #include "common/message_log.h"
 
 namespace {
-
-// Traces and reports are printed for the first points of a sweep only.
-constexpr long TracedPoints = 5;
-
-void LogAcSystem(const MnaSystem& mna, MessageLog& log, const char* name, double f)
-{
-    log.AppendLog("Sistema após a estampa de %s (f=%g):", DisplayText(name).c_str(), f);
-    const int n = mna.Size();
-    // 20 characters a cell, a little more when an exponent has three digits.
-    char line[MnaSystem::Columns * 24 + 1];
-    for (int k = 1; k <= n; ++k) {
-        size_t length = 0;
-        for (int m = 1; m <= n + 1; ++m) {
-            const Complex entry = mna.At(k, m);
-            const int written =
-                entry.re != 0 || entry.im != 0
-                    ? std::snprintf(line + length, sizeof line - length, "%+9.2e%+9.2ej ", entry.re,
-                                    entry.im)
-                    : std::snprintf(line + length, sizeof line - length, "......... ......... ");
-            if (written > 0) // never past the buffer, whatever a cell printed
-                length = std::min(length + static_cast<size_t>(written), sizeof line - 1);
-        }
-        log.AppendLog("%s", line);
-    }
-}
 
 void LogAcResults(const Circuit& circuit, const MnaSystem& mna, MessageLog& log, double f)
 {
@@ -67,7 +40,9 @@ bool BuildAcSystem(const Circuit& circuit, const AnalysisSettings& settings, dou
             return false;
         }
         if (settings.CBestampas && point.index < TracedPoints) {
-            LogAcSystem(mna, log, element.name, point.f);
+            log.AppendLog("Sistema após a estampa de %s (f=%g):", DisplayText(element.name).c_str(),
+                          point.f);
+            LogMnaRows(mna, log, TraceEntries::RealAndImaginary);
             ClearFpFaults();
         }
     }

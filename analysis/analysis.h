@@ -4,7 +4,9 @@
 
 #include <cstdint>
 
+#include "analysis/diagnosis.h"
 #include "analysis/mna_system.h"
+#include "analysis/operating_point.h"
 #include "netlist/circuit.h"
 
 class AnalysisHost;
@@ -25,15 +27,6 @@ private:
     std::uint32_t state_ = 1;
 };
 
-// The iterate and the settings the operating point read at its start.
-struct OperatingPoint {
-    double V[MaxVariables + 1] = {}; // V[0] = 0 is ground
-    bool notConverged[MaxVariables + 1] = {};
-    double g0 = 1e-9; // also used by the AC system (X at ω = 0)
-    double vdmax = 0.7;
-    bool initialConduction = false;
-};
-
 class Analysis {
 public:
     Analysis(MessageLog& messageLog, AnalysisHost& programHost) : log(messageLog), host(programHost)
@@ -47,4 +40,5 @@ public:
     MnaSystem mna;
     OperatingPoint op;
     RandomGenerator random;
+    RunFailure failure; // what the failed phase left for the diagnosis
 };

@@ -25,4 +25,12 @@ public:
 
     // After every run whose netlist was read: the table path for the curve list.
     virtual void HandOverTablePath(const std::string& tablePath) = 0;
+
+    // A sign of life during a long sweep, on the thread that writes the table: the sweep starts
+    // with about plannedRows rows (a sweep per decade or octave may write one more or less),
+    // reports the rows written every SweepProgress::ReportEvery rows, and ends, whatever the
+    // outcome. Nothing by default.
+    virtual void SweepStarted(long plannedRows) { (void)plannedRows; }
+    virtual void SweepRowsWritten(long rowsWritten) { (void)rowsWritten; }
+    virtual void SweepEnded() {}
 };

@@ -1,13 +1,20 @@
-// DC and small-signal stamps of the linear elements, side by side per type. Slot [k] is
-// values[k] of the element; a, b, c, d are its nodes and x, y its extra currents.
+// DC and small-signal stamps of the linear elements: one switch per form, each reading as the
+// table of its form, with the types in the same order in both. v[k] is values[k] of the element;
+// a, b, c, d are its nodes and x, y its extra currents.
+//
+// Value slots and units:
+//   R [0] resistance Ω          C [0] capacitance F          L, X [0] inductance H
+//   K [0] coupling k, [1] mutual inductance H (x, y: the two inductors' currents)
+//   G [0] transconductance S    E [0] voltage gain           F [0] current gain
+//   H [0] transresistance Ω     O (no values)                Y [0] gyration resistance Ω
+//   I, V [0] AC magnitude A or V, [1] AC phase rad, [2] DC value A or V
+//   A [0] gain-bandwidth GB rad/s, [1] pole P rad/s, [2] output resistance Ω
+//   T [0] characteristic impedance Z0 Ω, [1] delay s
 #include "analysis/linear_elements.h"
 
 #include <cmath>
 
 namespace {
-
-Complex Real(double value) { return {value, 0}; }
-Complex Imaginary(double value) { return {0, value}; }
 
 void Add(MnaSystem& mna, int row, int column, double value) { mna.At(row, column).re += value; }
 

@@ -1,4 +1,5 @@
-// DC and small-signal stamps of the linear elements (every type but D, N, Q and M).
+// DC and small-signal stamps of the linear elements (every type but D, N, Q and M), one function
+// per form.
 #pragma once
 
 #include "analysis/mna_system.h"

@@ -1,8 +1,10 @@
 // The equation system's stamp primitives and its Gauss-Jordan solver with partial pivoting.
 #include "analysis/mna_system.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
+#include <cstdio>
 
 #include "common/fp_faults.h"
 #include "common/message_log.h"
@@ -166,4 +168,36 @@ SolveStatus SolveWatched(MnaSystem& mna, MessageLog& log)
         return SolveStatus::ArithmeticFault;
     }
     return status == 0 ? SolveStatus::Solved : SolveStatus::Singular;
+}
+
+namespace {
+
+// One entry of a trace line into out (room bytes); the number of characters it takes.
+int FormatTraceEntry(char* out, size_t room, Complex entry, TraceEntries entries)
+{
+    if (entries == TraceEntries::Real)
+        return entry.re != 0 ? std::snprintf(out, room, "%+9.2e ", entry.re)
+                             : std::snprintf(out, room, "......... ");
+    return entry.re != 0 || entry.im != 0
+               ? std::snprintf(out, room, "%+9.2e%+9.2ej ", entry.re, entry.im)
+               : std::snprintf(out, room, "......... ......... ");
+}
+
+} // namespace
+
+void LogMnaRows(const MnaSystem& mna, MessageLog& log, TraceEntries entries)
+{
+    // 20 characters a complex entry, a little more when an exponent has three digits.
+    char line[MnaSystem::Columns * 24 + 1];
+    const int n = mna.Size();
+    for (int k = 1; k <= n; ++k) {
+        size_t length = 0;
+        for (int m = 1; m <= n + 1; ++m) {
+            const int written =
+                FormatTraceEntry(line + length, sizeof line - length, mna.At(k, m), entries);
+            if (written > 0) // never past the buffer, whatever an entry printed
+                length = std::min(length + static_cast<size_t>(written), sizeof line - 1);
+        }
+        log.AppendLog("%s", line);
+    }
 }

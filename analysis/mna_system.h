@@ -3,7 +3,7 @@
 // One cycle of use:
 //   1. Clear(n) with n = variableCount;
 //   2. stamp every element (StampTransadmittance, StampCurrentSource, At(row, column));
-//   3. optionally print the system (the caller's format);
+//   3. optionally trace the system: the caller's heading, then LogMnaRows;
 //   4. SolveMna(n, log): 0 on success, 1 on a zero pivot;
 //   5. read unknown k (1..n) from Solution(k), which is entry (k, n + 1).
 // Row and column 0 belong to ground: stamps may write there, the solver ignores them.
@@ -17,6 +17,10 @@ struct Complex {
     double re = 0;
     double im = 0;
 };
+
+// A purely real or purely imaginary admittance or current.
+inline Complex Real(double value) { return {value, 0}; }
+inline Complex Imaginary(double value) { return {0, value}; }
 
 // Smith's complex division, written out so every build gives the same bits.
 Complex Divide(Complex numerator, Complex denominator);
@@ -48,6 +52,13 @@ private:
     int n_ = 0;
     Complex entries_[Rows][Columns];
 };
+
+// How a trace shows the entries: the DC system is real, the small-signal one complex.
+enum class TraceEntries { Real, RealAndImaginary };
+
+// Logs rows 1..n of the system, one line each: an entry as "%+9.2e " (Real) or "%+9.2e%+9.2ej "
+// (RealAndImaginary), or as dots in the same width when it is zero.
+void LogMnaRows(const MnaSystem& mna, MessageLog& log, TraceEntries entries);
 
 // SolveMna watched for arithmetic faults (division by zero, overflow, invalid operation); a
 // fault is logged here as "Erro aritmético na solução do sistema.", a zero pivot by the solver.

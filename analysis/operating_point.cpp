@@ -1,14 +1,14 @@
 // The DC operating point: Newton-Raphson on the DC system with random restarts, then the
-// device capacitances and reports.
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
+// device capacitances and operating conditions.
+#include "analysis/operating_point.h"
 
+#include <cmath>
+
+#include "analysis/analysis.h"
 #include "analysis/analysis_host.h"
 #include "analysis/analysis_settings.h"
 #include "analysis/devices.h"
 #include "analysis/linear_elements.h"
-#include "analysis/phases.h"
 #include "common/c_text.h"
 #include "common/fp_faults.h"
 #include "common/message_log.h"
@@ -32,26 +32,6 @@ struct Progress {
     int maxErrorUnknown = 0;
 };
 
-void LogDcSystem(const MnaSystem& mna, MessageLog& log, const char* name, int iteration)
-{
-    log.AppendLog("Sistema após a estampa de %s (n=%d):", DisplayText(name).c_str(), iteration);
-    const int n = mna.Size();
-    // 10 characters a cell, one more when an exponent has three digits.
-    char line[MnaSystem::Columns * 12 + 1];
-    for (int k = 1; k <= n; ++k) {
-        size_t length = 0;
-        for (int m = 1; m <= n + 1; ++m) {
-            const double entry = mna.At(k, m).re;
-            const int written =
-                entry != 0 ? std::snprintf(line + length, sizeof line - length, "%+9.2e ", entry)
-                           : std::snprintf(line + length, sizeof line - length, "......... ");
-            if (written > 0) // never past the buffer, whatever a cell printed
-                length = std::min(length + static_cast<size_t>(written), sizeof line - 1);
-        }
-        log.AppendLog("%s", line);
-    }
-}
-
 // Stamps every element's DC form, with the optional trace and the stop poll after each.
 // False when the run ends here (stopped, or an arithmetic fault), already logged.
 bool StampDcSystem(Analysis& analysis, int iteration)
@@ -71,8 +51,11 @@ bool StampDcSystem(Analysis& analysis, int iteration)
             log.AppendLog("Erro aritmético na estampa de %s.", DisplayText(element.name).c_str());
             return false;
         }
-        if (settings.CBestampas)
-            LogDcSystem(analysis.mna, log, element.name, iteration);
+        if (settings.CBestampas) {
+            log.AppendLog("Sistema após a estampa de %s (n=%d):", DisplayText(element.name).c_str(),
+                          iteration);
+            LogMnaRows(analysis.mna, log, TraceEntries::Real);
+        }
         analysis.host.ProcessEvents();
         if (circuit.StopRequest) {
             log.AppendLog("Cálculo do ponto de operação interrompido.");
@@ -134,7 +117,10 @@ bool Iterate(Analysis& analysis, Progress& progress)
     do {
         if (!StampDcSystem(analysis, progress.iteration))
             return false;
-        switch (SolveWatched(analysis.mna, log)) {
+        const SolveStatus solved = SolveWatched(analysis.mna, log);
+        if (solved != SolveStatus::Solved)
+            analysis.failure.kind = RunFailure::Kind::DcSolve;
+        switch (solved) {
         case SolveStatus::ArithmeticFault:
             return false;
         case SolveStatus::Singular:
@@ -153,6 +139,7 @@ bool Iterate(Analysis& analysis, Progress& progress)
             if (progress.restarts >= MaxRestarts) {
                 log.AppendLog("Não convergiu após %d tentativas. Erro=%g no nó %d",
                               progress.restarts, progress.maxError, progress.maxErrorUnknown);
+                analysis.failure = {RunFailure::Kind::DcConvergence, progress.maxErrorUnknown};
                 return false;
             }
             ++progress.restarts;
@@ -176,7 +163,8 @@ bool ReportOperatingPoint(Analysis& analysis, const Progress& progress)
     for (int k = 1; k <= circuit.elementCount; ++k) {
         Element& element = circuit.element(k);
         ClearFpFaults();
-        if (!ReportDevice(element, analysis.op.V, log)) {
+        StoreDeviceCapacitances(element, analysis.op.V);
+        if (!LogDeviceConditions(element, analysis.op.V, log)) {
             log.AppendLog("Erro aritmético no modelo de %s.", DisplayText(element.name).c_str());
             return false;
         }

@@ -1,7 +1,11 @@
 // The analysis driver: one run from the netlist to the result table.
+#include "analysis/run_analysis.h"
+
+#include "analysis/analysis.h"
 #include "analysis/analysis_host.h"
 #include "analysis/analysis_settings.h"
-#include "analysis/phases.h"
+#include "analysis/operating_point.h"
+#include "analysis/sweep.h"
 #include "common/c_text.h"
 #include "common/message_log.h"
 #include "netlist/netlist_reader.h"
@@ -36,6 +40,7 @@ void RunAnalysis(Analysis& analysis, const std::string& netlistPath)
     MessageLog& log = analysis.log;
     circuit.RunFailed = false;
     circuit.hasNonlinear = false;
+    analysis.failure = RunFailure{};
     log.AppendLog("%s", "");
 
     if (!ReadNetlist(circuit, log, netlistPath, analysis.Settings().CBignorar))
@@ -52,5 +57,6 @@ void RunAnalysis(Analysis& analysis, const std::string& netlistPath)
         if (!circuit.RunFailed)
             log.AppendLog("Análise terminada com sucesso.");
     }
+    DiagnoseFailedRun(analysis);
     analysis.host.HandOverTablePath(circuit.tablePath);
 }

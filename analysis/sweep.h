@@ -1,10 +1,15 @@
-// The frequency points of a sweep: the checked plan (step, end limit, point bound) and the walk
-// from one point to the next. The sweep itself is RunSweep (phases.h).
+// The frequency sweep: the checked plan of its points (step, end limit, point bound), the step
+// from one point to the next, and RunSweep, which solves every point and writes the table.
 #pragma once
 
+#include "analysis/analysis_host.h"
+#include "analysis/mna_system.h"
+#include "analysis/result_table.h"
 #include "netlist/circuit.h"
 
+class Analysis;
 class MessageLog;
+struct AnalysisSettings;
 
 struct SweepPlan {
     bool geometric = false; // per decade or per octave: f is multiplied by step
@@ -28,12 +33,62 @@ inline double NextFrequency(const SweepPlan& plan, double f)
     return plan.geometric ? f * plan.step : f + plan.step;
 }
 
+// The value of the point with this index (from 0), walked as the sweep walks it.
+inline double FrequencyAt(const SweepPlan& plan, long index)
+{
+    double f = plan.fStart;
+    for (long k = 0; k < index; ++k)
+        f = NextFrequency(plan, f);
+    return f;
+}
+
+// The angular frequency of sweep value f, in hertz or already in rad/s.
+inline double AngularFrequency(double f, bool hertz) { return hertz ? 6.283185307179586 * f : f; }
+
 // Whether the point with this index (from 0) and value f belongs to the sweep.
 inline bool InSweep(const SweepPlan& plan, long index, double f)
 {
     return index == 0 || (index < plan.maxPoints && f < plan.endLimit);
 }
 
-// Worker threads for the sweep: TALVOR_THREADS when set to a positive number, else the
-// machine's hardware threads.
-int SweepThreadCount();
+// Counts the rows a sweep writes and reports them to the host every ReportEvery rows; the host
+// hears of the start at construction and of the end at destruction.
+class SweepProgress {
+public:
+    static constexpr long ReportEvery = 128;
+    SweepProgress(AnalysisHost& host, long plannedRows) : host_(host)
+    {
+        host_.SweepStarted(plannedRows);
+    }
+    ~SweepProgress() { host_.SweepEnded(); }
+    SweepProgress(const SweepProgress&) = delete;
+    SweepProgress& operator=(const SweepProgress&) = delete;
+
+    void RowWritten()
+    {
+        if (++rows_ % ReportEvery == 0)
+            host_.SweepRowsWritten(rows_);
+    }
+    long Rows() const { return rows_; }
+
+private:
+    AnalysisHost& host_;
+    long rows_ = 0;
+};
+
+// What every point of a sweep reads; fixed for the whole sweep (no window events run during it).
+struct SweepContext {
+    const Circuit& circuit;
+    const AnalysisSettings& settings;
+    double g0;
+    bool hertz;
+    TableUnits units;
+};
+
+// One point: the small-signal solution at sweep value f and its table row. False on a failed
+// solve, already logged.
+bool SolvePoint(const SweepContext& context, MnaSystem& mna, MessageLog& log, double f, long index,
+                RowText& row);
+
+// Walks the sweep and writes the result table. On failure sets RunFailed.
+void RunSweep(Analysis& analysis);

@@ -18,3 +18,11 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent)
     column->addWidget(Label1, 0, Qt::AlignHCenter);
     resize(369, 129);
 }
+
+void TForm3::ShowVersion()
+{
+    Label1->setText(QStringLiteral("Versão 1.4 de 16/12/2018"));
+    show();
+    raise();
+    activateWindow();
+}

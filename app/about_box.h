@@ -9,6 +9,10 @@ class TForm3 : public QDialog {
 public:
     explicit TForm3(QWidget* parent = nullptr);
 
-    QLabel* Label1; // the version text, empty until Sobre1Click
+    // "Sobre": the version into Label1, and the box brought up.
+    void ShowVersion();
+
+private:
+    QLabel* Label1; // the version text, empty until the first ShowVersion
     QLabel* Label2;
 };

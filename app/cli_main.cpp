@@ -2,10 +2,13 @@
 #include <cstdio>
 #include <memory>
 
+#include "analysis/analysis.h"
 #include "analysis/analysis_host.h"
-#include "analysis/phases.h"
+#include "analysis/diagnosis.h"
+#include "analysis/run_analysis.h"
 #include "app/cli_options.h"
 #include "common/message_log.h"
+#include "plot/measure_tables.h"
 
 namespace {
 
@@ -30,17 +33,38 @@ private:
 
 enum ExitStatus { Success = 0, RunFailed = 1, WrongCommandLine = 2 };
 
+// The units the sweep wrote the table in, from the options that wrote it.
+ResponseUnits TableUnits(const AnalysisSettings& settings)
+{
+    return {settings.CBdB ? MagnitudeUnit::Decibel : MagnitudeUnit::Linear,
+            settings.CBgraus ? PhaseUnit::Degrees : PhaseUnit::Radians,
+            settings.CBHz ? FrequencyUnit::Hertz : FrequencyUnit::RadiansPerSecond};
+}
+
+// A block for every named unknown of the table just written. False when a name is not one of
+// the circuit's unknowns.
+bool MeasureUnknowns(const CliCommand& command, const std::string& tablePath, MessageLog& log)
+{
+    auto scratch = std::make_unique<MeasureScratch>();
+    bool allFound = true;
+    for (const std::string& name : command.measureNames)
+        allFound = MeasureTableUnknown(tablePath.c_str(), name.c_str(),
+                                       TableUnits(command.settings), *scratch, log) &&
+                   allFound;
+    return allFound;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     CliCommand command;
-    if (!ParseCommandLine(argc, argv, command, stderr)) {
-        PrintUsage(stderr);
+    if (!ParseCliCommandLine(argc, argv, command, stderr)) {
+        PrintCliUsage(stderr);
         return WrongCommandLine;
     }
     if (command.showHelp) {
-        PrintUsage(stdout);
+        PrintCliUsage(stdout);
         return Success;
     }
 
@@ -48,11 +72,19 @@ int main(int argc, char** argv)
     MessageLog log(sink);
     CliHost host(command.settings);
     auto analysis = std::make_unique<Analysis>(log, host);
+    if (command.checkOnly) {
+        const int causes = CheckNetlist(*analysis, command.netlistPath);
+        if (std::fflush(stdout) != 0)
+            return RunFailed;
+        return causes == 0 ? Success : RunFailed;
+    }
     RunAnalysis(*analysis, command.netlistPath);
 
     // The driver logs "Análise terminada com sucesso." exactly when the netlist was read and no
     // phase failed.
     bool succeeded = host.netlistRead && !analysis->circuit.RunFailed;
+    if (succeeded && !command.measureNames.empty())
+        succeeded = MeasureUnknowns(command, analysis->circuit.tablePath, log);
     if (std::fflush(stdout) != 0)
         return RunFailed;
     return succeeded ? Success : RunFailed;

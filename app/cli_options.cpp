@@ -1,15 +1,35 @@
 // talvor-cli's options, kept in one table that both the parser and the help text read.
 #include "app/cli_options.h"
 
-#include <cstring>
 #include <string_view>
+
+#include "common/command_line.h"
 
 namespace {
 
-// Splits "MODE,POINTS,FSTART,FEND" into the dialog's frequency fields; the numbers stay texts,
-// converted when the driver reads them as the dialog's are.
-bool ApplySweep(AnalysisSettings& settings, std::string_view value)
+using Option = CommandLineOption<CliCommand>;
+
+// A switch that sets a check box of the dialog to on.
+template <bool AnalysisSettings::*checkBox, bool on>
+bool Set(CliCommand& command, std::string_view)
 {
+    command.settings.*checkBox = on;
+    return true;
+}
+
+// An option that fills a text field of the dialog; the text is converted when the analysis
+// reads it, as the dialog's is.
+template <std::string AnalysisSettings::*field>
+bool Fill(CliCommand& command, std::string_view text)
+{
+    command.settings.*field = text;
+    return true;
+}
+
+// Splits "MODE,POINTS,FSTART,FEND" into the dialog's frequency fields; the numbers stay texts.
+bool ApplySweep(CliCommand& command, std::string_view value)
+{
+    AnalysisSettings& settings = command.settings;
     std::string_view fields[4];
     for (int k = 0; k < 4; ++k) {
         size_t comma = value.find(',');
@@ -32,158 +52,100 @@ bool ApplySweep(AnalysisSettings& settings, std::string_view value)
     return true;
 }
 
-struct CliOption {
-    const char* name; // a name ending in '=' takes a value
-    const char* help;
-    bool (*apply)(AnalysisSettings& settings, std::string_view value);
-};
-
-// The options in the order of the dialog's controls.
-const CliOption Options[] = {
-    {"--show-stamps", "mostra o sistema após a estampa de cada elemento (Mostrar estampas)",
-     [](AnalysisSettings& s, std::string_view) {
-         s.CBestampas = true;
-         return true;
-     }},
-    {"--show-results", "mostra as incógnitas após cada solução (Mostrar resultados)",
-     [](AnalysisSettings& s, std::string_view) {
-         s.CBresultados = true;
-         return true;
-     }},
-    {"--ignore-ac", "usa a varredura de --sweep mesmo com linha .AC (Ignorar linha de comando)",
-     [](AnalysisSettings& s, std::string_view) {
-         s.CBignorar = true;
-         return true;
-     }},
-    {"--mos-diodes", "monta os diodos MOS no ponto de operação (Montar diodos MOS)",
-     [](AnalysisSettings& s, std::string_view) {
-         s.CBdiodos = true;
-         return true;
-     }},
-    {"--start-conducting", "inicia com diodos e MOS conduzindo",
-     [](AnalysisSettings& s, std::string_view) {
-         s.CBconduz = true;
-         return true;
-     }},
-    {"--no-junction-caps", "sem capacitâncias de diodos e de transistores bipolares",
-     [](AnalysisSettings& s, std::string_view) {
-         s.CBcdiodos = false;
-         return true;
-     }},
-    {"--rad-per-s", "frequências em rad/s (padrão: Hz)",
-     [](AnalysisSettings& s, std::string_view) {
-         s.CBHz = false;
-         return true;
-     }},
-    {"--db", "módulos em dB (padrão: lineares)",
-     [](AnalysisSettings& s, std::string_view) {
-         s.CBdB = true;
-         return true;
-     }},
-    {"--radians", "fases em radianos (padrão: graus)",
-     [](AnalysisSettings& s, std::string_view) {
-         s.CBgraus = false;
-         return true;
-     }},
-    {"--no-mos-caps", "sem as capacitâncias MOS Cgs e Cgd",
-     [](AnalysisSettings& s, std::string_view) {
-         s.CBcmos = false;
-         return true;
-     }},
-    {"--no-cgb", "sem a capacitância MOS Cgb",
-     [](AnalysisSettings& s, std::string_view) {
-         s.CBcgb = false;
-         return true;
-     }},
-    {"--vdmax=", "máxima tensão para a função exponencial em diodos (padrão 0.7)",
-     [](AnalysisSettings& s, std::string_view v) {
-         s.Evdmax = v;
-         return true;
-     }},
-    {"--g0=", "condutância no lugar de capacitâncias no ponto de operação (padrão 1e-9)",
-     [](AnalysisSettings& s, std::string_view v) {
-         s.Eg0 = v;
-         return true;
-     }},
-    {"--initial=", "aproximação inicial das tensões e correntes (padrão 0)",
-     [](AnalysisSettings& s, std::string_view v) {
-         s.Einicio = v;
-         return true;
-     }},
-    {"--sweep=",
-     "varredura sem linha .AC (padrão lin,1000,1,10000): MODE lin, dec ou oct,\n"
-     "      pontos, frequência inicial, frequência final",
-     ApplySweep},
-};
-
-const CliOption* FindOption(std::string_view argument, std::string_view& value)
+bool CheckOnly(CliCommand& command, std::string_view)
 {
-    for (const CliOption& option : Options) {
-        std::string_view name = option.name;
-        bool takesValue = name.back() == '=';
-        if (takesValue ? argument.starts_with(name) : argument == name) {
-            value = argument.substr(takesValue ? name.size() : argument.size());
-            return &option;
-        }
-    }
-    return nullptr;
-}
-
-} // namespace
-
-bool ParseCommandLine(int argc, char** argv, CliCommand& command, std::FILE* errors)
-{
-    bool optionsEnded = false;
-    int netlists = 0;
-    for (int k = 1; k < argc; ++k) {
-        std::string_view argument = argv[k];
-        if (!optionsEnded && argument == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && (argument == "--help" || argument == "-h")) {
-            command.showHelp = true;
-        } else if (!optionsEnded && argument.starts_with("-") && argument.size() > 1) {
-            std::string_view value;
-            const CliOption* option = FindOption(argument, value);
-            if (option == nullptr) {
-                std::fprintf(errors, "talvor-cli: opção desconhecida: %s\n", argv[k]);
-                return false;
-            }
-            if (!option->apply(command.settings, value)) {
-                std::fprintf(errors, "talvor-cli: valor inválido: %s\n", argv[k]);
-                return false;
-            }
-        } else {
-            command.netlistPath = argument;
-            ++netlists;
-        }
-    }
-    if (command.showHelp)
-        return true;
-    if (netlists != 1) {
-        std::fprintf(errors, "talvor-cli: %s\n",
-                     netlists == 0 ? "falta o netlist" : "só um netlist por vez");
-        return false;
-    }
+    command.checkOnly = true;
     return true;
 }
 
-void PrintUsage(std::FILE* out)
+// "NAME[,NAME...]": the unknowns to measure, added to those of earlier --measure options. An
+// empty name refuses the value.
+bool AddMeasureNames(CliCommand& command, std::string_view names)
 {
-    std::fputs("uso: talvor-cli [OPÇÕES] NETLIST\n"
-               "Analisa o netlist (\".net\" acrescentado a um nome sem \".\"), escreve a tabela\n"
-               "\".tab\" e o registro da análise na saída padrão.\n"
-               "Saída 0 após \"Análise terminada com sucesso.\", 1 após uma falha, 2 para uma\n"
-               "linha de comando errada.\n\nOpções:\n",
-               out);
-    for (const CliOption& option : Options) {
-        std::string_view name = option.name;
-        const char* placeholder = name == "--sweep="   ? "MODE,POINTS,FSTART,FEND"
-                                  : name.back() == '=' ? "TEXT"
-                                                       : "";
-        std::fprintf(out, "  %s%s\n      %s\n", option.name, placeholder, option.help);
+    for (;;) {
+        size_t comma = names.find(',');
+        std::string_view name = names.substr(0, comma);
+        if (name.empty())
+            return false;
+        command.measureNames.emplace_back(name);
+        if (comma == std::string_view::npos)
+            return true;
+        names.remove_prefix(comma + 1);
     }
-    std::fputs("  --help\n      este texto\n\n"
-               "TALVOR_THREADS=N no ambiente limita a varredura a N linhas de execução\n"
-               "(padrão: uma por núcleo); a tabela e o registro não mudam.\n",
-               out);
 }
+
+bool ShowHelp(CliCommand& command, std::string_view)
+{
+    command.showHelp = true;
+    return true;
+}
+
+using S = AnalysisSettings;
+
+// The options in the order of the dialog's controls.
+const Option Options[] = {
+    {"--show-stamps", nullptr,
+     "mostra o sistema após a estampa de cada elemento (Mostrar estampas)",
+     Set<&S::CBestampas, true>},
+    {"--show-results", nullptr, "mostra as incógnitas após cada solução (Mostrar resultados)",
+     Set<&S::CBresultados, true>},
+    {"--ignore-ac", nullptr,
+     "usa a varredura de --sweep mesmo com linha .AC (Ignorar linha de comando)",
+     Set<&S::CBignorar, true>},
+    {"--mos-diodes", nullptr, "monta os diodos MOS no ponto de operação (Montar diodos MOS)",
+     Set<&S::CBdiodos, true>},
+    {"--start-conducting", nullptr, "inicia com diodos e MOS conduzindo", Set<&S::CBconduz, true>},
+    {"--no-junction-caps", nullptr, "sem capacitâncias de diodos e de transistores bipolares",
+     Set<&S::CBcdiodos, false>},
+    {"--rad-per-s", nullptr, "frequências em rad/s (padrão: Hz)", Set<&S::CBHz, false>},
+    {"--db", nullptr, "módulos em dB (padrão: lineares)", Set<&S::CBdB, true>},
+    {"--radians", nullptr, "fases em radianos (padrão: graus)", Set<&S::CBgraus, false>},
+    {"--no-mos-caps", nullptr, "sem as capacitâncias MOS Cgs e Cgd", Set<&S::CBcmos, false>},
+    {"--no-cgb", nullptr, "sem a capacitância MOS Cgb", Set<&S::CBcgb, false>},
+    {"--vdmax=", "TEXT", "máxima tensão para a função exponencial em diodos (padrão 0.7)",
+     Fill<&S::Evdmax>},
+    {"--g0=", "TEXT", "condutância no lugar de capacitâncias no ponto de operação (padrão 1e-9)",
+     Fill<&S::Eg0>},
+    {"--initial=", "TEXT", "aproximação inicial das tensões e correntes (padrão 0)",
+     Fill<&S::Einicio>},
+    {"--sweep=", "MODE,POINTS,FSTART,FEND",
+     "varredura sem linha .AC (padrão lin,1000,1,10000): MODE lin, dec ou oct,\n"
+     "pontos, frequência inicial, frequência final",
+     ApplySweep},
+    {"--check", nullptr,
+     "só verifica o netlist, sem resolver: procura no sistema DC nós sem caminho\n"
+     "para a terra, laços de fontes de tensão e outras causas de sistema singular\n"
+     "(saída 0 sem nenhuma, 1 com alguma)",
+     CheckOnly},
+    {"--measure=", "NAME[,NAME...]",
+     "depois da análise, as medidas da resposta de cada variável: ganhos, pico, banda\n"
+     "de meia potência, Q, ganho unitário e margens de fase e de ganho",
+     AddMeasureNames},
+    {"--help", nullptr, "este texto", ShowHelp},
+    {"-h", nullptr, nullptr, ShowHelp},
+};
+
+const CommandLineSyntax<CliCommand> Syntax = {
+    .program = "talvor-cli",
+    .synopsis = "uso: talvor-cli [OPÇÕES] NETLIST\n"
+                "Analisa o netlist (\".net\" acrescentado a um nome sem \".\"), escreve a tabela\n"
+                "\".tab\" e o registro da análise na saída padrão.\n"
+                "Saída 0 após \"Análise terminada com sucesso.\", 1 após uma falha, 2 para uma\n"
+                "linha de comando errada.\n",
+    .options = Options,
+    .epilogue = "\nTALVOR_THREADS=N no ambiente limita a varredura a N linhas de execução\n"
+                "(padrão: uma por núcleo); a tabela e o registro não mudam.\n",
+    .operand = &CliCommand::netlistPath,
+    .missingOperand = "falta o netlist",
+    .extraOperand = "só um netlist por vez",
+    .showHelp = &CliCommand::showHelp,
+};
+
+} // namespace
+
+bool ParseCliCommandLine(int argc, char** argv, CliCommand& command, std::FILE* errors)
+{
+    return ParseCommandLine(Syntax, argc, argv, command, errors);
+}
+
+void PrintCliUsage(std::FILE* out) { PrintUsage(Syntax, out); }

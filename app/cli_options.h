@@ -3,18 +3,21 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "analysis/analysis_settings.h"
 
 struct CliCommand {
     AnalysisSettings settings; // the dialog's defaults, changed by the options
     std::string netlistPath;
+    std::vector<std::string> measureNames; // unknowns whose response is measured after the run
     bool showHelp = false;
+    bool checkOnly = false; // --check: look for causes of a singular system, solve nothing
 };
 
 // Fills command from the arguments after the program name; false (with the reason written to
 // errors) for an unknown option, a malformed value or a missing or extra netlist name.
-bool ParseCommandLine(int argc, char** argv, CliCommand& command, std::FILE* errors);
+bool ParseCliCommandLine(int argc, char** argv, CliCommand& command, std::FILE* errors);
 
 // The usage line and every option with its meaning.
-void PrintUsage(std::FILE* out);
+void PrintCliUsage(std::FILE* out);

@@ -6,7 +6,11 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QTimer>
+
+#include <algorithm>
 
 #include "app/log_view.h"
 #include "app/talvor_app.h"
@@ -36,7 +40,22 @@ TForm1::TForm1(TalvorApp& app) : app_(app)
     Memo1->WriteLine(UserManualText());
     setCentralWidget(Memo1);
     CreateMenu();
+    CreateProgressBar();
     resize(1137, 576);
+}
+
+// Hidden until a sweep has run for a while: the window otherwise is the log alone.
+void TForm1::CreateProgressBar()
+{
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    ProgressBar1 = new QProgressBar(StatusBar1);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setFormat(QStringLiteral("Gerando tabela: %v de %m pontos (%p%)"));
+    ProgressBar1->setMinimumWidth(400);
+    StatusBar1->addWidget(ProgressBar1);
+    setStatusBar(StatusBar1);
+    StatusBar1->hide();
 }
 
 void TForm1::CreateMenu()
@@ -60,6 +79,22 @@ void TForm1::CreateMenu()
     Sobre1->setObjectName(QStringLiteral("Sobre1"));
     Parar1->setEnabled(false);
 }
+
+MessageSink& TForm1::LogSink() { return *Memo1; }
+
+void TForm1::SetRunning(bool running) { Abrir1->setEnabled(!running); }
+
+void TForm1::SetStopEnabled(bool enabled) { Parar1->setEnabled(enabled); }
+
+void TForm1::ShowSweepProgress(long rowsWritten, long plannedRows)
+{
+    // The planned count of a sweep per decade or octave may be one short.
+    ProgressBar1->setMaximum(static_cast<int>(std::max(rowsWritten, plannedRows)));
+    ProgressBar1->setValue(static_cast<int>(rowsWritten));
+    StatusBar1->show();
+}
+
+void TForm1::HideSweepProgress() { StatusBar1->hide(); }
 
 QFileDialog* TForm1::OpenDialog1()
 {

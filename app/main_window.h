@@ -5,9 +5,12 @@
 #include <QString>
 
 class LogView;
+class MessageSink;
 class QAction;
 class QFileDialog;
 class QMenu;
+class QProgressBar;
+class QStatusBar;
 class TalvorApp;
 
 class TForm1 : public QMainWindow {
@@ -16,14 +19,15 @@ class TForm1 : public QMainWindow {
 public:
     explicit TForm1(TalvorApp& app);
 
-    LogView* Memo1;
-    QMenu* Arquivo1;
-    QAction* Abrir1;
-    QAction* Terminar1;
-    QAction* Anlise1;
-    QAction* Grfico1;
-    QAction* Parar1;
-    QAction* Sobre1;
+    // Memo1, where the log's lines go.
+    MessageSink& LogSink();
+    // "Abrir" is disabled while a run goes on: one run at a time.
+    void SetRunning(bool running);
+    // "Parar análise" is enabled only while the operating point is computed.
+    void SetStopEnabled(bool enabled);
+    // A long sweep's progress in a status bar, shown only meanwhile.
+    void ShowSweepProgress(long rowsWritten, long plannedRows);
+    void HideSweepProgress();
 
     // The file name of OpenDialog1: where "Abrir" and the command line put the netlist name.
     const QString& OpenDialogFileName() const { return openFileName_; }
@@ -42,9 +46,20 @@ protected:
 
 private:
     void CreateMenu();
+    void CreateProgressBar();
     QFileDialog* OpenDialog1();
 
     TalvorApp& app_;
+    LogView* Memo1;
+    QStatusBar* StatusBar1;
+    QProgressBar* ProgressBar1;
+    QMenu* Arquivo1;
+    QAction* Abrir1;
+    QAction* Terminar1;
+    QAction* Anlise1;
+    QAction* Grfico1;
+    QAction* Parar1;
+    QAction* Sobre1;
     QString openFileName_ = QStringLiteral("teste.net");
     QFileDialog* openDialog_ = nullptr; // made on first use: start-up stays light
     bool shownOnce_ = false;

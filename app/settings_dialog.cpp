@@ -2,7 +2,6 @@
 // when the netlist has no ".AC" line, and "Aplicar".
 #include "app/settings_dialog.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -13,79 +12,35 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "plot/bound_controls.h"
+
+namespace {
+
+// A row of a grid: the field's label, then the field.
+void AddField(QGridLayout* grid, int row, LabelledField field)
+{
+    field.edit->setFixedWidth(70);
+    grid->addWidget(field.label, row, 0);
+    grid->addWidget(field.edit, row, 1);
+}
+
+} // namespace
+
 TForm2::TForm2(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("TForm2"));
     setWindowTitle(QStringLiteral("Parâmetros"));
     setModal(false);
 
-    auto* checks = new QGridLayout;
-    checks->addWidget(AddCheckBox("CBestampas", "Mostrar estampas ", &AnalysisSettings::CBestampas),
-                      0, 0);
-    checks->addWidget(
-        AddCheckBox("CBresultados", "Mostrar resultados", &AnalysisSettings::CBresultados), 1, 0);
-    checks->addWidget(
-        AddCheckBox("CBignorar", "Ignorar linha de comando", &AnalysisSettings::CBignorar), 2, 0);
-    checks->addWidget(AddCheckBox("CBdiodos", "Montar diodos MOS", &AnalysisSettings::CBdiodos), 3,
-                      0);
-    checks->addWidget(AddCheckBox("CBconduz", "Inicializar com diodos e MOS conduzindo",
-                                  &AnalysisSettings::CBconduz),
-                      4, 0);
-    checks->addWidget(
-        AddCheckBox("CBcdiodos",
-                    "Montar capacitâncias de diodos e Cbe, Cbc de transistores bipolares",
-                    &AnalysisSettings::CBcdiodos),
-        5, 0, 1, 2);
-    checks->addWidget(AddCheckBox("CBHz", "Frequências em Hz", &AnalysisSettings::CBHz), 0, 1);
-    checks->addWidget(AddCheckBox("CBdB", "Módulos em dB", &AnalysisSettings::CBdB), 1, 1);
-    checks->addWidget(AddCheckBox("CBgraus", "Fases em graus", &AnalysisSettings::CBgraus), 2, 1);
-    checks->addWidget(
-        AddCheckBox("CBcmos", "Montar capacitâncias  MOS Cgs e Cgd", &AnalysisSettings::CBcmos), 3,
-        1);
-    checks->addWidget(
-        AddCheckBox("CBcgb", "Montar capacitâncias  MOS Cgb", &AnalysisSettings::CBcgb), 4, 1);
-
-    auto* operatingPoint = new QGridLayout;
-    AddField(operatingPoint, 0, "Evdmax", "Máxima tensão para função exponencial em diodos",
-             &AnalysisSettings::Evdmax);
-    AddField(operatingPoint, 1, "Eg0",
-             "Condutância colocada no lugar de capacitâncias no cálculo do P. O.",
-             &AnalysisSettings::Eg0);
-    AddField(operatingPoint, 2, "Einicio",
-             "Aproximação inicial para as tensões e correntes: ", &AnalysisSettings::Einicio);
-    operatingPoint->setColumnStretch(0, 1);
-
-    auto* label1 =
-        new QLabel(QStringLiteral("Se não existir linha de comando (ou for ignorada), usar:"));
-    label1->setObjectName(QStringLiteral("Label1"));
-    auto* frequencies = new QGridLayout;
-    AddField(frequencies, 0, "Efinicial", "Frequência inicial", &AnalysisSettings::Efinicial);
-    AddField(frequencies, 1, "Effinal", "Frequência final", &AnalysisSettings::Effinal);
-    AddField(frequencies, 2, "Epontos", "Pontos", &AnalysisSettings::Epontos);
-    auto* sweep = new QHBoxLayout;
-    sweep->addLayout(frequencies);
-    sweep->addSpacing(24);
-    sweep->addWidget(CreateScaleGroup());
-    sweep->addStretch(1);
-
-    auto* apply = new QPushButton(QStringLiteral("Aplicar"));
-    apply->setObjectName(QStringLiteral("Button1"));
-    connect(apply, &QPushButton::clicked, this, &TForm2::Button1Click);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(apply);
-
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(6, 6, 6, 6);
-    checks->setHorizontalSpacing(4);
-    page->addLayout(checks);
+    page->addLayout(CreateCheckBoxes());
     page->addSpacing(8);
-    page->addLayout(operatingPoint);
+    page->addLayout(CreateOperatingPointFields());
     page->addSpacing(8);
-    page->addWidget(label1);
-    page->addLayout(sweep);
+    page->addLayout(CreateSweepFields());
     page->addStretch(1);
-    page->addLayout(buttons);
+    page->addLayout(CreateApplyButton());
     // The two columns were laid out for 8-point text; a larger system font would widen them.
     if (minimumSizeHint().width() > 503 && font().pointSize() > 8) {
         QFont smaller = font();
@@ -95,53 +50,104 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     resize(503, 457);
 }
 
-QCheckBox* TForm2::AddCheckBox(const char* name, const char* caption, bool AnalysisSettings::*field)
+// Two columns of check boxes; the wide CBcdiodos ends the left one and spans both.
+QLayout* TForm2::CreateCheckBoxes()
 {
-    auto* box = new QCheckBox(QString::fromUtf8(caption), this);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setChecked(settings_.*field);
-    connect(box, &QCheckBox::toggled, this, [this, field](bool on) { settings_.*field = on; });
-    return box;
+    using S = AnalysisSettings;
+    const struct {
+        const char* name;
+        const char* caption;
+        bool S::*field;
+        int row, column, columnSpan;
+    } boxes[] = {
+        {"CBestampas", "Mostrar estampas ", &S::CBestampas, 0, 0, 1},
+        {"CBresultados", "Mostrar resultados", &S::CBresultados, 1, 0, 1},
+        {"CBignorar", "Ignorar linha de comando", &S::CBignorar, 2, 0, 1},
+        {"CBdiodos", "Montar diodos MOS", &S::CBdiodos, 3, 0, 1},
+        {"CBconduz", "Inicializar com diodos e MOS conduzindo", &S::CBconduz, 4, 0, 1},
+        {"CBcdiodos", "Montar capacitâncias de diodos e Cbe, Cbc de transistores bipolares",
+         &S::CBcdiodos, 5, 0, 2},
+        {"CBHz", "Frequências em Hz", &S::CBHz, 0, 1, 1},
+        {"CBdB", "Módulos em dB", &S::CBdB, 1, 1, 1},
+        {"CBgraus", "Fases em graus", &S::CBgraus, 2, 1, 1},
+        {"CBcmos", "Montar capacitâncias  MOS Cgs e Cgd", &S::CBcmos, 3, 1, 1},
+        {"CBcgb", "Montar capacitâncias  MOS Cgb", &S::CBcgb, 4, 1, 1},
+    };
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(4);
+    for (const auto& box : boxes)
+        grid->addWidget(NewBoundCheckBox(this, box.name, box.caption, settings_.*box.field),
+                        box.row, box.column, 1, box.columnSpan);
+    return grid;
 }
 
-QLineEdit* TForm2::AddField(QGridLayout* grid, int row, const char* name, const char* label,
-                            std::string AnalysisSettings::*field)
+QLayout* TForm2::CreateOperatingPointFields()
 {
-    auto* edit = new QLineEdit(QString::fromStdString(settings_.*field), this);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setFixedWidth(70);
-    connect(edit, &QLineEdit::textChanged, this,
-            [this, field](const QString& text) { settings_.*field = text.toStdString(); });
-    auto* caption = new QLabel(QString::fromUtf8(label), this);
-    caption->setBuddy(edit);
-    grid->addWidget(caption, row, 0);
-    grid->addWidget(edit, row, 1);
-    return edit;
+    auto* grid = new QGridLayout;
+    AddField(grid, 0,
+             NewBoundField(this, "Evdmax", "Máxima tensão para função exponencial em diodos",
+                           settings_.Evdmax));
+    AddField(grid, 1,
+             NewBoundField(this, "Eg0",
+                           "Condutância colocada no lugar de capacitâncias no cálculo do P. O.",
+                           settings_.Eg0));
+    AddField(grid, 2,
+             NewBoundField(this, "Einicio",
+                           "Aproximação inicial para as tensões e correntes: ", settings_.Einicio));
+    grid->setColumnStretch(0, 1);
+    return grid;
 }
 
-QGroupBox* TForm2::CreateScaleGroup()
+// Label1 over the three frequency fields, with the scale group beside them.
+QLayout* TForm2::CreateSweepFields()
 {
-    auto* group = new QGroupBox(QStringLiteral("Escala"), this);
-    group->setObjectName(QStringLiteral("RGescala"));
-    scaleButtons_ = new QButtonGroup(group);
-    auto* items = new QVBoxLayout(group);
-    const char* const captions[] = {"Linear", "Logarítmica", "Octal"};
-    for (int index = 0; index < 3; ++index) {
-        auto* item = new QRadioButton(QString::fromUtf8(captions[index]), group);
-        item->setObjectName(QStringLiteral("RGescala%1").arg(index));
-        scaleButtons_->addButton(item, index);
+    auto* label1 =
+        new QLabel(QStringLiteral("Se não existir linha de comando (ou for ignorada), usar:"));
+    label1->setObjectName(QStringLiteral("Label1"));
+    auto* fields = new QGridLayout;
+    AddField(fields, 0,
+             NewBoundField(this, "Efinicial", "Frequência inicial", settings_.Efinicial));
+    AddField(fields, 1, NewBoundField(this, "Effinal", "Frequência final", settings_.Effinal));
+    AddField(fields, 2, NewBoundField(this, "Epontos", "Pontos", settings_.Epontos));
+    auto* row = new QHBoxLayout;
+    row->addLayout(fields);
+    row->addSpacing(24);
+    RadioGroup scale = NewBoundRadioGroup(this, "RGescala", "Escala",
+                                          {"Linear", "Logarítmica", "Octal"}, settings_.RGescala);
+    auto* items = new QVBoxLayout(scale.group);
+    for (QRadioButton* item : scale.items)
         items->addWidget(item);
-    }
-    scaleButtons_->button(settings_.RGescala)->setChecked(true);
-    connect(scaleButtons_, &QButtonGroup::idToggled, this, [this](int index, bool on) {
-        if (on)
-            settings_.RGescala = index;
-    });
-    return group;
+    row->addWidget(scale.group);
+    row->addStretch(1);
+    auto* sweep = new QVBoxLayout;
+    sweep->addWidget(label1);
+    sweep->addLayout(row);
+    return sweep;
+}
+
+QLayout* TForm2::CreateApplyButton()
+{
+    auto* apply = new QPushButton(QStringLiteral("Aplicar"));
+    apply->setObjectName(QStringLiteral("Button1"));
+    // Not the dialog's default button: Enter in a field must not resume a waiting run.
+    apply->setAutoDefault(false);
+    connect(apply, &QPushButton::clicked, this, &TForm2::Button1Click);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(apply);
+    return row;
+}
+
+void TForm2::AskForSettings()
+{
+    settingsApplied_ = 0;
+    show();
+    raise();
+    activateWindow();
 }
 
 void TForm2::Button1Click()
 {
-    settingsApplied = 1;
+    settingsApplied_ = 1;
     hide();
 }

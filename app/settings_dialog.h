@@ -6,12 +6,7 @@
 
 #include "analysis/analysis_settings.h"
 
-class QButtonGroup;
-class QCheckBox;
-class QGridLayout;
-class QGroupBox;
-class QLineEdit;
-class QPushButton;
+class QLayout;
 
 class TForm2 : public QDialog {
     Q_OBJECT
@@ -21,17 +16,18 @@ public:
 
     const AnalysisSettings& Settings() const { return settings_; }
 
-    // Set to 1 by "Aplicar"; the analysis clears it before it waits.
-    int settingsApplied = 0;
+    // The driver's wait: clears settingsApplied and brings the dialog up; "Aplicar" sets it.
+    void AskForSettings();
+    bool SettingsApplied() const { return settingsApplied_ != 0; }
 
     void Button1Click();
 
 private:
-    QCheckBox* AddCheckBox(const char* name, const char* caption, bool AnalysisSettings::*field);
-    QLineEdit* AddField(QGridLayout* grid, int row, const char* name, const char* label,
-                        std::string AnalysisSettings::*field);
-    QGroupBox* CreateScaleGroup();
+    QLayout* CreateCheckBoxes();
+    QLayout* CreateOperatingPointFields();
+    QLayout* CreateSweepFields();
+    QLayout* CreateApplyButton();
 
     AnalysisSettings settings_;
-    QButtonGroup* scaleButtons_ = nullptr;
+    int settingsApplied_ = 0;
 };

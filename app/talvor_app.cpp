@@ -3,15 +3,15 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QLabel>
 #include <QLocale>
 
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
-#include "analysis/phases.h"
-#include "app/log_view.h"
+#include "analysis/run_analysis.h"
+#include "app/qt_portuguese.h"
+#include "plot/measure_tables.h"
 
 namespace {
 
@@ -31,12 +31,14 @@ void UseCNumericLocale()
 }
 
 TalvorApp::TalvorApp(std::vector<std::string> arguments, std::function<void()> endProgram)
-    : form1(*this),
-      form4(curveStore, log, form5), // log and form5 are only used once the program runs
-      form5(curveStore, form4.Options()), log(*form1.Memo1), analysis(log, *this),
+    : form1(*this), form4(curveStore, plotOptions, log), // log is only used once the program runs
+      form5(curveStore, plotOptions), log(form1.LogSink()), analysis(log, *this),
       arguments_(std::move(arguments)), endProgram_(std::move(endProgram))
 {
     UseCNumericLocale();
+    UsePortugueseQtTexts();
+    QObject::connect(&form4, &TForm4::PlotReady, &form5, &TForm5::ShowPlot);
+    QObject::connect(&form5, &TForm5::MeasureRequested, [this] { MeasurePlottedCurves(); });
     if (!endProgram_)
         endProgram_ = [] { QCoreApplication::exit(0); };
 }
@@ -48,9 +50,9 @@ void TalvorApp::RunAnalysisFromOpenDialog()
     if (running_)
         return;
     running_ = true;
-    form1.Abrir1->setEnabled(false);
+    form1.SetRunning(true);
     RunAnalysis(analysis, QFile::encodeName(form1.OpenDialogFileName()).toStdString());
-    form1.Abrir1->setEnabled(true);
+    form1.SetRunning(false);
     running_ = false;
 }
 
@@ -82,20 +84,23 @@ void TalvorApp::TerminateNow()
 
 void TalvorApp::ShowSettings() { RaiseWindow(form2); }
 
+void TalvorApp::MeasurePlottedCurves()
+{
+    if (!measureScratch_)
+        measureScratch_ = std::make_unique<MeasureScratch>();
+    // The tables do not say their units: the values settle them, and each block says so.
+    MeasureCurves(curveStore, ResponseUnits{}, *measureScratch_, log);
+}
+
 void TalvorApp::ShowCurveList() { RaiseWindow(form4); }
 
-void TalvorApp::ShowAbout()
-{
-    form3.Label1->setText(QStringLiteral("Versão 1.4 de 16/12/2018"));
-    RaiseWindow(form3);
-}
+void TalvorApp::ShowAbout() { form3.ShowVersion(); }
 
 bool TalvorApp::WaitForSettings()
 {
-    form2.settingsApplied = 0;
-    RaiseWindow(form2);
+    form2.AskForSettings();
     // Sleeps in the event loop until "Aplicar" or the main window's closing wakes it.
-    while (form2.settingsApplied == 0 && !closing_)
+    while (!form2.SettingsApplied() && !closing_)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return !closing_;
 }
@@ -110,7 +115,7 @@ void TalvorApp::ProcessEvents()
 
 void TalvorApp::SetStopEnabled(bool enabled)
 {
-    form1.Parar1->setEnabled(enabled);
+    form1.SetStopEnabled(enabled);
     lastEvents_.invalidate(); // the first stamp of a calculation lets events through
 }
 
@@ -118,3 +123,24 @@ void TalvorApp::HandOverTablePath(const std::string& tablePath)
 {
     form4.SetTablePath(QFile::decodeName(tablePath.c_str()));
 }
+
+void TalvorApp::SweepStarted(long plannedRows)
+{
+    plannedRows_ = plannedRows;
+    progressShownAt_ = -ProgressIntervalMs;
+    sweepClock_.start();
+}
+
+void TalvorApp::SweepRowsWritten(long rowsWritten)
+{
+    const qint64 now = sweepClock_.elapsed();
+    if (now < ProgressDelayMs || now - progressShownAt_ < ProgressIntervalMs)
+        return;
+    progressShownAt_ = now;
+    form1.ShowSweepProgress(rowsWritten, plannedRows_);
+    // Paints the progress and keeps the windows drawn; the keyboard and the mouse wait for the
+    // end of the sweep, whose points read the settings all along.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TalvorApp::SweepEnded() { form1.HideSweepProgress(); }

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@
 #include "plot/curve_list_window.h"
 #include "plot/curve_store.h"
 #include "plot/graph_window.h"
+#include "plot/plot_run.h"
+
+struct MeasureScratch;
 
 // Numbers in the log, the tables and the fields use "." whatever the user's locale: Qt adopts
 // the system locale on Unix, so this runs after the application object exists.
@@ -30,8 +34,10 @@ public:
                        std::function<void()> endProgram = {});
     ~TalvorApp() override;
 
-    // The plotting state the curve list fills and the graph window draws.
+    // The plotting state the curve list fills and the graph window draws, and the curve list's
+    // options, which its controls keep current and the graph window reads.
     CurveStore curveStore;
+    PlotOptions plotOptions;
 
     // The windows, created in this order; only the main window is shown.
     TForm1 form1;
@@ -55,6 +61,8 @@ public:
     void ShowSettings();
     void ShowCurveList();
     void ShowAbout();
+    // The graph window's "m": a measurement block per plotted curve in the log.
+    void MeasurePlottedCurves();
 
     // AnalysisHost
     const AnalysisSettings& Settings() const override { return form2.Settings(); }
@@ -62,10 +70,16 @@ public:
     void ProcessEvents() override;
     void SetStopEnabled(bool enabled) override;
     void HandOverTablePath(const std::string& tablePath) override;
+    void SweepStarted(long plannedRows) override;
+    void SweepRowsWritten(long rowsWritten) override;
+    void SweepEnded() override;
 
     // Events are processed at most this often while the operating point iterates; the stop
     // request is still polled after every stamp.
     static constexpr int EventIntervalMs = 4;
+    // A sweep shows its progress once it has run this long, then at most this often.
+    static constexpr int ProgressDelayMs = 500;
+    static constexpr int ProgressIntervalMs = 250;
 
 private:
     std::vector<std::string> arguments_;
@@ -74,4 +88,8 @@ private:
     bool closing_ = false;
     bool commandLineHandled_ = false;
     QElapsedTimer lastEvents_;
+    std::unique_ptr<MeasureScratch> measureScratch_; // made at the first measurement
+    QElapsedTimer sweepClock_;
+    qint64 progressShownAt_ = 0;
+    long plannedRows_ = 0;
 };

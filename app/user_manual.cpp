@@ -95,14 +95,17 @@ Gráficos:
 - Operação: "+" soma a curva anterior, "-" subtrai a curva anterior, "x" esconde a curva.
 - Até 20 curvas de até 50000 pontos. Linhas da tabela que não começam por um número são
   ignoradas; qualquer arquivo de colunas numéricas pode ser plotado.
-- "Procurar" e "Copiar" acrescentam a linha "arquivo f 1m"; "Copiar" usa a tabela da última
-  análise. "Plotar" lê as tabelas e mostra a janela "Gráficos".
+- "Procurar" e "Copiar" acrescentam a linha "arquivo f 1m" (sem coluna 1m, a segunda coluna da
+  tabela); "Copiar" usa a tabela da última análise. "Plotar" lê as tabelas e mostra a janela
+  "Gráficos".
 - Fases (colunas terminadas em "f") são desenhadas na escala fixa de -180 a +180 graus.
 - Teclas na janela "Gráficos":
   a / r: amplia / reduz a escala horizontal      + / -: amplia / reduz a escala vertical
   < > ou setas esquerda/direita: move para os lados    u d ou setas acima/abaixo: move
   espaço: volta aos limites da lista de curvas   c: cores aleatórias
   i: inverte as cores (fundo preto ou branco)
+  m: escreve no registro as medidas de cada curva (ganhos, pico, banda de meia potência, Q,
+     ganho unitário, margens de fase e de ganho; a fase de "2m" vem da coluna "2f")
 - Arrastar o mouse para a direita e para baixo amplia o retângulo marcado.
 - Clicar numa legenda escolhe a cor da curva; abaixo das legendas, as cores da grade.
 

@@ -4,9 +4,10 @@
 #include <cstdlib>
 #include <memory>
 
+#include "analysis/analysis.h"
 #include "analysis/analysis_host.h"
 #include "analysis/analysis_settings.h"
-#include "analysis/phases.h"
+#include "analysis/run_analysis.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -1,30 +1,33 @@
-// The curve list window: layout, buttons and the Plot run's hand-over to the graph window.
+// The curve list window: layout, buttons, and the Plot run with its hand-over to the graph window.
 #include "plot/curve_list_window.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
-#include "plot/curve_store.h"
-#include "plot/graph_window.h"
+#include "plot/bound_controls.h"
+#include "plot/table_reader.h"
 
 namespace {
 
-// The right-hand column of controls.
-constexpr int ColumnX = 608;
+// The right-hand column of controls keeps its width; Memo1 takes the rest of the window.
 constexpr int ColumnWidth = 233;
+// Below Memo1, which is 425 pixels high in the window's first size of 849 x 479.
+constexpr int SpaceBelowMemo = 38;
 
 } // namespace
 
-TForm4::TForm4(CurveStore& store, MessageLog& log, TForm5& graph, QWidget* parent)
-    : QWidget(parent, Qt::Window), store_(store), log_(log), graph_(graph)
+TForm4::TForm4(CurveStore& store, PlotOptions& options, MessageLog& log, QWidget* parent)
+    : QWidget(parent, Qt::Window), store_(store), options_(options), log_(log)
 {
     setObjectName(QStringLiteral("TForm4"));
     setWindowTitle(QStringLiteral("Lista de curvas"));
@@ -34,31 +37,22 @@ TForm4::TForm4(CurveStore& store, MessageLog& log, TForm5& graph, QWidget* paren
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setGeometry(8, 8, 593, 425);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setMinimumWidth(200);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setPlainText(QStringLiteral("* Curvas a plotar: <arquivo> <coluna x> <coluna y>"));
+    auto* memoColumn = new QVBoxLayout;
+    memoColumn->setSpacing(0);
+    memoColumn->addWidget(Memo1, 1);
+    memoColumn->addSpacing(SpaceBelowMemo);
 
-    const int half = (ColumnWidth - 6) / 2;
-    Button1 = AddButton("Button1", "Procurar", &TForm4::Button1Click);
-    Button1->setGeometry(ColumnX, 8, half, 25);
-    Button4 = AddButton("Button4", "Copiar", &TForm4::Button4Click);
-    Button4->setGeometry(ColumnX + ColumnWidth - half, 8, half, 25);
-    Button2 = AddButton("Button2", "Limpar lista", &TForm4::Button2Click);
-    Button2->setGeometry(ColumnX, 40, ColumnWidth, 25);
-    Button3 = AddButton("Button3", "Plotar", &TForm4::Button3Click);
-    Button3->setGeometry(ColumnX, 72, ColumnWidth, 25);
-    CBnomes = AddCheckBox("CBnomes", "Usar nomes das colunas", &PlotOptions::CBnomes);
-    CBnomes->setGeometry(ColumnX, 104, ColumnWidth, 20);
-    CBauto = AddCheckBox("CBauto", "Escalar cada curva separadamente", &PlotOptions::CBauto);
-    CBauto->setGeometry(ColumnX, 126, ColumnWidth, 20);
-    CreateLimitsFrame()->setGeometry(ColumnX, 150, ColumnWidth, 148);
-    CBmarcar = AddCheckBox("CBmarcar", "Marcar pontos", &PlotOptions::CBmarcar);
-    CBmarcar->setGeometry(ColumnX, 304, ColumnWidth, 20);
-    CreateScaleGroup()->setGeometry(ColumnX, 328, ColumnWidth, 118);
-    CBfase = AddCheckBox("CBfase", "Fases na coluna 2 entre +/-180 graus", &PlotOptions::CBfase);
-    CBfase->setGeometry(ColumnX, 452, ColumnWidth, 20);
+    // Memo1 grows with the window; the layout's minimum keeps every control in sight.
+    auto* page = new QHBoxLayout(this);
+    page->setContentsMargins(8, 8, 8, 8);
+    page->setSpacing(7);
+    page->addLayout(memoColumn, 1);
+    page->addWidget(CreateControlColumn(), 0, Qt::AlignTop);
 
     openDialog = [this](const QString& start) {
         return QFileDialog::getOpenFileName(this, QString(), start,
@@ -67,71 +61,76 @@ TForm4::TForm4(CurveStore& store, MessageLog& log, TForm5& graph, QWidget* paren
     resize(849, 479);
 }
 
-QPushButton* TForm4::AddButton(const char* name, const char* caption, void (TForm4::*click)())
+// From the top: "Procurar" and "Copiar" side by side, "Limpar lista", "Plotar", the options with
+// the limits frame and the scale group, and CBfase at the bottom.
+QWidget* TForm4::CreateControlColumn()
 {
-    auto* button = new QPushButton(QString::fromUtf8(caption), this);
+    auto* column = new QWidget(this);
+    column->setFixedWidth(ColumnWidth);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(6);
+    buttons->addWidget(AddButton(column, "Button1", "Procurar", &TForm4::Button1Click));
+    buttons->addWidget(AddButton(column, "Button4", "Copiar", &TForm4::Button4Click));
+    auto* controls = new QVBoxLayout(column);
+    controls->setContentsMargins(0, 0, 0, 0);
+    controls->setSpacing(4);
+    controls->addLayout(buttons);
+    controls->addWidget(AddButton(column, "Button2", "Limpar lista", &TForm4::Button2Click));
+    controls->addWidget(AddButton(column, "Button3", "Plotar", &TForm4::Button3Click));
+    controls->addWidget(
+        NewBoundCheckBox(column, "CBnomes", "Usar nomes das colunas", options_.CBnomes));
+    controls->addWidget(
+        NewBoundCheckBox(column, "CBauto", "Escalar cada curva separadamente", options_.CBauto));
+    controls->addWidget(CreateLimitsFrame(column));
+    controls->addWidget(NewBoundCheckBox(column, "CBmarcar", "Marcar pontos", options_.CBmarcar));
+    controls->addWidget(CreateScaleGroup(column));
+    controls->addWidget(NewBoundCheckBox(column, "CBfase", "Fases na coluna 2 entre +/-180 graus",
+                                         options_.CBfase));
+    return column;
+}
+
+QPushButton* TForm4::AddButton(QWidget* parent, const char* name, const char* caption,
+                               void (TForm4::*click)())
+{
+    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
     button->setObjectName(QString::fromLatin1(name));
     connect(button, &QPushButton::clicked, this, click);
     return button;
 }
 
-QCheckBox* TForm4::AddCheckBox(const char* name, const char* caption, bool PlotOptions::*field)
+// "Usar estas escalas" over the four limit fields, Xmin to Ymax from the top.
+QGroupBox* TForm4::CreateLimitsFrame(QWidget* parent)
 {
-    auto* box = new QCheckBox(QString::fromUtf8(caption), this);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setChecked(options_.*field);
-    connect(box, &QCheckBox::toggled, this, [this, field](bool on) { options_.*field = on; });
-    return box;
-}
-
-QLineEdit* TForm4::AddField(QWidget* frame, int row, const char* name, const char* label,
-                            std::string PlotOptions::*field)
-{
-    auto* caption = new QLabel(QString::fromLatin1(label), frame);
-    caption->setGeometry(10, 34 + 27 * row, 40, 22);
-    auto* edit = new QLineEdit(QString::fromStdString(options_.*field), frame);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setGeometry(56, 34 + 27 * row, ColumnWidth - 66, 22);
-    caption->setBuddy(edit);
-    connect(edit, &QLineEdit::textChanged, this,
-            [this, field](const QString& text) { options_.*field = text.toStdString(); });
-    return edit;
-}
-
-QGroupBox* TForm4::CreateLimitsFrame()
-{
-    auto* frame = new QGroupBox(this);
+    auto* frame = new QGroupBox(parent);
     frame->setObjectName(QStringLiteral("GroupBox1"));
-    CBescalas = new QCheckBox(QStringLiteral("Usar estas escalas"), frame);
-    CBescalas->setObjectName(QStringLiteral("CBescalas"));
-    CBescalas->setGeometry(10, 8, ColumnWidth - 20, 20);
-    CBescalas->setChecked(options_.CBescalas);
-    connect(CBescalas, &QCheckBox::toggled, this, [this](bool on) { options_.CBescalas = on; });
-    Exmin = AddField(frame, 0, "Exmin", "Xmin", &PlotOptions::Exmin);
-    Exmax = AddField(frame, 1, "Exmax", "Xmax", &PlotOptions::Exmax);
-    Eymin = AddField(frame, 2, "Eymin", "Ymin", &PlotOptions::Eymin);
-    Eymax = AddField(frame, 3, "Eymax", "Ymax", &PlotOptions::Eymax);
+    auto* fields = new QGridLayout(frame);
+    fields->setVerticalSpacing(4);
+    fields->addWidget(
+        NewBoundCheckBox(frame, "CBescalas", "Usar estas escalas", options_.CBescalas), 0, 0, 1, 2);
+    auto addField = [&](int row, const char* name, const char* label, std::string& field) {
+        LabelledField limit = NewBoundField(frame, name, label, field);
+        fields->addWidget(limit.label, row, 0);
+        fields->addWidget(limit.edit, row, 1);
+        return limit.edit;
+    };
+    Exmin = addField(1, "Exmin", "Xmin", options_.Exmin);
+    Exmax = addField(2, "Exmax", "Xmax", options_.Exmax);
+    Eymin = addField(3, "Eymin", "Ymin", options_.Eymin);
+    Eymax = addField(4, "Eymax", "Ymax", options_.Eymax);
+    fields->setColumnStretch(1, 1);
     return frame;
 }
 
-QGroupBox* TForm4::CreateScaleGroup()
+QGroupBox* TForm4::CreateScaleGroup(QWidget* parent)
 {
-    RGescala = new QGroupBox(QStringLiteral("Escala"), this);
-    RGescala->setObjectName(QStringLiteral("RGescala"));
-    scaleButtons_ = new QButtonGroup(RGescala);
-    const char* const captions[] = {"Linear-Linear", "Log-Log", "Linear-Log", "Log-Linear"};
-    for (int index = 0; index < 4; ++index) {
-        auto* item = new QRadioButton(QString::fromLatin1(captions[index]), RGescala);
-        item->setObjectName(QStringLiteral("RGescala%1").arg(index));
-        item->setGeometry(10, 22 + 23 * index, ColumnWidth - 20, 20);
-        scaleButtons_->addButton(item, index);
-    }
-    scaleButtons_->button(options_.RGescala)->setChecked(true);
-    connect(scaleButtons_, &QButtonGroup::idToggled, this, [this](int index, bool on) {
-        if (on)
-            options_.RGescala = index;
-    });
-    return RGescala;
+    RadioGroup scale = NewBoundRadioGroup(parent, "RGescala", "Escala",
+                                          {"Linear-Linear", "Log-Log", "Linear-Log", "Log-Linear"},
+                                          options_.RGescala);
+    auto* items = new QVBoxLayout(scale.group);
+    items->setSpacing(2);
+    for (QRadioButton* item : scale.items)
+        items->addWidget(item);
+    return scale.group;
 }
 
 std::vector<std::string> TForm4::CurveLines() const
@@ -148,10 +147,12 @@ std::vector<std::string> TForm4::CurveLines() const
     return lines;
 }
 
+// The magnitude of node 1 (or of the first node when the nodes have names) against the
+// frequency, in a table of the sweep.
 void TForm4::AddCurveLine(const QString& path)
 {
-    // " f 1m": the magnitude of node 1 against the frequency, in a table of the sweep.
-    Memo1->appendPlainText(path + QStringLiteral(" f 1m"));
+    const std::string yColumn = SuggestedYColumn(QFile::encodeName(path).constData());
+    Memo1->appendPlainText(path + QStringLiteral(" f ") + QFile::decodeName(yColumn.c_str()));
 }
 
 // "Procurar"
@@ -170,10 +171,10 @@ void TForm4::Button2Click() { Memo1->clear(); }
 // "Plotar"
 void TForm4::Button3Click()
 {
-    bool show = RunPlot(store_, CurveLines(), options_, log_);
+    bool drawable = RunPlot(store_, CurveLines(), options_, log_);
     ShowLimitFields();
-    if (show)
-        graph_.ShowPlot();
+    if (drawable)
+        emit PlotReady();
 }
 
 // "Copiar"

@@ -13,36 +13,18 @@
 
 class CurveStore;
 class MessageLog;
-class QButtonGroup;
-class QCheckBox;
 class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class TForm5;
 
 class TForm4 : public QWidget {
+    Q_OBJECT
+
 public:
-    // Messages go to log (the main window's); a Plot run fills store and shows graph.
-    TForm4(CurveStore& store, MessageLog& log, TForm5& graph, QWidget* parent = nullptr);
-
-    QPlainTextEdit* Memo1 = nullptr;
-    QPushButton* Button1 = nullptr; // "Procurar"
-    QPushButton* Button2 = nullptr; // "Limpar lista"
-    QPushButton* Button3 = nullptr; // "Plotar"
-    QPushButton* Button4 = nullptr; // "Copiar"
-    QCheckBox* CBnomes = nullptr;
-    QCheckBox* CBauto = nullptr;
-    QCheckBox* CBescalas = nullptr;
-    QLineEdit* Exmin = nullptr;
-    QLineEdit* Exmax = nullptr;
-    QLineEdit* Eymin = nullptr;
-    QLineEdit* Eymax = nullptr;
-    QCheckBox* CBmarcar = nullptr;
-    QGroupBox* RGescala = nullptr;
-    QCheckBox* CBfase = nullptr;
-
-    const PlotOptions& Options() const { return options_; }
+    // The controls keep options current; a Plot run fills store and logs into log (the main
+    // window's).
+    TForm4(CurveStore& store, PlotOptions& options, MessageLog& log, QWidget* parent = nullptr);
 
     // The file name of the open dialog OpenDialog1: the last table browsed, or the table of the
     // last analysis, which the driver hands over.
@@ -60,20 +42,26 @@ public:
     // The lines of Memo1 as bytes (the file names as the file system spells them).
     std::vector<std::string> CurveLines() const;
 
+signals:
+    // A Plot run left something to draw: the graph window should draw it afresh and come up.
+    void PlotReady();
+
 private:
-    QPushButton* AddButton(const char* name, const char* caption, void (TForm4::*click)());
-    QCheckBox* AddCheckBox(const char* name, const char* caption, bool PlotOptions::*field);
-    QLineEdit* AddField(QWidget* frame, int row, const char* name, const char* label,
-                        std::string PlotOptions::*field);
-    QGroupBox* CreateLimitsFrame();
-    QGroupBox* CreateScaleGroup();
+    QWidget* CreateControlColumn();
+    QPushButton* AddButton(QWidget* parent, const char* name, const char* caption,
+                           void (TForm4::*click)());
+    QGroupBox* CreateLimitsFrame(QWidget* parent);
+    QGroupBox* CreateScaleGroup(QWidget* parent);
     void AddCurveLine(const QString& path);
     void ShowLimitFields();
 
     CurveStore& store_;
+    PlotOptions& options_;
     MessageLog& log_;
-    TForm5& graph_;
-    PlotOptions options_;
     QString tablePath_ = QStringLiteral("teste.tab");
-    QButtonGroup* scaleButtons_ = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QLineEdit* Exmin = nullptr;
+    QLineEdit* Exmax = nullptr;
+    QLineEdit* Eymin = nullptr;
+    QLineEdit* Eymax = nullptr;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstdlib>
 
 class CurveStore;
 
@@ -39,13 +40,17 @@ inline bool MapToPixel(double position, double scale, double offset, int& pixel)
 
 enum class GridColour { Gray, Major, Minor };
 
-// Calls draw(pixel, colour) for each grid line of the axis from low to high: the multiples of a
-// power-of-ten step strictly inside the limits; on a logarithmic axis the step grows tenfold at
-// every decade line, drawn in the major colour, and the lines after it in the minor colour.
-// colour is the pen colour carried from one axis to the next.
-template <class Draw>
-void ForEachGridLine(double low, double high, bool logarithmic, double scale, double offset,
-                     GridColour& colour, Draw draw)
+// Lines of a logarithmic axis closer than this (in pixels) would hide the curves under the grid:
+// that axis then shows only its decade lines.
+constexpr int MinGridSpacing = 3;
+
+namespace grid_detail {
+
+// Visits every line of the grid: visit(pixel, colour, decade), where decade marks the lines at
+// which a logarithmic axis's step grows tenfold.
+template <class Visit>
+void WalkGridLines(double low, double high, bool logarithmic, double scale, double offset,
+                   GridColour& colour, Visit visit)
 {
     double d = logarithmic && (high - low) > low ? low : high - low;
     double step = std::pow(10.0, std::floor(std::log(d) / std::log(10.0) - 0.499999 + 0.5));
@@ -54,13 +59,15 @@ void ForEachGridLine(double low, double high, bool logarithmic, double scale, do
     double v = std::floor(low / step + 1) * step;
     // Bounds the loop when the step is below the resolution of v (limits far from zero).
     for (int lines = 0; v < high && lines < 100000; ++lines) {
-        if (logarithmic && std::floor(v / step + 0.5) == 10) {
+        const bool decade = logarithmic && std::floor(v / step + 0.5) == 10;
+        if (decade) {
             step *= 10;
             colour = GridColour::Major;
         }
         double t = std::floor((logarithmic ? std::log(v) : v) * scale + offset + 0.5);
         if (t == t)
-            draw(static_cast<int>(std::fmax(-PixelLimit, std::fmin(PixelLimit, t))), colour);
+            visit(static_cast<int>(std::fmax(-PixelLimit, std::fmin(PixelLimit, t))), colour,
+                  decade);
         double next = v + step;
         if (!(next > v))
             break;
@@ -68,4 +75,34 @@ void ForEachGridLine(double low, double high, bool logarithmic, double scale, do
         if (logarithmic)
             colour = GridColour::Minor;
     }
+}
+
+} // namespace grid_detail
+
+// Calls draw(pixel, colour) for each grid line of the axis from low to high: the multiples of a
+// power-of-ten step strictly inside the limits; on a logarithmic axis the step grows tenfold at
+// every decade line, drawn in the major colour, and the lines after it in the minor colour.
+// colour is the pen colour carried from one axis to the next. A logarithmic axis whose lines
+// would come closer than MinGridSpacing draws its decade lines only.
+template <class Draw>
+void ForEachGridLine(double low, double high, bool logarithmic, double scale, double offset,
+                     GridColour& colour, Draw draw)
+{
+    bool decadesOnly = false;
+    if (logarithmic) {
+        GridColour unused = colour;
+        int previous = 0;
+        bool first = true;
+        grid_detail::WalkGridLines(
+            low, high, true, scale, offset, unused, [&](int pixel, GridColour, bool) {
+                decadesOnly |= !first && std::abs(pixel - previous) < MinGridSpacing;
+                previous = pixel;
+                first = false;
+            });
+    }
+    grid_detail::WalkGridLines(low, high, logarithmic, scale, offset, colour,
+                               [&](int pixel, GridColour c, bool decade) {
+                                   if (decade || !decadesOnly)
+                                       draw(pixel, c);
+                               });
 }

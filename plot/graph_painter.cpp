@@ -8,6 +8,7 @@
 #include <QPen>
 #include <QPoint>
 #include <QRect>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -64,7 +65,7 @@ void DrawGrid(QPainter& painter, const CurveStore& store, const PlotArea& area)
 {
     const Curve& first = store.curves[1];
     QPen pen(Qt::DotLine);
-    pen.setWidth(0);
+    pen.setCapStyle(Qt::FlatCap); // dots one unit long at any pixel ratio
     GridColour colour = GridColour::Gray;
     auto setColour = [&](GridColour c) {
         pen.setColor(c == GridColour::Major   ? Rgb(store.majorGridColour)
@@ -99,33 +100,50 @@ std::vector<QPoint>& PolylineBuffer()
     return buffer;
 }
 
+// The device pixels that the plot rectangle's edge lines cover, and all between them: the
+// curves' clip. A line of one unit at coordinate c covers the device pixels whose centres lie in
+// (c - ratio/2, c + ratio/2] times ratio.
+QRect DevicePlotRect(const PlotArea& area, qreal ratio)
+{
+    auto first = [ratio](int c) {
+        return static_cast<int>(std::floor(c * ratio - ratio / 2 - 0.5)) + 1;
+    };
+    auto last = [ratio](int c) {
+        return static_cast<int>(std::floor(c * ratio + ratio / 2 - 0.5));
+    };
+    return QRect(QPoint(first(area.left), first(area.top)),
+                 QPoint(last(area.right), last(area.bottom)));
+}
+
 // Draws curve k as polylines through its pixels. A point without a position breaks the line;
-// repeated pixels are passed once, which draws the same pixels with far fewer segments.
-void DrawCurve(QPainter& painter, const CurveStore& store, int k, bool markPoints)
+// repeated pixels are passed once, which draws the same pixels with far fewer segments. The
+// painter works in device pixels here, ratio of them to a unit: on a dense screen the curve
+// follows its values at the screen's resolution, with lines one unit wide.
+void DrawCurve(QPainter& painter, const CurveStore& store, int k, bool markPoints, qreal ratio)
 {
     const Curve& c = store.curves[k];
     const double* px = store.positions.lnX ? store.positions.x[k].data() : c.x.data();
     const double* py = store.positions.y[k].data();
-    double scaleY = c.isPhase ? store.phaseScale : c.scaleY;
-    double offsetY = c.isPhase ? store.phaseOffset : c.offsetY;
-    QPen pen(Rgb(c.colour));
-    pen.setWidth(0);
-    painter.setPen(pen);
+    const double scaleX = c.scaleX * ratio, offsetX = c.offsetX * ratio;
+    const double scaleY = (c.isPhase ? store.phaseScale : c.scaleY) * ratio;
+    const double offsetY = (c.isPhase ? store.phaseOffset : c.offsetY) * ratio;
+    painter.setPen(QPen(Rgb(c.colour), ratio));
     if (markPoints) {
         // Each mark covers the line drawn up to its point, as the lines come point by point.
+        const int half = qRound(2 * ratio);
         painter.setBrush(Rgb(store.backgroundColour));
         QPoint previous;
         bool hasPrevious = false;
         for (int i = 0; i < c.pointCount; ++i) {
             QPoint p;
-            if (!MapToPixel(px[i], c.scaleX, c.offsetX, p.rx()) ||
+            if (!MapToPixel(px[i], scaleX, offsetX, p.rx()) ||
                 !MapToPixel(py[i], scaleY, offsetY, p.ry())) {
                 hasPrevious = false;
                 continue;
             }
             if (hasPrevious)
                 painter.drawLine(previous, p);
-            painter.drawRect(QRect(p.x() - 2, p.y() - 2, 4, 4));
+            painter.drawRect(QRect(p.x() - half, p.y() - half, 2 * half, 2 * half));
             previous = p;
             hasPrevious = true;
         }
@@ -143,7 +161,7 @@ void DrawCurve(QPainter& painter, const CurveStore& store, int k, bool markPoint
     };
     for (int i = 0; i < c.pointCount; ++i) {
         QPoint p;
-        if (!MapToPixel(px[i], c.scaleX, c.offsetX, p.rx()) ||
+        if (!MapToPixel(px[i], scaleX, offsetX, p.rx()) ||
             !MapToPixel(py[i], scaleY, offsetY, p.ry())) {
             flush();
             continue;
@@ -183,16 +201,20 @@ GraphDrawing DrawGraph(QPainter& painter, CurveStore& store, const PlotOptions& 
         DrawLimitLabels(painter, store, area);
         DrawGrid(painter, store, area);
     }
-    QPen axes(Rgb(store.foregroundColour));
-    axes.setWidth(0);
-    painter.setPen(axes);
+    painter.setPen(Rgb(store.foregroundColour));
     painter.drawLine(area.left, area.bottom, area.right, area.bottom);
     painter.drawLine(area.left, area.bottom, area.left, area.top);
     DrawLegends(painter, store, area);
+    // Zoomed in, the curves would run over the legends and the limit labels.
+    const qreal ratio = painter.device()->devicePixelRatio();
+    painter.save();
+    painter.scale(1 / ratio, 1 / ratio);
+    painter.setClipRect(DevicePlotRect(area, ratio));
     for (int k = 1; k <= store.curveCount; ++k) {
         if (store.curves[k].operation != 'x')
-            DrawCurve(painter, store, k, options.CBmarcar);
+            DrawCurve(painter, store, k, options.CBmarcar, ratio);
     }
+    painter.restore();
     drawing.complete = true;
     return drawing;
 }

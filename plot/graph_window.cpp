@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <QtMath>
 
 #include "plot/curve_store.h"
 #include "plot/graph_geometry.h"
@@ -99,10 +100,15 @@ bool ColorDialogChooser::Choose(uint32_t& rgb)
 
 void TForm5::PaintBox1Paint(QPainter& screen)
 {
-    if (!store_.pictureSaved) {
+    // The picture has the screen's pixels (several per unit on a dense screen); the drawing and
+    // the mouse work in units. A picture made for another screen is drawn again.
+    const qreal ratio = PaintBox1->devicePixelRatio();
+    if (!store_.pictureSaved || savedPicture.devicePixelRatio() != ratio) {
         const QSize size = PaintBox1->size();
-        if (savedPicture.size() != size)
-            savedPicture = QPixmap(size);
+        const QSize pixels(qCeil(size.width() * ratio), qCeil(size.height() * ratio));
+        if (savedPicture.size() != pixels)
+            savedPicture = QPixmap(pixels);
+        savedPicture.setDevicePixelRatio(ratio);
         QPainter picture(&savedPicture);
         GraphDrawing drawing = DrawGraph(picture, store_, options_, size);
         picture.end();
@@ -111,17 +117,24 @@ void TForm5::PaintBox1Paint(QPainter& screen)
         store_.pictureSaved = drawing.complete;
     }
     screen.drawPixmap(0, 0, savedPicture);
-    if (zooming_) {
-        // The zoom box is drawn over the copy on the screen, inverting what lies under it so
-        // that it shows on any background; the picture stays intact.
-        QPen pen(Qt::white, 0, Qt::DotLine);
-        screen.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        screen.setPen(pen);
-        screen.setBrush(Qt::NoBrush);
-        // Corner to corner through both points: a rectangle of width w is outlined w + 1 wide.
-        QRect box = QRect(zoomStart_, zoomEnd_).normalized();
-        screen.drawRect(box.adjusted(0, 0, -1, -1));
-    }
+    if (zooming_)
+        DrawZoomBox(screen);
+}
+
+// The zoom box over the copy on the screen, leaving the picture intact: white under black dashes,
+// so that one of the two shows on any background, grid or curve.
+void TForm5::DrawZoomBox(QPainter& screen) const
+{
+    // Corner to corner through both points: a rectangle of width w is outlined w + 1 wide.
+    const QRect box = QRect(zoomStart_, zoomEnd_).normalized().adjusted(0, 0, -1, -1);
+    screen.setBrush(Qt::NoBrush);
+    screen.setPen(QPen(Qt::white, 1));
+    screen.drawRect(box);
+    QPen dashes(Qt::black, 1);
+    dashes.setDashPattern({3, 3});
+    dashes.setCapStyle(Qt::FlatCap);
+    screen.setPen(dashes);
+    screen.drawRect(box);
 }
 
 void TForm5::ShowPlot()
@@ -146,42 +159,52 @@ void TForm5::Apply(ViewCommand command)
     Repaint();
 }
 
+// Keys that are no command go on to the base class (and from there to the parent).
 void TForm5::keyPressEvent(QKeyEvent* event)
 {
-    FormKeyDown(event->key());
+    bool command = FormKeyDown(event->key());
     const QString text = event->text();
     if (text.size() == 1 && text[0].unicode() < 0x100)
-        FormKeyPress(static_cast<char>(text[0].unicode()));
+        command = FormKeyPress(static_cast<char>(text[0].unicode())) || command;
+    if (!command)
+        QWidget::keyPressEvent(event);
 }
 
 // Every key, a lone Shift too, makes the next repaint draw everything again.
-void TForm5::FormKeyDown(int key)
+bool TForm5::FormKeyDown(int key)
 {
     store_.pictureSaved = false;
     switch (key) {
     case Qt::Key_Left:
         Apply(ViewCommand::MoveLeft);
-        return;
+        return true;
     case Qt::Key_Right:
         Apply(ViewCommand::MoveRight);
-        return;
+        return true;
     case Qt::Key_Up:
         Apply(ViewCommand::MoveUp);
-        return;
+        return true;
     case Qt::Key_Down:
         Apply(ViewCommand::MoveDown);
-        return;
+        return true;
     default:
-        return;
+        return false;
     }
 }
 
-void TForm5::FormKeyPress(char key)
+bool TForm5::FormKeyPress(char key)
 {
     store_.pictureSaved = false;
+    if (key == 'm') {
+        emit MeasureRequested();
+        Repaint(); // the picture is current again, and with it the mouse readout
+        return true;
+    }
     ViewCommand command;
-    if (CommandForCharacter(key, command))
-        Apply(command);
+    if (!CommandForCharacter(key, command))
+        return false;
+    Apply(command);
+    return true;
 }
 
 void TForm5::ChooseLegendColour(int row)

@@ -44,22 +44,22 @@ private:
 };
 
 class TForm5 : public QWidget {
-public:
-    // options are the curve list's, kept current by it.
-    TForm5(CurveStore& store, const PlotOptions& options, QWidget* parent = nullptr);
+    Q_OBJECT
 
-    QWidget* PaintBox1 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    QPixmap savedPicture;
+public:
+    // options are the curve list's, kept current by its controls.
+    TForm5(CurveStore& store, const PlotOptions& options, QWidget* parent = nullptr);
 
     // The paint handler of PaintBox1.
     void PaintBox1Paint(QPainter& screen);
     void PaintBox1MouseDown(QPoint at);
     void PaintBox1MouseMove(QPoint at);
     void PaintBox1MouseUp();
-    // FormKeyDown sees every key (the cursor keys act here), FormKeyPress the typed characters.
-    void FormKeyDown(int key);
-    void FormKeyPress(char key);
+    // FormKeyDown sees every key (the cursor keys act here), FormKeyPress the typed characters;
+    // each returns whether the key was a command. "m" asks for the measurements of the plotted
+    // curves (MeasureRequested), which the program logs in the main window.
+    bool FormKeyDown(int key);
+    bool FormKeyPress(char key);
     void FormResize();
     // ColorDialog1 unless a test sets its own chooser (not owned; null restores ColorDialog1).
     void SetColourChooser(ColourChooser* chooser)
@@ -71,6 +71,10 @@ public:
     // Full drawings made so far (the repaints that only copied the picture are not counted).
     int FullDrawingCount() const { return fullDrawings_; }
     bool Zooming() const { return zooming_; }
+    const QPixmap& SavedPicture() const { return savedPicture; }
+
+signals:
+    void MeasureRequested();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -80,9 +84,13 @@ private:
     void Repaint();
     void Apply(ViewCommand command);
     void ChooseLegendColour(int row);
+    void DrawZoomBox(QPainter& screen) const;
 
     CurveStore& store_;
     const PlotOptions& options_;
+    QWidget* PaintBox1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QPixmap savedPicture;
     ChannelGenerator channels_;
     std::unique_ptr<ColorDialogChooser> colorDialog1_;
     ColourChooser* chooser_ = nullptr;

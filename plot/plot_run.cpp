@@ -104,11 +104,12 @@ bool RunPlot(CurveStore& store, const std::vector<std::string>& curveLines, Plot
     }
     int mode = options.RGescala >= 0 && options.RGescala <= 3 ? options.RGescala : 0;
     store.computeRanges(options.CBfase, static_cast<ScaleMode>(mode));
-    ExchangeLimits(store, options);
     if (store.curveCount < 1) {
+        // The limits computed from no curve (+/-1e50) would overwrite the user's fields.
         log.AppendLog("Nada a plotar.");
         return false;
     }
+    ExchangeLimits(store, options);
     store.plotReady = true;
     store.pictureSaved = false;
     return true;

@@ -22,7 +22,7 @@ struct PlotOptions {
 };
 
 // Reads the curve lines and their tables into the store, computes the ranges and exchanges the
-// view limits with the four fields. Returns true (with plotReady set and pictureSaved cleared)
+// view limits with the four fields (only when a curve was accepted). Returns true (with plotReady set and pictureSaved cleared)
 // when there is something to draw; every outcome is reported through log.
 bool RunPlot(CurveStore& store, const std::vector<std::string>& curveLines, PlotOptions& options,
              MessageLog& log);

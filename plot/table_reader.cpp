@@ -100,6 +100,8 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+} // namespace
+
 const char* SkipBlanks(const char* text)
 {
     while (IsBlank(*text))
@@ -113,8 +115,6 @@ const char* WordEnd(const char* text)
         ++text;
     return text;
 }
-
-} // namespace
 
 bool ScanTableNumber(const char* word, const char* lineEnd, double& value)
 {
@@ -257,17 +257,20 @@ bool ReadPoints(Curve& curve, int k, LineReader& reader, MessageLog& log)
 
 } // namespace
 
+std::FILE* OpenTableFile(const char* path)
+{
+    // Only regular files: a directory reads as nothing, a device such as /dev/zero would fill
+    // the memory with one endless line, and a pipe could keep the run waiting for ever.
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error) ? std::fopen(path, "rb") : nullptr;
+}
+
 bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& reader,
                     MessageLog& log)
 {
     Curve& curve = store.curves[k];
     log.AppendLog("Lendo arquivo %s", DisplayText(curve.fileName).c_str());
-    // Only regular files: a directory reads as nothing, a device such as /dev/zero would fill
-    // the memory with one endless line, and a pipe could keep the run waiting for ever.
-    std::error_code error;
-    std::FILE* file = std::filesystem::is_regular_file(curve.fileName, error)
-                          ? std::fopen(curve.fileName, "rb")
-                          : nullptr;
+    std::FILE* file = OpenTableFile(curve.fileName);
     if (file == nullptr) {
         log.AppendLog("Arquivo %d não encontrado: %s", k, DisplayText(curve.fileName).c_str());
         return false;
@@ -298,4 +301,30 @@ bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& re
                   DisplayText(curve.fileName).c_str(), curve.pointCount, curve.xColumn,
                   curve.yColumn);
     return true;
+}
+
+std::string SuggestedYColumn(const char* path)
+{
+    const std::string_view nodeOne = "1m";
+    std::FILE* file = OpenTableFile(path);
+    if (file == nullptr)
+        return std::string(nodeOne);
+    FileCloser closer{file};
+    LineReader reader(4096, 1999); // a table line is read in a buffer of 2000 characters
+    reader.Start(file);
+    char* header = nullptr;
+    size_t length = 0;
+    std::string_view second = nodeOne;
+    if (reader.Next(header, length)) {
+        int column = 0;
+        for (const char* word = SkipBlanks(header); *word != '\0';
+             word = SkipBlanks(WordEnd(word))) {
+            const std::string_view name(word, static_cast<size_t>(WordEnd(word) - word));
+            if (name == nodeOne)
+                return std::string(nodeOne);
+            if (++column == 2)
+                second = name;
+        }
+    }
+    return std::string(second);
 }

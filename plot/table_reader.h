@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 class CurveStore;
@@ -33,12 +34,25 @@ private:
     bool skipping_ = false;
 };
 
+// The words of a table line are separated by blanks and tabs: the first character at or after
+// text that is not one, and the end of the word at text (its first blank or the line's end).
+const char* SkipBlanks(const char* text);
+const char* WordEnd(const char* text);
+
 // Converts the number at the start of a word as "%lg" does (a word such as "1k" gives 1). The
 // word ends at a blank, a tab or the end of its NUL-terminated line, lineEnd. False when it does
 // not start with a number.
 bool ScanTableNumber(const char* word, const char* lineEnd, double& value);
 
+// Opens a table for reading; null when it cannot be opened or is not a regular file.
+std::FILE* OpenTableFile(const char* path);
+
 // Reads the table of curve k (its file name and column names already in the store) into its
 // points, logging every step. False when the Plot run must be abandoned.
 bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& reader,
                     MessageLog& log);
+
+// The y column of the curve line that "Procurar" and "Copiar" add for the table at path: "1m",
+// the magnitude of node 1, when the header has that column or cannot be read; otherwise the
+// header's second word, the first magnitude column of a sweep's table whose nodes have names.
+std::string SuggestedYColumn(const char* path);

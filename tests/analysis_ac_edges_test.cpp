@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/ac_system.h"
 #include "analysis/linear_elements.h"
-#include "analysis/phases.h"
+#include "analysis/operating_point.h"
 #include "analysis_test_circuit.h"
 
 namespace {

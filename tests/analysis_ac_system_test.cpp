@@ -9,8 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "analysis/ac_system.h"
+#include "analysis/bipolar.h"
 #include "analysis/devices.h"
-#include "analysis/phases.h"
+#include "analysis/diode.h"
+#include "analysis/mos.h"
 #include "analysis_test_circuit.h"
 
 namespace {

@@ -8,8 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/devices.h"
-#include "analysis/phases.h"
+#include "analysis/bipolar.h"
+#include "analysis/diode.h"
+#include "analysis/mos.h"
+#include "analysis/operating_point.h"
+#include "analysis/piecewise_linear.h"
 #include "analysis_test_circuit.h"
 
 namespace {

@@ -8,7 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "analysis/devices.h"
+#include "analysis/bipolar.h"
+#include "analysis/mos.h"
 #include "analysis_test_circuit.h"
 
 namespace {

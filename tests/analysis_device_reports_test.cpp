@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/phases.h"
+#include "analysis/operating_point.h"
 #include "analysis_test_circuit.h"
 
 namespace {

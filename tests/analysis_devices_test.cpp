@@ -4,7 +4,11 @@
 
 #include <cmath>
 
+#include "analysis/bipolar.h"
 #include "analysis/devices.h"
+#include "analysis/junction.h"
+#include "analysis/mos.h"
+#include "analysis/piecewise_linear.h"
 #include "analysis_test_circuit.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "analysis/phases.h"
+#include "analysis/run_analysis.h"
 #include "analysis_test_circuit.h"
 #include "common/c_text.h"
 #include "test_support.h"

@@ -7,7 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "analysis/phases.h"
+#include "analysis/ac_system.h"
+#include "analysis/operating_point.h"
 #include "analysis_test_circuit.h"
 #include "netlist/netlist_reader.h"
 #include "test_support.h"

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/devices.h"
-#include "analysis/phases.h"
+#include "analysis/bipolar.h"
+#include "analysis/diode.h"
+#include "analysis/operating_point.h"
 #include "analysis_test_circuit.h"
 
 namespace {

@@ -12,7 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "analysis/phases.h"
+#include "analysis/operating_point.h"
+#include "analysis/parallel_sweep.h"
 #include "analysis/sweep.h"
 #include "analysis_test_circuit.h"
 #include "test_support.h"

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "analysis/mna_system.h"
-#include "analysis/phases.h"
+#include "analysis/operating_point.h"
+#include "analysis/sweep.h"
 #include "analysis_test_circuit.h"
 #include "test_support.h"
 

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/phases.h"
+#include "analysis/operating_point.h"
 #include "analysis/result_table.h"
+#include "analysis/run_analysis.h"
 #include "analysis/sweep.h"
 #include "analysis_test_circuit.h"
 #include "test_support.h"

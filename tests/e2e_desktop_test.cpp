@@ -38,9 +38,18 @@ void ExpectExampleTable(const std::string& path)
     EXPECT_EQ(ReadWholeFile(path), expected);
 }
 
+class DesktopCommandLine : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!GuiProgramsBuilt)
+            GTEST_SKIP() << "talvor is not built (TALVOR_BUILD_GUI=OFF)";
+    }
+};
+
 } // namespace
 
-TEST(DesktopCommandLine, ExampleWithTRunsWritesTheTableAndEnds)
+TEST_F(DesktopCommandLine, ExampleWithTRunsWritesTheTableAndEnds)
 {
     TempDir dir;
     CopyInto(TALVOR_EXAMPLES "/exemplo.net", dir.Path());
@@ -48,7 +57,7 @@ TEST(DesktopCommandLine, ExampleWithTRunsWritesTheTableAndEnds)
     ExpectExampleTable(dir.Path() + "/exemplo.tab");
 }
 
-TEST(DesktopCommandLine, ExampleWithTOnAVirtualXServer)
+TEST_F(DesktopCommandLine, ExampleWithTOnAVirtualXServer)
 {
     if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "xvfb-run is not installed";
@@ -58,7 +67,7 @@ TEST(DesktopCommandLine, ExampleWithTOnAVirtualXServer)
     ExpectExampleTable(dir.Path() + "/exemplo.tab");
 }
 
-TEST(DesktopCommandLine, OnlyALowerCaseTEndsTheProgram)
+TEST_F(DesktopCommandLine, OnlyALowerCaseTEndsTheProgram)
 {
     TempDir dir;
     EXPECT_EQ(RunDesktop("nofile t", dir.Path(), 60), 0);

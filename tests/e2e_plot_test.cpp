@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 
+#include "e2e_support.h"
 #include "test_support.h"
 
 namespace {
@@ -52,6 +54,8 @@ class PlotProgram : public testing::Test {
 protected:
     void SetUp() override
     {
+        if (!GuiProgramsBuilt)
+            GTEST_SKIP() << "talvor-plot is not built (TALVOR_BUILD_GUI=OFF)";
         table = dir.Write("exemplo.tab", "f 1m 1f \n1 1 0\n10 0.5 -45\n100 0.1 -85\n");
         curves = dir.Write("curvas.txt", "* curvas\n" + table + " f 1m\n" + table + " f 1f\n");
         picture = dir.Path() + "/figura.png";
@@ -87,6 +91,37 @@ TEST_F(PlotProgram, OptionsAndCurveLinesFromStandardInput)
     EXPECT_EQ(PngSize(picture), std::make_pair(320, 200));
 }
 
+// FACTOR times the pixels of the size, drawn as on a screen of that many pixels per unit; the
+// log is the same.
+TEST_F(PlotProgram, PicturesForPrintAtAPixelRatio)
+{
+    const Result plain = RunPlot(curves + " --size=400x300 -o " + picture);
+    ASSERT_EQ(plain.status, 0);
+    const std::string plainBytes = ReadWholeFile(picture);
+    struct Case {
+        const char* ratio;
+        int width, height;
+    };
+    for (Case c : {Case{"1", 400, 300}, Case{"2", 800, 600}, Case{"1.5", 600, 450},
+                   Case{"3.01", 1204, 903}}) {
+        Result result =
+            RunPlot(curves + " --size=400x300 --pixel-ratio=" + c.ratio + " -o " + picture);
+        EXPECT_EQ(result.status, 0) << c.ratio;
+        EXPECT_EQ(result.output, plain.output) << c.ratio;
+        EXPECT_EQ(PngSize(picture), std::make_pair(c.width, c.height)) << c.ratio;
+    }
+    RunPlot(curves + " --size=400x300 --pixel-ratio=1 -o " + picture);
+    EXPECT_TRUE(ReadWholeFile(picture) == plainBytes); // a ratio of 1 is the plain picture
+
+    const std::string huge = dir.Path() + "/enorme.png";
+    Result result = RunPlot(curves + " --size=8000x8000 --pixel-ratio=4 -o " + huge);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.output.find("Não foi possível criar uma figura de 32000 x 32000 pixels.\n"),
+              std::string::npos)
+        << result.output;
+    EXPECT_EQ(PngSize(huge), std::make_pair(0, 0));
+}
+
 TEST_F(PlotProgram, NoPictureWhenThereIsNothingToPlot)
 {
     std::string empty =
@@ -120,12 +155,44 @@ TEST_F(PlotProgram, AWrongCommandLineExitsWithStatusTwo)
         curves + " -o " + picture + " --limits=1,2,3",
         curves + " -o " + picture + " --limits=1,2,x,4",
         curves + " -o " + picture + " --size=10x10",
+        curves + " -o " + picture + " --pixel-ratio=0.5",
+        curves + " -o " + picture + " --pixel-ratio=4.5",
+        curves + " -o " + picture + " --pixel-ratio=2x",
+        curves + " -o " + picture + " --pixel-ratio=nan",
         curves + " -o " + picture + " --bogus",
         curves + " " + curves + " -o " + picture,
+        curves + " -o " + picture + " --measure=1",
+        curves + " -o " + picture + " --measure-units=",
+        curves + " -o " + picture + " --measure-units=db,",
+        curves + " -o " + picture + " --measure-units=dB",
     };
     for (const std::string& arguments : wrong)
         EXPECT_EQ(RunPlot(arguments).status, 2) << arguments;
     Result help = RunPlot("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.output.find("uso: talvor-plot"), std::string::npos);
+}
+
+TEST_F(PlotProgram, MeasuresEveryCurveWhenAsked)
+{
+    Result result = RunPlot(curves + " -o " + picture);
+    EXPECT_EQ(result.output.find("Medidas"), std::string::npos);
+
+    result = RunPlot("--measure " + curves + " -o " + picture);
+    EXPECT_EQ(result.status, 0) << result.output;
+    const std::vector<std::string> lines = SplitLines(result.output);
+    EXPECT_TRUE(ContainsInOrder(
+        lines, {"Medidas da curva 1 (" + table + ", f x 1m, fase em 1f):",
+                "  Unidades: módulo linear (suposto), fase em graus (suposta), frequência em Hz "
+                "(suposta).",
+                "  Ganho no início (1 Hz): 1 (0 dB)",
+                "Medidas da curva 2 (" + table + ", f x 1f): curva de fase, sem medidas próprias.",
+                "Figura gravada no arquivo " + picture + "."}))
+        << result.output;
+
+    result = RunPlot("--measure --measure-units=db,rad,rad/s " + curves + " -o " + picture);
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_TRUE(HasLine(SplitLines(result.output),
+                        "  Unidades: módulo em dB, fase em radianos, frequência em rad/s."))
+        << result.output;
 }

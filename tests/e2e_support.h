@@ -1,4 +1,4 @@
-// Helpers of the end-to-end tests of talvor-cli: running the built program, reading the tables it
+// Helpers of the end-to-end tests of the programs: running talvor-cli, reading the tables it
 // writes, and comparing line lists with a readable difference.
 #pragma once
 
@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "test_support.h"
+
+// talvor and talvor-plot are built only with TALVOR_BUILD_GUI; without them their tests skip.
+constexpr bool GuiProgramsBuilt = TALVOR_GUI_BUILT;
 
 struct CliRun {
     int status = -1;

@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,7 +10,6 @@
 #include "common/message_log.h"
 #include "plot/curve_store.h"
 #include "plot/plot_run.h"
-#include "plot/table_reader.h"
 #include "test_support.h"
 
 namespace {
@@ -27,22 +23,12 @@ protected:
         sink.lines.clear();
         return RunPlot(*store, lines, options, log);
     }
-    bool Logged(const std::string& line) const
-    {
-        return std::find(sink.lines.begin(), sink.lines.end(), line) != sink.lines.end();
-    }
+    bool Logged(const std::string& line) const { return HasLine(sink.lines, line); }
     bool LoggedStartOf(const std::string& start) const
     {
-        return std::any_of(sink.lines.begin(), sink.lines.end(),
-                           [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+        return HasLineStartingWith(sink.lines, start);
     }
-    std::string Dump() const
-    {
-        std::string all;
-        for (const std::string& l : sink.lines)
-            all += l + "\n";
-        return all;
-    }
+    std::string Dump() const { return JoinLines(sink.lines); }
 
     TempDir dir;
     RecordingSink sink;
@@ -267,74 +253,26 @@ TEST_F(PlotRun, LimitsExchangeBothWays)
     EXPECT_EQ(options.Exmin, ""); // the fields are not rewritten
 }
 
+// A run without any accepted curve keeps the fields the user typed, whichever way the exchange
+// would have gone.
+TEST_F(PlotRun, NothingToPlotLeavesTheLimitFieldsAlone)
+{
+    for (bool useFields : {false, true}) {
+        options.CBescalas = useFields;
+        options.Exmin = "2", options.Exmax = "3", options.Eymin = "-4", options.Eymax = "5e3";
+        EXPECT_FALSE(Run({"* só um comentário", "sem ponto f 1m"}));
+        EXPECT_TRUE(Logged("Nada a plotar.")) << Dump();
+        EXPECT_EQ(options.Exmin, "2");
+        EXPECT_EQ(options.Exmax, "3");
+        EXPECT_EQ(options.Eymin, "-4");
+        EXPECT_EQ(options.Eymax, "5e3");
+    }
+}
+
 TEST_F(PlotRun, FileBytesThatAreNotUtf8AreShownAsLatin1)
 {
     std::string path = dir.Write("l.tab", "f tens\xe3o\n1 2\n");
     ASSERT_TRUE(Run({path + " f tens\xe3o"}));
     EXPECT_TRUE(Logged("Colunas: f tensão")) << Dump();
     EXPECT_TRUE(Logged("Tabela 1: f x tensão"));
-}
-
-TEST(LineReader, ReturnsWholeLinesOfAnyLengthWithoutTheirLineEnds)
-{
-    TempDir dir;
-    std::string longLine(5000, 'z');
-    std::string path = dir.Write("l.txt", "a\r\n\n" + longLine + "\nlast");
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    ASSERT_NE(file, nullptr);
-    LineReader reader(16);
-    reader.Start(file);
-    std::vector<std::string> lines;
-    char* line;
-    size_t length;
-    while (reader.Next(line, length)) {
-        EXPECT_EQ(std::char_traits<char>::length(line), length);
-        lines.emplace_back(line, length);
-    }
-    std::fclose(file);
-    EXPECT_EQ(lines, (std::vector<std::string>{"a", "", longLine, "last"}));
-}
-
-TEST(LineReader, CutsALineLongerThanItsLimitAndSkipsItsRest)
-{
-    TempDir dir;
-    std::string path =
-        dir.Write("l.txt", "1 2\n" + std::string(100, '7') + " 8\n3 4\n" + std::string(50, '9'));
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    ASSERT_NE(file, nullptr);
-    LineReader reader(16, 40);
-    reader.Start(file);
-    std::vector<std::string> lines;
-    char* line;
-    size_t length;
-    while (reader.Next(line, length))
-        lines.emplace_back(line, length);
-    std::fclose(file);
-    EXPECT_EQ(lines,
-              (std::vector<std::string>{"1 2", std::string(40, '7'), "3 4", std::string(40, '9')}));
-}
-
-TEST(ScanTableNumber, ConvertsAsLgDoes)
-{
-    struct Case {
-        const char* word;
-        bool ok;
-        double value;
-    };
-    const Case cases[] = {
-        {"12 34", true, 12}, {"-2.5e3", true, -2500}, {"1k", true, 1},           {"+3", true, 3},
-        {"1e", true, 1},     {"0x10", true, 16},      {"abc", false, 0},         {"-", false, 0},
-        {".", false, 0},     {"e5", false, 0},        {"1e400", true, HUGE_VAL}, {"0.1", true, 0.1},
-        {"1e-400", true, 0}, {"", false, 0},
-    };
-    for (const Case& c : cases) {
-        double value = -7;
-        EXPECT_EQ(ScanTableNumber(c.word, c.word + std::strlen(c.word), value), c.ok) << c.word;
-        if (c.ok) {
-            EXPECT_EQ(value, c.value) << c.word;
-        }
-    }
-    double value = 0;
-    EXPECT_TRUE(ScanTableNumber("nan", "nan" + 3, value));
-    EXPECT_TRUE(std::isnan(value));
 }

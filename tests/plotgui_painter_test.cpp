@@ -55,7 +55,7 @@ protected:
     GraphDrawing Draw(QImage& target)
     {
         QPainter painter(&target);
-        return DrawGraph(painter, *store, options, target.size());
+        return DrawGraph(painter, *store, options, target.deviceIndependentSize().toSize());
     }
     GraphDrawing Draw() { return Draw(image); }
 
@@ -271,4 +271,60 @@ TEST_F(Painter, SkippingRepeatedPixelsKeepsThePictureIdentical)
                 ADD_FAILURE() << x << "," << y << " " << std::hex << image.pixel(x, y) << " "
                               << reference.pixel(x, y);
     EXPECT_EQ(differences, 0);
+}
+
+// Zoomed in, a curve that runs on beyond the view stops at the plot rectangle: nothing of it in
+// the margins of the legends and the limit labels, all of it inside.
+TEST_F(Painter, CurvesAreClippedToThePlotRectangle)
+{
+    for (bool marks : {false, true}) {
+        options.CBmarcar = marks;
+        store->beginPlot();
+        Add({{0, 0}, {50, 55}, {100, 60}}, 0xFF0000);
+        Add({{0, 1}, {100, 1}}, 0x00FF00, "2f"); // a phase curve, on its fixed scale
+        View(40, 60, 50, 58);
+        image.fill(Black);
+        Draw();
+        EXPECT_EQ(CountInRect(Red, 0, 56, 73, 470), 0) << marks; // below the legends
+        EXPECT_EQ(CountInRect(Red, 753, 0, 760, 470), 0);
+        EXPECT_EQ(CountInRect(Red, 76, 0, 760, 8), 0);
+        EXPECT_EQ(CountInRect(Green, 0, 56, 73, 470), 0);
+        EXPECT_EQ(CountInRect(Green, 753, 0, 760, 470), 0);
+        EXPECT_GT(CountInRect(Red, 75, 10, 751, 453), 300);
+        EXPECT_EQ(CountInRect(Green, 75, 230, 751, 230), 751 - 75 + 1); // edge to edge
+        EXPECT_GT(CountInRect(Red, 4, 25, 74, 39), 10);                 // its legend stays
+    }
+}
+
+// At twice the pixels per unit (a dense screen, or talvor-plot --pixel-ratio=2) the drawing is
+// the same in finer pixels: sizes and transforms in units, lines two pixels wide.
+TEST_F(Painter, APaintDeviceWithTwoPixelsPerUnit)
+{
+    Add({{0, 5}, {20, 5}}, 0xFF0000);
+    View(0, 20, 0, 20);
+    Draw();
+    const double scaleX = store->curves[1].scaleX, offsetY = store->curves[1].offsetY;
+
+    QImage fine(2 * 761, 2 * 471, QImage::Format_RGB32);
+    fine.setDevicePixelRatio(2);
+    store->pictureSaved = false;
+    const GraphDrawing drawing = Draw(fine);
+    EXPECT_EQ(drawing.status, QStringLiteral("Tamanho da tela: 761 x 471"));
+    EXPECT_EQ(store->curves[1].scaleX, scaleX);
+    EXPECT_EQ(store->curves[1].offsetY, offsetY);
+    auto finePixels = [&](QRgb colour, int x0, int y0, int x1, int y1) {
+        int count = 0;
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x)
+                count += fine.pixel(x, y) == colour;
+        return count;
+    };
+    // The curve near row 342 (placed to half a unit) and the axis at row 453 cover two rows of
+    // fine pixels, edge to edge.
+    EXPECT_EQ(finePixels(Red, 152, 600, 1500, 760), 2 * (1500 - 152 + 1));
+    EXPECT_EQ(finePixels(Red, 152, 682, 1500, 686), 2 * (1500 - 152 + 1));
+    EXPECT_EQ(finePixels(White, 152, 905, 1500, 906), 2 * (1500 - 152 + 1));
+    // Nothing of the curve beyond the plot rectangle's edges.
+    EXPECT_EQ(finePixels(Red, 0, 100, 148, 940), 0);
+    EXPECT_EQ(finePixels(Red, 1503, 0, 1521, 940), 0);
 }

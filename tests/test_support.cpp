@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -44,4 +45,23 @@ std::vector<std::string> SplitLines(const std::string& text)
     while (std::getline(in, line))
         lines.push_back(line);
     return lines;
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+bool HasLineStartingWith(const std::vector<std::string>& lines, const std::string& start)
+{
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+}
+
+std::string JoinLines(const std::vector<std::string>& lines)
+{
+    std::string all;
+    for (const std::string& l : lines)
+        all += l + "\n";
+    return all;
 }

@@ -22,4 +22,10 @@ private:
 };
 
 std::string ReadWholeFile(const std::string& path);
+
+// Lines recorded from a log: whether they hold a line, or one that starts with a text; and all
+// of them, one a line, for a failure's message.
+bool HasLine(const std::vector<std::string>& lines, const std::string& line);
+bool HasLineStartingWith(const std::vector<std::string>& lines, const std::string& start);
+std::string JoinLines(const std::vector<std::string>& lines);
 std::vector<std::string> SplitLines(const std::string& text);

@@ -19,7 +19,7 @@ int main(int argc, char** argv)
     TalvorApp talvor({}, [] {});
     talvor.Show();
     QApplication::processEvents();
-    LogView& memo = *talvor.form1.Memo1;
+    LogView& memo = *talvor.form1.findChild<LogView*>(QStringLiteral("Memo1"));
     const qsizetype linesBefore = memo.LineCount();
     const long Lines = argc > 1 ? std::atol(argv[1]) : 1000000;
     constexpr int LinesPerStamp = 10;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Remakes docs/main-window.png and docs/parametros.png from the real windows: builds the picture
-# program, runs the example in a scratch folder on the offscreen platform, saves the windows.
+# Remakes docs/main-window.png, docs/parametros.png, docs/graph-zoom.png and
+# docs/seletor-de-cor.png from the real windows: builds the picture program, runs the examples in
+# a scratch folder on the offscreen platform, saves the windows.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${TALVOR_BUILD:-$root/build}
@@ -8,6 +9,6 @@ cmake -S "$root" -B "$build" -G Ninja >/dev/null
 cmake --build "$build" --parallel 2 --target talvor-screenshots >/dev/null
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-cp "$root/examples/exemplo.net" "$scratch/"
-QT_QPA_PLATFORM=offscreen "$build/app/talvor-screenshots" "$scratch/exemplo.net" "$root/docs"
-echo "docs/main-window.png docs/parametros.png"
+cp "$root/examples/exemplo.net" "$root/examples/filtro_ativo.net" "$scratch/"
+QT_QPA_PLATFORM=offscreen "$build/app/talvor-screenshots" "$scratch" "$root/docs"
+echo "docs/main-window.png docs/parametros.png docs/graph-zoom.png docs/seletor-de-cor.png"

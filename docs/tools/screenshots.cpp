@@ -1,35 +1,91 @@
 // Pictures of the desktop program for the documentation: the main window after a run of the
-// example, and "Parâmetros". screenshots EXAMPLE.net OUTPUT_DIR (run on the offscreen platform)
+// example, "Parâmetros", a zoomed graph of the active filter and the colour chooser.
+// screenshots EXAMPLES_DIR OUTPUT_DIR (run on the offscreen platform; EXAMPLES_DIR holds
+// exemplo.net and filtro_ativo.net, and receives their tables)
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
+#include <cmath>
 #include <cstdio>
 
 #include "app/log_view.h"
 #include "app/talvor_app.h"
 
+namespace {
+
+void Click(QWidget& window, const char* button)
+{
+    QTest::mouseClick(window.findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
+}
+
+// The graph window's pixel of a value pair, as the last drawing placed it (logarithmic axes).
+QPoint PixelOf(const CurveStore& store, double x, double y)
+{
+    const Curve& c = store.curves[1];
+    return QPoint(static_cast<int>(std::log(x) * c.scaleX + c.offsetX),
+                  static_cast<int>(std::log(y) * c.scaleY + c.offsetY));
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     if (argc != 3) {
-        std::fprintf(stderr, "uso: %s EXEMPLO.net PASTA\n", argv[0]);
+        std::fprintf(stderr, "uso: %s PASTA_DOS_EXEMPLOS PASTA\n", argv[0]);
         return 2;
     }
     const QString output = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
-    // Runs in the netlist's folder, so the log names the file as a user would type it.
-    const QFileInfo netlist(QString::fromLocal8Bit(argv[1]));
-    QDir::setCurrent(netlist.absolutePath());
+    // Runs in the examples' folder, so the log names the files as a user would type them.
+    QDir::setCurrent(QString::fromLocal8Bit(argv[1]));
+    bool saved = true;
+    auto save = [&](QWidget& window, const char* name) {
+        saved = window.grab().save(output + QLatin1Char('/') + QLatin1String(name)) && saved;
+    };
 
-    TalvorApp talvor({netlist.fileName().toStdString()}, [] {});
+    TalvorApp talvor({"exemplo.net"}, [] {});
     talvor.Show();
     QApplication::processEvents(); // the command line runs here
     QTest::qWait(4 * LogView::RefreshIntervalMs);
-    const bool mainSaved = talvor.form1.grab().save(output + QStringLiteral("/main-window.png"));
-
+    save(talvor.form1, "main-window.png");
     talvor.ShowSettings();
     QTest::qWait(4 * LogView::RefreshIntervalMs);
-    const bool settingsSaved = talvor.form2.grab().save(output + QStringLiteral("/parametros.png"));
-    return mainSaved && settingsSaved ? 0 : 1;
+    save(talvor.form2, "parametros.png");
+
+    // The active filter's output, its two inner nodes and the output's phase, zoomed into the
+    // band where they fall: the curves stop at the plot's edges.
+    talvor.form1.SetOpenDialogFileName(QStringLiteral("filtro_ativo.net"));
+    talvor.RunAnalysisFromOpenDialog();
+    talvor.ShowCurveList();
+    talvor.form4.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))
+        ->setPlainText(QStringLiteral("filtro_ativo.tab f saidam\nfiltro_ativo.tab f n1m\n"
+                                      "filtro_ativo.tab f n2m\nfiltro_ativo.tab f saidaf"));
+    Click(talvor.form4, "Button3"); // "Plotar"
+    QWidget& paintBox = *talvor.form5.findChild<QWidget*>(QStringLiteral("PaintBox1"));
+    (void)QTest::qWaitForWindowExposed(&talvor.form5);
+    paintBox.repaint();
+    QTest::mousePress(&paintBox, Qt::LeftButton, {}, PixelOf(talvor.curveStore, 300, 1.2));
+    QTest::mouseMove(&paintBox, PixelOf(talvor.curveStore, 50000, 0.012));
+    QTest::mouseRelease(&paintBox, Qt::LeftButton);
+    QApplication::processEvents();
+    paintBox.repaint();
+    QMouseEvent move(QEvent::MouseMove, QPointF(450, 250), paintBox.mapToGlobal(QPointF(450, 250)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&paintBox, &move); // the readout in the status line
+    save(talvor.form5, "graph-zoom.png");
+
+    // The colour chooser of curve 1, as a click on its legend opens it, in Portuguese.
+    QTimer::singleShot(200, [&] {
+        if (QWidget* chooser = QApplication::activeModalWidget()) {
+            save(*chooser, "seletor-de-cor.png");
+            chooser->close();
+        }
+    });
+    QTest::mouseClick(&paintBox, Qt::LeftButton, {}, QPoint(10, 25));
+    return saved ? 0 : 1;
 }

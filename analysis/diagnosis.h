@@ -1,0 +1,31 @@
+// The diagnosis of a failed run: after the run's last line, a few lines in the circuit's own
+// words on why the system was singular or Newton-Raphson did not converge. Nothing runs, and
+// nothing is logged, for a run that succeeds.
+#pragma once
+
+#include <string>
+
+class Analysis;
+
+// What a phase leaves for the diagnosis when it fails; written only on the failure paths.
+struct RunFailure {
+    enum class Kind {
+        None,
+        DcSolve,       // the operating point's system had a zero pivot (or overflowed)
+        DcConvergence, // the operating point gave up after its restarts
+        AcSolve,       // a sweep point failed
+    };
+    Kind kind = Kind::None;
+    int unknown = 0;  // DcConvergence: the unknown of the largest change
+    double f = 0;     // AcSolve: the point's sweep value
+    double omega = 0; // AcSolve: its angular frequency
+};
+
+// Writes the diagnosis of the failure the run recorded, if any.
+void DiagnoseFailedRun(Analysis& analysis);
+
+// The check of a netlist without solving: read as a run reads it, then the DC system of the
+// first iteration, stamped with the settings as a run would, is searched for causes of
+// singularity that hold whatever the element values. Logs each cause found (or that none was)
+// and returns how many; -1 when the netlist could not be read, the reader having said why.
+int CheckNetlist(Analysis& analysis, const std::string& netlistPath);

@@ -1,0 +1,9 @@
+// The analysis driver: one run from the netlist to the result table.
+#pragma once
+
+#include <string>
+
+class Analysis;
+
+// The whole run for the netlist at path: read, settle the sweep, operating point, sweep, report.
+void RunAnalysis(Analysis& analysis, const std::string& netlistPath);

@@ -1,0 +1,14 @@
+// Why an equation system is singular, in the circuit's words: equations and unknowns that no
+// matching can pair (whatever the values), dependencies that survive random element weights (so
+// come from how the circuit is connected), and otherwise the element values that cancel.
+#pragma once
+
+#include "analysis/failed_system.h"
+
+class Analysis;
+
+// Rebuilds the system at point as a run stamps it and logs each cause of its singularity; with
+// explainValues, also a singularity that only the element values make. Logs nothing for a
+// regular system or one whose stamps raise an arithmetic fault (the run has named the element).
+// Returns the number of causes logged.
+int DiagnoseSingularSystem(Analysis& analysis, const SystemPoint& point, bool explainValues);

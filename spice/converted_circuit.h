@@ -1,0 +1,36 @@
+// The circuit in Talvor's terms before its names are shortened: one record per element of the
+// netlist to be written, with the flattened deck names of the element and of its nodes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct TalvorElement {
+    char type = 0;                  // R C L K V I E G F H D Q M T
+    std::string name;               // flattened deck name, as "R.X1.R2"
+    std::vector<std::string> nodes; // flattened deck node names, in Talvor's field order
+    std::vector<double> values;     // Talvor's values, in field order
+    std::string kind;               // Q: NPN or PNP; M: NMOS or PMOS
+    std::string control;            // F, H: the sensing V source; K: the first inductor
+    std::string control2;           // K: the second inductor
+    int line = 0;
+};
+
+// Where a current of the deck went when its source did not survive the conversion.
+struct MovedCurrent {
+    std::string source;  // flattened deck name of the sensing V source
+    std::string element; // flattened deck name of the F or H whose input branch carries it
+    char type = 'F';     // of that element: an H's input current is its second, "jy"
+};
+
+struct ConvertedCircuit {
+    std::vector<TalvorElement> elements;
+    std::vector<std::string> notes; // how values were derived, for the netlist's comment block
+    std::vector<MovedCurrent> movedCurrents;
+};
+
+// The temperatures of the analysis and of the model parameters, in °C.
+struct Temperatures {
+    double circuit = 27;
+    double nominal = 27;
+};

@@ -1,0 +1,451 @@
+// Diode, bipolar and MOS models of ngspice mapped onto Talvor's D, Q and M, parameter by
+// parameter, from the tables of rules below.
+#include "spice/devices.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+
+#include "spice/element_fields.h"
+#include "spice/spice_text.h"
+
+namespace {
+
+// What becomes of one model parameter.
+enum class Rule {
+    Mapped,      // goes into Talvor's values
+    Silent,      // no effect on the operating point or the AC analysis (noise, or ...)
+    Temperature, // matters only away from the nominal temperature
+    Missing,     // Talvor's model has no such effect: warned when not at ngspice's neutral value
+    Fixed,       // Talvor's model has the value built in: warned when it differs
+    Forward,     // the forward-bias depletion capacitance, which Talvor holds constant
+};
+
+struct ParameterRule {
+    const char* names; // the name used in messages, then its aliases
+    double standard;   // ngspice's value when the card does not give one
+    Rule rule;
+    double fixed = 0;       // Fixed: Talvor's built-in value
+    const char* what = "";  // Missing, Fixed: the effect, for the warning
+    const char* needs = ""; // the parameter that must be nonzero for this one to matter
+};
+
+// ngspice's diode (level 1).
+const ParameterRule DiodeRules[] = {
+    {"is js", 1e-14, Rule::Mapped},
+    {"n", 1, Rule::Mapped},
+    {"cjo cj0 cj", 0, Rule::Mapped},
+    {"tt", 0, Rule::Mapped},
+    {"vj pb", 1, Rule::Fixed, 0.6, "o potencial da junção", "cjo"},
+    {"m mj", 0.5, Rule::Fixed, 0.5, "o coeficiente de gradação", "cjo"},
+    {"fc", 0.5, Rule::Forward, 0, "", "cjo"},
+    {"level", 1, Rule::Fixed, 1, "o nível do modelo"},
+    {"rs", 0, Rule::Missing, 0, "a resistência série"},
+    {"bv", 0, Rule::Missing, 0, "a ruptura reversa"},
+    {"ibv", 1e-3, Rule::Silent},
+    {"ikf ik", 0, Rule::Missing, 0, "a alta injeção"},
+    {"ikr", 0, Rule::Missing, 0, "a alta injeção reversa"},
+    {"isr", 0, Rule::Missing, 0, "a corrente de recombinação"},
+    {"nr", 2, Rule::Silent},
+    {"jsw isw", 0, Rule::Missing, 0, "a corrente de parede lateral"},
+    {"cjsw cjp", 0, Rule::Missing, 0, "a capacitância de parede lateral"},
+    {"eg", 1.11, Rule::Temperature},
+    {"xti", 3, Rule::Temperature},
+    {"tnom tref", 27, Rule::Temperature},
+    {"kf", 0, Rule::Silent},
+    {"af", 1, Rule::Silent},
+};
+
+// ngspice's bipolar transistor (Gummel-Poon, level 1).
+const ParameterRule BipolarRules[] = {
+    {"is", 1e-16, Rule::Mapped},
+    {"bf", 100, Rule::Mapped},
+    {"br", 1, Rule::Mapped},
+    {"nf", 1, Rule::Mapped},
+    {"nr", 1, Rule::Mapped},
+    {"vaf va", 0, Rule::Mapped},
+    {"cje", 0, Rule::Mapped},
+    {"cjc", 0, Rule::Mapped},
+    {"tf", 0, Rule::Mapped},
+    {"tr", 0, Rule::Mapped},
+    {"vje pe", 0.75, Rule::Fixed, 0.6, "o potencial da junção base-emissor", "cje"},
+    {"mje me", 0.33, Rule::Fixed, 0.5, "a gradação da junção base-emissor", "cje"},
+    {"vjc pc", 0.75, Rule::Fixed, 0.6, "o potencial da junção base-coletor", "cjc"},
+    {"mjc mc", 0.33, Rule::Fixed, 0.5, "a gradação da junção base-coletor", "cjc"},
+    {"fc", 0.5, Rule::Forward, 0, "", "cje"},
+    {"level", 1, Rule::Mapped},
+    {"ise c2", 0, Rule::Missing, 0, "a corrente de fuga base-emissor"},
+    {"isc c4", 0, Rule::Missing, 0, "a corrente de fuga base-coletor"},
+    {"ne", 1.5, Rule::Silent},
+    {"nc", 2, Rule::Silent},
+    {"ikf ik", 0, Rule::Missing, 0, "a alta injeção"},
+    {"ikr", 0, Rule::Missing, 0, "a alta injeção reversa"},
+    {"var vb", 0, Rule::Missing, 0, "o efeito Early reverso"},
+    {"rb", 0, Rule::Missing, 0, "a resistência de base"},
+    {"irb", 0, Rule::Silent},
+    {"rbm", 0, Rule::Silent},
+    {"re", 0, Rule::Missing, 0, "a resistência de emissor"},
+    {"rc", 0, Rule::Missing, 0, "a resistência de coletor"},
+    {"xtf", 0, Rule::Missing, 0, "a variação de TF com a polarização"},
+    {"vtf", 0, Rule::Silent},
+    {"itf", 0, Rule::Silent},
+    {"ptf", 0, Rule::Missing, 0, "a fase excedente"},
+    {"cjs csub", 0, Rule::Missing, 0, "a capacitância de substrato"},
+    {"vjs ps", 0.75, Rule::Silent},
+    {"mjs ms", 0, Rule::Silent},
+    {"xcjc", 1, Rule::Silent}, // splits CJC around RB, which is warned about
+    {"xtb", 0, Rule::Temperature},
+    {"eg", 1.11, Rule::Temperature},
+    {"xti", 3, Rule::Temperature},
+    {"tnom tref", 27, Rule::Temperature},
+    {"kf", 0, Rule::Silent},
+    {"af", 1, Rule::Silent},
+};
+
+// ngspice's MOS level 1 (Shichman-Hodges with Meyer's gate capacitances).
+const ParameterRule MosRules[] = {
+    {"level", 1, Rule::Mapped},
+    {"vto vt0", 0, Rule::Mapped},
+    {"kp", 2e-5, Rule::Mapped},
+    {"gamma", 0, Rule::Mapped},
+    {"phi", 0.6, Rule::Mapped},
+    {"lambda", 0, Rule::Mapped},
+    {"ld", 0, Rule::Mapped},
+    {"tox", 0, Rule::Mapped},
+    {"uo u0", 600, Rule::Mapped},
+    {"cgso", 0, Rule::Mapped},
+    {"cgdo", 0, Rule::Mapped},
+    {"cgbo", 0, Rule::Missing, 0, "a sobreposição porta-substrato"},
+    {"rd", 0, Rule::Missing, 0, "a resistência de dreno"},
+    {"rs", 0, Rule::Missing, 0, "a resistência de fonte"},
+    {"rsh", 0, Rule::Missing, 0, "a resistência de folha de dreno e fonte"},
+    {"cbd", 0, Rule::Missing, 0, "a capacitância da junção de dreno"},
+    {"cbs", 0, Rule::Missing, 0, "a capacitância da junção de fonte"},
+    {"cj", 0, Rule::Missing, 0, "a capacitância das junções de dreno e fonte"},
+    {"cjsw", 0, Rule::Missing, 0, "a capacitância lateral das junções"},
+    {"nsub", 0, Rule::Missing, 0, "o cálculo de VTO, GAMMA e PHI pela dopagem"},
+    {"nss", 0, Rule::Missing, 0, "o cálculo de VTO pelos estados de superfície"},
+    {"tpg", 1, Rule::Silent},
+    {"is", 1e-14, Rule::Silent}, // the bulk junctions, reverse biased
+    {"js", 0, Rule::Silent},
+    {"pb", 0.8, Rule::Silent},
+    {"mj", 0.5, Rule::Silent},
+    {"mjsw", 0.5, Rule::Silent},
+    {"fc", 0.5, Rule::Silent},
+    {"tnom tref", 27, Rule::Temperature},
+    {"kf", 0, Rule::Silent},
+    {"af", 1, Rule::Silent},
+};
+
+// The first word of a rule's names, upper case, for messages.
+std::string ShownName(const ParameterRule& rule)
+{
+    std::string name(rule.names, std::strcspn(rule.names, " "));
+    for (char& c : name)
+        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    return name;
+}
+
+bool NamedBy(const ParameterRule& rule, const std::string& lower)
+{
+    for (const char* at = rule.names; *at != '\0';) {
+        size_t length = std::strcspn(at, " ");
+        if (lower.size() == length && lower.compare(0, length, at, length) == 0)
+            return true;
+        at += length + (at[length] == ' ' ? 1 : 0);
+    }
+    return false;
+}
+
+// The values of one .model card, evaluated where the element stands, by their first names.
+class ModelValues {
+public:
+    ModelValues(const ModelCard& card, const ParameterRule* rules, size_t count,
+                const ParameterScope& scope, Warnings& warnings)
+        : card_(card), rules_(rules), count_(count), warnings_(warnings)
+    {
+        const std::vector<Token>& tokens = card.parameters;
+        for (size_t k = 0; k < tokens.size(); k += 3) {
+            if (tokens[k].kind != TokenKind::Word || k + 2 >= tokens.size() ||
+                tokens[k + 1].kind != TokenKind::Equals)
+                Refuse(card.line, Format("modelo %s: esperava nome=valor em '%s'",
+                                         Shown(card.name).c_str(), Shown(tokens[k].text).c_str()));
+            const std::string name = Lower(tokens[k].text);
+            const ParameterRule* rule = Find(name);
+            if (rule == nullptr) {
+                Warn(Format("parâmetro %s desconhecido, ignorado", Shown(name).c_str()));
+                continue;
+            }
+            given_[FirstName(*rule)] = ValueOf(tokens[k + 2], scope, card.line);
+        }
+    }
+
+    bool Given(const char* name) const { return given_.count(name) > 0; }
+
+    double operator()(const char* name) const
+    {
+        auto found = given_.find(name);
+        if (found != given_.end())
+            return found->second;
+        const ParameterRule* rule = Find(name);
+        return rule != nullptr ? rule->standard : 0.0;
+    }
+
+    const ModelCard& Card() const { return card_; }
+
+    void Warn(const std::string& what) const
+    {
+        warnings_.Add(card_.line, Format("modelo %s: %s", Shown(card_.name).c_str(), what.c_str()));
+    }
+
+    // Warns about every parameter that Talvor's model cannot follow.
+    void CheckRules(const Temperatures& temperatures) const
+    {
+        for (size_t k = 0; k < count_; ++k) {
+            const ParameterRule& rule = rules_[k];
+            const std::string name = FirstName(rule);
+            const double value = (*this)(name.c_str());
+            const bool matters = *rule.needs == '\0' || (*this)(rule.needs) != 0;
+            const std::string shown =
+                Format("%s=%s%s", ShownName(rule).c_str(), NumberText(value).c_str(),
+                       Given(name.c_str()) ? "" : " (padrão do ngspice)");
+            if (rule.rule == Rule::Missing && value != rule.standard)
+                Warn(Format("%s ignorado: o Talvor não tem %s", shown.c_str(), rule.what));
+            else if (rule.rule == Rule::Fixed && matters && value != rule.fixed)
+                Warn(Format("%s, mas o Talvor usa %s (%s)", shown.c_str(),
+                            NumberText(rule.fixed).c_str(), rule.what));
+            else if (rule.rule == Rule::Forward && matters)
+                Warn("em condução acima de 0.3 V o Talvor mantém a capacitância de depleção no "
+                     "valor de 0.3 V, e o ngspice a faz crescer");
+        }
+        const double nominal = Given("tnom") ? (*this)("tnom") : temperatures.nominal;
+        if (temperatures.circuit != nominal)
+            Warn(Format("a análise a %s °C, fora de TNOM = %s °C: o ngspice ajusta os parâmetros "
+                        "à temperatura, o Talvor usa os do modelo",
+                        NumberText(temperatures.circuit).c_str(), NumberText(nominal).c_str()));
+    }
+
+private:
+    static std::string FirstName(const ParameterRule& rule)
+    {
+        return std::string(rule.names, std::strcspn(rule.names, " "));
+    }
+
+    const ParameterRule* Find(const std::string& lower) const
+    {
+        for (size_t k = 0; k < count_; ++k)
+            if (NamedBy(rules_[k], lower))
+                return &rules_[k];
+        return nullptr;
+    }
+
+    const ModelCard& card_;
+    const ParameterRule* rules_;
+    size_t count_;
+    Warnings& warnings_;
+    std::map<std::string, double> given_;
+};
+
+template <size_t N>
+ModelValues Evaluate(const ModelCard& card, const ParameterRule (&rules)[N], const ElementFields& f,
+                     Warnings& warnings)
+{
+    return ModelValues(card, rules, N, f.place().Parameters(), warnings);
+}
+
+// The .model card named by the next field, which must be of one of the types (space-separated).
+const ModelCard& ModelOf(ElementFields& f, const char* types)
+{
+    const std::string name = f.Word("o nome do modelo");
+    const ModelCard* card = f.place().FindModel(name);
+    if (card == nullptr)
+        f.Fail(Format("modelo %s não definido", Shown(name).c_str()));
+    const ParameterRule typeList{types, 0, Rule::Silent};
+    if (!NamedBy(typeList, card->type))
+        f.Fail(Format("o modelo %s é do tipo %s, que não serve a este elemento",
+                      Shown(name).c_str(), Shown(card->type).c_str()));
+    return *card;
+}
+
+void WarnInstanceTemperature(const ElementFields& f, const std::map<std::string, double>& p,
+                             Warnings& warnings)
+{
+    if (p.count("temp") > 0 || p.count("dtemp") > 0)
+        warnings.Add(f.Line(), Format("%s: TEMP e DTEMP ignorados: o Talvor usa os parâmetros do "
+                                      "modelo",
+                                      Shown(f.Name()).c_str()));
+}
+
+// The area factor: positional, or area=, times the multiplier m.
+double AreaFactor(ElementFields& f, std::map<std::string, double>& p, double positional)
+{
+    double area = ValueOr(p, "area", positional) * ValueOr(p, "m", 1);
+    if (area <= 0)
+        f.Fail("a área e m devem ser positivos");
+    return area;
+}
+
+void Require(const ModelValues& v, bool condition, const char* what)
+{
+    if (!condition)
+        Refuse(v.Card().line, Format("modelo %s: %s", Shown(v.Card().name).c_str(), what));
+}
+
+// Talvor linearises a junction above --vdmax (0.7 V by default); a junction with a small
+// saturation current reaches 0.7 V already at moderate currents.
+void WarnAboveVdmax(const ModelValues& v, const char* junction, double saturation, double vt)
+{
+    constexpr double Vdmax = 0.7, ModerateCurrent = 1e-3;
+    const double current = saturation * std::expm1(Vdmax / vt);
+    if (current < ModerateCurrent)
+        v.Warn(Format("%s passa de 0.7 V com %.2g mA, e acima disso o Talvor a lineariza "
+                      "(aumente --vdmax no talvor-cli)",
+                      junction, current * 1e3));
+}
+
+// Other levels are other models, with other equations and parameters.
+void RequireLevelOne(const ModelValues& v, const char* device, const char* model)
+{
+    if (v("level") != 1)
+        Refuse(v.Card().line,
+               Format("modelo %s: %s de nível %s; o Talvor tem só o nível 1 (%s)",
+                      Shown(v.Card().name).c_str(), device, NumberText(v("level")).c_str(), model));
+}
+
+TalvorElement Diode(ElementFields& f, const Temperatures& temperatures, Warnings& warnings)
+{
+    TalvorElement e = f.NewElement('D');
+    e.nodes = {f.Node("o anodo"), f.Node("o catodo")};
+    const ModelCard& card = ModelOf(f, "d");
+    double positional = f.NextIsNumber() ? f.Number("a área") : 1;
+    std::map<std::string, double> p = f.Parameters("area m pj off ic temp dtemp lm wm lp wp");
+    double area = AreaFactor(f, p, positional);
+    WarnInstanceTemperature(f, p, warnings);
+    ModelValues v = Evaluate(card, DiodeRules, f, warnings);
+    v.CheckRules(temperatures);
+    Require(v, v("is") > 0 && v("n") > 0, "IS e N devem ser positivos");
+    // i = IS·(e^(v/(N·Vt)) − 1); the diffusion capacitance TT·di/dv is C1·i·1e9 in Talvor, so
+    // C1 = TT/(VT·1e9) up to the "−1", negligible in conduction where it matters.
+    const double vt = v("n") * ThermalVoltage(temperatures.circuit);
+    WarnAboveVdmax(v, "a junção", v("is") * area, vt);
+    e.values = {v("is") * area, vt, v("cjo") * area, v("tt") / (vt * 1e9)};
+    return e;
+}
+
+TalvorElement Bipolar(ElementFields& f, const Temperatures& temperatures, Warnings& warnings)
+{
+    TalvorElement e = f.NewElement('Q');
+    e.nodes = {f.Node("o coletor"), f.Node("a base"), f.Node("o emissor")};
+    // An optional substrate node comes before the model name.
+    const Token* next = f.Peek();
+    if (next != nullptr && next->kind == TokenKind::Word && !f.NextIsAssignment() &&
+        f.place().FindModel(next->text) == nullptr) {
+        f.Node("o substrato");
+    }
+    const ModelCard& card = ModelOf(f, "npn pnp");
+    e.kind = card.type == "npn" ? "NPN" : "PNP";
+    double positional = f.NextIsNumber() ? f.Number("a área") : 1;
+    std::map<std::string, double> p = f.Parameters("area areab areac m off ic temp dtemp");
+    double area = AreaFactor(f, p, positional);
+    WarnInstanceTemperature(f, p, warnings);
+    ModelValues v = Evaluate(card, BipolarRules, f, warnings);
+    RequireLevelOne(v, "bipolar", "Gummel-Poon");
+    v.CheckRules(temperatures);
+    Require(v, v("is") > 0 && v("bf") > 0 && v("br") > 0 && v("nf") > 0 && v("nr") > 0,
+            "IS, BF, BR, NF e NR devem ser positivos");
+    if (v("vaf") != 0)
+        v.Warn(Format("VAF=%s: o Talvor multiplica a corrente de coletor por 1 + VCE/VA, o ngspice "
+                      "por 1 + VCB/VAF; ganho e resistência de saída diferem na ordem de VBE/VAF",
+                      NumberText(v("vaf")).c_str()));
+    // Gummel-Poon without its second-order terms is Ebers-Moll: alfa = BF/(1+BF), the emitter
+    // junction's saturation current IS/alfa, and likewise for the reverse direction.
+    const double vt = ThermalVoltage(temperatures.circuit);
+    const double alfa = v("bf") / (1 + v("bf")), alfar = v("br") / (1 + v("br"));
+    const double vtbe = v("nf") * vt, vtbc = v("nr") * vt;
+    const double isbe = v("is") * area / alfa, isbc = v("is") * area / alfar;
+    WarnAboveVdmax(v, "a junção base-emissor", v("is") * area, vtbe);
+    // Without VAF ngspice has no Early effect; Talvor's is then far below rounding.
+    const double va = v("vaf") != 0 ? v("vaf") : 1e30;
+    // Diffusion capacitances TF·gbe and TR·gbc as C1·i·1e9 on Talvor's junction currents.
+    const double c1be = v("tf") * alfa / (vtbe * 1e9), c1bc = v("tr") * alfar / (vtbc * 1e9);
+    e.values = {alfa, alfar,           isbe, vtbe, isbc, vtbc, va, v("cje") * area,
+                c1be, v("cjc") * area, c1bc};
+    return e;
+}
+
+TalvorElement Mos(ElementFields& f, const Temperatures& temperatures, Warnings& warnings,
+                  ConvertedCircuit& circuit)
+{
+    TalvorElement e = f.NewElement('M');
+    e.nodes = {f.Node("o dreno"), f.Node("a porta"), f.Node("a fonte"), f.Node("o substrato")};
+    const ModelCard& card = ModelOf(f, "nmos pmos");
+    const bool nChannel = card.type == "nmos";
+    e.kind = nChannel ? "NMOS" : "PMOS";
+    std::map<std::string, double> p = f.Parameters("l w m ad as pd ps nrd nrs off ic temp dtemp");
+    WarnInstanceTemperature(f, p, warnings);
+    ModelValues v = Evaluate(card, MosRules, f, warnings);
+    RequireLevelOne(v, "MOS", "Shichman-Hodges");
+    v.CheckRules(temperatures);
+    const double length = ValueOr(p, "l", 100e-6),
+                 width = ValueOr(p, "w", 100e-6) * ValueOr(p, "m", 1);
+    const double effectiveLength = length - 2 * v("ld");
+    if (width <= 0 || effectiveLength <= 0)
+        f.Fail("W e L - 2·LD devem ser positivos");
+    Require(v, v("phi") > 0, "PHI deve ser positivo");
+    Require(v, v("tox") >= 0, "TOX não pode ser negativo");
+
+    // ngspice: Id = KP/2·W/Leff·(Vgs−Vt)²·(1+λVds) in saturation; Talvor: K·W/L·(Vgs−Vt)²·....
+    const double oxide = v("tox") > 0 ? 3.9 * 8.854214871e-12 / v("tox") : 0;
+    const double kp = v.Given("kp") || oxide == 0 ? v("kp") : v("uo") * 1e-4 * oxide;
+    Require(v, kp > 0, "KP deve ser positivo");
+    const double beta = kp / 2 * width / effectiveLength;
+    const double gate = oxide * width * effectiveLength; // Meyer's total gate capacitance
+    // Talvor takes Cox from K (Cox = 2K/μ with a fixed mobility μ), so with ngspice's gate
+    // capacitance known, W·K and L are chosen to keep both K·W/L = beta and Cox·W·L = gate.
+    const double mobility = nChannel ? 0.05 : 0.02;
+    double k = kp / 2, talvorLength = effectiveLength;
+    if (gate > 0) {
+        const double kw = std::sqrt(beta * gate * mobility / 2);
+        k = kw / width;
+        talvorLength = kw / beta;
+        if (!std::isfinite(k) || k <= 0 || !std::isfinite(talvorLength) || talvorLength <= 0)
+            f.Fail("KP, W e L dão valores fora do alcance");
+        std::string note =
+            Format("modelo %s: L e K de cada M escolhidos para K·W/L = KP·W/(2·Leff) "
+                   "e (2K/μ)·W·L = (εox/TOX)·W·Leff, pois o Talvor calcula Cox "
+                   "de K",
+                   Shown(card.name).c_str());
+        if (std::find(circuit.notes.begin(), circuit.notes.end(), note) == circuit.notes.end())
+            circuit.notes.push_back(note);
+    } else {
+        v.Warn("sem TOX o ngspice não tem capacitâncias de porta, e o Talvor as calcula (Cox = "
+               "2K/μ); para comparar, use --no-mos-caps e --no-cgb no talvor-cli");
+    }
+    if (v("cgso") != v("cgdo"))
+        v.Warn("CGSO e CGDO diferem: o Talvor usa a mesma sobreposição (a de CGSO) nos dois lados");
+    const double talvorOxide = 2 * k / mobility;
+    const double overlap = v("cgso") / talvorOxide; // Talvor's Ld: Cox·W·Ld = CGSO·W
+    const double threshold = nChannel ? v("vto") : -v("vto");
+    e.values = {talvorLength, width, k, threshold, v("lambda"), v("gamma"), v("phi"), overlap};
+    return e;
+}
+
+} // namespace
+
+double ThermalVoltage(double celsius)
+{
+    constexpr double Boltzmann = 1.38064852e-23, Charge = 1.6021766208e-19;
+    return Boltzmann * (celsius + 273.15) / Charge;
+}
+
+void MapDevice(char letter, ElementFields& fields, const Temperatures& temperatures,
+               Warnings& warnings, ConvertedCircuit& circuit)
+{
+    if (letter == 'D')
+        circuit.elements.push_back(Diode(fields, temperatures, warnings));
+    else if (letter == 'Q')
+        circuit.elements.push_back(Bipolar(fields, temperatures, warnings));
+    else
+        circuit.elements.push_back(Mos(fields, temperatures, warnings, circuit));
+}

@@ -1,0 +1,30 @@
+// Parameters of the deck: the scopes that hold them (the main circuit's .param lines, then each
+// subcircuit instance's), the reading of .param lines and the value of a number or {brace}.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "spice/deck_lexer.h"
+#include "spice/expression.h"
+
+// Parameters by lower-case name; a name not found here is looked up in the parent.
+class Scope : public ParameterScope {
+public:
+    explicit Scope(const Scope* parent = nullptr) : parent_(parent) {}
+    std::optional<double> Find(const std::string& lowerName) const override;
+    void Set(const std::string& lowerName, double value) { values_[lowerName] = value; }
+
+private:
+    const Scope* parent_;
+    std::map<std::string, double> values_;
+};
+
+// The value of a number word or a {brace} expression; refuses a word that is not a number and an
+// infinite number.
+double ValueOf(const Token& token, const ParameterScope& scope, int line);
+
+// Evaluates the assignments of a .param line in order into scope. The expressions need no
+// braces: ".param c = 2*a d={a+1}" sets c and d.
+void ReadParameterLine(const DeckLine& line, Scope& scope);

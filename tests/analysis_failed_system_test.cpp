@@ -1,0 +1,273 @@
+// The rebuilt system of a failed solve: null vectors, equilibration, each element's share and
+// the random weights that tell the circuit's connections from a coincidence of its values; and
+// what the failing phases record for the diagnosis.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/failed_system.h"
+#include "analysis/operating_point.h"
+#include "analysis_test_circuit.h"
+
+namespace {
+
+std::unique_ptr<MnaSystem> Matrix(int n, const std::vector<Complex>& entries)
+{
+    auto m = std::make_unique<MnaSystem>();
+    m->Clear(n);
+    int k = 0;
+    for (Complex entry : entries) {
+        m->At(k / n + 1, k % n + 1) = entry;
+        ++k;
+    }
+    return m;
+}
+
+// The largest modulus of A·v against the largest of A and of v.
+double Residual(const MnaSystem& a, int n, const Complex* v)
+{
+    double worst = 0, scaleA = 0, scaleV = 0;
+    for (int r = 1; r <= n; ++r) {
+        Complex sum{};
+        for (int c = 1; c <= n; ++c) {
+            const Complex m = a.At(r, c);
+            sum.re += m.re * v[c].re - m.im * v[c].im;
+            sum.im += m.re * v[c].im + m.im * v[c].re;
+            scaleA = std::fmax(scaleA, std::hypot(m.re, m.im));
+        }
+        worst = std::fmax(worst, std::hypot(sum.re, sum.im));
+        scaleV = std::fmax(scaleV, std::hypot(v[r].re, v[r].im));
+    }
+    return scaleA == 0 ? worst : worst / (scaleA * scaleV);
+}
+
+TEST(FindNullVectors, OneVectorPerFreeColumn)
+{
+    struct Case {
+        const char* what;
+        int n;
+        std::vector<Complex> entries;
+        std::vector<int> freeColumns;
+        std::vector<double> firstVector; // real parts, unknowns 1..n
+    };
+    const Case cases[] = {
+        {"regular", 2, {{2, 0}, {1, 0}, {1, 0}, {3, 0}}, {}, {}},
+        {"two nodes joined only to each other",
+         2,
+         {{1e-3, 0}, {-1e-3, 0}, {-1e-3, 0}, {1e-3, 0}},
+         {2},
+         {1, 1}},
+        {"second column twice the first", 2, {{1, 0}, {2, 0}, {2, 0}, {4, 0}}, {2}, {-2, 1}},
+        // A free column before a pivot still has that pivot eliminated from it.
+        {"first column empty", 2, {{0, 0}, {1, 0}, {0, 0}, {2, 0}}, {1}, {1, 0}},
+        {"last column the second less the first",
+         3,
+         {{1, 0}, {3, 0}, {2, 0}, {0, 0}, {2, 0}, {2, 0}, {1, 0}, {1, 0}, {0, 0}},
+         {3},
+         {1, -1, 1}},
+        {"tank at resonance: jωC − j/(ωL) = 0", 1, {{0, 0}}, {1}, {1}},
+        {"complex rank one", 2, {{0, 1}, {0, 2}, {1, 0}, {2, 0}}, {2}, {-2, 1}},
+        {"all zero", 3, {{}, {}, {}, {}, {}, {}, {}, {}, {}}, {1, 2, 3}, {1, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        const auto a = Matrix(c.n, c.entries);
+        NullVectors nulls;
+        FindNullVectors(*a, c.n, 1e-15, nulls);
+        std::vector<int> freeColumns(nulls.freeColumn, nulls.freeColumn + nulls.count);
+        EXPECT_EQ(freeColumns, c.freeColumns) << c.what;
+        for (int v = 0; v < nulls.count; ++v)
+            EXPECT_LT(Residual(*a, c.n, nulls.vector[v]), 1e-12) << c.what << ", vector " << v;
+        for (size_t k = 0; k < c.firstVector.size() && nulls.count > 0; ++k)
+            EXPECT_NEAR(nulls.vector[0][k + 1].re, c.firstVector[k], 1e-12) << c.what;
+    }
+}
+
+TEST(FindNullVectors, StopsWhereTheSolverStops)
+{
+    // A triangle of resistors tied to nothing else: the solver reaches an exactly zero pivot.
+    // The replica of its elimination must reach the same zero, not a rounding residue of it
+    // (dividing by these pivots through their reciprocals, for one, leaves a residue).
+    RecordingSink sink;
+    MessageLog log(sink);
+    MnaSystem a;
+    a.Clear(3);
+    a.StampAdmittance(1, 2, {1.0 / 6091, 0});
+    a.StampAdmittance(2, 3, {1.0 / 4517, 0});
+    a.StampAdmittance(1, 3, {1.0 / 1276, 0});
+    NullVectors nulls;
+    FindNullVectors(a, 3, 1e-15, nulls);
+    MnaSystem solved = a;
+    const int status = solved.SolveMna(log);
+    ASSERT_EQ(nulls.count, 1);
+    EXPECT_EQ(nulls.freeColumn[0], 3);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(nulls.pivotModulus[0], 0);
+    EXPECT_EQ(sink.lines, std::vector<std::string>{"Possível sistema singular. Pivot=0."});
+}
+
+TEST(Equilibrate, NullVectorsScaleBack)
+{
+    // A node tied by 1e9 S to a second one that is tied to nothing else, plus 1e-9 S elsewhere:
+    // singular whatever the scale.
+    const auto original = Matrix(
+        3, {{1e9, 0}, {-1e9, 0}, {0, 0}, {-1e9, 0}, {1e9, 0}, {0, 0}, {0, 0}, {0, 0}, {1e-9, 0}});
+    MnaSystem scaled = *original;
+    double columnScale[MaxVariables + 1];
+    Equilibrate(scaled, 3, columnScale);
+    for (int r = 1; r <= 3; ++r) {
+        double largest = 0;
+        for (int c = 1; c <= 3; ++c)
+            largest = std::fmax(largest, std::fabs(scaled.At(r, c).re));
+        EXPECT_DOUBLE_EQ(largest, 1) << "row " << r;
+    }
+    NullVectors nulls;
+    FindNullVectors(scaled, 3, 1e-9, nulls);
+    ASSERT_EQ(nulls.count, 1);
+    Complex v[MaxVariables + 1] = {};
+    for (int k = 1; k <= 3; ++k)
+        v[k] = {nulls.vector[0][k].re * columnScale[k], 0};
+    EXPECT_LT(Residual(*original, 3, v), 1e-12);
+    EXPECT_EQ(v[3].re, 0);
+}
+
+struct FailedSystemFixture : ::testing::Test {
+    RecordingSink sink;
+    MessageLog log{sink};
+    TestHost host;
+    Analysis analysis{log, host};
+    CircuitBuilder build{analysis.circuit, log};
+
+    // Whether the weighted system keeps a null vector: a dependency of the connections.
+    bool WeightedSingular(FailedSystem& system)
+    {
+        MnaSystem weighted;
+        system.WeightedMatrix(weighted);
+        double scale[MaxVariables + 1];
+        Equilibrate(weighted, system.Size(), scale);
+        NullVectors nulls;
+        FindNullVectors(weighted, system.Size(), 1e-9, nulls);
+        return nulls.count > 0;
+    }
+};
+
+TEST_F(FailedSystemFixture, PatternDropsSelfCancellingElementsAndKeepsCancellingPairs)
+{
+    build.Add("I1", {"0", "1"}, {0, 0, 1});
+    build.Add("R1", {"1", "0"}, {1000});
+    build.Add("R2", {"1", "0"}, {-1000});
+    build.Add("V1", {"2", "2"}, {0, 0, 1});
+    build.Finish();
+    FailedSystem system(analysis, SystemPoint{});
+    ASSERT_TRUE(system.Build());
+    const int node1 = build.Unknown("1"), node2 = build.Unknown("2"), jV1 = build.Unknown("jV1");
+    EXPECT_EQ(system.Matrix().At(node1, node1).re, 0); // R1 and R2 cancel in the sum
+    const SparsityPattern pattern = system.Pattern();
+    EXPECT_TRUE(pattern.Has(node1, node1));
+    EXPECT_FALSE(pattern.Has(node2, jV1));
+    EXPECT_FALSE(pattern.Has(jV1, node2));
+    EXPECT_TRUE(pattern.rows[jV1].none());
+}
+
+TEST_F(FailedSystemFixture, WeightsKeepConnectionFaultsAndBreakCoincidences)
+{
+    struct Case {
+        const char* what;
+        std::function<void(CircuitBuilder&)> circuit;
+        bool singular;
+    };
+    const Case cases[] = {
+        {"two nodes joined only to each other",
+         [](CircuitBuilder& b) {
+             b.Add("V1", {"1", "0"}, {0, 0, 1});
+             b.Add("R1", {"1", "0"}, {1000});
+             b.Add("R2", {"2", "3"}, {1000});
+             b.Add("R3", {"3", "2"}, {2000});
+         },
+         true},
+        {"a loop of sources away from ground",
+         [](CircuitBuilder& b) {
+             b.Add("V1", {"1", "2"}, {0, 0, 1});
+             b.Add("V2", {"2", "3"}, {0, 0, 1});
+             b.Add("V3", {"3", "1"}, {0, 0, 1});
+             b.Add("R1", {"1", "0"}, {1000});
+             b.Add("R2", {"2", "0"}, {1000});
+             b.Add("R3", {"3", "0"}, {1000});
+         },
+         true},
+        {"a negative resistance that cancels a positive one",
+         [](CircuitBuilder& b) {
+             b.Add("I1", {"0", "1"}, {0, 0, 1});
+             b.Add("R1", {"1", "0"}, {1000});
+             b.Add("R2", {"1", "0"}, {-1000});
+         },
+         false},
+        {"a bridge balanced exactly behind an ideal amplifier",
+         [](CircuitBuilder& b) {
+             b.Add("R1", {"1", "2"}, {1000});
+             b.Add("R2", {"2", "0"}, {1000});
+             b.Add("R3", {"1", "3"}, {1000});
+             b.Add("R4", {"3", "0"}, {1000});
+             b.Add("O1", {"1", "0", "2", "3"});
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        analysis.circuit.Reset();
+        CircuitBuilder builder(analysis.circuit, log);
+        c.circuit(builder);
+        builder.Finish();
+        FailedSystem system(analysis, SystemPoint{});
+        ASSERT_TRUE(system.Build()) << c.what;
+        NullVectors real;
+        FindNullVectors(system.Matrix(), system.Size(), 1e-15, real);
+        EXPECT_GT(real.count, 0) << c.what << ": the circuit itself must be singular";
+        EXPECT_EQ(WeightedSingular(system), c.singular) << c.what;
+    }
+}
+
+TEST_F(FailedSystemFixture, CapacitorsStampNothingAtZeroFrequency)
+{
+    build.Add("V1", {"1", "0"}, {1, 0, 0});
+    build.Add("C1", {"1", "2"}, {1e-6});
+    build.Add("C2", {"2", "0"}, {1e-6});
+    build.Finish();
+    const int node2 = build.Unknown("2");
+    for (double omega : {0.0, 1000.0}) {
+        FailedSystem system(analysis, SystemPoint{true, omega / 6.283185307179586, omega});
+        ASSERT_TRUE(system.Build());
+        EXPECT_EQ(system.Pattern().rows[node2].any(), omega != 0) << "omega " << omega;
+    }
+}
+
+// What the phases leave for the diagnosis, and only when they fail.
+TEST_F(FailedSystemFixture, OperatingPointRecordsHowItFailed)
+{
+    build.Add("V1", {"1", "0"}, {0, 0, 1});
+    build.Add("R1", {"1", "0"}, {1000});
+    build.Finish();
+    FindOperatingPoint(analysis);
+    EXPECT_EQ(analysis.failure.kind, RunFailure::Kind::None);
+
+    analysis.circuit.Reset();
+    CircuitBuilder singular(analysis.circuit, log);
+    singular.Add("V1", {"1", "0"}, {0, 0, 1});
+    singular.Add("V2", {"1", "0"}, {0, 0, 2});
+    singular.Finish();
+    FindOperatingPoint(analysis);
+    EXPECT_EQ(analysis.failure.kind, RunFailure::Kind::DcSolve);
+
+    analysis.circuit.Reset();
+    CircuitBuilder cycling(analysis.circuit, log);
+    cycling.Add("I1", {"0", "1"}, {0, 0, 1});
+    cycling.Add("N1", {"1", "0"}, {-1, 3, 0, 2, 1, 2.5, 2, 3.5});
+    cycling.Finish();
+    FindOperatingPoint(analysis);
+    EXPECT_EQ(analysis.failure.kind, RunFailure::Kind::DcConvergence);
+    EXPECT_EQ(analysis.failure.unknown, 1);
+}
+
+} // namespace

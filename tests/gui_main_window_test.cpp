@@ -1,0 +1,93 @@
+// Start-up state of the desktop program: windows, captions, menu, manual.
+#include <QApplication>
+#include <QLabel>
+#include <QMenuBar>
+
+#include <gtest/gtest.h>
+
+#include "app/log_view.h"
+#include "app/talvor_app.h"
+#include "window_support.h"
+
+TEST(GuiStartup, OnlyMainWindowShownWithItsMenu)
+{
+    TalvorApp app;
+    app.Show();
+    EXPECT_TRUE(app.form1.isVisible());
+    EXPECT_FALSE(app.form2.isVisible());
+    EXPECT_FALSE(app.form3.isVisible());
+    EXPECT_FALSE(app.form4.isVisible());
+    EXPECT_FALSE(app.form5.isVisible());
+    EXPECT_EQ(app.form1.windowTitle(),
+              QStringLiteral("Análise de Resposta em Frequência de Circuitos Não Lineares"));
+    EXPECT_EQ(app.form2.windowTitle(), QStringLiteral("Parâmetros"));
+    EXPECT_EQ(app.form3.windowTitle(), QStringLiteral("Sobre"));
+    EXPECT_EQ(app.form4.windowTitle(), QStringLiteral("Lista de curvas"));
+    EXPECT_EQ(app.form5.windowTitle(), QStringLiteral("Gráficos"));
+    EXPECT_EQ(app.form1.size(), QSize(1137, 576));
+    EXPECT_EQ(app.form4.TablePath(), QStringLiteral("teste.tab"));
+    EXPECT_EQ(app.form1.OpenDialogFileName(), QStringLiteral("teste.net"));
+
+    auto* parar = app.form1.findChild<QAction*>(QStringLiteral("Parar1"));
+    ASSERT_NE(parar, nullptr);
+    EXPECT_FALSE(parar->isEnabled());
+    // Entries that act on a click sit on the menu bar itself, in this order.
+    QStringList barEntries;
+    for (QAction* action : app.form1.menuBar()->actions())
+        barEntries << action->text();
+    EXPECT_EQ(barEntries, (QStringList{QStringLiteral("Arquivo"), QStringLiteral("Configuração"),
+                                       QStringLiteral("Gráfico"), QStringLiteral("Parar análise"),
+                                       QStringLiteral("Sobre")}));
+    for (const char* name : {"Anlise1", "Grfico1", "Parar1", "Sobre1"}) {
+        auto* action = app.form1.findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_NE(action, nullptr) << name;
+        EXPECT_EQ(action->menu(), nullptr) << name;
+        EXPECT_TRUE(app.form1.menuBar()->actions().contains(action)) << name;
+    }
+    auto* arquivo = app.form1.findChild<QMenu*>(QStringLiteral("Arquivo1"));
+    ASSERT_NE(arquivo, nullptr);
+    ASSERT_EQ(arquivo->actions().size(), 2);
+    EXPECT_EQ(arquivo->actions()[0]->objectName(), QStringLiteral("Abrir1"));
+    EXPECT_EQ(arquivo->actions()[0]->text(), QStringLiteral("Abrir"));
+    EXPECT_EQ(arquivo->actions()[1]->objectName(), QStringLiteral("Terminar1"));
+    EXPECT_EQ(arquivo->actions()[1]->text(), QStringLiteral("Terminar"));
+}
+
+TEST(GuiStartup, LogHoldsTheManualWithAFixedPitchFont)
+{
+    TalvorApp app;
+    auto* memo = app.form1.findChild<LogView*>(QStringLiteral("Memo1"));
+    ASSERT_NE(memo, nullptr);
+    QFontMetrics metrics(memo->font()); // the reports' columns need equal advances
+    EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('i')),
+              metrics.horizontalAdvance(QLatin1Char('M')));
+    EXPECT_EQ(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    ASSERT_GT(memo->LineCount(), 40);
+    EXPECT_EQ(
+        memo->Line(0),
+        QStringLiteral("Talvor - Análise de resposta em frequência de circuitos não lineares"));
+    QStringList manual;
+    for (qsizetype i = 0; i < memo->LineCount(); ++i)
+        manual << memo->Line(i);
+    for (const char* heading : {"Elementos aceitos e linhas do netlist:", "Opções de configuração:",
+                                "Uso com linha de comando:"})
+        EXPECT_TRUE(manual.contains(QString::fromUtf8(heading))) << heading;
+}
+
+TEST(GuiStartup, AboutBoxShowsTheVersionOnlyAfterSobre)
+{
+    TalvorApp app;
+    app.Show();
+    EXPECT_EQ(app.form3.size(), QSize(369, 129));
+    const QLabel& label1 = Control<QLabel>(app.form3, "Label1");
+    EXPECT_EQ(Control<QLabel>(app.form3, "Label2").text(), QStringLiteral("Programa Talvor"));
+    EXPECT_TRUE(label1.text().isEmpty());
+    Control<QAction>(app.form1, "Sobre1").trigger();
+    EXPECT_TRUE(app.form3.isVisible());
+    EXPECT_EQ(label1.text(), QStringLiteral("Versão 1.4 de 16/12/2018"));
+    Control<QAction>(app.form1, "Anlise1").trigger();
+    EXPECT_TRUE(app.form2.isVisible());
+    Control<QAction>(app.form1, "Grfico1").trigger();
+    EXPECT_TRUE(app.form4.isVisible());
+}

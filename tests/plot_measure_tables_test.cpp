@@ -1,0 +1,271 @@
+// Measurement blocks of tables: the lines of a block, the unknowns of a sweep's table, and the
+// curves of a Plot run with the phase columns paired by the tables' headers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/message_log.h"
+#include "plot/curve_store.h"
+#include "plot/measure_report.h"
+#include "plot/measure_tables.h"
+#include "plot/plot_run.h"
+#include "test_support.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// An unstable loop gain 1000 / (1 + s/10)^2 / (1 + s/1000), one row per point from 1 to 1e5 Hz at 20
+// points per decade, in a sweep's table with node 2 as the response and node 1 flat at 1.
+std::string LoopTable(const char* header = "f 1m 1f 2m 2f \n")
+{
+    std::string text = header;
+    for (int i = 0; i <= 100; ++i) {
+        double f = std::pow(10.0, i / 20.0);
+        double x1 = f / 10, x2 = f / 1000;
+        double gain = 1000 / ((1 + x1 * x1) * std::sqrt(1 + x2 * x2));
+        double phase = -(2 * std::atan(x1) + std::atan(x2)) * 180 / 3.141592653589793;
+        phase = std::remainder(phase, 360.0);
+        char row[160];
+        std::snprintf(row, sizeof row, "%g 1 0 %g %g\n", f, gain, phase);
+        text += row;
+    }
+    return text;
+}
+
+class MeasureTables : public testing::Test {
+protected:
+    bool Logged(const std::string& line) const { return HasLine(sink.lines, line); }
+    bool LoggedStartOf(const std::string& start) const
+    {
+        return HasLineStartingWith(sink.lines, start);
+    }
+    std::string Dump() const { return JoinLines(sink.lines); }
+    bool Plot(const Lines& curveLines)
+    {
+        bool ready = RunPlot(*store, curveLines, options, log);
+        sink.lines.clear();
+        return ready;
+    }
+
+    TempDir dir;
+    RecordingSink sink;
+    MessageLog log{sink};
+    std::unique_ptr<MeasureScratch> scratch = std::make_unique<MeasureScratch>();
+    std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
+    PlotOptions options;
+    const ResponseUnits stated{MagnitudeUnit::Linear, PhaseUnit::Degrees, FrequencyUnit::Hertz};
+};
+
+TEST_F(MeasureTables, BlockOfAnUnknownLineByLine)
+{
+    std::string path = dir.Write("malha.tab", LoopTable());
+    ASSERT_TRUE(MeasureTableUnknown(path.c_str(), "2", stated, *scratch, log));
+    // The closed form: the half-power point of the first sample's gain at 6.5447 Hz (the
+    // double pole, coarsely sampled, reads 0.2% low), |T| = 1 at 308.941 Hz with the phase at
+    // -193.460 degrees (an unstable loop), -180 degrees at 141.774 Hz with |T| = 4.90148.
+    const Lines expected = {
+        "Medidas de 2 na tabela " + path + ":",
+        "  Unidades: módulo linear, fase em graus, frequência em Hz.",
+        "  Ganho no início (1 Hz): 990.099 (59.9136 dB)",
+        "  Ganho no fim (100000 Hz): 9.9995e-08 (-140 dB)",
+        "  Ganho máximo: 990.099 (59.9136 dB) em 1 Hz",
+        "  Meia potência abaixo do máximo: não encontrado",
+        "  Meia potência acima do máximo: 6.53175 Hz",
+        "  Banda de meia potência: não encontrado",
+        "  Q: não encontrado",
+        "  Frequência de ganho unitário: 308.916 Hz",
+        "  Margem de fase: -13.4688 graus (fase -193.469 graus)",
+        "  Frequência de fase -180 graus: 141.775 Hz",
+        "  Margem de ganho: -13.8064 dB (ganho 4.90138)",
+    };
+    EXPECT_EQ(sink.lines, expected) << Dump();
+}
+
+TEST_F(MeasureTables, UnknownsThatCannotBeMeasured)
+{
+    std::string path = dir.Write("malha.tab", LoopTable());
+    for (const char* name : {"3", "2m", "f", ""}) {
+        sink.lines.clear();
+        EXPECT_FALSE(MeasureTableUnknown(path.c_str(), name, stated, *scratch, log));
+        EXPECT_EQ(sink.lines, Lines{"Medidas: a variável " + std::string(name) +
+                                    " não existe na tabela " + path + "."});
+    }
+    sink.lines.clear();
+    std::string missing = dir.Path() + "/nada.tab";
+    EXPECT_FALSE(MeasureTableUnknown(missing.c_str(), "2", stated, *scratch, log));
+    EXPECT_EQ(sink.lines, Lines{"Medidas: tabela " + missing + " não encontrada."});
+}
+
+TEST_F(MeasureTables, ColumnsAreFoundByTheirNames)
+{
+    // The same response with its columns in another order and a text line in the data.
+    std::string text = "2f f 2m \n";
+    for (const std::string& row : SplitLines(LoopTable("").substr(0))) {
+        std::vector<std::string> fields;
+        size_t start = 0, blank;
+        while ((blank = row.find(' ', start)) != std::string::npos) {
+            fields.push_back(row.substr(start, blank - start));
+            start = blank + 1;
+        }
+        fields.push_back(row.substr(start));
+        if (fields.size() == 5)
+            text += fields[4] + " " + fields[0] + " " + fields[3] + "\n";
+    }
+    text.insert(text.find('\n', 100) + 1, "comentário no meio\n");
+    std::string reordered = dir.Write("outra.tab", text);
+    std::string original = dir.Write("malha.tab", LoopTable());
+    ASSERT_TRUE(MeasureTableUnknown(original.c_str(), "2", stated, *scratch, log));
+    Lines expected(sink.lines.begin() + 1, sink.lines.end());
+    sink.lines.clear();
+    ASSERT_TRUE(MeasureTableUnknown(reordered.c_str(), "2", stated, *scratch, log)) << Dump();
+    EXPECT_EQ(Lines(sink.lines.begin() + 1, sink.lines.end()), expected) << Dump();
+}
+
+TEST_F(MeasureTables, OnlyTheFirstMaxPointsRowsAreMeasured)
+{
+    std::string text = "f 1m 1f \n";
+    for (int i = 1; i <= MaxPoints + 1; ++i)
+        text += std::to_string(i) + " 1 0\n";
+    std::string path = dir.Write("longa.tab", text);
+    ASSERT_TRUE(MeasureTableUnknown(path.c_str(), "1", stated, *scratch, log));
+    EXPECT_TRUE(Logged("  Só os primeiros 50000 pontos da tabela entram nas medidas.")) << Dump();
+    EXPECT_TRUE(Logged("  Ganho no fim (50000 Hz): 1 (0 dB)")) << Dump();
+}
+
+TEST_F(MeasureTables, CurvesGetTheirPhaseFromTheHeader)
+{
+    std::string path = dir.Write("malha.tab", LoopTable());
+    ASSERT_TRUE(Plot({path + " f 2m", path + " f 2f", path + " f 1m +"}));
+    MeasureCurves(*store, ResponseUnits{}, *scratch, log);
+    EXPECT_TRUE(Logged("Medidas da curva 1 (" + path + ", f x 2m, fase em 2f):")) << Dump();
+    EXPECT_TRUE(Logged("  Margem de fase: -13.4688 graus (fase -193.469 graus)")) << Dump();
+    EXPECT_TRUE(
+        Logged("Medidas da curva 2 (" + path + ", f x 2f): curva de fase, sem medidas próprias."))
+        << Dump();
+    EXPECT_TRUE(Logged("Medidas da curva 3 (" + path + ", f x 1m, fase em 1f):")) << Dump();
+    EXPECT_TRUE(Logged("  A operação + não entra nas medidas: valores da coluna 1m.")) << Dump();
+    // Stated by no one: the values chose the units, and the block says so.
+    EXPECT_TRUE(Logged("  Unidades: módulo linear (suposto), fase em graus (suposta), frequência "
+                       "em Hz (suposta)."))
+        << Dump();
+
+    // By number, the header still pairs column 4 ("2m") with column 5 ("2f").
+    options.CBnomes = false;
+    ASSERT_TRUE(Plot({path + " 1 4"}));
+    MeasureCurves(*store, stated, *scratch, log);
+    EXPECT_TRUE(Logged("Medidas da curva 1 (" + path + ", 1 x 4, fase em 2f):")) << Dump();
+    EXPECT_TRUE(Logged("  Margem de fase: -13.4688 graus (fase -193.469 graus)")) << Dump();
+}
+
+TEST_F(MeasureTables, UnstatedUnitsComeFromTheWholeTable)
+{
+    // Node 1 alone would pass for radians (its phase stays within +/-pi) and for linear (no
+    // negative value); the other columns of its table settle both.
+    struct Case {
+        const char* table;
+        const char* units;
+    };
+    const Case cases[] = {
+        {"f 1m 1f 2m 2f \n1 1 0 1 -1\n10 1 0 0.5 -60\n",
+         "  Unidades: módulo linear (suposto), fase em graus (suposta), frequência em Hz "
+         "(suposta)."},
+        {"f 1m 1f 2m 2f \n1 1 0 0 -0.1\n10 1 0 -3 -1\n",
+         "  Unidades: módulo em dB (suposto), fase em radianos (suposta), frequência em Hz "
+         "(suposta)."},
+        // Columns not named as magnitudes or phases say nothing.
+        {"f 1m 1f x y \n1 1 0 -5 -100\n10 1 0 -5 -100\n",
+         "  Unidades: módulo linear (suposto), fase em radianos (suposta), frequência em Hz "
+         "(suposta)."},
+    };
+    for (const Case& c : cases) {
+        std::string path = dir.Write("t.tab", c.table);
+        ASSERT_TRUE(Plot({path + " f 1m"}));
+        MeasureCurves(*store, ResponseUnits{}, *scratch, log);
+        EXPECT_TRUE(Logged(c.units)) << c.table << "\n" << Dump();
+        sink.lines.clear();
+        ASSERT_TRUE(MeasureTableUnknown(path.c_str(), "1", ResponseUnits{}, *scratch, log));
+        EXPECT_TRUE(Logged(c.units)) << c.table << "\n" << Dump();
+    }
+}
+
+TEST_F(MeasureTables, TableOfAnotherProgramByNumber)
+{
+    // Frequency, gain in dB and phase in radians, no header: another simulator's export.
+    std::string text;
+    for (int i = 0; i <= 60; ++i) {
+        double f = std::pow(10.0, 1 + i / 20.0), x = f / 1000;
+        char row[120];
+        std::snprintf(row, sizeof row, "%g\t%g\t%g\n", f, -10 * std::log10(1 + x * x),
+                      -std::atan(x));
+        text += row;
+    }
+    std::string path = dir.Write("exportado.txt", text);
+    options.CBnomes = false;
+    ASSERT_TRUE(Plot({path + " 1 2"}));
+    MeasureCurves(*store, ResponseUnits{}, *scratch, log);
+    EXPECT_TRUE(Logged("Medidas da curva 1 (" + path + ", 1 x 2):")) << Dump();
+    EXPECT_TRUE(Logged("  Unidades: módulo em dB (suposto), frequência em Hz (suposta)."))
+        << Dump();
+    EXPECT_TRUE(LoggedStartOf("  Meia potência acima do máximo: 100")) << Dump();
+    EXPECT_TRUE(Logged("  Margem de fase: sem coluna de fase")) << Dump();
+    EXPECT_TRUE(Logged("  Margem de ganho: sem coluna de fase")) << Dump();
+}
+
+TEST_F(MeasureTables, PhaseColumnThatDoesNotFollowTheCurve)
+{
+    std::string text = LoopTable();
+    size_t row = text.find("\n10 ");
+    ASSERT_NE(row, std::string::npos);
+    size_t phase = text.rfind(' ', text.find('\n', row + 1));
+    text.replace(phase + 1, text.find('\n', row + 1) - phase - 1, "fase?");
+    std::string path = dir.Write("malha.tab", text);
+    ASSERT_TRUE(Plot({path + " f 2m"}));
+    MeasureCurves(*store, stated, *scratch, log);
+    EXPECT_TRUE(Logged("  A coluna 2f não acompanha os pontos da curva: medidas sem fase."))
+        << Dump();
+    EXPECT_TRUE(Logged("  Margem de fase: sem coluna de fase")) << Dump();
+}
+
+TEST_F(MeasureTables, NothingPlottedNothingMeasured)
+{
+    MeasureCurves(*store, stated, *scratch, log);
+    EXPECT_EQ(sink.lines, Lines{"Nada a medir: não há curvas plotadas."});
+}
+
+TEST_F(MeasureTables, BlocksOfResponsesThatCannotBeMeasured)
+{
+    std::string path = dir.Write("fora.tab", "f 1m 1f \n1 1 0\n10 0.5 -10\n5 0.1 -20\n");
+    ASSERT_TRUE(MeasureTableUnknown(path.c_str(), "1", stated, *scratch, log));
+    EXPECT_EQ(sink.lines.back(), "  Frequências fora de ordem crescente no ponto 3: nada medido.");
+    sink.lines.clear();
+    path = dir.Write("vazia.tab", "f 1m 1f \n");
+    ASSERT_TRUE(MeasureTableUnknown(path.c_str(), "1", stated, *scratch, log));
+    EXPECT_EQ(sink.lines.back(), "  Sem pontos a medir.");
+    sink.lines.clear();
+    path = dir.Write("negativa.tab", "f 1m 1f \n1 1 0\n10 -0.5 -10\n");
+    ASSERT_TRUE(MeasureTableUnknown(path.c_str(), "1", stated, *scratch, log));
+    EXPECT_EQ(sink.lines.back(),
+              "  Módulo negativo no ponto 2, que não pode ser linear: nada medido.");
+}
+
+TEST_F(MeasureTables, NarrowBandIsFlagged)
+{
+    // A resonance of Q 30 sampled at 20 points per decade: three samples in its band.
+    std::string text = "f 1m 1f \n";
+    for (int i = 0; i <= 60; ++i) {
+        double f = std::pow(10.0, 2 + i / 20.0), d = f / 1000 - 1000 / f;
+        char row[120];
+        std::snprintf(row, sizeof row, "%g %g 0\n", f, 1 / std::sqrt(1 + 900 * d * d));
+        text += row;
+    }
+    std::string path = dir.Write("estreita.tab", text);
+    ASSERT_TRUE(MeasureTableUnknown(path.c_str(), "1", stated, *scratch, log));
+    EXPECT_TRUE(LoggedStartOf("  Aviso: só ")) << Dump();
+}
+
+} // namespace

@@ -1,0 +1,334 @@
+// Measurements of frequency responses on small hand-made responses whose answers are exact under
+// interpolation in log-frequency and dB, on sampled resonances, and in every unit.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "plot/response_measures.h"
+
+namespace {
+
+constexpr double Pi = 3.141592653589793;
+
+// A response held in vectors, measured in stated units.
+struct Response {
+    std::vector<double> f, m, p;
+    ResponseUnits units{MagnitudeUnit::Decibel, PhaseUnit::Degrees, FrequencyUnit::Hertz};
+
+    ResponsePoints Points() const
+    {
+        return {f.data(), m.data(), p.empty() ? nullptr : p.data(), static_cast<int>(f.size())};
+    }
+    ResponseMeasures Measure() const
+    {
+        return MeasureResponse(Points(), SettleUnits(Points(), units));
+    }
+};
+
+TEST(ResponseMeasures, CrossingsAreInterpolatedInLogFrequencyAndDb)
+{
+    // Straight lines in log-frequency and dB, so every crossing has an exact answer; sparse
+    // points make interpolation in plain frequency miss it by far.
+    Response r;
+    r.f = {1, 10, 100, 1000, 10000};
+    r.m = {6, 6, 6 - HalfPowerDropDb * 10 / 3, -14, -34}; // -10 dB/decade, then -20 dB/decade
+    r.p = {-100, -120, -140, -170, 170};                  // the last is -190 unwrapped
+    ResponseMeasures m = r.Measure();
+    ASSERT_EQ(m.problem, MeasureProblem::None);
+    // Half-power: 3.0103 dB below the peak, three tenths of the way from 10 to 100.
+    ASSERT_TRUE(m.upperHalfPower.found);
+    EXPECT_NEAR(m.upperHalfPower.frequency, std::pow(10.0, 1.3), 1e-9);
+    EXPECT_FALSE(m.lowerHalfPower.found);
+    // 0 dB: between 10 (6 dB) and 100 (-4.03 dB), where the phase goes from -120 to -140.
+    double t = 6 / (6 + HalfPowerDropDb * 10 / 3 - 6);
+    ASSERT_TRUE(m.unityGain.found);
+    EXPECT_NEAR(m.unityGain.frequency, std::pow(10.0, 1 + t), 1e-9);
+    EXPECT_NEAR(m.phaseAtUnity, -120 - 20 * t, 1e-9);
+    // -180 degrees: half way from 1000 (-170) to 10000 (-190), where the gain is -24 dB.
+    ASSERT_TRUE(m.phaseCrossover.found);
+    EXPECT_NEAR(m.phaseCrossover.frequency, std::pow(10.0, 3.5), 1e-9);
+    EXPECT_NEAR(m.gainAtCrossoverDb, -24, 1e-9);
+}
+
+TEST(ResponseMeasures, EndsPeakBandAndQOfASampledLine)
+{
+    Response r;
+    r.f = {10, 100, 1000, 10000};
+    r.m = {-20, 0, 0.5, -19.5}; // the highest sample is the third one
+    ResponseMeasures m = r.Measure();
+    EXPECT_DOUBLE_EQ(m.firstFrequency, 10);
+    EXPECT_DOUBLE_EQ(m.firstGainDb, -20);
+    EXPECT_DOUBLE_EQ(m.lastFrequency, 10000);
+    EXPECT_DOUBLE_EQ(m.lastGainDb, -19.5);
+    ASSERT_TRUE(m.hasBand);
+    EXPECT_NEAR(m.bandwidth, m.upperHalfPower.frequency - m.lowerHalfPower.frequency, 1e-12);
+    EXPECT_NEAR(m.q, m.peakFrequency / m.bandwidth, 1e-12);
+    EXPECT_GE(m.peakGainDb, 0.5);
+    EXPECT_GT(m.peakFrequency, 100);
+    EXPECT_LT(m.peakFrequency, 10000);
+}
+
+// |H| of a series RLC band-pass (the voltage across R) at f, with resonance f0 and quality q.
+double BandPassDb(double f, double f0, double q)
+{
+    double detuning = f / f0 - f0 / f;
+    return -10 * std::log10(1 + q * q * detuning * detuning);
+}
+
+// A value as a table holds it: "%g", six significant digits.
+double AsWritten(double v)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", v);
+    return std::atof(text);
+}
+
+TEST(ResponseMeasures, ResonanceIsPlacedBetweenSamples)
+{
+    // 100 points per decade rounded to six digits, as a table holds them, with the resonance
+    // anywhere between two samples.
+    for (double q : {0.7, 3.0, 10.0, 100.0}) {
+        for (double offset : {0.0, 0.13, 0.5, 0.77}) {
+            SCOPED_TRACE(testing::Message() << "Q " << q << ", offset " << offset);
+            double f0 = 1000 * std::pow(10.0, offset / 100);
+            Response r;
+            for (int i = 0; i <= 200; ++i) {
+                double f = AsWritten(std::pow(10.0, 2 + i / 100.0));
+                r.f.push_back(f);
+                r.m.push_back(AsWritten(BandPassDb(f, f0, q)));
+            }
+            ResponseMeasures m = r.Measure();
+            EXPECT_NEAR(m.peakFrequency / f0, 1, 1e-5);
+            // Placed from samples far below it, a narrow peak carries their rounding further.
+            EXPECT_NEAR(m.peakGainDb, 0, q < 20 ? 1e-4 : 1e-2);
+            double lower = f0 * (std::sqrt(1 + 1 / (4 * q * q)) - 1 / (2 * q));
+            if (q < 20) { // wider than a few samples: the band is measured too
+                EXPECT_NEAR(m.lowerHalfPower.frequency / lower, 1, 1e-3);
+                EXPECT_NEAR(m.q / q, 1, q < 5 ? 1e-3 : 3e-3);
+                EXPECT_EQ(m.pointsInBand<FewPointsInBand, q> 5);
+            } else if (m.hasBand) { // a band a sample wide: coarse, and said to be
+                EXPECT_NEAR(m.lowerHalfPower.frequency / lower, 1, 1e-2);
+                EXPECT_LT(m.pointsInBand, FewPointsInBand);
+            }
+        }
+    }
+}
+
+TEST(ResponseMeasures, WhatTheSweepDoesNotReachIsNotFound)
+{
+    Response r;
+    r.f = {1, 10, 100};
+    r.m = {-1, -2, -2.5}; // never 0 dB, never 3 dB below the first point
+    r.p = {-10, -60, -90};
+    ResponseMeasures m = r.Measure();
+    EXPECT_DOUBLE_EQ(m.peakFrequency, 1); // at an end: not refined
+    EXPECT_DOUBLE_EQ(m.peakGainDb, -1);
+    EXPECT_FALSE(m.lowerHalfPower.found);
+    EXPECT_FALSE(m.upperHalfPower.found);
+    EXPECT_FALSE(m.hasBand);
+    EXPECT_FALSE(m.unityGain.found);
+    EXPECT_FALSE(m.phaseCrossover.found);
+
+    r.p.clear();
+    m = r.Measure();
+    EXPECT_FALSE(m.hasPhase);
+    EXPECT_FALSE(m.phaseCrossover.found);
+}
+
+TEST(ResponseMeasures, LevelCrossingRules)
+{
+    struct Case {
+        std::vector<double> gainsDb;
+        bool found;
+        double frequency; // of the first crossing
+        int count;
+    };
+    const Case cases[] = {
+        {{-1, 0, -1, -2}, false, 0, 0}, // touches 0 dB and turns back
+        {{0, 0, -1, -2}, false, 0, 0},  // starts on the level: not a crossing
+        {{1, 0, 0, -1}, true, 10, 1},   // on the level for a while: the first such point
+        {{1, -1, 1, -1}, true, 1.5, 3}, // three crossings; the first half way (log) 1 to 10
+        {{-1, 1, 1, 1}, true, 1.5, 1},  // a rise through the level counts too
+        {{2, 2, 2, 2}, false, 0, 0},    // above all along
+    };
+    for (const Case& c : cases) {
+        Response r;
+        r.f = {1, 10, 100, 1000};
+        r.m = c.gainsDb;
+        ResponseMeasures m = r.Measure();
+        SCOPED_TRACE(testing::PrintToString(c.gainsDb));
+        EXPECT_EQ(m.unityGain.found, c.found);
+        EXPECT_EQ(m.unityGain.count, c.count);
+        if (c.found) {
+            double expected = c.frequency == 1.5 ? std::sqrt(10.0) : c.frequency;
+            EXPECT_NEAR(m.unityGain.frequency, expected, 1e-9);
+        }
+    }
+}
+
+TEST(ResponseMeasures, PhaseIsUnwrappedAlongTheSweep)
+{
+    // An unstable loop: the phase passes -180 before the gain falls to 1. As written in a table
+    // (between -180 and 180) the crossing at 0 dB reads +170 degrees; unwrapped it is -190.
+    Response r;
+    r.f = {1, 10, 100, 1000, 10000};
+    r.m = {40, 30, 10, -10, -30};
+    r.p = {-100, -150, 178, 170, 100}; // -182, -190, -260 unwrapped
+    ResponseMeasures m = r.Measure();
+    ASSERT_TRUE(m.unityGain.found);
+    EXPECT_NEAR(m.unityGain.frequency, std::sqrt(100.0 * 1000), 1e-9);
+    EXPECT_NEAR(m.phaseAtUnity, -186, 1e-9);
+    ASSERT_TRUE(m.phaseCrossover.found);
+    EXPECT_NEAR(m.phaseCrossover.frequency, std::pow(10.0, 1 + 30.0 / 32), 1e-9);
+    EXPECT_NEAR(m.gainAtCrossoverDb, 30 - 20 * 30.0 / 32, 1e-9);
+    EXPECT_EQ(m.phaseCrossover.count, 1);
+}
+
+TEST(ResponseMeasures, PhaseTurningSeveralTimesIsFollowed)
+{
+    // A phase falling by 90 degrees a point for three turns: written wrapped every time.
+    Response r;
+    double unwrapped = 0;
+    for (int i = 0; i < 13; ++i, unwrapped -= 90) {
+        r.f.push_back(std::pow(10.0, i));
+        r.m.push_back(20 - 10 * i);
+        r.p.push_back(std::remainder(unwrapped, 360.0));
+    }
+    ResponseMeasures m = r.Measure();
+    EXPECT_NEAR(m.phaseAtUnity, -180, 1e-9); // 0 dB at point 2
+    EXPECT_EQ(m.phaseCrossover.count, 1);    // -180 once; -540 and -900 are other levels
+}
+
+TEST(ResponseMeasures, UnitsGiveTheSameMeasures)
+{
+    // One response written in every combination of the table's units.
+    std::vector<double> f = {100, 1000, 10000, 100000};
+    std::vector<double> linear = {20, 5, 0.5, 0.01};
+    std::vector<double> degrees = {-95, -130, -175, -200};
+    Response reference;
+    reference.f = f;
+    reference.m = linear;
+    reference.p = degrees;
+    reference.units = {MagnitudeUnit::Linear, PhaseUnit::Degrees, FrequencyUnit::Hertz};
+    ResponseMeasures expected = reference.Measure();
+    ASSERT_TRUE(expected.unityGain.found && expected.phaseCrossover.found && expected.hasPhase);
+
+    for (bool decibels : {false, true}) {
+        for (bool radians : {false, true}) {
+            Response r = reference;
+            r.units = {decibels ? MagnitudeUnit::Decibel : MagnitudeUnit::Linear,
+                       radians ? PhaseUnit::Radians : PhaseUnit::Degrees,
+                       FrequencyUnit::RadiansPerSecond};
+            for (size_t i = 0; i < f.size(); ++i) {
+                if (decibels)
+                    r.m[i] = 20 * std::log10(linear[i]);
+                // Written as the table writes it: wrapped to within half a turn.
+                double p = std::remainder(degrees[i], 360.0);
+                r.p[i] = radians ? p * Pi / 180 : p;
+            }
+            ResponseMeasures m = r.Measure();
+            SCOPED_TRACE(testing::Message() << "dB " << decibels << ", rad " << radians);
+            EXPECT_NEAR(m.peakGainDb, expected.peakGainDb, 1e-9);
+            EXPECT_NEAR(m.unityGain.frequency, expected.unityGain.frequency, 1e-6);
+            EXPECT_NEAR(m.phaseAtUnity, expected.phaseAtUnity, 1e-9);
+            EXPECT_NEAR(m.phaseCrossover.frequency, expected.phaseCrossover.frequency, 1e-6);
+            EXPECT_NEAR(m.gainAtCrossoverDb, expected.gainAtCrossoverDb, 1e-9);
+        }
+    }
+}
+
+TEST(ResponseMeasures, UnstatedUnitsFollowTheValues)
+{
+    struct Case {
+        std::vector<double> m, p;
+        ResponseUnits stated;
+        MagnitudeUnit magnitude;
+        PhaseUnit phase;
+    };
+    const ResponseUnits unknown;
+    const Case cases[] = {
+        {{1, 0.5}, {-10, -100}, unknown, MagnitudeUnit::Linear, PhaseUnit::Degrees},
+        {{1, -0.5}, {-0.1, -3.14159}, unknown, MagnitudeUnit::Decibel, PhaseUnit::Radians},
+        {{3, 2}, {0, 3.2}, unknown, MagnitudeUnit::Linear, PhaseUnit::Degrees},
+        // Stated units are kept whatever the values look like.
+        {{1, 0.5},
+         {-0.1, -0.2},
+         {MagnitudeUnit::Decibel, PhaseUnit::Degrees, FrequencyUnit::Hertz},
+         MagnitudeUnit::Decibel,
+         PhaseUnit::Degrees},
+    };
+    for (const Case& c : cases) {
+        std::vector<double> f = {1, 2};
+        ResponsePoints points{f.data(), c.m.data(), c.p.data(), 2};
+        SettledUnits units = SettleUnits(points, c.stated);
+        EXPECT_EQ(units.magnitude, c.magnitude);
+        EXPECT_EQ(units.phase, c.phase);
+        bool stated = c.stated.magnitude != MagnitudeUnit::Unknown;
+        EXPECT_EQ(units.magnitudeAssumed, !stated);
+        EXPECT_EQ(units.phaseAssumed, !stated);
+        EXPECT_EQ(units.frequencyAssumed, !stated);
+        EXPECT_EQ(units.frequency, FrequencyUnit::Hertz);
+    }
+    std::vector<double> f = {1, 2}, m = {1, 2};
+    SettledUnits units =
+        SettleUnits({f.data(), m.data(), nullptr, 2},
+                    {MagnitudeUnit::Unknown, PhaseUnit::Unknown, FrequencyUnit::RadiansPerSecond});
+    EXPECT_EQ(units.frequency, FrequencyUnit::RadiansPerSecond);
+    EXPECT_FALSE(units.frequencyAssumed);
+}
+
+TEST(ResponseMeasures, ResponsesThatCannotBeMeasured)
+{
+    const double nan = std::nan("");
+    struct Case {
+        std::vector<double> f, m, p;
+        MeasureProblem problem;
+        int point;
+    };
+    const Case cases[] = {
+        {{}, {}, {}, MeasureProblem::NoPoints, 0},
+        {{1, 2, 2}, {1, 1, 1}, {}, MeasureProblem::NotIncreasing, 2},
+        {{1, 2, 3}, {1, 1, 1}, {0, 0, 0}, MeasureProblem::None, 0},
+        {{1, 3, 2}, {1, 1, 1}, {}, MeasureProblem::NotIncreasing, 2},
+        {{1, 2, 3}, {1, nan, 1}, {}, MeasureProblem::NotFinite, 1},
+        {{1, 2, 3}, {1, 1, 1}, {0, 0, INFINITY}, MeasureProblem::NotFinite, 2},
+        {{1, 2, 3}, {1, -1, 1}, {}, MeasureProblem::NegativeMagnitude, 1},
+    };
+    for (const Case& c : cases) {
+        Response r;
+        r.f = c.f;
+        r.m = c.m;
+        r.p = c.p;
+        r.units.magnitude = MagnitudeUnit::Linear;
+        ResponseMeasures m = r.Measure();
+        EXPECT_EQ(m.problem, c.problem) << testing::PrintToString(c.f);
+        EXPECT_EQ(m.problemPoint, c.point) << testing::PrintToString(c.f);
+    }
+}
+
+TEST(ResponseMeasures, SweepStartingAtZeroFrequency)
+{
+    // A linear sweep from 0: the first segment is interpolated in frequency; the peak next to
+    // it is not refined in log-frequency.
+    Response r;
+    r.units.magnitude = MagnitudeUnit::Linear;
+    r.f = {0, 100, 200};
+    r.m = {2, 4, 0.5};
+    ResponseMeasures m = r.Measure();
+    ASSERT_EQ(m.problem, MeasureProblem::None);
+    EXPECT_DOUBLE_EQ(m.peakFrequency, 100);
+    ASSERT_TRUE(m.lowerHalfPower.found);
+    // 4/sqrt(2) in dB between 2 (6.02 dB) and 4 (12.04 dB): half way.
+    EXPECT_NEAR(m.lowerHalfPower.frequency, 50, 1e-9);
+    EXPECT_TRUE(m.unityGain.found);
+    // A linear magnitude of exactly 0 is floored at -1000 dB, not a fault.
+    r.m = {0, 1, 0};
+    m = r.Measure();
+    EXPECT_EQ(m.problem, MeasureProblem::None);
+    EXPECT_DOUBLE_EQ(m.firstGainDb, -1000);
+}
+
+} // namespace
