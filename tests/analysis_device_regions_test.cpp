@@ -75,6 +75,7 @@ TEST_F(RegionFixture, BipolarByItsTwoJunctions)
         {'N', 6, 0, "Q1 (cortado, Vbe=-1 Vbc=-6)"},
         {'N', 0.5, 0.6, "Q1 (ativo reverso, Vbe=-0.4 Vbc=0.1)"},
         {'N', 6, 1, "Q1 (cortado, Vbe=0 Vbc=-5)"},
+        {'N', 1.6, 1.6, "Q1 (ativo, Vbe=0.6 Vbc=0)"},
         {'P', -4, 0.4, "Q1 (ativo, Vbe=-0.6 Vbc=4.4)"},
         {'P', 0.9, 0.4, "Q1 (saturado, Vbe=-0.6 Vbc=-0.5)"},
         {'P', -4, 2, "Q1 (cortado, Vbe=1 Vbc=6)"},
