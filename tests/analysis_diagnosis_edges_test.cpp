@@ -1,0 +1,64 @@
+// The diagnosis where its words depend on the settings and on which unknown failed: the check of
+// a netlist with and without devices conducting at the start, and a run that never converges
+// whose largest change is a source's current.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "analysis/diagnosis.h"
+#include "analysis/run_analysis.h"
+#include "analysis_test_circuit.h"
+#include "test_support.h"
+
+namespace {
+
+struct DiagnosisFixture : ::testing::Test {
+    TempDir dir;
+    RecordingSink sink;
+    MessageLog log{sink};
+    TestHost host;
+    Analysis analysis{log, host};
+
+    std::vector<std::string> Last(size_t count) const
+    {
+        const std::vector<std::string>& lines = sink.lines;
+        return {lines.end() - static_cast<long>(std::min(count, lines.size())), lines.end()};
+    }
+};
+
+TEST_F(DiagnosisFixture, CheckStampsTheFirstIterationWithItsSettings)
+{
+    // Node s reaches the rest only through M1's channel (no gate capacitances): cut off at the
+    // initial 0 V, conducting when the first iteration starts with devices conducting.
+    const std::string netlist =
+        dir.Write("m.net", "Canal\nV1 d 0 DC 5\nV2 g 0 DC 0\nM1 d g s 0 N\n.AC DEC 3 1 10\n");
+    host.settings.CBcmos = false;
+    host.settings.CBcgb = false;
+    EXPECT_EQ(CheckNetlist(analysis, netlist), 1);
+    EXPECT_EQ(Last(2), (std::vector<std::string>{
+                           "O nó s não tem caminho DC para a terra.",
+                           "Liga-se ao resto do circuito só por M1 (cortado invertido)."}));
+    host.settings.CBconduz = true;
+    EXPECT_EQ(CheckNetlist(analysis, netlist), 0);
+    EXPECT_EQ(Last(1), std::vector<std::string>{
+                           "Nenhuma causa de sistema singular encontrada no sistema DC."});
+}
+
+TEST_F(DiagnosisFixture, LargestChangeInASourceCurrent)
+{
+    // i(v) = 1e6·|v| in parallel with 1 mΩ to a 0 V source cannot deliver the 500 kA drawn from
+    // node n: Newton swings n between about ±0.5 V, and the source's current between ±500 A,
+    // the largest change.
+    const std::string netlist = dir.Write(
+        "o.net", "Oscila\nV1 a 0 DC 0\nR1 a n 1e-3\nI1 n 0 DC 5e5\nN1 n 0 -1 1e6 0 0 1 1e6 2 "
+                 "2e6\n.AC DEC 3 1 10\n");
+    RunAnalysis(analysis, netlist);
+    EXPECT_TRUE(analysis.circuit.RunFailed);
+    EXPECT_EQ(Last(4), (std::vector<std::string>{"Análise de resposta em frequência não realizada.",
+                                                 "O maior erro está na corrente jV1.",
+                                                 "Nenhum dispositivo não linear se liga a V1.",
+                                                 "N1 alterna entre os trechos 1 e 2."}));
+}
+
+} // namespace
