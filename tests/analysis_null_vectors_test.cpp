@@ -90,7 +90,13 @@ struct Shape {
 
 TEST(NullVectors, AnnihilatedByTheMatrixWithOneAtTheirFreeColumn)
 {
-    const Shape shapes[] = {{1, {}}, {2, {2}}, {3, {2}}, {4, {4}}, {5, {2, 4}}, {6, {3, 5, 6}}};
+    const Shape shapes[] = {{1, {}},
+                            {2, {2}},
+                            {3, {2}},
+                            {4, {4}},
+                            {5, {2, 4}},
+                            {6, {3, 5, 6}},
+                            {MaxVariables, {1, 25, 50}}};
     unsigned seed = 1;
     for (const Shape& shape : shapes)
         for (int trial = 0; trial < 5; ++trial, ++seed) {
@@ -157,6 +163,21 @@ TEST(NullVectors, EquilibratedMatrixScalesBackToTheOriginalNullSpace)
                 EXPECT_LT(a.Residual(*a.m, x), 1e-12) << seed;
             }
         }
+}
+
+TEST(NullVectors, EveryColumnOfTheLargestZeroMatrixIsFree)
+{
+    auto m = std::make_unique<MnaSystem>();
+    m->Clear(MaxVariables);
+    auto found = std::make_unique<NullVectors>();
+    FindNullVectors(*m, MaxVariables, 1e-9, *found);
+    ASSERT_EQ(found->count, MaxVariables);
+    for (int v = 0; v < MaxVariables; ++v) {
+        EXPECT_EQ(found->freeColumn[v], v + 1);
+        EXPECT_EQ(found->pivotModulus[v], 0);
+        for (int k = 1; k <= MaxVariables; ++k)
+            EXPECT_EQ(found->vector[v][k].re, k == v + 1 ? 1 : 0) << v << " " << k;
+    }
 }
 
 TEST(NullVectors, ZeroColumnIsFreeAndKeepsAUnitScale)
