@@ -62,6 +62,8 @@ TEST_P(DeviceReportLine, IsWrittenByteForByte)
 const std::vector<double> OwnBipolar = {0.98, 0.4,   2e-9,  0.05,  3e-9, 0.045,
                                         50,   1e-12, 2e-16, 3e-12, 4e-16};
 const std::vector<double> OwnMos = {2e-6, 3e-5, 5e-5, 0.8, 0.02, 0.5, 0.7, 2e-7};
+const std::vector<double> SixDigitMos = {1.23457e-6, 2.34567e-5, 5e-5, 0.8,
+                                         0.02,       0.5,        0.7,  1.23457e-7};
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(OperatingPoint, DeviceReportLine, ::testing::ValuesIn(std::vector<ReportCase>{
@@ -85,6 +87,9 @@ INSTANTIATE_TEST_SUITE_P(OperatingPoint, DeviceReportLine, ::testing::ValuesIn(s
     {"diode just below 0.3 V: depletion formula", "D1", {0.29, 0}, '0', {}, "0.7",
      "D1: direto Vd=0.29 Id=7.93329e-07 Gd=1.82901e-05 Cdrev=6.95608e-12 "
      "Cddir=7.93329e-14 Cdtotal=7.03542e-12"},
+    {"diode with six digits in every value", "D1", {0.612345, 0}, '0', {}, "0.7",
+     "D1: direto Vd=0.612345 Id=0.00132877 Gd=0.0305961 Cdrev=7.07107e-12 "
+     "Cddir=1.32877e-10 Cdtotal=1.39948e-10"},
     {"diode with its own Is, VT, C0, C1", "D1", {0.5, 0}, '0', {1e-12, 0.03, 2e-12, 3e-15}, "0.7",
      "D1: direto Vd=0.5 Id=1.73078e-05 Gd=0.000576926 Cdrev=2.82843e-12 "
      "Cddir=5.19233e-11 Cdtotal=5.47518e-11"},
@@ -166,6 +171,14 @@ INSTANTIATE_TEST_SUITE_P(OperatingPoint, DeviceReportLine, ::testing::ValuesIn(s
     {"p-channel, own parameters, body effect", "M1", {-3, -2.5, -0.5, 2}, 'P', OwnMos, "0.7",
      "M1: P normal saturado Gm=0.00114015 Gds=7.86053e-06 Gmb=0.00015934 "
      "Cgs=2.3e-13 Cgd=3e-14 Cgb=0 Vgs=-2 Vds=-2.5 Vbs=2.5 Id=-0.000412678"},
+    {"n-channel, six digits in every value", "M1", {3.14159, 2.71828, 0.123457, -1.41421}, 'N',
+     SixDigitMos, "0.7",
+     "M1: N normal saturado Gm=0.00295193 Gds=4.07898e-05 Gmb=0.000493342 Cgs=4.44037e-14 "
+     "Cgd=5.79179e-15 Cgb=0 Vgs=2.59482 Vds=3.01813 Vbs=-1.53767 Id=0.0021626"},
+    {"p-channel cut off, six digits in every value", "M1", {-3.14159, 0.271828, 0.123457, 1.41421},
+     'P', SixDigitMos, "0.7",
+     "M1: P normal cortado Gm=0 Gds=0 Gmb=0 Cgs=1.44795e-14 Cgd=1.44795e-14 Cgb=1.44795e-13 "
+     "Vgs=0.148371 Vds=-3.26505 Vbs=1.29075 Id=0"},
 }));
 // clang-format on
 
