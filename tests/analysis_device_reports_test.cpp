@@ -66,7 +66,8 @@ const std::vector<double> SixDigitMos = {1.23457e-6, 2.34567e-5, 5e-5, 0.8,
                                          0.02,       0.5,        0.7,  1.23457e-7};
 
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(OperatingPoint, DeviceReportLine, ::testing::ValuesIn(std::vector<ReportCase>{
+INSTANTIATE_TEST_SUITE_P(OperatingPoint, DeviceReportLine,
+                         ::testing::ValuesIn(std::vector<ReportCase>{
     {"diode at 0.6 V carries 1 mA", "D1", {0.6, 0}, '0', {}, "0.7",
      "D1: direto Vd=0.6 Id=0.001 Gd=0.0230259 Cdrev=7.07107e-12 Cddir=1e-10 "
      "Cdtotal=1.07071e-10"},
