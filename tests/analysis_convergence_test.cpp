@@ -202,4 +202,19 @@ TEST_F(ConvergenceFixture, ChangeTooLargeForADoubleIsAnArithmeticFault)
     EXPECT_EQ(sink.lines, std::vector<std::string>{"Erro aritmético na solução do sistema."});
 }
 
+// A change of exactly the tolerance counts as settled when the restart picks its unknowns: node 2,
+// 5e-7 times the swinging node 1, changes by exactly 1e-6 at every iteration and is never
+// restarted, so 50 restarts take 50 draws.
+TEST_F(ConvergenceFixture, ChangeOfExactlyTheToleranceIsNotRestarted)
+{
+    AddOscillatingNode(build, "1", "I1", "N1");
+    build.Add("E1", {"2", "0", "1", "0"}, {5e-7});
+    Run();
+    EXPECT_TRUE(analysis.circuit.RunFailed);
+    RandomGenerator reference;
+    for (int k = 0; k < 50; ++k)
+        reference.Next();
+    EXPECT_EQ(analysis.random.Next(), reference.Next());
+}
+
 } // namespace

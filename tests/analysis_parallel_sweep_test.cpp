@@ -168,10 +168,16 @@ TEST(ParallelSweep, WarningsOfEveryPointAreReplayedInOrder)
 TEST(ParallelSweep, FailureMidwayKeepsTheRowsBeforeIt)
 {
     // Linear from −N to M in steps of 1: the point f = 0, the (N+1)th, leaves node 2 without a
-    // path and its pivot is exactly 0. Before the ring wraps and after it.
-    for (int before : {1000, 2000}) {
-        const int points = before + 1001;
-        const SweepResult one = Sweep(Circuit_::SingularAtZero, "1", 0, points, -before, 1000);
+    // path and its pivot is exactly 0. Before the ring of points solved ahead wraps and after.
+    struct Span {
+        int before, after;
+    };
+    // Failing early, more points are left than the ring holds: the threads must still stop.
+    for (const Span span : {Span{1000, 1000}, Span{2000, 1000}, Span{100, 3000}}) {
+        const int before = span.before;
+        const int points = span.before + span.after + 1;
+        const SweepResult one =
+            Sweep(Circuit_::SingularAtZero, "1", 0, points, -before, span.after);
         EXPECT_TRUE(one.failed);
         EXPECT_EQ(Rows(one), size_t(before));
         ASSERT_GE(one.log.size(), 2u);
@@ -179,7 +185,7 @@ TEST(ParallelSweep, FailureMidwayKeepsTheRowsBeforeIt)
         EXPECT_EQ(one.log.back(), "Cálculo interrompido.");
         for (const char* threads : ThreadCounts) {
             const SweepResult many =
-                Sweep(Circuit_::SingularAtZero, threads, 0, points, -before, 1000);
+                Sweep(Circuit_::SingularAtZero, threads, 0, points, -before, span.after);
             EXPECT_TRUE(many.failed);
             EXPECT_EQ(many.log, one.log) << threads;
             EXPECT_TRUE(many.table == one.table) << threads;
