@@ -1,0 +1,129 @@
+// The causes the netlist check finds in a singular DC system, one kind of fault a case: shorted
+// outputs and inputs of every controlled source, loops of sources and shorts, floating islands
+// apart and joined, amplifiers without feedback, equations that contradict each other.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "analysis/diagnosis.h"
+#include "analysis_test_circuit.h"
+#include "test_support.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct CheckCase {
+    const char* label;
+    const char* body; // element lines; a supply V1 at node a or c keeps the rest grounded
+    const char* g0;
+    Lines causes;
+};
+
+void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.label; }
+
+class SingularCause : public ::testing::TestWithParam<CheckCase> {};
+
+TEST_P(SingularCause, IsToldInTheCircuitsWords)
+{
+    const CheckCase& c = GetParam();
+    TempDir dir;
+    RecordingSink sink;
+    MessageLog log(sink);
+    TestHost host;
+    host.settings.Eg0 = c.g0;
+    Analysis analysis(log, host);
+    const std::string netlist =
+        dir.Write("c.net", std::string("Falha\n") + c.body + ".AC DEC 3 1 10\n");
+    // A node set without a path takes two lines: the nodes, then what joins them to the rest.
+    int causes = 0;
+    for (const std::string& line : c.causes)
+        causes += line.rfind("Nenhum elemento", 0) != 0 && line.rfind("Liga", 0) != 0;
+    EXPECT_EQ(CheckNetlist(analysis, netlist), causes);
+    size_t header = 0;
+    while (header < sink.lines.size() && sink.lines[header].rfind("O circuito tem ", 0) != 0)
+        ++header;
+    ASSERT_LT(header, sink.lines.size());
+    EXPECT_EQ(Lines(sink.lines.begin() + static_cast<long>(header) + 1, sink.lines.end()),
+              c.causes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Check, SingularCause,
+    ::testing::Values(
+        CheckCase{"E output shorted",
+                  "V1 c 0 DC 1\nR1 c 0 1\nE1 o o c 0 2\nR2 o 0 1\n",
+                  "1e-9",
+                  {"A saída de E1 tem os dois terminais no nó o."}},
+        CheckCase{"F input shorted",
+                  "V1 o 0 DC 1\nR1 o 0 1\nF1 o 0 c c 3\nR2 c 0 1\n",
+                  "1e-9",
+                  {"A entrada de F1 tem os dois terminais no nó c."}},
+        CheckCase{"A output shorted",
+                  "V1 c 0 DC 1\nR1 c 0 1\nA1 o o c 0 1e6 10 0\nR2 o 0 1\n",
+                  "1e-9",
+                  {"A saída de A1 tem os dois terminais no nó o."}},
+        CheckCase{"inductor on one node, with Eg0 = 0",
+                  "V1 a 0 DC 1\nR1 a 0 1\nL1 a a 1e-3\n",
+                  "0",
+                  {"L1 tem os dois terminais no nó a."}},
+        CheckCase{"H output shorted, its input across a source",
+                  "V1 c 0 DC 1\nR1 c 0 1\nH1 o o c 0 3\nR2 o 0 1\n",
+                  "1e-9",
+                  {"Laço só de fontes de tensão e curtos, sem resistência, nos nós c e 0: V1 e "
+                   "entrada de H1.",
+                   "A saída de H1 tem os dois terminais no nó o."}},
+        CheckCase{"O output shorted, its inputs across a source",
+                  "V1 c 0 DC 1\nR1 c 0 1\nO1 o o c 0\nR2 o 0 1\n",
+                  "1e-9",
+                  {"Laço só de fontes de tensão e curtos, sem resistência, nos nós c e 0: V1 e "
+                   "entradas de O1.",
+                   "A saída de O1 tem os dois terminais no nó o."}},
+        CheckCase{"source and inductor in a loop off ground, with Eg0 = 0",
+                  "R1 a 0 1\nV1 a b DC 1\nL1 b a 1e-3\nR2 b 0 1\n",
+                  "0",
+                  {"Laço só de fontes de tensão e curtos, sem resistência, nos nós a e b: V1 e L1 "
+                   "(curto em DC com Eg0 = 0)."}},
+        CheckCase{"two voltage-controlled sources on one output",
+                  "V1 c 0 DC 1\nR1 c 0 1\nE1 o 0 c 0 2\nE2 o 0 c 0 3\nR2 o 0 1\n",
+                  "1e-9",
+                  {"Laço só de fontes de tensão e curtos, sem resistência, nos nós o e 0: E1 e "
+                   "E2."}},
+        CheckCase{"two islands apart",
+                  "V1 a 0 DC 1\nR1 a 0 1\nR2 p q 1\nR3 r s 1\n",
+                  "1e-9",
+                  {"Os nós p e q não têm caminho DC para a terra.",
+                   "Nenhum elemento os liga ao resto do circuito.",
+                   "Os nós r e s não têm caminho DC para a terra.",
+                   "Nenhum elemento os liga ao resto do circuito."}},
+        CheckCase{"two islands joined by a capacitor open at DC",
+                  "V1 a 0 DC 1\nR1 a 0 1\nR2 p q 1\nR3 r s 1\nC1 q r 1e-6\n",
+                  "0",
+                  {"Os nós p, q, r e s não têm caminho DC para a terra.",
+                   "Nenhum elemento os liga ao resto do circuito."}},
+        CheckCase{"an island behind capacitors open at DC",
+                  "V1 a 0 DC 1\nR1 a 0 1\nR2 p q 1\nC1 q 0 1e-6\nC2 p a 1e-6\n",
+                  "0",
+                  {"Os nós p e q não têm caminho DC para a terra.",
+                   "Ligam-se ao resto do circuito só por C1 (capacitor, aberto em DC com Eg0 = 0) "
+                   "e C2 (capacitor, aberto em DC com Eg0 = 0)."}},
+        CheckCase{"a node between two current sources",
+                  "V1 a 0 DC 1\nR1 a 0 1\nI1 a b DC 1\nI2 b 0 DC 1\n",
+                  "1e-9",
+                  {"O nó b não tem caminho DC para a terra.",
+                   "Liga-se ao resto do circuito só por I1 (fonte de corrente) e I2 (fonte de "
+                   "corrente)."}},
+        CheckCase{"op amp without feedback, its inputs across a source",
+                  "V1 i 0 DC 1\nR1 i 0 1\nO1 o 0 i 0\nR2 o 0 1\n",
+                  "1e-9",
+                  {"Laço só de fontes de tensão e curtos, sem resistência, nos nós i e 0: V1 e "
+                   "entradas de O1.",
+                   "O1 não tem realimentação: a saída (nó o) não influi nas entradas (nós i e "
+                   "0)."}},
+        CheckCase{"gyrator with its second port open",
+                  "V1 a 0 DC 1\nR1 a 0 1\nY1 a 0 b 0 1000\n",
+                  "1e-9",
+                  {"Estas equações se repetem ou se contradizem: nó b e V1."}}));
+
+} // namespace
