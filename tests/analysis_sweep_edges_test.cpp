@@ -4,6 +4,7 @@
 // several warnings of one point replayed in order.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ TEST(SweepEdges, MessagesCarrySixDigits)
               Lines{"Frequências inválidas na varredura: 1e-310 a 123456. Tabela não gerada."});
     EXPECT_EQ(PlanLog(0, 10, 1.23456, HUGE_VAL),
               Lines{"Frequências inválidas na varredura: 1.23456 a inf. Tabela não gerada."});
+    EXPECT_EQ(PlanLog(0, 10, std::nan(""), 123456),
+              Lines{"Frequências inválidas na varredura: nan a 123456. Tabela não gerada."});
     EXPECT_EQ(PlanLog(0, 1, 1.23456, 10), Lines{"Varredura de um só ponto, em 1.23456."});
     EXPECT_EQ(
         PlanLog(0, 10, 123.456, 1),
