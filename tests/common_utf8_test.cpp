@@ -22,6 +22,8 @@ TEST(IsValidUtf8, EverySequenceLengthAndItsLimits)
         {"\x7F", true},
         {"\xC2\x80", true},          // U+0080, the first two-byte character
         {"\xDF\xBF", true},          // U+07FF
+        {"\xC8\x80", true},          // U+0200
+        {"\xC3\xC3", false},         // a lead byte where a continuation belongs
         {"\xC1\xBF", false},         // U+007F in two bytes (overlong)
         {"\xC0\x80", false},         // overlong NUL
         {"\xE0\xA0\x80", true},      // U+0800, the first three-byte character
@@ -52,6 +54,15 @@ TEST(IsValidUtf8, EverySequenceLengthAndItsLimits)
     };
     for (const Case& c : cases)
         EXPECT_EQ(IsValidUtf8(c.bytes), c.valid) << testing::PrintToString(c.bytes);
+}
+
+TEST(IsValidUtf8, ReadsOnlyTheBytesItIsGiven)
+{
+    // Views that end before what follows them in memory.
+    EXPECT_TRUE(IsValidUtf8(std::string_view("ab\x80", 2)));
+    EXPECT_FALSE(IsValidUtf8(std::string_view("a\xC3\xA9", 2)));
+    EXPECT_EQ(IntegerPrefix(std::string_view("12345", 2)), 12);
+    EXPECT_EQ(IntegerPrefix(std::string_view("  7", 2)), 0);
 }
 
 TEST(Utf8PrefixLength, NeverCutsACharacter)
