@@ -115,9 +115,10 @@ TEST(DisplayText, CutsAtItsCapacityOnACharacterBoundary)
         // Latin-1 bytes take two bytes each when shown.
         {std::string(room - 2, 'a') + "\xE9", std::string(room - 2, 'a') + "\xC3\xA9"},
         {std::string(room - 1, 'a') + "\xE9", std::string(room - 1, 'a')},
-        {std::string(room - 1, 'a') + "\xE9"
-                                      "b",
-         std::string(room - 1, 'a')},
+        {std::string(room - 1, 'a') + "\xE9" + "b", std::string(room - 1, 'a')},
+        {std::string(room - 1, 'a') + "\x80" + "b", std::string(room - 1, 'a')},
+        // Plain bytes of a Latin-1 text are cut at the capacity too.
+        {std::string(room + 100, 'a') + "\xE9", std::string(room, 'a')},
     };
     for (const Case& c : cases) {
         const std::string shown = DisplayText(c.bytes).c_str();
