@@ -3,7 +3,7 @@
 
 #include <string>
 
-struct AnalysisSettings;
+#include "analysis/analysis_settings.h"
 
 class AnalysisHost {
 public:
@@ -33,4 +33,17 @@ public:
     virtual void SweepStarted(long plannedRows) { (void)plannedRows; }
     virtual void SweepRowsWritten(long rowsWritten) { (void)rowsWritten; }
     virtual void SweepEnded() {}
+};
+
+// A host without windows: its own settings, "Aplicar" pressed at once, no events to process and
+// no stop entry. The command-line program, the benchmarks and the fuzz target run with it.
+class HeadlessHost : public AnalysisHost {
+public:
+    const AnalysisSettings& Settings() const override { return settings; }
+    bool WaitForSettings() override { return true; }
+    void ProcessEvents() override {}
+    void SetStopEnabled(bool) override {}
+    void HandOverTablePath(const std::string&) override {}
+
+    AnalysisSettings settings;
 };

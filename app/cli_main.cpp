@@ -12,23 +12,15 @@
 
 namespace {
 
-// The host of a run without windows: the settings come from the command line, "Aplicar" is
-// pressed at once, and there are no events to process and no stop entry.
-class CliHost : public AnalysisHost {
+// The host of a run without windows, with the settings of the command line; it notes whether
+// the netlist was read.
+class CliHost : public HeadlessHost {
 public:
-    explicit CliHost(const AnalysisSettings& settings) : settings_(settings) {}
-
-    const AnalysisSettings& Settings() const override { return settings_; }
-    bool WaitForSettings() override { return true; }
-    void ProcessEvents() override {}
-    void SetStopEnabled(bool) override {}
+    explicit CliHost(const AnalysisSettings& commandSettings) { settings = commandSettings; }
     // Called after every run whose netlist was read.
     void HandOverTablePath(const std::string&) override { netlistRead = true; }
 
     bool netlistRead = false;
-
-private:
-    const AnalysisSettings& settings_;
 };
 
 enum ExitStatus { Success = 0, RunFailed = 1, WrongCommandLine = 2 };

@@ -12,16 +12,6 @@
 
 namespace {
 
-class FuzzHost : public AnalysisHost {
-public:
-    const AnalysisSettings& Settings() const override { return settings; }
-    bool WaitForSettings() override { return true; }
-    void ProcessEvents() override {}
-    void SetStopEnabled(bool) override {}
-    void HandOverTablePath(const std::string&) override {}
-    AnalysisSettings settings;
-};
-
 void ChooseSettings(AnalysisSettings& s, unsigned char bits)
 {
     s = AnalysisSettings{};
@@ -51,7 +41,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size)
 {
     static const std::string path = ScratchDir() + "/analysis.net";
-    static FuzzHost host;
+    static HeadlessHost host;
     static CheckingSink sink(true);
     static MessageLog log(sink);
     static auto analysis = std::make_unique<Analysis>(log, host);

@@ -23,20 +23,6 @@ namespace fs = std::filesystem;
 
 const std::string DeckDir = TALVOR_TEST_DATA "/spice";
 
-// Runs a built program of app/ with arguments (split by the shell) in dir.
-CliRun RunProgram(const std::string& program, const std::string& arguments, const std::string& dir)
-{
-    const std::string out = dir + "/program.out", err = dir + "/program.err";
-    std::string command = "cd '" + dir + "' && '" TALVOR_BINARY_DIR "/app/" + program + "' " +
-                          arguments + " >'" + out + "' 2>'" + err + "'";
-    int status = std::system(command.c_str());
-    CliRun run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadWholeFile(out);
-    run.err = ReadWholeFile(err);
-    return run;
-}
-
 std::string Lowered(std::string text)
 {
     for (char& c : text)
@@ -131,17 +117,6 @@ void CompareColumn(const Table& expected, size_t k, const Table& ours, int colum
                   tolerance * std::fmax(std::fabs(wantPhase), 57.29577951308232))
             << what << " phase at f = " << f << ": " << gotPhase << " against " << wantPhase;
     }
-}
-
-// The netlist's element lines: neither the title, nor comments, nor .AC.
-std::vector<std::string> Elements(const std::string& netlist)
-{
-    std::vector<std::string> lines = SplitLines(netlist);
-    std::vector<std::string> elements;
-    for (size_t k = 1; k < lines.size(); ++k)
-        if (!lines[k].empty() && lines[k][0] != '*' && lines[k][0] != '.')
-            elements.push_back(lines[k]);
-    return elements;
 }
 
 struct DeckCase {
@@ -259,7 +234,7 @@ TEST(SpiceProgram, AWrongCommandLineExitsWithTwoAndTheUsage)
         EXPECT_NE(run.err.find("uso: talvor-spice DECK [-o NETLIST]"), std::string::npos)
             << arguments;
         EXPECT_EQ(Listing(dir.Path()),
-                  (std::vector<std::string>{"divisor.cir", "program.err", "program.out"}))
+                  (std::vector<std::string>{"divisor.cir", "talvor-spice.err", "talvor-spice.out"}))
             << arguments;
     }
 }
@@ -274,7 +249,7 @@ TEST(SpiceProgram, ADeckThatCannotBeConvertedLeavesNoNetlist)
                        "linha 3: expressão {1/0}: divisão por zero\n"
                        "O deck não foi convertido; nenhum netlist foi escrito.\n");
     EXPECT_EQ(Listing(dir.Path()),
-              (std::vector<std::string>{"bad.cir", "program.err", "program.out"}));
+              (std::vector<std::string>{"bad.cir", "talvor-spice.err", "talvor-spice.out"}));
 
     run = RunProgram("talvor-spice", "missing.cir", dir.Path());
     EXPECT_EQ(run.status, 1);

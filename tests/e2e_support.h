@@ -23,21 +23,26 @@ struct CliRun {
     std::string err;
 };
 
-// Runs talvor-cli with arguments (split by the shell) in dir, with optional environment
-// assignments in front ("TALVOR_THREADS=1").
-inline CliRun RunCli(const std::string& arguments, const std::string& dir,
-                     const std::string& environment = "")
+// Runs a built program of app/ with arguments (split by the shell) in dir, with optional
+// environment assignments in front ("TALVOR_THREADS=1").
+inline CliRun RunProgram(const std::string& program, const std::string& arguments,
+                         const std::string& dir, const std::string& environment = "")
 {
-    const std::string out = dir + "/cli.out", err = dir + "/cli.err";
-    std::string command = "cd '" + dir + "' && " + environment +
-                          " '" TALVOR_BINARY_DIR "/app/talvor-cli' " + arguments + " >'" + out +
-                          "' 2>'" + err + "'";
+    const std::string out = dir + "/" + program + ".out", err = dir + "/" + program + ".err";
+    std::string command = "cd '" + dir + "' && " + environment + " '" TALVOR_BINARY_DIR "/app/" +
+                          program + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
     int status = std::system(command.c_str());
     CliRun run;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.out = ReadWholeFile(out);
     run.err = ReadWholeFile(err);
     return run;
+}
+
+inline CliRun RunCli(const std::string& arguments, const std::string& dir,
+                     const std::string& environment = "")
+{
+    return RunProgram("talvor-cli", arguments, dir, environment);
 }
 
 inline void CopyInto(const std::string& file, const std::string& dir)

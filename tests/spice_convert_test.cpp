@@ -19,17 +19,6 @@ namespace {
 
 Conversion Convert(const std::string& body) { return ConvertDeck("Titulo\n" + body, "t.cir"); }
 
-// The netlist's element lines: neither the title, nor comments, nor .AC.
-std::vector<std::string> Elements(const std::string& netlist)
-{
-    std::vector<std::string> lines = SplitLines(netlist);
-    std::vector<std::string> elements;
-    for (size_t k = 1; k < lines.size(); ++k)
-        if (!lines[k].empty() && lines[k][0] != '*' && lines[k][0] != '.')
-            elements.push_back(lines[k]);
-    return elements;
-}
-
 std::string Joined(const std::vector<std::string>& lines)
 {
     std::string text;

@@ -65,3 +65,13 @@ std::string JoinLines(const std::vector<std::string>& lines)
         all += l + "\n";
     return all;
 }
+
+std::vector<std::string> Elements(const std::string& netlist)
+{
+    std::vector<std::string> lines = SplitLines(netlist);
+    std::vector<std::string> elements;
+    for (size_t k = 1; k < lines.size(); ++k)
+        if (!lines[k].empty() && lines[k][0] != '*' && lines[k][0] != '.')
+            elements.push_back(lines[k]);
+    return elements;
+}

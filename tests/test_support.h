@@ -29,3 +29,5 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& line);
 bool HasLineStartingWith(const std::vector<std::string>& lines, const std::string& start);
 std::string JoinLines(const std::vector<std::string>& lines);
 std::vector<std::string> SplitLines(const std::string& text);
+// A netlist's element lines: neither the title, nor comments, nor commands.
+std::vector<std::string> Elements(const std::string& netlist);

@@ -29,16 +29,6 @@ public:
     void WriteLine(std::string_view) override {}
 };
 
-class BenchHost : public AnalysisHost {
-public:
-    const AnalysisSettings& Settings() const override { return settings; }
-    bool WaitForSettings() override { return true; }
-    void ProcessEvents() override {}
-    void SetStopEnabled(bool) override {}
-    void HandOverTablePath(const std::string&) override {}
-    AnalysisSettings settings;
-};
-
 double CpuMs()
 {
     timespec t;
@@ -105,7 +95,7 @@ void PhasesOnly(Analysis& analysis, const std::string& path)
 struct Bench {
     NullSink sink;
     MessageLog log{sink};
-    BenchHost host;
+    HeadlessHost host;
     std::unique_ptr<Analysis> analysis = std::make_unique<Analysis>(log, host);
 };
 

@@ -24,19 +24,6 @@
 
 namespace {
 
-// The host of a run without windows: default settings, no progress.
-class PlainHost : public AnalysisHost {
-public:
-    const AnalysisSettings& Settings() const override { return settings_; }
-    bool WaitForSettings() override { return true; }
-    void ProcessEvents() override {}
-    void SetStopEnabled(bool) override {}
-    void HandOverTablePath(const std::string&) override {}
-
-private:
-    AnalysisSettings settings_;
-};
-
 class NullSink : public MessageSink {
 public:
     void WriteLine(std::string_view) override {}
@@ -63,7 +50,7 @@ int main(int argc, char** argv)
     TalvorApp talvor({}, [] {});
     talvor.Show();
     QApplication::processEvents();
-    PlainHost plainHost;
+    HeadlessHost plainHost;
     NullSink sink;
     MessageLog plainLog(sink);
     auto plain = std::make_unique<Analysis>(plainLog, plainHost);
