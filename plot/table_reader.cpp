@@ -12,9 +12,11 @@
 #include "common/message_log.h"
 #include "plot/curve_store.h"
 
+// The buffer never holds more than the longest line and its line end: a larger one would hand
+// out whole lines longer than the limit.
 LineReader::LineReader(size_t initialSize, size_t maxLineLength)
-    : buffer_(std::max<size_t>(16, std::min(initialSize, maxLineLength + 2))),
-      maxLineLength_(std::max<size_t>(1, maxLineLength))
+    : maxLineLength_(std::max<size_t>(1, maxLineLength)),
+      buffer_(std::min(std::max<size_t>(16, initialSize), maxLineLength_ + 2))
 {}
 
 void LineReader::Start(std::FILE* file)
@@ -47,20 +49,20 @@ bool LineReader::Refill()
     return got > 0;
 }
 
-// Drops what is left of a line that was cut. False at the end of the file.
+// Drops what is left of a line that was cut: the rest of the buffer, which holds no line end
+// (that is why the line was cut), and the file up to its next line end. False at the end of the
+// file. Next clears skipping_ with the line that it returns after this.
 bool LineReader::SkipRestOfLine()
 {
     for (;;) {
-        auto* lineEnd =
-            static_cast<char*>(std::memchr(buffer_.data() + begin_, '\n', end_ - begin_));
-        if (lineEnd != nullptr) {
-            begin_ = static_cast<size_t>(lineEnd - buffer_.data()) + 1;
-            skipping_ = false;
-            return true;
-        }
         begin_ = end_;
         if (!Refill())
             return false;
+        auto* lineEnd = static_cast<char*>(std::memchr(buffer_.data(), '\n', end_));
+        if (lineEnd != nullptr) {
+            begin_ = static_cast<size_t>(lineEnd - buffer_.data()) + 1;
+            return true;
+        }
     }
 }
 
@@ -89,7 +91,7 @@ bool LineReader::Next(char*& line, size_t& length)
         begin_ += length + (!cut && begin_ + length < end_ ? 1 : 0);
         skipping_ = cut;
         *lineEnd = '\0';
-        if (length > 0 && start[length - 1] == '\r')
+        if (std::string_view(start, length).ends_with('\r'))
             start[--length] = '\0';
         line = start;
         return true;

@@ -25,8 +25,8 @@ private:
     bool Refill();
     bool SkipRestOfLine();
 
-    std::vector<char> buffer_;
     size_t maxLineLength_;
+    std::vector<char> buffer_;
     std::FILE* file_ = nullptr;
     size_t begin_ = 0;
     size_t end_ = 0;

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -101,6 +102,104 @@ TEST(LineReader, CutsALineLongerThanItsLimitAndSkipsItsRest)
     std::fclose(file);
     EXPECT_EQ(lines,
               (std::vector<std::string>{"1 2", std::string(40, '7'), "3 4", std::string(40, '9')}));
+}
+
+namespace {
+
+// The lines a reader with the given limit owes for text: split at each "\n" (no line after a
+// final one), each cut to the limit, then one "\r" dropped from its end.
+std::vector<std::string> LinesCutAt(const std::string& text, size_t limit)
+{
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = std::min(text.find('\n', start), text.size());
+        std::string line = text.substr(start, std::min(end - start, limit));
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// Every line the reader gives for the file, at most maxLines of them (a reader that never ends
+// shows up as a wrong list, not a hang).
+std::vector<std::string> ReadLines(LineReader& reader, const std::string& path,
+                                   size_t maxLines = 10000)
+{
+    std::vector<std::string> lines;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return lines;
+    reader.Start(file);
+    char* line;
+    size_t length;
+    while (lines.size() < maxLines && reader.Next(line, length)) {
+        EXPECT_EQ(std::char_traits<char>::length(line), length);
+        lines.emplace_back(line, length);
+    }
+    std::fclose(file);
+    return lines;
+}
+
+// Lines of every length from 0 to 70 in a scrambled order, some ending in "\r\n", so that the
+// line ends fall everywhere in a small buffer: at its first byte, its last, one byte before
+// its end.
+std::string ScrambledLines(unsigned seed, bool finalLineEnd)
+{
+    std::string text;
+    unsigned state = seed;
+    for (int i = 0; i < 120; ++i) {
+        state = state * 1103515245u + 12345u;
+        size_t length = (state >> 16) % 71;
+        for (size_t c = 0; c < length; ++c)
+            text += static_cast<char>('a' + (i + c) % 26);
+        text += (state >> 8) % 5 == 0 ? "\r\n" : "\n";
+    }
+    if (!finalLineEnd)
+        text += "sem fim de linha";
+    return text;
+}
+
+} // namespace
+
+TEST(LineReader, SameLinesWhateverTheBufferAndTheLimit)
+{
+    TempDir dir;
+    std::vector<std::string> texts = {"", "\n", "\nabcdefghijklmn\nX", "0123456789abc\nXYZ\n",
+                                      "\n\n\r\n" + std::string(45, 'q') + "\nfim"};
+    for (unsigned seed : {1u, 2u, 3u})
+        for (bool finalLineEnd : {false, true})
+            texts.push_back(ScrambledLines(seed, finalLineEnd));
+    for (size_t t = 0; t < texts.size(); ++t) {
+        const std::string path = dir.Write("t" + std::to_string(t) + ".txt", texts[t]);
+        for (size_t initialSize : {0, 16, 17, 31, 100, 1 << 20}) {
+            for (size_t limit : {1, 3, 13, 14, 15, 16, 40, 44, 1 << 24}) {
+                LineReader reader(initialSize, limit);
+                EXPECT_EQ(ReadLines(reader, path), LinesCutAt(texts[t], limit))
+                    << "text " << t << ", buffer " << initialSize << ", limit " << limit;
+            }
+        }
+    }
+}
+
+TEST(LineReader, ALimitOfZeroStillReachesTheEndOfTheFile)
+{
+    TempDir dir;
+    const std::string path = dir.Write("z.txt", "abc\n\nde");
+    LineReader reader(16, 0);
+    EXPECT_EQ(ReadLines(reader, path, 10), (std::vector<std::string>{"a", "", "d"}));
+}
+
+TEST(LineReader, ANewFileStartsAfreshAfterACutLine)
+{
+    // The first file ends inside a cut line, whose rest the reader was still skipping.
+    TempDir dir;
+    const std::string cut = dir.Write("a.txt", "1 2\n" + std::string(60, '7'));
+    const std::string next = dir.Write("b.txt", "3 4\n5 6\n");
+    LineReader reader(16, 40);
+    EXPECT_EQ(ReadLines(reader, cut), (std::vector<std::string>{"1 2", std::string(40, '7')}));
+    EXPECT_EQ(ReadLines(reader, next), (std::vector<std::string>{"3 4", "5 6"}));
 }
 
 TEST(ScanTableNumber, ConvertsAsLgDoes)
