@@ -39,6 +39,26 @@ TEST(PlotTableFiles, OnlyRegularFilesAreRead)
     }
 }
 
+TEST(PlotTableFiles, ReadingLeavesNoFileOpen)
+{
+    TempDir dir;
+    const std::string table = dir.Write("t.tab", "f 1m 1f \n1 2 3\n10 4 5\n");
+    const std::string shortRow = dir.Write("s.tab", "f 1m 1f \n1 2\n");
+    auto store = std::make_unique<CurveStore>();
+    RecordingSink sink;
+    MessageLog log(sink);
+    PlotOptions options;
+    RunPlot(*store, {table + " f 1m"}, options, log);
+    const size_t before = OpenFileCount();
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_TRUE(RunPlot(*store, {table + " f 1m", table + " f 1f"}, options, log));
+        EXPECT_FALSE(RunPlot(*store, {table + " f zz"}, options, log));
+        EXPECT_FALSE(RunPlot(*store, {shortRow + " f 1f"}, options, log));
+        EXPECT_EQ(SuggestedYColumn(table.c_str()), "1m");
+    }
+    EXPECT_EQ(OpenFileCount(), before);
+}
+
 TEST(SuggestedYColumn, NodeOneWhenTheTableHasItElseTheFirstMagnitudeColumn)
 {
     TempDir dir;
