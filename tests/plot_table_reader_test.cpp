@@ -59,6 +59,102 @@ TEST(PlotTableFiles, ReadingLeavesNoFileOpen)
     EXPECT_EQ(OpenFileCount(), before);
 }
 
+namespace {
+
+struct PlotLog {
+    std::vector<std::string> lines;
+    bool ready = false;
+};
+
+PlotLog Plot(CurveStore& store, const std::vector<std::string>& curveLines, bool byName)
+{
+    RecordingSink sink;
+    MessageLog log(sink);
+    PlotOptions options;
+    options.CBnomes = byName;
+    PlotLog result;
+    result.ready = RunPlot(store, curveLines, options, log);
+    result.lines = sink.lines;
+    return result;
+}
+
+} // namespace
+
+TEST(ReadCurveTable, AnyColumnCanBeXOrY)
+{
+    // x after y, y in column 1, a text word in the x column, empty lines skipped without a word.
+    TempDir dir;
+    const std::string path =
+        dir.Write("t.tab", "a b c\n1 10 100\n\n2 abc 200\n\n\n3 30 300\n4 40 400 fim\n");
+    auto store = std::make_unique<CurveStore>();
+    const PlotLog run = Plot(*store, {path + " 2 1", path + " 3 2"}, false);
+    ASSERT_TRUE(run.ready);
+    const std::vector<std::string> reading(run.lines.begin() + 4, run.lines.end());
+    const std::vector<std::string> expected = {
+        "Lendo arquivo " + path,
+        "Linha 1 ignorada: a b c",
+        "Linha 2 ignorada: 2 abc 200",
+        "A tabela 1, " + path + ", tem 3 linhas e está nas colunas 2 e 1.",
+        "Lendo arquivo " + path,
+        "Linha 1 ignorada: a b c",
+        "Linha 2 ignorada: 2 abc 200",
+        "A tabela 2, " + path + ", tem 3 linhas e está nas colunas 3 e 2.",
+    };
+    EXPECT_EQ(reading, expected) << JoinLines(run.lines);
+    const Curve& first = store->curves[1];
+    EXPECT_EQ(std::vector<double>(first.x.data(), first.x.data() + 3),
+              (std::vector<double>{10, 30, 40}));
+    EXPECT_EQ(std::vector<double>(first.y.data(), first.y.data() + 3),
+              (std::vector<double>{1, 3, 4}));
+    const Curve& second = store->curves[2];
+    EXPECT_EQ(std::vector<double>(second.x.data(), second.x.data() + 3),
+              (std::vector<double>{100, 300, 400}));
+    EXPECT_EQ(std::vector<double>(second.y.data(), second.y.data() + 3),
+              (std::vector<double>{10, 30, 40}));
+}
+
+TEST(ReadCurveTable, ALineWithoutTheXColumnEndsTheRun)
+{
+    TempDir dir;
+    const std::string path = dir.Write("t.tab", "1 2 3 4\n5 6\n");
+    auto store = std::make_unique<CurveStore>();
+    const PlotLog run = Plot(*store, {path + " 4 2"}, false);
+    EXPECT_FALSE(run.ready);
+    EXPECT_EQ(run.lines.back(), "Coluna 4 não encontrada na linha 2 da tabela 1 " + path + ".");
+    EXPECT_EQ(store->curves[1].pointCount, 1);
+}
+
+TEST(ReadCurveTable, AnEmptyTableHasAnEmptyHeader)
+{
+    TempDir dir;
+    const std::string path = dir.Write("vazia.tab", "");
+    auto store = std::make_unique<CurveStore>();
+    const PlotLog byName = Plot(*store, {path + " f 1m"}, true);
+    EXPECT_FALSE(byName.ready);
+    const std::vector<std::string> end(byName.lines.end() - 3, byName.lines.end());
+    EXPECT_EQ(end, (std::vector<std::string>{"Lendo arquivo " + path,
+                                             "Colunas: ", "Coluna f não encontrada."}));
+    const PlotLog byNumber = Plot(*store, {path + " 1 2"}, false);
+    EXPECT_EQ(byNumber.lines.back(),
+              "A tabela 1, " + path + ", tem 0 linhas e está nas colunas 1 e 2.");
+}
+
+TEST(ReadCurveTable, AFailedReadLeavesTheCurveWithoutPoints)
+{
+    TempDir dir;
+    const std::string path = dir.Write("t.tab", "x y\n1 2\n3 4\n");
+    auto store = std::make_unique<CurveStore>();
+    ASSERT_TRUE(Plot(*store, {path + " x y"}, true).ready);
+    ASSERT_EQ(store->curves[1].pointCount, 2);
+    std::snprintf(store->curves[1].yName, sizeof store->curves[1].yName, "z");
+    RecordingSink sink;
+    MessageLog log(sink);
+    LineReader reader;
+    EXPECT_FALSE(ReadCurveTable(*store, 1, true, reader, log));
+    EXPECT_EQ(sink.lines.back(), "Coluna z não encontrada.");
+    EXPECT_EQ(store->curves[1].pointCount, 0);
+}
+
 TEST(SuggestedYColumn, NodeOneWhenTheTableHasItElseTheFirstMagnitudeColumn)
 {
     TempDir dir;
