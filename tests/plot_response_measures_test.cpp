@@ -66,6 +66,7 @@ TEST(ResponseMeasures, EndsPeakBandAndQOfASampledLine)
     ASSERT_TRUE(m.hasBand);
     EXPECT_NEAR(m.bandwidth, m.upperHalfPower.frequency - m.lowerHalfPower.frequency, 1e-12);
     EXPECT_NEAR(m.q, m.peakFrequency / m.bandwidth, 1e-12);
+    EXPECT_EQ(m.pointsInBand, 2); // the samples of 100 and 1000 Hz
     EXPECT_GE(m.peakGainDb, 0.5);
     EXPECT_GT(m.peakFrequency, 100);
     EXPECT_LT(m.peakFrequency, 10000);
@@ -136,6 +137,69 @@ TEST(ResponseMeasures, WhatTheSweepDoesNotReachIsNotFound)
     m = r.Measure();
     EXPECT_FALSE(m.hasPhase);
     EXPECT_FALSE(m.phaseCrossover.found);
+}
+
+TEST(ResponseMeasures, HalfPowerBelowThePeakIsSoughtDownwards)
+{
+    // Going down from the peak: samples exactly at the half-power level are passed over, and the
+    // crossing is placed at the first of them; between 10 and 1 Hz, at log-frequency (5 Hz, the
+    // half-power point of a 10 dB fall in one decade).
+    const double h = HalfPowerDropDb;
+    struct Case {
+        std::vector<double> f, gainsDb;
+        double lower;
+    };
+    const Case cases[] = {
+        {{1, 10, 100, 1000, 10000}, {-10, -h, -h, -1, 0}, 100},
+        {{1, 10, 100}, {-10, 0, -1}, 5},
+    };
+    for (const Case& c : cases) {
+        Response r;
+        r.f = c.f;
+        r.m = c.gainsDb;
+        ResponseMeasures m = r.Measure();
+        SCOPED_TRACE(testing::PrintToString(c.gainsDb));
+        EXPECT_DOUBLE_EQ(m.peakGainDb, 0); // at an end, or too sharp to refine
+        ASSERT_TRUE(m.lowerHalfPower.found);
+        EXPECT_NEAR(m.lowerHalfPower.frequency, c.lower, 1e-9 * c.lower);
+        EXPECT_EQ(m.lowerHalfPower.count, 1);
+        EXPECT_FALSE(m.upperHalfPower.found);
+    }
+}
+
+TEST(ResponseMeasures, WhichSampleIsThePeak)
+{
+    struct Case {
+        std::vector<double> f, gainsDb;
+        double frequency, gainDb;
+    };
+    const Case cases[] = {
+        {{1, 10, 100, 1000}, {0, 0, -10, -20}, 1, 0}, // a tie: the first one
+        {{1, 10, 100}, {-3, -2, -1}, 100, -1},        // the last one: not refined
+        // Refined between 1 and 100 Hz (the parabola of the inverse power, worked by hand).
+        {{1, 10, 100}, {-1, 0, -2}, 6.40987577063866, 0.0689025271212953},
+    };
+    for (const Case& c : cases) {
+        Response r;
+        r.f = c.f;
+        r.m = c.gainsDb;
+        ResponseMeasures m = r.Measure();
+        SCOPED_TRACE(testing::PrintToString(c.gainsDb));
+        EXPECT_NEAR(m.peakFrequency, c.frequency, 1e-12 * c.frequency);
+        EXPECT_NEAR(m.peakGainDb, c.gainDb, 1e-12);
+    }
+}
+
+TEST(ResponseMeasures, PhaseCrossingBetweenTheFirstTwoPoints)
+{
+    Response r;
+    r.f = {1, 10, 100};
+    r.m = {10, 0, -10};
+    r.p = {-170, 170, 160}; // -190 and -200 unwrapped
+    ResponseMeasures m = r.Measure();
+    ASSERT_TRUE(m.phaseCrossover.found);
+    EXPECT_NEAR(m.phaseCrossover.frequency, std::sqrt(10.0), 1e-12);
+    EXPECT_NEAR(m.gainAtCrossoverDb, 5, 1e-12);
 }
 
 TEST(ResponseMeasures, LevelCrossingRules)
@@ -253,6 +317,7 @@ TEST(ResponseMeasures, UnstatedUnitsFollowTheValues)
         {{1, 0.5}, {-10, -100}, unknown, MagnitudeUnit::Linear, PhaseUnit::Degrees},
         {{1, -0.5}, {-0.1, -3.14159}, unknown, MagnitudeUnit::Decibel, PhaseUnit::Radians},
         {{3, 2}, {0, 3.2}, unknown, MagnitudeUnit::Linear, PhaseUnit::Degrees},
+        {{-0.5, 1}, {-100, -0.1}, unknown, MagnitudeUnit::Decibel, PhaseUnit::Degrees},
         // Stated units are kept whatever the values look like.
         {{1, 0.5},
          {-0.1, -0.2},
@@ -296,6 +361,11 @@ TEST(ResponseMeasures, ResponsesThatCannotBeMeasured)
         {{1, 2, 3}, {1, nan, 1}, {}, MeasureProblem::NotFinite, 1},
         {{1, 2, 3}, {1, 1, 1}, {0, 0, INFINITY}, MeasureProblem::NotFinite, 2},
         {{1, 2, 3}, {1, -1, 1}, {}, MeasureProblem::NegativeMagnitude, 1},
+        // The first point is checked like the others; a single one can be measured.
+        {{nan, 2, 3}, {1, 1, 1}, {}, MeasureProblem::NotFinite, 0},
+        {{1, 2}, {1, 1}, {-INFINITY, 0}, MeasureProblem::NotFinite, 0},
+        {{1, 2, 3}, {-1, 1, 1}, {}, MeasureProblem::NegativeMagnitude, 0},
+        {{5}, {1}, {}, MeasureProblem::None, 0},
     };
     for (const Case& c : cases) {
         Response r;
