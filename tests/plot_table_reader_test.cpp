@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -159,7 +160,7 @@ TEST(SuggestedYColumn, NodeOneWhenTheTableHasItElseTheFirstMagnitudeColumn)
 {
     TempDir dir;
     struct Case {
-        const char* table; // null: no such file
+        std::optional<std::string> table; // none: no such file
         const char* column;
     };
     const Case cases[] = {
@@ -167,15 +168,18 @@ TEST(SuggestedYColumn, NodeOneWhenTheTableHasItElseTheFirstMagnitudeColumn)
         {"f 10m 10f 1m 1f \n", "1m"},
         {"f entradam entradaf saidam saidaf \n1 2 3 4 5\n", "entradam"},
         {" \tf\tvoutm voutf\r\n", "voutm"},
+        // A header is read in a buffer of 2000 bytes: a "1m" that it cuts is not seen.
+        {"f voutm voutf" + std::string(1985, ' ') + "1m 1f\n", "voutm"},
+        {"f voutm voutf" + std::string(1984, ' ') + "1m 1f\n", "1m"},
         {"f\n1\n", "1m"},
         {"", "1m"},
-        {nullptr, "1m"},
+        {std::nullopt, "1m"},
     };
     int n = 0;
     for (const Case& c : cases) {
         const std::string path = dir.Path() + "/t" + std::to_string(++n) + ".tab";
-        if (c.table != nullptr)
-            dir.Write("t" + std::to_string(n) + ".tab", c.table);
+        if (c.table)
+            dir.Write("t" + std::to_string(n) + ".tab", *c.table);
         EXPECT_EQ(SuggestedYColumn(path.c_str()), c.column) << n;
     }
     EXPECT_EQ(SuggestedYColumn(dir.Path().c_str()), "1m"); // a folder
