@@ -139,6 +139,15 @@ TEST(ResponseMeasures, WhatTheSweepDoesNotReachIsNotFound)
     EXPECT_FALSE(m.phaseCrossover.found);
 }
 
+// The measures of a response in dB without a phase.
+ResponseMeasures MeasureGains(const std::vector<double>& f, const std::vector<double>& gainsDb)
+{
+    Response r;
+    r.f = f;
+    r.m = gainsDb;
+    return r.Measure();
+}
+
 TEST(ResponseMeasures, HalfPowerBelowThePeakIsSoughtDownwards)
 {
     // Going down from the peak: samples exactly at the half-power level are passed over, and the
@@ -154,10 +163,7 @@ TEST(ResponseMeasures, HalfPowerBelowThePeakIsSoughtDownwards)
         {{1, 10, 100}, {-10, 0, -1}, 5},
     };
     for (const Case& c : cases) {
-        Response r;
-        r.f = c.f;
-        r.m = c.gainsDb;
-        ResponseMeasures m = r.Measure();
+        ResponseMeasures m = MeasureGains(c.f, c.gainsDb);
         SCOPED_TRACE(testing::PrintToString(c.gainsDb));
         EXPECT_DOUBLE_EQ(m.peakGainDb, 0); // at an end, or too sharp to refine
         ASSERT_TRUE(m.lowerHalfPower.found);
@@ -180,10 +186,7 @@ TEST(ResponseMeasures, WhichSampleIsThePeak)
         {{1, 10, 100}, {-1, 0, -2}, 6.40987577063866, 0.0689025271212953},
     };
     for (const Case& c : cases) {
-        Response r;
-        r.f = c.f;
-        r.m = c.gainsDb;
-        ResponseMeasures m = r.Measure();
+        ResponseMeasures m = MeasureGains(c.f, c.gainsDb);
         SCOPED_TRACE(testing::PrintToString(c.gainsDb));
         EXPECT_NEAR(m.peakFrequency, c.frequency, 1e-12 * c.frequency);
         EXPECT_NEAR(m.peakGainDb, c.gainDb, 1e-12);

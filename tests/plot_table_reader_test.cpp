@@ -67,6 +67,11 @@ struct PlotLog {
     bool ready = false;
 };
 
+std::vector<double> FirstThree(const PointSlots& values)
+{
+    return std::vector<double>(values.data(), values.data() + 3);
+}
+
 PlotLog Plot(CurveStore& store, const std::vector<std::string>& curveLines, bool byName)
 {
     RecordingSink sink;
@@ -103,15 +108,11 @@ TEST(ReadCurveTable, AnyColumnCanBeXOrY)
     };
     EXPECT_EQ(reading, expected) << JoinLines(run.lines);
     const Curve& first = store->curves[1];
-    EXPECT_EQ(std::vector<double>(first.x.data(), first.x.data() + 3),
-              (std::vector<double>{10, 30, 40}));
-    EXPECT_EQ(std::vector<double>(first.y.data(), first.y.data() + 3),
-              (std::vector<double>{1, 3, 4}));
+    EXPECT_EQ(FirstThree(first.x), (std::vector<double>{10, 30, 40}));
+    EXPECT_EQ(FirstThree(first.y), (std::vector<double>{1, 3, 4}));
     const Curve& second = store->curves[2];
-    EXPECT_EQ(std::vector<double>(second.x.data(), second.x.data() + 3),
-              (std::vector<double>{100, 300, 400}));
-    EXPECT_EQ(std::vector<double>(second.y.data(), second.y.data() + 3),
-              (std::vector<double>{10, 30, 40}));
+    EXPECT_EQ(FirstThree(second.x), (std::vector<double>{100, 300, 400}));
+    EXPECT_EQ(FirstThree(second.y), (std::vector<double>{10, 30, 40}));
 }
 
 TEST(ReadCurveTable, ALineWithoutTheXColumnEndsTheRun)
