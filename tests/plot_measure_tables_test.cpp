@@ -37,6 +37,16 @@ std::string LoopTable(const char* header = "f 1m 1f 2m 2f \n")
     return text;
 }
 
+// The lines of a MeasureCurves log that are not the body of a block: titles and notes.
+Lines TitlesAndNotes(const Lines& lines)
+{
+    Lines kept;
+    for (const std::string& line : lines)
+        if (line.rfind("  ", 0) != 0 || line.rfind("  A ", 0) == 0)
+            kept.push_back(line);
+    return kept;
+}
+
 class MeasureTables : public testing::Test {
 protected:
     bool Logged(const std::string& line) const { return HasLine(sink.lines, line); }
@@ -216,6 +226,18 @@ TEST_F(MeasureTables, TableOfAnotherProgramByNumber)
     EXPECT_TRUE(Logged("  Margem de ganho: sem coluna de fase")) << Dump();
 }
 
+TEST_F(MeasureTables, ARowOfNumbersIsNotAHeader)
+{
+    // "0xf" reads as 15: the first row holds data, not a phase column's name.
+    std::string path = dir.Write("hex.txt", "1 0xf\n10 0xe\n");
+    options.CBnomes = false;
+    ASSERT_TRUE(Plot({path + " 1 2"}));
+    MeasureCurves(*store, stated, *scratch, log);
+    EXPECT_EQ(TitlesAndNotes(sink.lines), Lines{"Medidas da curva 1 (" + path + ", 1 x 2):"})
+        << Dump();
+    EXPECT_TRUE(Logged("  Ganho no início (1 Hz): 15 (23.5218 dB)")) << Dump();
+}
+
 TEST_F(MeasureTables, PhaseColumnThatDoesNotFollowTheCurve)
 {
     std::string text = LoopTable();
@@ -266,16 +288,6 @@ TEST_F(MeasureTables, NarrowBandIsFlagged)
     std::string path = dir.Write("estreita.tab", text);
     ASSERT_TRUE(MeasureTableUnknown(path.c_str(), "1", stated, *scratch, log));
     EXPECT_TRUE(LoggedStartOf("  Aviso: só ")) << Dump();
-}
-
-// The lines of a MeasureCurves log that are not the body of a block: titles and notes.
-Lines TitlesAndNotes(const Lines& lines)
-{
-    Lines kept;
-    for (const std::string& line : lines)
-        if (line.rfind("  ", 0) != 0 || line.rfind("  A ", 0) == 0)
-            kept.push_back(line);
-    return kept;
 }
 
 TEST_F(MeasureTables, EveryCurveGetsItsTitleAndItsNotes)
