@@ -118,16 +118,17 @@ const char* WordEnd(const char* text)
     return text;
 }
 
-bool ScanTableNumber(const char* word, const char* lineEnd, double& value)
+bool ScanTableNumber(const char* word, double& value)
 {
-    if (IsBlank(*word) || *word == '\0')
+    const char* wordEnd = WordEnd(word);
+    if (wordEnd == word)
         return false;
     // Plain numbers (the whole table in practice) go through from_chars, which rounds exactly as
     // strtod does. When it stops inside the word ("1k", "0x10"), fails ("+3") or the value is out
     // of range, strtod decides, as "%lg" does.
     double parsed;
-    auto [stop, error] = std::from_chars(word, lineEnd, parsed);
-    if (error == std::errc() && (*stop == '\0' || IsBlank(*stop))) {
+    auto [stop, error] = std::from_chars(word, wordEnd, parsed);
+    if (error == std::errc() && stop == wordEnd) {
         value = parsed;
         return true;
     }
@@ -174,13 +175,11 @@ bool FindColumnsByName(Curve& curve, int k, const char* header, MessageLog& log)
 }
 
 // Reads the curve's two columns from one data line into point L (numbered from 1).
-LineOutcome ReadDataLine(Curve& curve, int k, int L, const char* line, size_t length,
-                         MessageLog& log)
+LineOutcome ReadDataLine(Curve& curve, int k, int L, const char* line, MessageLog& log)
 {
-    const char* lineEnd = line + length;
     const char* word = SkipBlanks(line);
     double first = 0;
-    if (*word == '\0' || !ScanTableNumber(word, lineEnd, first)) {
+    if (*word == '\0' || !ScanTableNumber(word, first)) {
         log.AppendLog("Linha %d ignorada: %s", L, DisplayText(line).c_str());
         return LineOutcome::Ignored;
     }
@@ -202,11 +201,11 @@ LineOutcome ReadDataLine(Curve& curve, int k, int L, const char* line, size_t le
         }
         if (column == curve.xColumn) {
             hasX = true;
-            allNumbers = ScanTableNumber(word, lineEnd, x) && allNumbers;
+            allNumbers = ScanTableNumber(word, x) && allNumbers;
         }
         if (column == curve.yColumn) {
             hasY = true;
-            allNumbers = ScanTableNumber(word, lineEnd, y) && allNumbers;
+            allNumbers = ScanTableNumber(word, y) && allNumbers;
         }
     }
     if (!hasX)
@@ -241,7 +240,7 @@ bool ReadPoints(Curve& curve, int k, LineReader& reader, MessageLog& log)
     while (p < MaxPoints && reader.Next(line, length)) {
         if (length == 0)
             continue; // empty lines are skipped silently
-        LineOutcome outcome = ReadDataLine(curve, k, p + 1, line, length, log);
+        LineOutcome outcome = ReadDataLine(curve, k, p + 1, line, log);
         if (outcome == LineOutcome::Abandon) {
             abandoned = true;
             break;
