@@ -238,6 +238,19 @@ TEST_F(MeasureTables, ARowOfNumbersIsNotAHeader)
     EXPECT_TRUE(Logged("  Ganho no início (1 Hz): 15 (23.5218 dB)")) << Dump();
 }
 
+TEST_F(MeasureTables, AShortTableAfterALongOneKeepsItsPhase)
+{
+    // The scratch columns still hold the long table's rows beyond the short one's.
+    std::string longTable = dir.Write("malha.tab", LoopTable());
+    std::string shortTable = dir.Write("curta.tab", "f 1m 1f \n1 1 -10\n10 0.5 -60\n100 0.1 -85\n");
+    ASSERT_TRUE(MeasureTableUnknown(longTable.c_str(), "2", stated, *scratch, log));
+    ASSERT_TRUE(Plot({shortTable + " f 1m"}));
+    MeasureCurves(*store, stated, *scratch, log);
+    EXPECT_EQ(TitlesAndNotes(sink.lines),
+              Lines{"Medidas da curva 1 (" + shortTable + ", f x 1m, fase em 1f):"})
+        << Dump();
+}
+
 TEST_F(MeasureTables, PhaseColumnThatDoesNotFollowTheCurve)
 {
     std::string text = LoopTable();
