@@ -87,7 +87,7 @@ PlotLog Plot(CurveStore& store, const std::vector<std::string>& curveLines, bool
 
 TEST(ReadCurveTable, AnyColumnCanBeXOrY)
 {
-    // x after y, y in column 1, a text word in the x column, empty lines skipped without a word.
+    // x after y, y in column 1, a text word in the x column, empty lines skipped silently.
     TempDir dir;
     const std::string path =
         dir.Write("t.tab", "a b c\n1 10 100\n\n2 abc 200\n\n\n3 30 300\n4 40 400 fim\n");
