@@ -184,6 +184,8 @@ TEST(ResponseMeasures, WhichSampleIsThePeak)
         {{1, 10, 100}, {-3, -2, -1}, 100, -1},        // the last one: not refined
         // Refined between 1 and 100 Hz (the parabola of the inverse power, worked by hand).
         {{1, 10, 100}, {-1, 0, -2}, 6.40987577063866, 0.0689025271212953},
+        // A resonance narrower than a sample step, placed 10.9 dB above the highest sample.
+        {{1, 10, 100}, {-0.5, 0, -9.4}, 3.27778273513524, 10.9096897564175},
     };
     for (const Case& c : cases) {
         ResponseMeasures m = MeasureGains(c.f, c.gainsDb);
