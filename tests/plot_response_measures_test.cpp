@@ -195,7 +195,7 @@ TEST(ResponseMeasures, WhichSampleIsThePeak)
     }
 }
 
-TEST(ResponseMeasures, PhaseCrossingBetweenTheFirstTwoPoints)
+TEST(ResponseMeasures, PhaseTurningBetweenTheFirstTwoPoints)
 {
     Response r;
     r.f = {1, 10, 100};
@@ -205,6 +205,9 @@ TEST(ResponseMeasures, PhaseCrossingBetweenTheFirstTwoPoints)
     ASSERT_TRUE(m.phaseCrossover.found);
     EXPECT_NEAR(m.phaseCrossover.frequency, std::sqrt(10.0), 1e-12);
     EXPECT_NEAR(m.gainAtCrossoverDb, 5, 1e-12);
+    // 0 dB at the second point, whose phase is unwrapped from the first one's.
+    ASSERT_TRUE(m.unityGain.found);
+    EXPECT_NEAR(m.phaseAtUnity, -190, 1e-12);
 }
 
 TEST(ResponseMeasures, LevelCrossingRules)
