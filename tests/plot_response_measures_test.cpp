@@ -222,6 +222,8 @@ TEST(ResponseMeasures, LevelCrossingRules)
         {{-1, 0, -1, -2}, false, 0, 0}, // touches 0 dB and turns back
         {{0, 0, -1, -2}, false, 0, 0},  // starts on the level: not a crossing
         {{1, 0, 0, -1}, true, 10, 1},   // on the level for a while: the first such point
+        {{1, 0, 1, 2}, false, 0, 0},    // touches it from above and turns back
+        {{-1, 0, 0, 1}, true, 10, 1},   // rises through it after a while on it
         {{1, -1, 1, -1}, true, 1.5, 3}, // three crossings; the first half way (log) 1 to 10
         {{-1, 1, 1, 1}, true, 1.5, 1},  // a rise through the level counts too
         {{2, 2, 2, 2}, false, 0, 0},    // above all along
