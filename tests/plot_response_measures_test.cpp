@@ -375,6 +375,7 @@ TEST(ResponseMeasures, ResponsesThatCannotBeMeasured)
         {{nan, 2, 3}, {1, 1, 1}, {}, MeasureProblem::NotFinite, 0},
         {{1, 2}, {1, 1}, {-INFINITY, 0}, MeasureProblem::NotFinite, 0},
         {{1, 2, 3}, {-1, 1, 1}, {}, MeasureProblem::NegativeMagnitude, 0},
+        {{2, 1, 3}, {1, 1, 1}, {}, MeasureProblem::NotIncreasing, 1},
         {{5}, {1}, {}, MeasureProblem::None, 0},
     };
     for (const Case& c : cases) {
@@ -386,6 +387,40 @@ TEST(ResponseMeasures, ResponsesThatCannotBeMeasured)
         ResponseMeasures m = r.Measure();
         EXPECT_EQ(m.problem, c.problem) << testing::PrintToString(c.f);
         EXPECT_EQ(m.problemPoint, c.point) << testing::PrintToString(c.f);
+    }
+}
+
+TEST(ResponseMeasures, PointsBeyondTheCountAreNotRead)
+{
+    // A table's columns keep the rows of an earlier, longer table beyond the ones measured: a
+    // higher peak there or one that would move the peak, a phase beyond -180, values in other
+    // units, or no number at all.
+    Response r;
+    r.f = {1, 10, 100};
+    r.m = {0.5, 0.8, 1.2}; // the peak at the last point
+    r.p = {-0.5, -1, -1.5};
+    r.units = ResponseUnits{};
+    const ResponseMeasures expected = r.Measure();
+    const SettledUnits expectedUnits = SettleUnits(r.Points(), r.units);
+    for (double stale : {-50.0, 50.0, 1.1, std::nan("")}) {
+        Response longer = r;
+        longer.f.push_back(std::isnan(stale) ? stale : 1000);
+        longer.m.push_back(stale);
+        longer.p.push_back(std::isnan(stale) ? stale : -500);
+        ResponsePoints points = longer.Points();
+        points.count = 3;
+        const SettledUnits units = SettleUnits(points, longer.units);
+        const ResponseMeasures m = MeasureResponse(points, units);
+        SCOPED_TRACE(stale);
+        EXPECT_EQ(units.magnitude, expectedUnits.magnitude);
+        EXPECT_EQ(units.phase, expectedUnits.phase);
+        EXPECT_EQ(m.problem, expected.problem);
+        EXPECT_EQ(m.peakFrequency, expected.peakFrequency);
+        EXPECT_EQ(m.peakGainDb, expected.peakGainDb);
+        EXPECT_EQ(m.lastFrequency, expected.lastFrequency);
+        EXPECT_EQ(m.upperHalfPower.found, expected.upperHalfPower.found);
+        EXPECT_EQ(m.unityGain.frequency, expected.unityGain.frequency);
+        EXPECT_EQ(m.phaseCrossover.found, expected.phaseCrossover.found);
     }
 }
 
@@ -404,6 +439,11 @@ TEST(ResponseMeasures, SweepStartingAtZeroFrequency)
     // 4/sqrt(2) in dB between 2 (6.02 dB) and 4 (12.04 dB): half way.
     EXPECT_NEAR(m.lowerHalfPower.frequency, 50, 1e-9);
     EXPECT_TRUE(m.unityGain.found);
+    // 0 dB half way between -6 dB at 0 and +6 dB at 100 Hz.
+    r.m = {0.5, 2, 1.5};
+    m = r.Measure();
+    ASSERT_TRUE(m.unityGain.found);
+    EXPECT_NEAR(m.unityGain.frequency, 50, 1e-9);
     // A linear magnitude of exactly 0 is floored at -1000 dB, not a fault.
     r.m = {0, 1, 0};
     m = r.Measure();
