@@ -10,15 +10,12 @@ void MessageLog::AppendLog(const char* format, ...)
     va_start(args, format);
     int length = std::vsnprintf(buffer_, sizeof buffer_, format, args);
     va_end(args);
-    if (length < 0) {
-        buffer_[0] = '\0';
-        length = 0;
-    }
-    if (length >= LineBufferSize) {
-        // Cut to the buffer, never in the middle of a UTF-8 sequence.
+    if (length < 0)
+        length = 0; // a conversion that failed: an empty line
+    // Cut to the buffer, never in the middle of a UTF-8 sequence. The sink takes a view of
+    // length bytes, so no terminator is needed.
+    if (length >= LineBufferSize)
         length = static_cast<int>(Utf8PrefixLength(buffer_, LineBufferSize - 1));
-        buffer_[length] = '\0';
-    }
     sink_->WriteLine(std::string_view(buffer_, static_cast<size_t>(length)));
 }
 

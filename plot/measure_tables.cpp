@@ -103,19 +103,18 @@ struct ColumnRead {
     bool truncated = false; // rows were left after the capacity was filled
 };
 
-bool ReadRow(const char* line, size_t length, ColumnRead& read)
+bool ReadRow(const char* line, ColumnRead& read)
 {
-    const char* lineEnd = line + length;
     const char* word = SkipBlanks(line);
     double value;
-    if (*word == '\0' || !ScanTableNumber(word, lineEnd, value))
+    if (*word == '\0' || !ScanTableNumber(word, value))
         return false;
     int found = 0;
     for (int column = 1; *word != '\0' && found < read.count; ++column) {
         for (int k = 0; k < read.count; ++k) {
             if (read.columns[k] != column)
                 continue;
-            if (!ScanTableNumber(word, lineEnd, value))
+            if (!ScanTableNumber(word, value))
                 return false;
             read.outputs[k][read.rows] = value;
             ++found;
@@ -142,7 +141,7 @@ bool ReadColumns(const char* path, LineReader& reader, ColumnRead& read)
             read.truncated = true;
             break;
         }
-        if (ReadRow(line, length, read))
+        if (ReadRow(line, read))
             ++read.rows;
     }
     return true;
@@ -176,7 +175,7 @@ UnitEvidence TableEvidence(const char* path, LineReader& reader)
         const char* word = SkipBlanks(line);
         double value;
         for (int k = 1; *word != '\0' && k <= header.Count(); ++k) {
-            if (kinds[k] != 0 && ScanTableNumber(word, line + length, value)) {
+            if (kinds[k] != 0 && ScanTableNumber(word, value)) {
                 if (kinds[k] == 'm')
                     evidence.AddMagnitude(value);
                 else

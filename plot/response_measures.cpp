@@ -114,14 +114,13 @@ MeasureProblem CheckPoints(const ResponsePoints& points, const SettledUnits& uni
     return MeasureProblem::None;
 }
 
-// The highest sample, refined by a parabola through it and its neighbours. Near a resonance the
-// power follows 1 / (1 + (2 Q detuning)^2), so its inverse is a parabola in log-frequency; in dB
-// the peak is pointed, and a parabola there misses a resonance by up to 0.4% at 100 points per
-// decade.
-void FindPeak(const ResponsePoints& points, const SettledUnits& units, ResponseMeasures& m,
-              int& peakIndex)
+// The peak: the highest sample (whose index is returned), refined by a parabola through it and
+// its neighbours. Near a resonance the power follows 1 / (1 + (2 Q detuning)^2), so its inverse
+// is a parabola in log-frequency; in dB the peak is pointed, and a parabola there misses a
+// resonance by up to 0.4% at 100 points per decade.
+int FindPeak(const ResponsePoints& points, const SettledUnits& units, ResponseMeasures& m)
 {
-    peakIndex = 0;
+    int peakIndex = 0;
     double top = GainDb(points, units, 0);
     for (int i = 1; i < points.count; ++i) {
         double gain = GainDb(points, units, i);
@@ -133,7 +132,7 @@ void FindPeak(const ResponsePoints& points, const SettledUnits& units, ResponseM
     m.peakFrequency = points.frequency[peakIndex];
     m.peakGainDb = top;
     if (peakIndex == 0 || peakIndex == points.count - 1 || points.frequency[peakIndex - 1] <= 0)
-        return;
+        return peakIndex;
     // Inverse power relative to the highest sample, at log-frequency offsets from it.
     auto inversePower = [&](int i) {
         return std::pow(10.0, std::min(top - GainDb(points, units, i), 200.0) / 10);
@@ -145,7 +144,7 @@ void FindPeak(const ResponsePoints& points, const SettledUnits& units, ResponseM
     double s2 = (inversePower(peakIndex + 1) - 1) / d2;
     double a = (s0 - s2) / (d0 - d2);
     if (!(a > 0))
-        return; // flat: the sample is as good as any
+        return peakIndex; // flat: the sample is as good as any
     double b = s0 - a * d0;
     double offset = -b / (2 * a);
     double lowest = 1 - b * b / (4 * a);
@@ -153,9 +152,10 @@ void FindPeak(const ResponsePoints& points, const SettledUnits& units, ResponseM
     // and 20 dB the resonance is narrower than a sample step: its peak is still placed, but no
     // sample lies above its half-power level, so its band is not found.
     if (!(offset > d0 && offset < d2 && lowest >= 0.01))
-        return;
+        return peakIndex;
     m.peakFrequency = std::exp(centre + offset);
     m.peakGainDb = top - 10 * std::log10(lowest);
+    return peakIndex;
 }
 
 void MeasurePhase(const ResponsePoints& points, const SettledUnits& units, ResponseMeasures& m)
@@ -228,8 +228,7 @@ ResponseMeasures MeasureResponse(const ResponsePoints& points, const SettledUnit
     m.lastFrequency = points.frequency[last];
     m.lastGainDb = GainDb(points, units, last);
 
-    int peakIndex = 0;
-    FindPeak(points, units, m, peakIndex);
+    int peakIndex = FindPeak(points, units, m);
     double halfPower = m.peakGainDb - HalfPowerDropDb;
     m.lowerHalfPower = GainCrossing(points, units, halfPower, peakIndex, -1);
     m.upperHalfPower = GainCrossing(points, units, halfPower, peakIndex, +1);

@@ -12,9 +12,11 @@
 #include "common/message_log.h"
 #include "plot/curve_store.h"
 
+// The buffer never holds more than the longest line and its line end: a larger one would hand
+// out whole lines longer than the limit.
 LineReader::LineReader(size_t initialSize, size_t maxLineLength)
-    : buffer_(std::max<size_t>(16, std::min(initialSize, maxLineLength + 2))),
-      maxLineLength_(std::max<size_t>(1, maxLineLength))
+    : maxLineLength_(std::max<size_t>(1, maxLineLength)),
+      buffer_(std::min(std::max<size_t>(16, initialSize), maxLineLength_ + 2))
 {}
 
 void LineReader::Start(std::FILE* file)
@@ -47,20 +49,20 @@ bool LineReader::Refill()
     return got > 0;
 }
 
-// Drops what is left of a line that was cut. False at the end of the file.
+// Drops what is left of a line that was cut: the rest of the buffer, which holds no line end
+// (that is why the line was cut), and the file up to its next line end. False at the end of the
+// file. Next clears skipping_ with the line that it returns after this.
 bool LineReader::SkipRestOfLine()
 {
     for (;;) {
-        auto* lineEnd =
-            static_cast<char*>(std::memchr(buffer_.data() + begin_, '\n', end_ - begin_));
-        if (lineEnd != nullptr) {
-            begin_ = static_cast<size_t>(lineEnd - buffer_.data()) + 1;
-            skipping_ = false;
-            return true;
-        }
         begin_ = end_;
         if (!Refill())
             return false;
+        auto* lineEnd = static_cast<char*>(std::memchr(buffer_.data(), '\n', end_));
+        if (lineEnd != nullptr) {
+            begin_ = static_cast<size_t>(lineEnd - buffer_.data()) + 1;
+            return true;
+        }
     }
 }
 
@@ -89,7 +91,7 @@ bool LineReader::Next(char*& line, size_t& length)
         begin_ += length + (!cut && begin_ + length < end_ ? 1 : 0);
         skipping_ = cut;
         *lineEnd = '\0';
-        if (length > 0 && start[length - 1] == '\r')
+        if (std::string_view(start, length).ends_with('\r'))
             start[--length] = '\0';
         line = start;
         return true;
@@ -116,16 +118,17 @@ const char* WordEnd(const char* text)
     return text;
 }
 
-bool ScanTableNumber(const char* word, const char* lineEnd, double& value)
+bool ScanTableNumber(const char* word, double& value)
 {
-    if (IsBlank(*word) || *word == '\0')
+    const char* wordEnd = WordEnd(word);
+    if (wordEnd == word)
         return false;
     // Plain numbers (the whole table in practice) go through from_chars, which rounds exactly as
     // strtod does. When it stops inside the word ("1k", "0x10"), fails ("+3") or the value is out
     // of range, strtod decides, as "%lg" does.
     double parsed;
-    auto [stop, error] = std::from_chars(word, lineEnd, parsed);
-    if (error == std::errc() && (*stop == '\0' || IsBlank(*stop))) {
+    auto [stop, error] = std::from_chars(word, wordEnd, parsed);
+    if (error == std::errc() && stop == wordEnd) {
         value = parsed;
         return true;
     }
@@ -172,13 +175,11 @@ bool FindColumnsByName(Curve& curve, int k, const char* header, MessageLog& log)
 }
 
 // Reads the curve's two columns from one data line into point L (numbered from 1).
-LineOutcome ReadDataLine(Curve& curve, int k, int L, const char* line, size_t length,
-                         MessageLog& log)
+LineOutcome ReadDataLine(Curve& curve, int k, int L, const char* line, MessageLog& log)
 {
-    const char* lineEnd = line + length;
     const char* word = SkipBlanks(line);
     double first = 0;
-    if (*word == '\0' || !ScanTableNumber(word, lineEnd, first)) {
+    if (*word == '\0' || !ScanTableNumber(word, first)) {
         log.AppendLog("Linha %d ignorada: %s", L, DisplayText(line).c_str());
         return LineOutcome::Ignored;
     }
@@ -200,11 +201,11 @@ LineOutcome ReadDataLine(Curve& curve, int k, int L, const char* line, size_t le
         }
         if (column == curve.xColumn) {
             hasX = true;
-            allNumbers = ScanTableNumber(word, lineEnd, x) && allNumbers;
+            allNumbers = ScanTableNumber(word, x) && allNumbers;
         }
         if (column == curve.yColumn) {
             hasY = true;
-            allNumbers = ScanTableNumber(word, lineEnd, y) && allNumbers;
+            allNumbers = ScanTableNumber(word, y) && allNumbers;
         }
     }
     if (!hasX)
@@ -239,7 +240,7 @@ bool ReadPoints(Curve& curve, int k, LineReader& reader, MessageLog& log)
     while (p < MaxPoints && reader.Next(line, length)) {
         if (length == 0)
             continue; // empty lines are skipped silently
-        LineOutcome outcome = ReadDataLine(curve, k, p + 1, line, length, log);
+        LineOutcome outcome = ReadDataLine(curve, k, p + 1, line, log);
         if (outcome == LineOutcome::Abandon) {
             abandoned = true;
             break;

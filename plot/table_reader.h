@@ -25,8 +25,8 @@ private:
     bool Refill();
     bool SkipRestOfLine();
 
-    std::vector<char> buffer_;
     size_t maxLineLength_;
+    std::vector<char> buffer_;
     std::FILE* file_ = nullptr;
     size_t begin_ = 0;
     size_t end_ = 0;
@@ -40,9 +40,9 @@ const char* SkipBlanks(const char* text);
 const char* WordEnd(const char* text);
 
 // Converts the number at the start of a word as "%lg" does (a word such as "1k" gives 1). The
-// word ends at a blank, a tab or the end of its NUL-terminated line, lineEnd. False when it does
-// not start with a number.
-bool ScanTableNumber(const char* word, const char* lineEnd, double& value);
+// word ends at a blank, a tab or the end of its NUL-terminated line. False when it does not
+// start with a number.
+bool ScanTableNumber(const char* word, double& value);
 
 // Opens a table for reading; null when it cannot be opened or is not a regular file.
 std::FILE* OpenTableFile(const char* path);

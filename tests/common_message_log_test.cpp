@@ -1,7 +1,9 @@
 // The log's line buffer: one line per call, cut at a character boundary when it is too long.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
+#include <vector>
 
 #include "common/c_text.h"
 #include "common/message_log.h"
@@ -21,4 +23,14 @@ TEST(MessageLog, FormatsOneLinePerCallAndCutsAtACharacterBoundary)
     EXPECT_EQ(sink.lines[1], "3: jV1");
     EXPECT_EQ(sink.lines[2].size(), 4998u);
     EXPECT_TRUE(IsValidUtf8(sink.lines[2]));
+}
+
+TEST(MessageLog, AFormatThatFailsGivesAnEmptyLine)
+{
+    // A wide character that the C locale cannot encode makes vsnprintf fail.
+    RecordingSink sink;
+    MessageLog log(sink);
+    log.AppendLog("%s", "antes");
+    log.AppendLog("x%lcy", static_cast<wint_t>(0xE9));
+    EXPECT_EQ(sink.lines, (std::vector<std::string>{"antes", ""}));
 }

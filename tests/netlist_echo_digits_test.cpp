@@ -3,7 +3,6 @@
 // the edges of the alphabet, and the last line of a file without a line end.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -117,22 +116,14 @@ TEST(NetlistEcho, LongLineEndingInCarriageReturnKeepsItsCharacters)
               Lines{"Elemento desconhecido: Z" + std::string(100, 'x') + "\n"});
 }
 
-size_t OpenFiles()
-{
-    size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
-        ++count;
-    return count;
-}
-
 TEST(NetlistEcho, ReadingsLeaveNoFileOpen)
 {
     Echo("R1 1 0 5\n");
-    const size_t before = OpenFiles();
+    const size_t before = OpenFileCount();
     for (int k = 0; k < 10; ++k)
         Echo("R1 1 0 5\n");
     Echo("Z\n");
-    EXPECT_EQ(OpenFiles(), before);
+    EXPECT_EQ(OpenFileCount(), before);
 }
 
 } // namespace

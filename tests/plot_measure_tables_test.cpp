@@ -37,6 +37,16 @@ std::string LoopTable(const char* header = "f 1m 1f 2m 2f \n")
     return text;
 }
 
+// The lines of a MeasureCurves log that are not the body of a block: titles and notes.
+Lines TitlesAndNotes(const Lines& lines)
+{
+    Lines kept;
+    for (const std::string& line : lines)
+        if (line.rfind("  ", 0) != 0 || line.rfind("  A ", 0) == 0)
+            kept.push_back(line);
+    return kept;
+}
+
 class MeasureTables : public testing::Test {
 protected:
     bool Logged(const std::string& line) const { return HasLine(sink.lines, line); }
@@ -216,6 +226,31 @@ TEST_F(MeasureTables, TableOfAnotherProgramByNumber)
     EXPECT_TRUE(Logged("  Margem de ganho: sem coluna de fase")) << Dump();
 }
 
+TEST_F(MeasureTables, ARowOfNumbersIsNotAHeader)
+{
+    // "0xf" reads as 15: the first row holds data, not a phase column's name.
+    std::string path = dir.Write("hex.txt", "1 0xf\n10 0xe\n");
+    options.CBnomes = false;
+    ASSERT_TRUE(Plot({path + " 1 2"}));
+    MeasureCurves(*store, stated, *scratch, log);
+    EXPECT_EQ(TitlesAndNotes(sink.lines), Lines{"Medidas da curva 1 (" + path + ", 1 x 2):"})
+        << Dump();
+    EXPECT_TRUE(Logged("  Ganho no início (1 Hz): 15 (23.5218 dB)")) << Dump();
+}
+
+TEST_F(MeasureTables, AShortTableAfterALongOneKeepsItsPhase)
+{
+    // The scratch columns still hold the long table's rows beyond the short one's.
+    std::string longTable = dir.Write("malha.tab", LoopTable());
+    std::string shortTable = dir.Write("curta.tab", "f 1m 1f \n1 1 -10\n10 0.5 -60\n100 0.1 -85\n");
+    ASSERT_TRUE(MeasureTableUnknown(longTable.c_str(), "2", stated, *scratch, log));
+    ASSERT_TRUE(Plot({shortTable + " f 1m"}));
+    MeasureCurves(*store, stated, *scratch, log);
+    EXPECT_EQ(TitlesAndNotes(sink.lines),
+              Lines{"Medidas da curva 1 (" + shortTable + ", f x 1m, fase em 1f):"})
+        << Dump();
+}
+
 TEST_F(MeasureTables, PhaseColumnThatDoesNotFollowTheCurve)
 {
     std::string text = LoopTable();
@@ -266,6 +301,144 @@ TEST_F(MeasureTables, NarrowBandIsFlagged)
     std::string path = dir.Write("estreita.tab", text);
     ASSERT_TRUE(MeasureTableUnknown(path.c_str(), "1", stated, *scratch, log));
     EXPECT_TRUE(LoggedStartOf("  Aviso: só ")) << Dump();
+}
+
+TEST_F(MeasureTables, EveryCurveGetsItsTitleAndItsNotes)
+{
+    std::string path = dir.Write("malha.tab", LoopTable());
+    std::string plain = dir.Write("xy.tab", "x y\n1 1\n2 0.5\n");
+    ASSERT_TRUE(Plot({path + " f 2m", path + " f 1m -", path + " f 1m x", path + " f 2f",
+                      path + " 1m f", plain + " x y"}));
+    MeasureCurves(*store, stated, *scratch, log);
+    const Lines expected = {
+        "Medidas da curva 1 (" + path + ", f x 2m, fase em 2f):",
+        "Medidas da curva 2 (" + path + ", f x 1m, fase em 1f):",
+        "  A operação - não entra nas medidas: valores da coluna 1m.",
+        "Medidas da curva 3 (" + path + ", f x 1m, fase em 1f):",
+        "Medidas da curva 4 (" + path + ", f x 2f): curva de fase, sem medidas próprias.",
+        // A one-letter name is neither a magnitude nor a phase.
+        "Medidas da curva 5 (" + path + ", 1m x f):",
+        "Medidas da curva 6 (" + plain + ", x x y):",
+    };
+    EXPECT_EQ(TitlesAndNotes(sink.lines), expected) << Dump();
+}
+
+TEST_F(MeasureTables, TheFirstPointsPhaseMustBeTheCurvesToo)
+{
+    // The curve skips the first row (no magnitude there), the phase column the second (no phase
+    // there): as many rows on both sides, but the phase of 1 Hz would go with the point of 1.12 Hz.
+    std::string text = LoopTable();
+    size_t first = text.find('\n') + 1, second = text.find('\n', first) + 1;
+    text.replace(second, text.find('\n', second) - second, "1.12202 1 0 987.8 sem");
+    text.replace(first, text.find('\n', first) - first, "1 1 0 sem -0.114592");
+    std::string path = dir.Write("malha.tab", text);
+    ASSERT_TRUE(Plot({path + " f 2m"}));
+    MeasureCurves(*store, stated, *scratch, log);
+    EXPECT_TRUE(Logged("  A coluna 2f não acompanha os pontos da curva: medidas sem fase."))
+        << Dump();
+}
+
+TEST_F(MeasureTables, TextAfterTheMeasuredColumnsKeepsTheRow)
+{
+    std::string path = dir.Write("t.tab", "f 1m 1f \n1 1 0\n10 1 0\n100 0.5 -10 fim da tabela\n");
+    ASSERT_TRUE(MeasureTableUnknown(path.c_str(), "1", stated, *scratch, log));
+    EXPECT_TRUE(Logged("  Ganho no fim (100 Hz): 0.5 (-6.0206 dB)")) << Dump();
+}
+
+TEST_F(MeasureTables, PartlyStatedUnitsTakeTheRestFromTheWholeTable)
+{
+    // Node 1 alone would pass for linear and radians; node 2 says dB and degrees.
+    std::string path = dir.Write("t.tab", "f 1m 1f 2m 2f \n1 1 0 -1 -100\n10 1 0 -3 -120\n");
+    struct Case {
+        ResponseUnits stated;
+        const char* units;
+    };
+    const Case cases[] = {
+        {{MagnitudeUnit::Unknown, PhaseUnit::Degrees, FrequencyUnit::Hertz},
+         "  Unidades: módulo em dB (suposto), fase em graus, frequência em Hz."},
+        {{MagnitudeUnit::Linear, PhaseUnit::Unknown, FrequencyUnit::Hertz},
+         "  Unidades: módulo linear, fase em graus (suposta), frequência em Hz."},
+        {{MagnitudeUnit::Linear, PhaseUnit::Radians, FrequencyUnit::Unknown},
+         "  Unidades: módulo linear, fase em radianos, frequência em Hz (suposta)."},
+    };
+    for (const Case& c : cases) {
+        sink.lines.clear();
+        ASSERT_TRUE(MeasureTableUnknown(path.c_str(), "1", c.stated, *scratch, log));
+        EXPECT_TRUE(Logged(c.units)) << Dump();
+    }
+}
+
+TEST_F(MeasureTables, HeaderNamesAreNotValues)
+{
+    // "10f" is a name, not a phase of 10 (which would be beyond pi, so in degrees).
+    std::string path = dir.Write("t.tab", "f 10m 10f \n1 1 -0.1\n10 1 -1\n");
+    ASSERT_TRUE(MeasureTableUnknown(path.c_str(), "10", ResponseUnits{}, *scratch, log));
+    EXPECT_TRUE(Logged("  Unidades: módulo linear (suposto), fase em radianos (suposta), "
+                       "frequência em Hz (suposta)."))
+        << Dump();
+}
+
+TEST_F(MeasureTables, EachTableGivesItsOwnUnits)
+{
+    std::string radians = dir.Write("rad.tab", "f 1m 1f 2m 2f \n1 1 0 1 -0.5\n10 1 0 1 -1\n");
+    std::string degrees = dir.Write("graus.tab", "f 1m 1f 2m 2f \n1 1 0 1 -50\n10 1 0 1 -100\n");
+    ASSERT_TRUE(Plot({radians + " f 1m", degrees + " f 1m", radians + " f 1m"}));
+    MeasureCurves(*store, ResponseUnits{}, *scratch, log);
+    const std::string inRadians = "  Unidades: módulo linear (suposto), fase em radianos "
+                                  "(suposta), frequência em Hz (suposta).";
+    const std::string inDegrees = "  Unidades: módulo linear (suposto), fase em graus (suposta), "
+                                  "frequência em Hz (suposta).";
+    Lines units;
+    for (const std::string& line : sink.lines)
+        if (line.rfind("  Unidades:", 0) == 0)
+            units.push_back(line);
+    EXPECT_EQ(units, (Lines{inRadians, inDegrees, inRadians})) << Dump();
+}
+
+TEST_F(MeasureTables, UnknownsNeedAllThreeColumns)
+{
+    struct Case {
+        const char* header;
+        bool found;
+    };
+    const Case cases[] = {
+        {"f 1m 1f \n", true},
+        {"freq 1m 1f \n", false},
+        {"f 1f \n", false},
+        {"f 1m \n", false},
+    };
+    for (const Case& c : cases) {
+        std::string path = dir.Write("t.tab", std::string(c.header) + "1 1 0\n10 0.5\n");
+        sink.lines.clear();
+        EXPECT_EQ(MeasureTableUnknown(path.c_str(), "1", stated, *scratch, log), c.found)
+            << c.header << Dump();
+    }
+}
+
+TEST_F(MeasureTables, ColumnsUpToTheThousandthAreFound)
+{
+    // After "f" and another column, node 499 takes columns 999 and 1000, node 500 1001 and 1002.
+    std::string header = "f outra ", row = "1 0 ";
+    for (int node = 1; node <= 500; ++node) {
+        header += std::to_string(node) + "m " + std::to_string(node) + "f ";
+        row += "1 0 ";
+    }
+    std::string path = dir.Write("larga.tab", header + "\n" + row + "\n");
+    EXPECT_TRUE(MeasureTableUnknown(path.c_str(), "499", stated, *scratch, log)) << Dump();
+    EXPECT_FALSE(MeasureTableUnknown(path.c_str(), "500", stated, *scratch, log)) << Dump();
+}
+
+TEST_F(MeasureTables, MeasuringLeavesNoFileOpen)
+{
+    std::string path = dir.Write("malha.tab", LoopTable());
+    ASSERT_TRUE(Plot({path + " f 2m", path + " f 1m"}));
+    MeasureCurves(*store, ResponseUnits{}, *scratch, log);
+    const size_t before = OpenFileCount();
+    for (int k = 0; k < 3; ++k) {
+        MeasureCurves(*store, ResponseUnits{}, *scratch, log);
+        MeasureTableUnknown(path.c_str(), "2", ResponseUnits{}, *scratch, log);
+    }
+    EXPECT_EQ(OpenFileCount(), before);
 }
 
 } // namespace

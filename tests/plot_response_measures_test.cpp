@@ -66,6 +66,7 @@ TEST(ResponseMeasures, EndsPeakBandAndQOfASampledLine)
     ASSERT_TRUE(m.hasBand);
     EXPECT_NEAR(m.bandwidth, m.upperHalfPower.frequency - m.lowerHalfPower.frequency, 1e-12);
     EXPECT_NEAR(m.q, m.peakFrequency / m.bandwidth, 1e-12);
+    EXPECT_EQ(m.pointsInBand, 2); // the samples of 100 and 1000 Hz
     EXPECT_GE(m.peakGainDb, 0.5);
     EXPECT_GT(m.peakFrequency, 100);
     EXPECT_LT(m.peakFrequency, 10000);
@@ -138,6 +139,77 @@ TEST(ResponseMeasures, WhatTheSweepDoesNotReachIsNotFound)
     EXPECT_FALSE(m.phaseCrossover.found);
 }
 
+// The measures of a response in dB without a phase.
+ResponseMeasures MeasureGains(const std::vector<double>& f, const std::vector<double>& gainsDb)
+{
+    Response r;
+    r.f = f;
+    r.m = gainsDb;
+    return r.Measure();
+}
+
+TEST(ResponseMeasures, HalfPowerBelowThePeakIsSoughtDownwards)
+{
+    // Going down from the peak: samples exactly at the half-power level are passed over, and the
+    // crossing is placed at the first of them; between 10 and 1 Hz, at log-frequency (5 Hz, the
+    // half-power point of a 10 dB fall in one decade).
+    const double h = HalfPowerDropDb;
+    struct Case {
+        std::vector<double> f, gainsDb;
+        double lower;
+    };
+    const Case cases[] = {
+        {{1, 10, 100, 1000, 10000}, {-10, -h, -h, -1, 0}, 100},
+        {{1, 10, 100}, {-10, 0, -1}, 5},
+    };
+    for (const Case& c : cases) {
+        ResponseMeasures m = MeasureGains(c.f, c.gainsDb);
+        SCOPED_TRACE(testing::PrintToString(c.gainsDb));
+        EXPECT_DOUBLE_EQ(m.peakGainDb, 0); // at an end, or too sharp to refine
+        ASSERT_TRUE(m.lowerHalfPower.found);
+        EXPECT_NEAR(m.lowerHalfPower.frequency, c.lower, 1e-9 * c.lower);
+        EXPECT_EQ(m.lowerHalfPower.count, 1);
+        EXPECT_FALSE(m.upperHalfPower.found);
+    }
+}
+
+TEST(ResponseMeasures, WhichSampleIsThePeak)
+{
+    struct Case {
+        std::vector<double> f, gainsDb;
+        double frequency, gainDb;
+    };
+    const Case cases[] = {
+        {{1, 10, 100, 1000}, {0, 0, -10, -20}, 1, 0}, // a tie: the first one
+        {{1, 10, 100}, {-3, -2, -1}, 100, -1},        // the last one: not refined
+        // Refined between 1 and 100 Hz (the parabola of the inverse power, worked by hand).
+        {{1, 10, 100}, {-1, 0, -2}, 6.40987577063866, 0.0689025271212953},
+        // A resonance narrower than a sample step, placed 10.9 dB above the highest sample.
+        {{1, 10, 100}, {-0.5, 0, -9.4}, 3.27778273513524, 10.9096897564175},
+    };
+    for (const Case& c : cases) {
+        ResponseMeasures m = MeasureGains(c.f, c.gainsDb);
+        SCOPED_TRACE(testing::PrintToString(c.gainsDb));
+        EXPECT_NEAR(m.peakFrequency, c.frequency, 1e-12 * c.frequency);
+        EXPECT_NEAR(m.peakGainDb, c.gainDb, 1e-12);
+    }
+}
+
+TEST(ResponseMeasures, PhaseTurningBetweenTheFirstTwoPoints)
+{
+    Response r;
+    r.f = {1, 10, 100};
+    r.m = {10, 0, -10};
+    r.p = {-170, 170, 160}; // -190 and -200 unwrapped
+    ResponseMeasures m = r.Measure();
+    ASSERT_TRUE(m.phaseCrossover.found);
+    EXPECT_NEAR(m.phaseCrossover.frequency, std::sqrt(10.0), 1e-12);
+    EXPECT_NEAR(m.gainAtCrossoverDb, 5, 1e-12);
+    // 0 dB at the second point, whose phase is unwrapped from the first one's.
+    ASSERT_TRUE(m.unityGain.found);
+    EXPECT_NEAR(m.phaseAtUnity, -190, 1e-12);
+}
+
 TEST(ResponseMeasures, LevelCrossingRules)
 {
     struct Case {
@@ -150,6 +222,8 @@ TEST(ResponseMeasures, LevelCrossingRules)
         {{-1, 0, -1, -2}, false, 0, 0}, // touches 0 dB and turns back
         {{0, 0, -1, -2}, false, 0, 0},  // starts on the level: not a crossing
         {{1, 0, 0, -1}, true, 10, 1},   // on the level for a while: the first such point
+        {{1, 0, 1, 2}, false, 0, 0},    // touches it from above and turns back
+        {{-1, 0, 0, 1}, true, 10, 1},   // rises through it after a while on it
         {{1, -1, 1, -1}, true, 1.5, 3}, // three crossings; the first half way (log) 1 to 10
         {{-1, 1, 1, 1}, true, 1.5, 1},  // a rise through the level counts too
         {{2, 2, 2, 2}, false, 0, 0},    // above all along
@@ -253,6 +327,7 @@ TEST(ResponseMeasures, UnstatedUnitsFollowTheValues)
         {{1, 0.5}, {-10, -100}, unknown, MagnitudeUnit::Linear, PhaseUnit::Degrees},
         {{1, -0.5}, {-0.1, -3.14159}, unknown, MagnitudeUnit::Decibel, PhaseUnit::Radians},
         {{3, 2}, {0, 3.2}, unknown, MagnitudeUnit::Linear, PhaseUnit::Degrees},
+        {{-0.5, 1}, {-100, -0.1}, unknown, MagnitudeUnit::Decibel, PhaseUnit::Degrees},
         // Stated units are kept whatever the values look like.
         {{1, 0.5},
          {-0.1, -0.2},
@@ -296,6 +371,12 @@ TEST(ResponseMeasures, ResponsesThatCannotBeMeasured)
         {{1, 2, 3}, {1, nan, 1}, {}, MeasureProblem::NotFinite, 1},
         {{1, 2, 3}, {1, 1, 1}, {0, 0, INFINITY}, MeasureProblem::NotFinite, 2},
         {{1, 2, 3}, {1, -1, 1}, {}, MeasureProblem::NegativeMagnitude, 1},
+        // The first point is checked like the others; a single one can be measured.
+        {{nan, 2, 3}, {1, 1, 1}, {}, MeasureProblem::NotFinite, 0},
+        {{1, 2}, {1, 1}, {-INFINITY, 0}, MeasureProblem::NotFinite, 0},
+        {{1, 2, 3}, {-1, 1, 1}, {}, MeasureProblem::NegativeMagnitude, 0},
+        {{2, 1, 3}, {1, 1, 1}, {}, MeasureProblem::NotIncreasing, 1},
+        {{5}, {1}, {}, MeasureProblem::None, 0},
     };
     for (const Case& c : cases) {
         Response r;
@@ -306,6 +387,40 @@ TEST(ResponseMeasures, ResponsesThatCannotBeMeasured)
         ResponseMeasures m = r.Measure();
         EXPECT_EQ(m.problem, c.problem) << testing::PrintToString(c.f);
         EXPECT_EQ(m.problemPoint, c.point) << testing::PrintToString(c.f);
+    }
+}
+
+TEST(ResponseMeasures, PointsBeyondTheCountAreNotRead)
+{
+    // A table's columns keep the rows of an earlier, longer table beyond the ones measured: a
+    // higher peak there or one that would move the peak, a phase beyond -180, values in other
+    // units, or no number at all.
+    Response r;
+    r.f = {1, 10, 100};
+    r.m = {0.5, 0.8, 1.2}; // the peak at the last point
+    r.p = {-0.5, -1, -1.5};
+    r.units = ResponseUnits{};
+    const ResponseMeasures expected = r.Measure();
+    const SettledUnits expectedUnits = SettleUnits(r.Points(), r.units);
+    for (double stale : {-50.0, 50.0, 1.1, std::nan("")}) {
+        Response longer = r;
+        longer.f.push_back(std::isnan(stale) ? stale : 1000);
+        longer.m.push_back(stale);
+        longer.p.push_back(std::isnan(stale) ? stale : -500);
+        ResponsePoints points = longer.Points();
+        points.count = 3;
+        const SettledUnits units = SettleUnits(points, longer.units);
+        const ResponseMeasures m = MeasureResponse(points, units);
+        SCOPED_TRACE(stale);
+        EXPECT_EQ(units.magnitude, expectedUnits.magnitude);
+        EXPECT_EQ(units.phase, expectedUnits.phase);
+        EXPECT_EQ(m.problem, expected.problem);
+        EXPECT_EQ(m.peakFrequency, expected.peakFrequency);
+        EXPECT_EQ(m.peakGainDb, expected.peakGainDb);
+        EXPECT_EQ(m.lastFrequency, expected.lastFrequency);
+        EXPECT_EQ(m.upperHalfPower.found, expected.upperHalfPower.found);
+        EXPECT_EQ(m.unityGain.frequency, expected.unityGain.frequency);
+        EXPECT_EQ(m.phaseCrossover.found, expected.phaseCrossover.found);
     }
 }
 
@@ -324,6 +439,11 @@ TEST(ResponseMeasures, SweepStartingAtZeroFrequency)
     // 4/sqrt(2) in dB between 2 (6.02 dB) and 4 (12.04 dB): half way.
     EXPECT_NEAR(m.lowerHalfPower.frequency, 50, 1e-9);
     EXPECT_TRUE(m.unityGain.found);
+    // 0 dB half way between -6 dB at 0 and +6 dB at 100 Hz.
+    r.m = {0.5, 2, 1.5};
+    m = r.Measure();
+    ASSERT_TRUE(m.unityGain.found);
+    EXPECT_NEAR(m.unityGain.frequency, 50, 1e-9);
     // A linear magnitude of exactly 0 is floored at -1000 dB, not a fault.
     r.m = {0, 1, 0};
     m = r.Measure();

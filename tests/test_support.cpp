@@ -75,3 +75,11 @@ std::vector<std::string> Elements(const std::string& netlist)
             elements.push_back(lines[k]);
     return elements;
 }
+
+size_t OpenFileCount()
+{
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}

@@ -31,3 +31,5 @@ std::string JoinLines(const std::vector<std::string>& lines);
 std::vector<std::string> SplitLines(const std::string& text);
 // A netlist's element lines: neither the title, nor comments, nor commands.
 std::vector<std::string> Elements(const std::string& netlist);
+// How many files the process has open now (the entries of /proc/self/fd).
+size_t OpenFileCount();
