@@ -4,6 +4,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "plot/curve_store.h"
@@ -176,4 +177,157 @@ TEST_F(Store, PositionsHoldLogarithmsOnLogarithmicAxesAndFollowAClearedFlag)
     store->logY = false; // cleared by a drawing whose limits are not positive
     store->PreparePositions();
     EXPECT_EQ(store->positions.y[1][1], 0.01);
+}
+
+TEST_F(Store, EveryPaletteSlotHasItsDefaultColour)
+{
+    const uint32_t expected[MaxCurves + 1] = {
+        0,        0xFFFFFF, 0xFFFF00, 0x00FF00, 0xFF0000, 0x0000FF, 0xFFFBF0,
+        0xC0DCC0, 0xFF00FF, 0x00FFFF, 0xC0C0C0, 0x800000, 0x000080, 0x808000,
+        0x800080, 0xC0C0C0, 0x008080, 0xFFFFFF, 0xFFFF00, 0x00FF00, 0xFF0000,
+    };
+    for (int k = 1; k <= MaxCurves; ++k)
+        EXPECT_EQ(store->curves[k].colour, expected[k]) << "curve " << k;
+}
+
+TEST_F(Store, BeginPlotForgetsTheLastRunsCurvesAndFlags)
+{
+    AddPhase(*store, {{1, 10}});
+    store->plotReady = true;
+    store->beginPlot();
+    EXPECT_EQ(store->curveCount, 0);
+    EXPECT_FALSE(store->plotReady);
+    EXPECT_FALSE(store->anyPhase);
+}
+
+// A slot used by an earlier run comes back as a fresh curve: no points, not a phase curve.
+TEST_F(Store, AddCurveGivesAFreshCurveAndRefusesATwentyFirst)
+{
+    AddPhase(*store, {{1, 10}, {2, 20}});
+    store->beginPlot();
+    EXPECT_EQ(store->addCurve("b.tab", "x", "y", '+'), 1);
+    const Curve& c = store->curves[1];
+    EXPECT_STREQ(c.fileName, "b.tab");
+    EXPECT_STREQ(c.xName, "x");
+    EXPECT_STREQ(c.yName, "y");
+    EXPECT_EQ(c.operation, '+');
+    EXPECT_EQ(c.pointCount, 0);
+    EXPECT_FALSE(c.isPhase);
+
+    for (int k = 2; k <= MaxCurves; ++k)
+        EXPECT_EQ(store->addCurve("b.tab", "x", "y", ' '), k);
+    EXPECT_EQ(store->addCurve("c.tab", "x", "y", ' '), 0);
+    EXPECT_EQ(store->curveCount, MaxCurves);
+    EXPECT_STREQ(store->curves[MaxCurves].fileName, "b.tab");
+}
+
+// Names longer than their fields are cut at the field's size, never run into the next one.
+TEST_F(Store, AddCurveCutsNamesToTheirFields)
+{
+    const std::string longName(25, 'n'), longFile(300, 'f');
+    store->addCurve(longFile.c_str(), longName.c_str(), std::string(20, 'y').c_str(), ' ');
+    const Curve& c = store->curves[1];
+    EXPECT_EQ(std::string(c.fileName), std::string(255, 'f'));
+    EXPECT_EQ(std::string(c.xName), std::string(19, 'n'));
+    EXPECT_EQ(std::string(c.yName), std::string(19, 'y'));
+    EXPECT_EQ(c.operation, ' ');
+}
+
+// The limits of a new run come from its own curves, whatever a zoom or an earlier run left.
+TEST_F(Store, RangesReplaceEarlierViewLimits)
+{
+    struct Case {
+        double xLow, xHigh, yLow, yHigh;
+    };
+    for (Case c : {Case{-5, -2, -9, -3}, Case{2, 5, 3, 9}}) {
+        store->beginPlot();
+        store->viewXMin = store->viewYMin = 0;
+        store->viewXMax = store->viewYMax = 0;
+        AddPoints(*store, {{c.xHigh, c.yLow}, {c.xLow, c.yHigh}});
+        store->computeRanges(false, ScaleMode::LinearLinear);
+        EXPECT_EQ(store->viewXMin, c.xLow);
+        EXPECT_EQ(store->viewXMax, c.xHigh);
+        EXPECT_EQ(store->viewYMin, c.yLow);
+        EXPECT_EQ(store->viewYMax, c.yHigh);
+    }
+}
+
+// Limits below 1 are as good as any for a logarithmic axis, as long as both are positive.
+TEST_F(Store, LogarithmicAxesBelowOne)
+{
+    AddPoints(*store, {{0.1, 0.01}, {0.5, 0.2}});
+    store->computeRanges(false, ScaleMode::LogLog);
+    EXPECT_TRUE(store->logX);
+    EXPECT_TRUE(store->logY);
+}
+
+// Phase values inside +/-180 stay as they are; the limits themselves are not folded.
+TEST_F(Store, PhasesWithinHalfATurnAreNotFolded)
+{
+    AddPhase(*store, {{1, 45}, {2, -180}, {3, 180}, {4, -45}, {5, 0}});
+    store->PreparePositions();
+    const auto& phase = store->positions.y[1];
+    const double expected[] = {45, -180, 180, -45, 0};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(phase[i], expected[i]) << i;
+}
+
+// "+" and "-" on the first curve have no previous curve to combine with.
+TEST_F(Store, TheFirstCurveIgnoresItsOperation)
+{
+    for (char operation : {'+', '-'}) {
+        store->beginPlot();
+        AddPoints(*store, {{1, 3}, {2, 5}}, "1m", operation);
+        store->PreparePositions();
+        EXPECT_EQ(store->positions.y[1][0], 3) << operation;
+        EXPECT_EQ(store->positions.y[1][1], 5) << operation;
+    }
+}
+
+// The drawing reads positions.lnX to choose between the logarithms and the raw x values.
+TEST_F(Store, PositionsFollowEveryChangeOfAxisModeAndEveryNewCurve)
+{
+    AddPoints(*store, {{10, 100}, {1000, 1000}});
+    store->logX = store->logY = true;
+    store->PreparePositions();
+    EXPECT_TRUE(store->positions.lnX);
+    EXPECT_TRUE(store->positions.lnY);
+    EXPECT_DOUBLE_EQ(store->positions.y[1][0], std::log(100.0));
+
+    store->logX = false; // a drawing whose horizontal limits are not positive
+    store->PreparePositions();
+    EXPECT_FALSE(store->positions.lnX);
+    EXPECT_DOUBLE_EQ(store->positions.y[1][0], std::log(100.0));
+
+    AddPoints(*store, {{10, 7}, {1000, 70}}, "2m");
+    store->PreparePositions();
+    EXPECT_DOUBLE_EQ(store->positions.y[2][1], std::log(70.0));
+}
+
+// Zoom and pan repaint without recomputing: positions are reused while the axis modes and the
+// curves stay the same.
+TEST_F(Store, PreparedPositionsAreReusedWhileNothingChanged)
+{
+    AddPoints(*store, {{10, 100}, {1000, 1000}});
+    store->logX = store->logY = true;
+    store->PreparePositions();
+    store->curves[1].x[0] = 1;
+    store->curves[1].y[0] = 1;
+    store->PreparePositions();
+    EXPECT_DOUBLE_EQ(store->positions.x[1][0], std::log(10.0));
+    EXPECT_DOUBLE_EQ(store->positions.y[1][0], std::log(100.0));
+}
+
+// Only the curve's own points get positions; the slots after them are not touched.
+TEST_F(Store, PositionsStopAtTheLastPoint)
+{
+    AddPoints(*store, {{10, 100}, {1000, 1000}});
+    store->curves[1].x[2] = 5;
+    store->curves[1].y[2] = 5;
+    store->positions.x[1][2] = -1;
+    store->positions.y[1][2] = -1;
+    store->logX = store->logY = true;
+    store->PreparePositions();
+    EXPECT_EQ(store->positions.x[1][2], -1);
+    EXPECT_EQ(store->positions.y[1][2], -1);
 }

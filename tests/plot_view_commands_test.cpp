@@ -223,3 +223,35 @@ TEST(ViewCommands, OnlyABoxDraggedRightAndDownZooms)
     EXPECT_DOUBLE_EQ(k.store->viewYMin, 143); // the lower corner gives the bottom
     EXPECT_DOUBLE_EQ(k.store->viewYMax, 343);
 }
+
+TEST(ViewCommands, PanALogarithmicAxisDownAndLeft)
+{
+    Keys k;
+    k.store->logX = k.store->logY = true;
+    k.store->viewXMin = 10, k.store->viewXMax = 100000;
+    k.Type("<");
+    EXPECT_DOUBLE_EQ(k.store->viewXMin, 1);
+    EXPECT_DOUBLE_EQ(k.store->viewXMax, 10000);
+    k.store->viewYMin = 0.1, k.store->viewYMax = 1000;
+    k.Type("d");
+    EXPECT_DOUBLE_EQ(k.store->viewYMin, 0.01);
+    EXPECT_DOUBLE_EQ(k.store->viewYMax, 100);
+    k.Type("-");
+    EXPECT_DOUBLE_EQ(k.store->viewYMax, 1e6);
+}
+
+// "c" draws from a fixed sequence, so a session's colours can be reproduced; all twenty curves
+// get a colour of their own.
+TEST(ViewCommands, RandomColoursFollowARepeatableSequence)
+{
+    Keys k;
+    k.Type("c");
+    const uint32_t first[] = {0x3CABB0, 0xEBE1B7, 0xFA0AEA};
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_EQ(k.store->curves[n].colour, first[n - 1]) << n;
+    EXPECT_EQ(k.store->curves[MaxCurves].colour, 0xC64112u);
+    for (int n = 1; n <= MaxCurves; ++n)
+        for (int m = n + 1; m <= MaxCurves; ++m)
+            EXPECT_NE(k.store->curves[n].colour, k.store->curves[m].colour) << n << " " << m;
+    EXPECT_EQ(k.store->curves[0].colour, 0u); // slot 0 is no curve
+}
