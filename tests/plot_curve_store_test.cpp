@@ -136,10 +136,10 @@ TEST_F(Store, CurvesWithoutPointsLeaveTheSentinels)
 {
     AddPoints(*store, {});
     store->computeRanges(false, ScaleMode::LogLog);
-    EXPECT_EQ(store->curves[1].xMin, RangeSentinel);
-    EXPECT_EQ(store->curves[1].xMax, -RangeSentinel);
-    EXPECT_EQ(store->viewXMin, RangeSentinel);
-    EXPECT_EQ(store->viewYMax, -RangeSentinel);
+    EXPECT_EQ(store->curves[1].xMin, 1e50);
+    EXPECT_EQ(store->curves[1].xMax, -1e50);
+    EXPECT_EQ(store->viewXMin, 1e50);
+    EXPECT_EQ(store->viewYMax, -1e50);
     EXPECT_FALSE(store->logX);
 }
 
@@ -177,6 +177,26 @@ TEST_F(Store, PositionsHoldLogarithmsOnLogarithmicAxesAndFollowAClearedFlag)
     store->logY = false; // cleared by a drawing whose limits are not positive
     store->PreparePositions();
     EXPECT_EQ(store->positions.y[1][1], 0.01);
+}
+
+// Before the first Plot run every number of the store is zero and every flag false.
+TEST(FreshStore, StartsWithEveryNumberZero)
+{
+    auto store = std::make_unique<CurveStore>();
+    EXPECT_EQ(store->curveCount, 0);
+    EXPECT_FALSE(store->anyPhase);
+    for (double v : {store->viewXMin, store->viewXMax, store->viewYMin, store->viewYMax,
+                     store->phaseScale, store->phaseOffset})
+        EXPECT_EQ(v, 0);
+    for (int k = 1; k <= MaxCurves; ++k) {
+        const Curve& c = store->curves[k];
+        EXPECT_EQ(c.xColumn + c.yColumn + c.pointCount, 0) << k;
+        for (double v : {c.xMin, c.xMax, c.yMin, c.yMax, c.scaleX, c.offsetX, c.scaleY, c.offsetY})
+            EXPECT_EQ(v, 0) << k;
+        EXPECT_EQ(c.x[0] + c.y[MaxPoints - 1], 0) << k;
+        EXPECT_EQ(c.operation, ' ');
+        EXPECT_FALSE(c.isPhase);
+    }
 }
 
 TEST_F(Store, EveryPaletteSlotHasItsDefaultColour)
