@@ -208,6 +208,19 @@ TEST_F(Store, EveryPaletteSlotHasItsDefaultColour)
     };
     for (int k = 1; k <= MaxCurves; ++k)
         EXPECT_EQ(store->curves[k].colour, expected[k]) << "curve " << k;
+
+    // The colour commands change every entry; the default palette brings each one back.
+    for (int k = 1; k <= MaxCurves; ++k)
+        store->curves[k].colour = 0x123456;
+    store->majorGridColour = store->minorGridColour = 0x123456;
+    store->foregroundColour = store->backgroundColour = 0x123456;
+    store->SetDefaultPalette();
+    for (int k = 1; k <= MaxCurves; ++k)
+        EXPECT_EQ(store->curves[k].colour, expected[k]) << "curve " << k;
+    EXPECT_EQ(store->majorGridColour, 0xC0C0C0u);
+    EXPECT_EQ(store->minorGridColour, 0x808080u);
+    EXPECT_EQ(store->foregroundColour, 0xFFFFFFu);
+    EXPECT_EQ(store->backgroundColour, 0u);
 }
 
 TEST_F(Store, BeginPlotForgetsTheLastRunsCurvesAndFlags)
