@@ -93,7 +93,9 @@ void CurveStore::computeRanges(bool phaseOption, ScaleMode mode)
         double xMin = RangeSentinel, yMin = RangeSentinel;
         double xMax = -RangeSentinel, yMax = -RangeSentinel;
         for (int i = 0; i < c.pointCount; ++i) {
-            double x = c.x[i], y = c.y[i];
+            // + 0.0 makes -0 a plain 0: a zero limit reads "0" in the fields and the labels,
+            // whichever zero the table wrote.
+            double x = c.x[i] + 0.0, y = c.y[i] + 0.0;
             if (x < xMin)
                 xMin = x;
             if (x > xMax)

@@ -364,3 +364,24 @@ TEST_F(Store, PositionsStopAtTheLastPoint)
     EXPECT_EQ(store->positions.x[1][2], -1);
     EXPECT_EQ(store->positions.y[1][2], -1);
 }
+
+// A table may write its zeros as "-0"; the limits made of them read "0", in whatever order the
+// two zeros come.
+TEST_F(Store, AZeroLimitIsNeverNegativeZero)
+{
+    for (double first : {0.0, -0.0}) {
+        store->beginPlot();
+        AddPoints(*store, {{first, first}, {-first, -first}, {5, 5}});
+        AddPoints(*store, {{-0.0, -0.0}, {5, 5}}, "2m");
+        store->computeRanges(false, ScaleMode::LinearLinear);
+        EXPECT_FALSE(std::signbit(store->viewXMin)) << first;
+        EXPECT_FALSE(std::signbit(store->viewYMin)) << first;
+        EXPECT_FALSE(std::signbit(store->curves[1].xMin)) << first;
+        EXPECT_FALSE(std::signbit(store->curves[2].yMin)) << first;
+    }
+    store->beginPlot();
+    AddPoints(*store, {{-5, -5}, {-0.0, -0.0}});
+    store->computeRanges(false, ScaleMode::LinearLinear);
+    EXPECT_FALSE(std::signbit(store->viewXMax));
+    EXPECT_FALSE(std::signbit(store->viewYMax));
+}
