@@ -119,9 +119,10 @@ TEST_F(Store, LogarithmicAxesNeedPositiveLimits)
         bool logX, logY;
     };
     const Case cases[] = {
-        {ScaleMode::LogLog, 1, 1, true, true},     {ScaleMode::LogLog, 0, 1, false, true},
-        {ScaleMode::LogLog, 1, -1, true, false},   {ScaleMode::LinearLog, 1, 1, false, true},
-        {ScaleMode::LogLinear, 1, 1, true, false}, {ScaleMode::LinearLinear, 1, 1, false, false},
+        {ScaleMode::LogLog, 1, 1, true, true},         {ScaleMode::LogLog, 0, 1, false, true},
+        {ScaleMode::LogLog, 1, -1, true, false},       {ScaleMode::LogLog, 1, 0, true, false},
+        {ScaleMode::LinearLog, 1, 1, false, true},     {ScaleMode::LogLinear, 1, 1, true, false},
+        {ScaleMode::LinearLinear, 1, 1, false, false},
     };
     for (const Case& c : cases) {
         store->beginPlot();

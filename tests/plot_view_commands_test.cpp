@@ -255,3 +255,20 @@ TEST(ViewCommands, RandomColoursFollowARepeatableSequence)
             EXPECT_NE(k.store->curves[n].colour, k.store->curves[m].colour) << n << " " << m;
     EXPECT_EQ(k.store->curves[0].colour, 0u); // slot 0 is no curve
 }
+
+// Where a held-down zoom stops: at the narrowest view whose ends still tell apart a 65536th of
+// it, or at a range of 1e-290, whichever comes first.
+TEST(ViewCommands, AHeldDownZoomStopsAtTheNarrowestDrawableView)
+{
+    struct Case {
+        double low, high, finalRange;
+    };
+    for (Case c : {Case{1e6, 1e6 + 1, std::ldexp(1.0, -17)}, Case{0, 2 * 1e-290, 1e-290}}) {
+        Keys k;
+        k.store->viewXMin = c.low, k.store->viewXMax = c.high;
+        for (int i = 0; i < 3000; ++i)
+            k.Type("a");
+        EXPECT_EQ(k.store->viewXMin, c.low);
+        EXPECT_EQ(k.store->viewXMax - k.store->viewXMin, c.finalRange) << c.low;
+    }
+}
