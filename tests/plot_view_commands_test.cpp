@@ -272,3 +272,28 @@ TEST(ViewCommands, AHeldDownZoomStopsAtTheNarrowestDrawableView)
         EXPECT_EQ(k.store->viewXMax - k.store->viewXMin, c.finalRange) << c.low;
     }
 }
+
+// Next to a power of two the spacing of doubles halves, so each end of the view is checked on
+// its own: a step moves when both ends tell apart a 65536th of the new range, and stays when
+// either one cannot, whichever side of the power of two it lies on.
+TEST(ViewCommands, EachEndMustTellApartA65536thOfTheRange)
+{
+    const double p = std::ldexp(1.0, 20), e16 = std::ldexp(1.0, -16), e17 = std::ldexp(1.0, -17),
+                 e18 = std::ldexp(1.0, -18), e19 = std::ldexp(1.0, -19);
+    struct Case {
+        const char* name;
+        char key;
+        double low, high;
+        bool moves;
+    };
+    for (Case c : {Case{"low end on the power", 'a', -p, -p + e16, true},
+                   Case{"high end reaches the power", '>', p - e17 - e19, p - e19, true},
+                   Case{"low end cannot", 'a', -(p + e18), -(p + e18) + e16, false},
+                   Case{"high end cannot", 'a', p - e18, p - e18 + e16, false}}) {
+        Keys k;
+        k.store->viewXMin = c.low, k.store->viewXMax = c.high;
+        k.Type(std::string(1, c.key));
+        const bool moved = k.store->viewXMin != c.low || k.store->viewXMax != c.high;
+        EXPECT_EQ(moved, c.moves) << c.name;
+    }
+}
