@@ -251,6 +251,13 @@ TEST_F(PlotRun, LimitsExchangeBothWays)
     EXPECT_EQ(store->viewYMin, -3);
     EXPECT_EQ(store->viewYMax, 1000);
     EXPECT_EQ(options.Exmin, ""); // the fields are not rewritten
+
+    options.Exmin = "2", options.Exmax = "30", options.Eymin = "-0.5", options.Eymax = "4";
+    ASSERT_TRUE(Run({path + " x y"}));
+    EXPECT_EQ(store->viewXMin, 2);
+    EXPECT_EQ(store->viewXMax, 30);
+    EXPECT_EQ(store->viewYMin, -0.5);
+    EXPECT_EQ(store->viewYMax, 4);
 }
 
 // A run without any accepted curve keeps the fields the user typed, whichever way the exchange
