@@ -326,3 +326,16 @@ TEST_F(PlotRun, ScaleItemsChooseTheAxes)
         EXPECT_EQ(store->logY, c.logY) << c.item;
     }
 }
+
+// The graph window shows its saved picture while pictureSaved is set: a run that plotted clears
+// it so that the next repaint draws the new curves; a run that failed leaves it.
+TEST_F(PlotRun, ARunThatPlotsAsksForAFreshDrawing)
+{
+    std::string path = dir.Write("t.tab", SweepTable);
+    store->pictureSaved = true;
+    EXPECT_FALSE(Run({path + " f nada"}));
+    EXPECT_TRUE(store->pictureSaved);
+    ASSERT_TRUE(Run({path + " f 1m"}));
+    EXPECT_FALSE(store->pictureSaved);
+    EXPECT_TRUE(store->plotReady);
+}
