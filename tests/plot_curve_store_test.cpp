@@ -386,3 +386,16 @@ TEST_F(Store, AZeroLimitIsNeverNegativeZero)
     EXPECT_FALSE(std::signbit(store->viewXMax));
     EXPECT_FALSE(std::signbit(store->viewYMax));
 }
+
+// Twenty curves on logarithmic axes: every curve, the last one too, has positions of its own.
+TEST_F(Store, EveryOneOfTwentyCurvesHasItsOwnPositions)
+{
+    for (int k = 1; k <= MaxCurves; ++k)
+        AddPoints(*store, {{10.0 * k, 100.0 * k}, {20.0 * k, 300.0 * k}});
+    store->logX = store->logY = true;
+    store->PreparePositions();
+    for (int k = 1; k <= MaxCurves; ++k) {
+        EXPECT_DOUBLE_EQ(store->positions.x[k][1], std::log(20.0 * k)) << k;
+        EXPECT_DOUBLE_EQ(store->positions.y[k][1], std::log(300.0 * k)) << k;
+    }
+}
