@@ -108,19 +108,21 @@ void CurveStore::computeRanges(bool phaseOption, ScaleMode mode)
             yMax += 0.1;
             yMin -= 0.1;
         }
-        c.xMin = xMin;
-        c.xMax = xMax;
-        c.yMin = yMin;
-        c.yMax = yMax;
-        if (xMin < viewXMin)
-            viewXMin = xMin;
-        if (xMax > viewXMax)
-            viewXMax = xMax;
+        // + 0.0 turns -0 into 0: a zero limit reads "0" in the fields and the labels, whichever
+        // zero the table wrote.
+        c.xMin = xMin + 0.0;
+        c.xMax = xMax + 0.0;
+        c.yMin = yMin + 0.0;
+        c.yMax = yMax + 0.0;
+        if (c.xMin < viewXMin)
+            viewXMin = c.xMin;
+        if (c.xMax > viewXMax)
+            viewXMax = c.xMax;
         if (!c.isPhase) {
-            if (yMin < viewYMin)
-                viewYMin = yMin;
-            if (yMax > viewYMax)
-                viewYMax = yMax;
+            if (c.yMin < viewYMin)
+                viewYMin = c.yMin;
+            if (c.yMax > viewYMax)
+                viewYMax = c.yMax;
         }
     }
     if (phaseOption && anyPhase && viewYMin == RangeSentinel) {

@@ -57,3 +57,28 @@ TEST(ScanCurveLine, TakesAtMostAHundredCharactersForEachPartOfTheFileName)
     EXPECT_EQ(std::string(out.fileName), "a." + std::string(99, 'e'));
     EXPECT_EQ(std::string(out.xName), std::string(19, 'e'));
 }
+
+// A first part of 250 characters: 100 of them, then a second word of 100, and what is left
+// spills into the column specs and the operation.
+TEST(ScanCurveLine, AFirstPartBeyondTwoHundredCharactersSpillsIntoTheColumns)
+{
+    std::string line = std::string(250, 'd') + ".tab f 1m";
+    CurveLine out;
+    EXPECT_EQ(ScanCurveLine(line.c_str(), out), 5);
+    EXPECT_EQ(std::string(out.fileName), std::string(200, 'd'));
+    EXPECT_EQ(std::string(out.xName), std::string(19, 'd'));
+    EXPECT_EQ(std::string(out.yName), std::string(19, 'd'));
+    EXPECT_EQ(out.operation, 'd');
+}
+
+// Items that a line does not have are empty even when the record held an earlier line.
+TEST(ScanCurveLine, ItemsNotReadAreEmptiedInAReusedRecord)
+{
+    CurveLine out;
+    ASSERT_EQ(ScanCurveLine("um.tab f 1m +", out), 5);
+    EXPECT_EQ(ScanCurveLine("dois.tab", out), 2);
+    EXPECT_STREQ(out.fileName, "dois.tab");
+    EXPECT_STREQ(out.xName, "");
+    EXPECT_STREQ(out.yName, "");
+    EXPECT_EQ(out.operation, ' ');
+}

@@ -193,3 +193,114 @@ TEST(Transforms, MapTheLimitsOntoThePlotEdges)
     EXPECT_NEAR(2 * own.scaleX + own.offsetX, 75, 1e-9);
     EXPECT_NEAR(-1 * store->curves[1].scaleX + store->curves[1].offsetX, 75, 1e-9);
 }
+
+namespace {
+
+struct Mapped {
+    double left, right, bottom, top;
+};
+
+// Where the ends of curve k's limits land with its transforms.
+Mapped Ends(const CurveStore& store, int k, double a, double b, double c, double d)
+{
+    const Curve& curve = store.curves[k];
+    auto x = [&](double v) {
+        return (store.logX ? std::log(v) : v) * curve.scaleX + curve.offsetX;
+    };
+    auto y = [&](double v) {
+        return (store.logY ? std::log(v) : v) * curve.scaleY + curve.offsetY;
+    };
+    return {x(a), x(b), y(c), y(d)};
+}
+
+} // namespace
+
+// Every combination of linear and logarithmic axes, with limits away from 0 and 1, puts the
+// lower limits on the left and bottom edges and the upper ones on the right and top edges.
+TEST(Transforms, EveryAxisModeMapsItsLimitsOntoTheEdges)
+{
+    auto store = std::make_unique<CurveStore>();
+    store->beginPlot();
+    store->addCurve("t.tab", "f", "1m", ' ');
+    store->viewXMin = 2, store->viewXMax = 50, store->viewYMin = 3, store->viewYMax = 70;
+    const PlotArea area = PlotAreaFor(500, 300);
+    for (bool logX : {false, true}) {
+        for (bool logY : {false, true}) {
+            store->logX = logX, store->logY = logY;
+            ComputeTransforms(*store, false, area);
+            ASSERT_EQ(store->logX, logX);
+            ASSERT_EQ(store->logY, logY);
+            Mapped m = Ends(*store, 1, 2, 50, 3, 70);
+            EXPECT_NEAR(m.left, 75, 1e-9) << logX << logY;
+            EXPECT_NEAR(m.right, 490, 1e-9) << logX << logY;
+            EXPECT_NEAR(m.bottom, 282, 1e-9) << logX << logY;
+            EXPECT_NEAR(m.top, 10, 1e-9) << logX << logY;
+        }
+    }
+}
+
+// Each curve on its own scale uses its own range on both axes, the last curve's too.
+TEST(Transforms, EachCurveOnItsOwnScale)
+{
+    auto store = std::make_unique<CurveStore>();
+    store->beginPlot();
+    for (int k = 1; k <= 3; ++k)
+        store->addCurve("t.tab", "f", "1m", ' ');
+    const double ranges[4][4] = {{}, {1, 10, 2, 4}, {5, 500, 0.5, 8}, {0.1, 3, 100, 1000}};
+    for (int k = 1; k <= 3; ++k) {
+        Curve& c = store->curves[k];
+        c.xMin = ranges[k][0], c.xMax = ranges[k][1], c.yMin = ranges[k][2], c.yMax = ranges[k][3];
+    }
+    store->viewXMin = -1, store->viewXMax = 1, store->viewYMin = -1, store->viewYMax = 1;
+    for (bool logarithmic : {false, true}) {
+        store->logX = store->logY = logarithmic;
+        ComputeTransforms(*store, true, PlotAreaFor(761, 471));
+        EXPECT_EQ(store->logX, logarithmic); // every own range is positive
+        EXPECT_EQ(store->logY, logarithmic); // the view limits do not matter
+        for (int k = 1; k <= 3; ++k) {
+            const double* r = ranges[k];
+            Mapped m = Ends(*store, k, r[0], r[1], r[2], r[3]);
+            EXPECT_NEAR(m.left, 75, 1e-9) << k;
+            EXPECT_NEAR(m.right, 751, 1e-9) << k;
+            EXPECT_NEAR(m.bottom, 453, 1e-9) << k;
+            EXPECT_NEAR(m.top, 10, 1e-9) << k;
+        }
+    }
+}
+
+// A logarithmic axis needs both limits above zero; limits between 0 and 1 are fine. A cleared
+// flag comes from any curve's range with each curve on its own scale, the last one's included.
+TEST(Transforms, LogarithmicAxesAreClearedByLimitsThatAreNotPositive)
+{
+    struct Case {
+        double low, high;
+        bool stays;
+    };
+    const Case cases[] = {
+        {0.1, 0.5, true}, {0.5, 20, true}, {0, 20, false},
+        {-1, 20, false},  {1, 0, false},   {1, -5, false},
+    };
+    for (const Case& c : cases) {
+        auto store = std::make_unique<CurveStore>();
+        store->beginPlot();
+        store->addCurve("t.tab", "f", "1m", ' ');
+        store->viewXMin = store->viewYMin = c.low;
+        store->viewXMax = store->viewYMax = c.high;
+        store->logX = store->logY = true;
+        ComputeTransforms(*store, false, PlotAreaFor(761, 471));
+        EXPECT_EQ(store->logX, c.stays) << c.low << " " << c.high;
+        EXPECT_EQ(store->logY, c.stays) << c.low << " " << c.high;
+
+        // The same range as the last of two curves on their own scales clears logX only.
+        store->addCurve("t.tab", "f", "2m", ' ');
+        Curve& first = store->curves[1];
+        Curve& last = store->curves[2];
+        first.xMin = first.yMin = 1, first.xMax = first.yMax = 10;
+        last.xMin = c.low, last.xMax = c.high, last.yMin = 1, last.yMax = 10;
+        store->viewYMin = 1, store->viewYMax = 10;
+        store->logX = store->logY = true;
+        ComputeTransforms(*store, true, PlotAreaFor(761, 471));
+        EXPECT_EQ(store->logX, c.stays) << "own scales " << c.low << " " << c.high;
+        EXPECT_TRUE(store->logY);
+    }
+}

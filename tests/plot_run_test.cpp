@@ -251,6 +251,13 @@ TEST_F(PlotRun, LimitsExchangeBothWays)
     EXPECT_EQ(store->viewYMin, -3);
     EXPECT_EQ(store->viewYMax, 1000);
     EXPECT_EQ(options.Exmin, ""); // the fields are not rewritten
+
+    options.Exmin = "2", options.Exmax = "30", options.Eymin = "-0.5", options.Eymax = "4";
+    ASSERT_TRUE(Run({path + " x y"}));
+    EXPECT_EQ(store->viewXMin, 2);
+    EXPECT_EQ(store->viewXMax, 30);
+    EXPECT_EQ(store->viewYMin, -0.5);
+    EXPECT_EQ(store->viewYMax, 4);
 }
 
 // A run without any accepted curve keeps the fields the user typed, whichever way the exchange
@@ -275,4 +282,60 @@ TEST_F(PlotRun, FileBytesThatAreNotUtf8AreShownAsLatin1)
     ASSERT_TRUE(Run({path + " f tens\xe3o"}));
     EXPECT_TRUE(Logged("Colunas: f tensão")) << Dump();
     EXPECT_TRUE(Logged("Tabela 1: f x tensão"));
+}
+
+// Only a name longer than one character that ends in "f" is a phase: the frequency column "f"
+// itself is not.
+TEST_F(PlotRun, PhaseColumnsByName)
+{
+    std::string path = dir.Write("t.tab", "1m f 1f ff\n1 2 3 4\n5 6 7 8\n");
+    ASSERT_TRUE(Run({path + " 1m f", path + " 1m 1f", path + " 1m ff"}));
+    EXPECT_FALSE(store->curves[1].isPhase);
+    EXPECT_TRUE(store->curves[2].isPhase);
+    EXPECT_TRUE(store->curves[3].isPhase);
+    EXPECT_FALSE(Logged("A coluna 2 da tabela 1 é de fase.")) << Dump();
+    EXPECT_TRUE(Logged("A coluna 2 da tabela 3 é de fase."));
+}
+
+// The computed limits reach the fields with six significant digits, as "%lg" writes them.
+TEST_F(PlotRun, ComputedLimitsAreWrittenWithSixSignificantDigits)
+{
+    std::string path = dir.Write("t.tab", "x y\n0.1234567 -98765.4\n123456 0.000123456\n");
+    options.RGescala = static_cast<int>(ScaleMode::LinearLinear);
+    ASSERT_TRUE(Run({path + " x y"}));
+    EXPECT_EQ(options.Exmin, "0.123457");
+    EXPECT_EQ(options.Exmax, "123456");
+    EXPECT_EQ(options.Eymin, "-98765.4");
+    EXPECT_EQ(options.Eymax, "0.000123456");
+}
+
+// Each "Escala" item sets its own axes; an index outside the four items gives linear axes.
+TEST_F(PlotRun, ScaleItemsChooseTheAxes)
+{
+    std::string path = dir.Write("t.tab", "x y\n1 2\n10 20\n");
+    struct Case {
+        int item;
+        bool logX, logY;
+    };
+    for (Case c :
+         {Case{0, false, false}, Case{1, true, true}, Case{2, false, true}, Case{3, true, false},
+          Case{-1, false, false}, Case{4, false, false}, Case{31, false, false}}) {
+        options.RGescala = c.item;
+        ASSERT_TRUE(Run({path + " x y"}));
+        EXPECT_EQ(store->logX, c.logX) << c.item;
+        EXPECT_EQ(store->logY, c.logY) << c.item;
+    }
+}
+
+// The graph window shows its saved picture while pictureSaved is set: a run that plotted clears
+// it so that the next repaint draws the new curves; a run that failed leaves it.
+TEST_F(PlotRun, ARunThatPlotsAsksForAFreshDrawing)
+{
+    std::string path = dir.Write("t.tab", SweepTable);
+    store->pictureSaved = true;
+    EXPECT_FALSE(Run({path + " f nada"}));
+    EXPECT_TRUE(store->pictureSaved);
+    ASSERT_TRUE(Run({path + " f 1m"}));
+    EXPECT_FALSE(store->pictureSaved);
+    EXPECT_TRUE(store->plotReady);
 }

@@ -223,3 +223,77 @@ TEST(ViewCommands, OnlyABoxDraggedRightAndDownZooms)
     EXPECT_DOUBLE_EQ(k.store->viewYMin, 143); // the lower corner gives the bottom
     EXPECT_DOUBLE_EQ(k.store->viewYMax, 343);
 }
+
+TEST(ViewCommands, PanALogarithmicAxisDownAndLeft)
+{
+    Keys k;
+    k.store->logX = k.store->logY = true;
+    k.store->viewXMin = 10, k.store->viewXMax = 100000;
+    k.Type("<");
+    EXPECT_DOUBLE_EQ(k.store->viewXMin, 1);
+    EXPECT_DOUBLE_EQ(k.store->viewXMax, 10000);
+    k.store->viewYMin = 0.1, k.store->viewYMax = 1000;
+    k.Type("d");
+    EXPECT_DOUBLE_EQ(k.store->viewYMin, 0.01);
+    EXPECT_DOUBLE_EQ(k.store->viewYMax, 100);
+    k.Type("-");
+    EXPECT_DOUBLE_EQ(k.store->viewYMax, 1e6);
+}
+
+// "c" draws from a fixed sequence, so a session's colours can be reproduced; all twenty curves
+// get a colour of their own.
+TEST(ViewCommands, RandomColoursFollowARepeatableSequence)
+{
+    Keys k;
+    k.Type("c");
+    const uint32_t first[] = {0x3CABB0, 0xEBE1B7, 0xFA0AEA};
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_EQ(k.store->curves[n].colour, first[n - 1]) << n;
+    EXPECT_EQ(k.store->curves[MaxCurves].colour, 0xC64112u);
+    for (int n = 1; n <= MaxCurves; ++n)
+        for (int m = n + 1; m <= MaxCurves; ++m)
+            EXPECT_NE(k.store->curves[n].colour, k.store->curves[m].colour) << n << " " << m;
+    EXPECT_EQ(k.store->curves[0].colour, 0u); // slot 0 is no curve
+}
+
+// Where a held-down zoom stops: at the narrowest view whose ends still tell apart a 65536th of
+// it, or at a range of 1e-290, whichever comes first.
+TEST(ViewCommands, AHeldDownZoomStopsAtTheNarrowestDrawableView)
+{
+    struct Case {
+        double low, high, finalRange;
+    };
+    for (Case c : {Case{1e6, 1e6 + 1, std::ldexp(1.0, -17)}, Case{0, 2 * 1e-290, 1e-290}}) {
+        Keys k;
+        k.store->viewXMin = c.low, k.store->viewXMax = c.high;
+        for (int i = 0; i < 3000; ++i)
+            k.Type("a");
+        EXPECT_EQ(k.store->viewXMin, c.low);
+        EXPECT_EQ(k.store->viewXMax - k.store->viewXMin, c.finalRange) << c.low;
+    }
+}
+
+// Next to a power of two the spacing of doubles halves, so each end of the view is checked on
+// its own: a step moves when both ends tell apart a 65536th of the new range, and stays when
+// either one cannot, whichever side of the power of two it lies on.
+TEST(ViewCommands, EachEndMustTellApartA65536thOfTheRange)
+{
+    const double p = std::ldexp(1.0, 20), e16 = std::ldexp(1.0, -16), e17 = std::ldexp(1.0, -17),
+                 e18 = std::ldexp(1.0, -18), e19 = std::ldexp(1.0, -19);
+    struct Case {
+        const char* name;
+        char key;
+        double low, high;
+        bool moves;
+    };
+    for (Case c : {Case{"low end on the power", 'a', -p, -p + e16, true},
+                   Case{"high end reaches the power", '>', p - e17 - e19, p - e19, true},
+                   Case{"low end cannot", 'a', -(p + e18), -(p + e18) + e16, false},
+                   Case{"high end cannot", 'a', p - e18, p - e18 + e16, false}}) {
+        Keys k;
+        k.store->viewXMin = c.low, k.store->viewXMax = c.high;
+        k.Type(std::string(1, c.key));
+        const bool moved = k.store->viewXMin != c.low || k.store->viewXMax != c.high;
+        EXPECT_EQ(moved, c.moves) << c.name;
+    }
+}
