@@ -67,19 +67,20 @@ TEST_F(RegionFixture, BipolarByItsTwoJunctions)
     struct Case {
         char type;
         double c, b;
+        int region; // the code the replay records: bit 0 emitter junction, bit 1 collector
         const char* words;
     };
     const Case cases[] = {
-        {'N', 6, 1.6, "Q1 (ativo, Vbe=0.6 Vbc=-4.4)"},
-        {'N', 1.1, 1.6, "Q1 (saturado, Vbe=0.6 Vbc=0.5)"},
-        {'N', 6, 0, "Q1 (cortado, Vbe=-1 Vbc=-6)"},
-        {'N', 0.5, 0.6, "Q1 (ativo reverso, Vbe=-0.4 Vbc=0.1)"},
-        {'N', 6, 1, "Q1 (cortado, Vbe=0 Vbc=-5)"},
-        {'N', 1.6, 1.6, "Q1 (ativo, Vbe=0.6 Vbc=0)"},
-        {'P', -4, 0.4, "Q1 (ativo, Vbe=-0.6 Vbc=4.4)"},
-        {'P', 0.9, 0.4, "Q1 (saturado, Vbe=-0.6 Vbc=-0.5)"},
-        {'P', -4, 2, "Q1 (cortado, Vbe=1 Vbc=6)"},
-        {'P', 1.5, 1.4, "Q1 (ativo reverso, Vbe=0.4 Vbc=-0.1)"},
+        {'N', 6, 1.6, 1, "Q1 (ativo, Vbe=0.6 Vbc=-4.4)"},
+        {'N', 1.1, 1.6, 3, "Q1 (saturado, Vbe=0.6 Vbc=0.5)"},
+        {'N', 6, 0, 0, "Q1 (cortado, Vbe=-1 Vbc=-6)"},
+        {'N', 0.5, 0.6, 2, "Q1 (ativo reverso, Vbe=-0.4 Vbc=0.1)"},
+        {'N', 6, 1, 0, "Q1 (cortado, Vbe=0 Vbc=-5)"},
+        {'N', 1.6, 1.6, 1, "Q1 (ativo, Vbe=0.6 Vbc=0)"},
+        {'P', -4, 0.4, 1, "Q1 (ativo, Vbe=-0.6 Vbc=4.4)"},
+        {'P', 0.9, 0.4, 3, "Q1 (saturado, Vbe=-0.6 Vbc=-0.5)"},
+        {'P', -4, 2, 0, "Q1 (cortado, Vbe=1 Vbc=6)"},
+        {'P', 1.5, 1.4, 2, "Q1 (ativo reverso, Vbe=0.4 Vbc=-0.1)"},
     };
     for (const Case& c : cases) {
         circuit.Reset();
@@ -88,6 +89,7 @@ TEST_F(RegionFixture, BipolarByItsTwoJunctions)
         Set("c", c.c);
         Set("b", c.b);
         Set("e", 1);
+        EXPECT_EQ(DeviceRegion(q, op), c.region) << c.words;
         EXPECT_EQ(DescribeDevice(q, op), c.words);
     }
 }
