@@ -50,11 +50,7 @@ void DiagnoseConvergence(Analysis& analysis, int unknown)
     } else {
         log.AppendLog("O maior erro está na corrente %s.", NodeName(circuit, unknown).c_str());
         const Element& owner = circuit.element(OwnerOf(circuit, unknown).element);
-        int terminals[4];
-        const int count = Terminals(owner, terminals);
-        for (int t = 0; t < count; ++t)
-            if (terminals[t] != 0)
-                nodes.set(terminals[t]);
+        nodes = TerminalNodes(owner);
         where = ElementName(owner);
     }
     std::vector<std::string> devices;

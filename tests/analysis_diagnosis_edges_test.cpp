@@ -1,6 +1,7 @@
 // The diagnosis where its words depend on the settings and on which unknown failed: the check of
-// a netlist with and without devices conducting at the start, and a run that never converges
-// whose largest change is a source's current.
+// a netlist with and without devices conducting at the start, runs that never converge whose
+// largest change is a source's current or a node swinging through a reverse diode, and a
+// recorded failure that names no unknown.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -59,6 +60,52 @@ TEST_F(DiagnosisFixture, LargestChangeInASourceCurrent)
                                                  "O maior erro está na corrente jV1.",
                                                  "Nenhum dispositivo não linear se liga a V1.",
                                                  "N1 alterna entre os trechos 1 e 2."}));
+}
+
+TEST_F(DiagnosisFixture, DevicesOnEitherTerminalOfTheSource)
+{
+    // The same swing, with N2 across V1: on its first terminal, held at 0 V. N1, on ground
+    // (V1's second terminal) but not on node a, is no device of V1's.
+    const std::string netlist = dir.Write(
+        "o.net", "Oscila\nV1 a 0 DC 0\nR1 a n 1e-3\nI1 n 0 DC 5e5\nN1 n 0 -1 1e6 0 0 1 1e6 2 "
+                 "2e6\nN2 a 0 -1 -1 0 0 1 1 2 2\n.AC DEC 3 1 10\n");
+    RunAnalysis(analysis, netlist);
+    EXPECT_EQ(Last(3), (std::vector<std::string>{
+                           "O maior erro está na corrente jV1.",
+                           "Dispositivos ligados a V1 na última iteração: N2 (trecho 2, V=0).",
+                           "N1 alterna entre os trechos 1 e 2."}));
+}
+
+TEST_F(DiagnosisFixture, DeviceSwingingThroughItsReverseRegion)
+{
+    // i(v) = |v| cannot carry the 1 A of I1: node 1 swings between ±1 V, N1 between its first
+    // and third segments and D1, a diode too weak to help, between reverse and direct.
+    host.settings.CBcdiodos = false;
+    const std::string netlist =
+        dir.Write("s.net", "Balanco\nI1 1 0 DC 1\nN1 1 0 -1 1 0 0 1 1 2 2\nD1 1 0 1e-30\n"
+                           "V1 2 0 DC 0.5\nD2 2 0\n.AC DEC 3 1 10\n");
+    RunAnalysis(analysis, netlist);
+    EXPECT_EQ(Last(4), (std::vector<std::string>{
+                           "O maior erro está na tensão do nó 1.",
+                           "Dispositivos ligados a esse nó na última iteração: N1 (trecho 3, V=1) "
+                           "e D1 (direto acima de Vdmax, Vd=1).",
+                           "N1 alterna entre os trechos 1 e 3.",
+                           "D1 alterna entre reverso e direto acima de Vdmax."}));
+}
+
+TEST_F(DiagnosisFixture, FailureNamingNoUnknownIsNotDiagnosed)
+{
+    const std::string netlist = dir.Write(
+        "o.net", "Oscila\nV1 a 0 DC 0\nR1 a n 1e-3\nI1 n 0 DC 5e5\nN1 n 0 -1 1e6 0 0 1 1e6 2 "
+                 "2e6\n.AC DEC 3 1 10\n");
+    RunAnalysis(analysis, netlist);
+    ASSERT_EQ(analysis.failure.kind, RunFailure::Kind::DcConvergence);
+    for (int unknown : {-1, 0, analysis.circuit.variableCount + 1}) {
+        sink.lines.clear();
+        analysis.failure.unknown = unknown;
+        DiagnoseFailedRun(analysis);
+        EXPECT_TRUE(sink.lines.empty()) << unknown;
+    }
 }
 
 } // namespace
