@@ -93,6 +93,25 @@ TEST_F(DiagnosisFixture, DeviceSwingingThroughItsReverseRegion)
                            "D1 alterna entre reverso e direto acima de Vdmax."}));
 }
 
+TEST_F(DiagnosisFixture, ThreeRegionChangesMakeADeviceRestless)
+{
+    // Two piecewise-linear resistors fed 4 A, replayed from 0.5 V: Newton visits 4.2 V through
+    // N1's segments 2, 1, 2 and 3 (three changes) and N2's 1, 1, 2 and 3 (two), then settles.
+    CircuitBuilder build(analysis.circuit, log);
+    build.Add("I1", {"0", "1"}, {0, 0, 4});
+    build.Add("N1", {"1", "0"}, {-1, -5, 0, -1, 2, -2, 4, 0});
+    build.Add("N2", {"1", "0"}, {0, 0, 1, 0, 3, 2, 5, 5});
+    build.Finish();
+    analysis.op.V[1] = 0.5;
+    analysis.failure = {RunFailure::Kind::DcConvergence, 1};
+    DiagnoseFailedRun(analysis);
+    EXPECT_EQ(sink.lines, (std::vector<std::string>{
+                              "O maior erro está na tensão do nó 1.",
+                              "Dispositivos ligados a esse nó na última iteração: N1 (trecho 2, "
+                              "V=0.5) e N2 (trecho 1, V=0.5).",
+                              "N1 alterna entre os trechos 1, 2 e 3."}));
+}
+
 TEST_F(DiagnosisFixture, FailureNamingNoUnknownIsNotDiagnosed)
 {
     const std::string netlist = dir.Write(
