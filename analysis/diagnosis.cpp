@@ -93,10 +93,8 @@ void DiagnoseFailedRun(Analysis& analysis)
 
 int CheckNetlist(Analysis& analysis, const std::string& netlistPath)
 {
-    Circuit& circuit = analysis.circuit;
-    circuit.RunFailed = false;
     analysis.log.AppendLog("%s", "");
-    if (!ReadNetlist(circuit, analysis.log, netlistPath, analysis.Settings().CBignorar))
+    if (!ReadNetlist(analysis.circuit, analysis.log, netlistPath, analysis.Settings().CBignorar))
         return -1;
     // The iterate and settings of the operating point's first iteration.
     const AnalysisSettings& settings = analysis.Settings();

@@ -46,6 +46,28 @@ TEST_F(DiagnosisFixture, CheckStampsTheFirstIterationWithItsSettings)
                            "Nenhuma causa de sistema singular encontrada no sistema DC."});
 }
 
+TEST_F(DiagnosisFixture, CheckNamesADiodeRegionWithTheSettingsVdmax)
+{
+    // A diode without saturation current is open: node c, the last unknown, floats at the
+    // initial 0.8 V.
+    const std::string netlist = dir.Write("d.net", "Diodo\nR1 a 0 1\nD1 c 0 0\n.AC DEC 3 1 10\n");
+    host.settings.Eg0 = "0";
+    host.settings.CBcdiodos = false;
+    host.settings.Einicio = "0.8";
+    for (const char* vdmax : {"1", "0.7"}) {
+        host.settings.Evdmax = vdmax;
+        EXPECT_EQ(CheckNetlist(analysis, netlist), 1);
+        EXPECT_EQ(Last(1)[0], std::string("Liga-se ao resto do circuito só por D1 (") +
+                                  (vdmax[0] == '1' ? "direto" : "direto acima de Vdmax") + ").");
+    }
+}
+
+TEST_F(DiagnosisFixture, CheckOfAMissingNetlistFails)
+{
+    EXPECT_EQ(CheckNetlist(analysis, dir.Path() + "/nada"), -1);
+    EXPECT_EQ(Last(1)[0].rfind("Arquivo ", 0), 0u);
+}
+
 TEST_F(DiagnosisFixture, LargestChangeInASourceCurrent)
 {
     // i(v) = 1e6·|v| in parallel with 1 mΩ to a 0 V source cannot deliver the 500 kA drawn from
