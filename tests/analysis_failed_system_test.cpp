@@ -3,6 +3,7 @@
 // what the failing phases record for the diagnosis.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <memory>
@@ -83,6 +84,30 @@ TEST(FindNullVectors, OneVectorPerFreeColumn)
             EXPECT_LT(Residual(*a, c.n, nulls.vector[v]), 1e-12) << c.what << ", vector " << v;
         for (size_t k = 0; k < c.firstVector.size() && nulls.count > 0; ++k)
             EXPECT_NEAR(nulls.vector[0][k + 1].re, c.firstVector[k], 1e-12) << c.what;
+    }
+}
+
+TEST(FindNullVectors, PivotsAreJudgedByTheirModulus)
+{
+    // One entry against the threshold: a complex pivot counts by its modulus, not its real part.
+    struct Case {
+        Complex entry;
+        double zeroPivot;
+        bool free;
+    };
+    const Case cases[] = {
+        {{0, 1}, 0.5, false},       {{0.5, 1}, 1.1, false}, {{0.6, -0.8}, 0.99, false},
+        {{-2, 0}, 1.5, false},      {{0, 1}, 1.5, true},    {{3e-16, 4e-16}, 1e-15, true},
+        {{-3e-16, 0}, 1e-15, true},
+    };
+    for (const Case& c : cases) {
+        const auto a = Matrix(1, {c.entry});
+        NullVectors nulls;
+        FindNullVectors(*a, 1, c.zeroPivot, nulls);
+        EXPECT_EQ(nulls.count, c.free ? 1 : 0) << c.entry.re << " " << c.entry.im;
+        if (c.free) {
+            EXPECT_DOUBLE_EQ(nulls.pivotModulus[0], std::hypot(c.entry.re, c.entry.im));
+        }
     }
 }
 
@@ -167,6 +192,7 @@ TEST_F(FailedSystemFixture, PatternDropsSelfCancellingElementsAndKeepsCancelling
     EXPECT_EQ(system.Matrix().At(node1, node1).re, 0); // R1 and R2 cancel in the sum
     const SparsityPattern pattern = system.Pattern();
     EXPECT_TRUE(pattern.Has(node1, node1));
+    EXPECT_FALSE(pattern.Has(node1, 0)); // ground is no unknown of the pattern
     EXPECT_FALSE(pattern.Has(node2, jV1));
     EXPECT_FALSE(pattern.Has(jV1, node2));
     EXPECT_TRUE(pattern.rows[jV1].none());
@@ -229,6 +255,27 @@ TEST_F(FailedSystemFixture, WeightsKeepConnectionFaultsAndBreakCoincidences)
     }
 }
 
+TEST_F(FailedSystemFixture, WeightsSpreadOverOneToTwo)
+{
+    // Fifty 1 S conductances, each to ground from a node of its own: the weighted diagonal is
+    // the sequence of weights, distinct and spread over [1, 2).
+    for (int k = 1; k <= MaxVariables; ++k)
+        build.Add(("R" + std::to_string(k)).c_str(), {std::to_string(k).c_str(), "0"}, {1});
+    build.Finish();
+    FailedSystem system(analysis, SystemPoint{});
+    ASSERT_TRUE(system.Build());
+    MnaSystem weighted = system.Matrix(); // what the matrix held before is replaced
+    system.WeightedMatrix(weighted);
+    std::vector<double> weights;
+    for (int k = 1; k <= MaxVariables; ++k)
+        weights.push_back(weighted.At(k, k).re);
+    std::sort(weights.begin(), weights.end());
+    EXPECT_GE(weights.front(), 1);
+    EXPECT_LT(weights.back(), 2);
+    EXPECT_GT(weights.back() - weights.front(), 0.8);
+    EXPECT_EQ(std::adjacent_find(weights.begin(), weights.end()), weights.end());
+}
+
 TEST_F(FailedSystemFixture, CapacitorsStampNothingAtZeroFrequency)
 {
     build.Add("V1", {"1", "0"}, {1, 0, 0});
@@ -240,6 +287,23 @@ TEST_F(FailedSystemFixture, CapacitorsStampNothingAtZeroFrequency)
         FailedSystem system(analysis, SystemPoint{true, omega / 6.283185307179586, omega});
         ASSERT_TRUE(system.Build());
         EXPECT_EQ(system.Pattern().rows[node2].any(), omega != 0) << "omega " << omega;
+    }
+}
+
+TEST_F(FailedSystemFixture, DevicesStampTheirSmallSignalModelInASweep)
+{
+    // Node 1 reaches ground at a sweep point only through the conducting diode.
+    host.settings.CBcdiodos = false;
+    build.Add("I1", {"0", "1"}, {0, 0, 1e-3});
+    build.Add("D1", {"1", "0"});
+    build.Finish();
+    FindOperatingPoint(analysis);
+    ASSERT_FALSE(analysis.circuit.RunFailed);
+    for (double omega : {0.0, 1000.0}) {
+        FailedSystem system(analysis, SystemPoint{true, omega / 6.283185307179586, omega});
+        ASSERT_TRUE(system.Build());
+        EXPECT_GT(system.Matrix().At(1, 1).re, 0) << "omega " << omega;
+        EXPECT_TRUE(system.Pattern().Has(1, 1)) << "omega " << omega;
     }
 }
 
