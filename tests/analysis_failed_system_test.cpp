@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -98,17 +99,62 @@ TEST(FindNullVectors, PivotsAreJudgedByTheirModulus)
     const Case cases[] = {
         {{0, 1}, 0.5, false},       {{0.5, 1}, 1.1, false}, {{0.6, -0.8}, 0.99, false},
         {{-2, 0}, 1.5, false},      {{0, 1}, 1.5, true},    {{3e-16, 4e-16}, 1e-15, true},
-        {{-3e-16, 0}, 1e-15, true},
+        {{-3e-16, 0}, 1e-15, true}, {{0.5, 0}, 0.5, false},
     };
+    NullVectors nulls; // one for every case: each search starts afresh
     for (const Case& c : cases) {
         const auto a = Matrix(1, {c.entry});
-        NullVectors nulls;
         FindNullVectors(*a, 1, c.zeroPivot, nulls);
         EXPECT_EQ(nulls.count, c.free ? 1 : 0) << c.entry.re << " " << c.entry.im;
         if (c.free) {
             EXPECT_DOUBLE_EQ(nulls.pivotModulus[0], std::hypot(c.entry.re, c.entry.im));
         }
     }
+}
+
+TEST(FindNullVectors, TiedPivotsTakeTheSolversRow)
+{
+    // Rows 1 and 2 tie for the first pivot; the solver keeps the first, and so reaches a
+    // rounding residue, not a zero, as the last pivot. The replica must reach the same residue.
+    RecordingSink sink;
+    MessageLog log(sink);
+    const auto a = Matrix(3, {{-1, 0},
+                              {-0.5, 0},
+                              {1.5, 0},
+                              {1, 0},
+                              {1, 0},
+                              {0, 0},
+                              {-0.38095238095238093, 0},
+                              {-0.047619047619047616, 0},
+                              {1, 0}});
+    NullVectors nulls;
+    FindNullVectors(*a, 3, 1e-15, nulls);
+    MnaSystem solved = *a;
+    solved.SolveMna(log); // goes on past a pivot that is small but not zero
+    ASSERT_EQ(nulls.count, 1);
+    EXPECT_EQ(nulls.freeColumn[0], 3);
+    EXPECT_GT(nulls.pivotModulus[0], 0);
+    ASSERT_EQ(sink.lines.size(), 1u);
+    const std::string line = sink.lines[0];
+    const double solverPivot = std::atof(line.substr(line.find('=') + 1).c_str());
+    EXPECT_NEAR(std::fabs(solverPivot), nulls.pivotModulus[0], 1e-5 * nulls.pivotModulus[0])
+        << line;
+}
+
+TEST(FindNullVectors, FiftyUnknowns)
+{
+    // A chain of 1 S conductances through all fifty nodes and none to ground: the one null vector
+    // puts every node at the same voltage.
+    MnaSystem a;
+    a.Clear(MaxVariables);
+    for (int k = 1; k < MaxVariables; ++k)
+        a.StampAdmittance(k, k + 1, {1, 0});
+    NullVectors nulls;
+    FindNullVectors(a, MaxVariables, 1e-9, nulls);
+    ASSERT_EQ(nulls.count, 1);
+    EXPECT_EQ(nulls.freeColumn[0], MaxVariables);
+    for (int k = 1; k <= MaxVariables; ++k)
+        EXPECT_NEAR(nulls.vector[0][k].re, 1, 1e-12) << k;
 }
 
 TEST(FindNullVectors, StopsWhereTheSolverStops)
