@@ -112,6 +112,19 @@ TEST(FindNullVectors, PivotsAreJudgedByTheirModulus)
     }
 }
 
+TEST(FindNullVectors, FreeColumnIsReducedByTheLaterPivots)
+{
+    // Against 1e-9, column 1 (1e-10, 2e-10) is free, yet not zero: the pivot of column 2 (the
+    // 3 of row 2) must be eliminated from it for the vector to hold.
+    const auto a = Matrix(2, {{1e-10, 0}, {1, 0}, {2e-10, 0}, {3, 0}});
+    NullVectors nulls;
+    FindNullVectors(*a, 2, 1e-9, nulls);
+    ASSERT_EQ(nulls.count, 1);
+    EXPECT_EQ(nulls.freeColumn[0], 1);
+    EXPECT_EQ(nulls.vector[0][1].re, 1);
+    EXPECT_NEAR(nulls.vector[0][2].re, -2e-10 / 3, 1e-20);
+}
+
 TEST(FindNullVectors, TiedPivotsTakeTheSolversRow)
 {
     // Rows 1 and 2 tie for the first pivot; the solver keeps the first, and so reaches a
