@@ -168,6 +168,14 @@ TEST(FindNullVectors, FiftyUnknowns)
     EXPECT_EQ(nulls.freeColumn[0], MaxVariables);
     for (int k = 1; k <= MaxVariables; ++k)
         EXPECT_NEAR(nulls.vector[0][k].re, 1, 1e-12) << k;
+
+    // The same result, reused for an empty system: every column free, each vector a unit one.
+    a.Clear(MaxVariables);
+    FindNullVectors(a, MaxVariables, 1e-9, nulls);
+    ASSERT_EQ(nulls.count, MaxVariables);
+    for (int v = 0; v < MaxVariables; ++v)
+        for (int k = 1; k <= MaxVariables; ++k)
+            EXPECT_EQ(nulls.vector[v][k].re, k == v + 1 ? 1 : 0) << v << " " << k;
 }
 
 TEST(FindNullVectors, StopsWhereTheSolverStops)
