@@ -201,6 +201,35 @@ TEST(FindNullVectors, StopsWhereTheSolverStops)
     EXPECT_EQ(sink.lines, std::vector<std::string>{"Possível sistema singular. Pivot=0."});
 }
 
+TEST(Equilibrate, RowsFirstThenColumns)
+{
+    // Rows first: [2 4; 1 8] becomes [0.5 1; 0.125 1], then its first column is doubled.
+    // Ground's row and column (a 100 S conductance to node 1) neither weigh nor change; an empty
+    // row and column stay empty, with a column scale of 1.
+    MnaSystem a;
+    a.Clear(3);
+    a.At(1, 1) = {2, 0};
+    a.At(1, 2) = {4, 0};
+    a.At(2, 1) = {1, 0};
+    a.At(2, 2) = {8, 0};
+    a.At(1, 0) = a.At(0, 1) = {-100, 0};
+    a.At(0, 0) = {100, 0};
+    double columnScale[MaxVariables + 1];
+    Equilibrate(a, 3, columnScale);
+    const double expected[3][3] = {{1, 1, 0}, {0.25, 1, 0}, {0, 0, 0}};
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 1; c <= 3; ++c) {
+            EXPECT_EQ(a.At(r, c).re, expected[r - 1][c - 1]) << r << " " << c;
+            EXPECT_EQ(a.At(r, c).im, 0) << r << " " << c;
+        }
+    EXPECT_EQ(columnScale[1], 2);
+    EXPECT_EQ(columnScale[2], 1);
+    EXPECT_EQ(columnScale[3], 1);
+    EXPECT_EQ(a.At(1, 0).re, -100);
+    EXPECT_EQ(a.At(0, 1).re, -100);
+    EXPECT_EQ(a.At(0, 0).re, 100);
+}
+
 TEST(Equilibrate, NullVectorsScaleBack)
 {
     // A node tied by 1e9 S to a second one that is tied to nothing else, plus 1e-9 S elsewhere:
