@@ -127,3 +127,34 @@ INSTANTIATE_TEST_SUITE_P(
                   {"Estas equações se repetem ou se contradizem: nó b e V1."}}));
 
 } // namespace
+
+namespace {
+
+TEST(SingularCauseThreshold, WeightedPivotOfAFewNanoIsACoincidence)
+{
+    // Nodes 1 and 2 reach ground only through R1 and R2, which cancel. The random weights leave
+    // them a conductance of order 1/R: about 3e-9 of the 1 S of R3 for 30 MΩ, a coincidence of
+    // the values that the check leaves alone; below 1e-9 for 1 GΩ, a fault of the connections.
+    struct Case {
+        const char* r;
+        int causes;
+        const char* lastLine;
+    };
+    const Case cases[] = {
+        {"3e7", 0, "Nenhuma causa de sistema singular encontrada no sistema DC."},
+        {"1e9", 1, "Ligam-se ao resto do circuito só por R1 e R2."},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        RecordingSink sink;
+        MessageLog log(sink);
+        TestHost host;
+        Analysis analysis(log, host);
+        const std::string netlist = dir.Write("c.net", std::string("Cancela\nR1 1 0 ") + c.r +
+                                                           "\nR2 1 0 -" + c.r + "\nR3 1 2 1\n");
+        EXPECT_EQ(CheckNetlist(analysis, netlist), c.causes) << c.r;
+        EXPECT_EQ(sink.lines.back(), c.lastLine) << c.r;
+    }
+}
+
+} // namespace
