@@ -102,6 +102,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "0",
                   {"Os nós p, q, r e s não têm caminho DC para a terra.",
                    "Nenhum elemento os liga ao resto do circuito."}},
+        CheckCase{"three islands, the first joined to the other two by capacitors open at DC",
+                  "V1 a 0 DC 1\nR1 a 0 1\nR2 p q 1\nR3 r s 1\nR4 t u 1\nC1 q r 1e-6\nC2 p t "
+                  "1e-6\n",
+                  "0",
+                  {"Os nós p, q, r, s, t e u não têm caminho DC para a terra.",
+                   "Nenhum elemento os liga ao resto do circuito."}},
         CheckCase{"an island behind capacitors open at DC",
                   "V1 a 0 DC 1\nR1 a 0 1\nR2 p q 1\nC1 q 0 1e-6\nC2 p a 1e-6\n",
                   "0",
