@@ -104,8 +104,8 @@ private:
         case CauseKind::Shorted:
         case CauseKind::NoFeedback:
             return a.element == b.element;
-        default:
-            return a.unknowns == b.unknowns && a.rows == b.rows;
+        default: // whether a set is of equations or of unknowns follows from its kind
+            return a.unknowns == b.unknowns;
         }
     }
 
