@@ -413,7 +413,7 @@ void LogValueCoincidence(const Context& context, const NullVectors& real, Messag
     log.AppendLog("%s na %s%s: o sistema é %ssingular com os valores dados.", what.c_str(),
                   UnknownWords(circuit, unknown).c_str(), at.c_str(), pivot == 0 ? "" : "quase ");
 
-    Complex u[MaxVariables + 1];
+    Complex u[MaxVariables + 1] = {}; // slot 0, ground, stays 0
     const bool haveLeft = LeftNullVector(context.system.Matrix(), n, u);
     std::vector<std::string> weighing, stamping;
     for (int k = 1; k <= circuit.elementCount; ++k) {

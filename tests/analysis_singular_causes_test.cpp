@@ -142,6 +142,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "1e-9",
                   {"Estas equações se repetem ou se contradizem: nó b e V2.",
                    "Estas equações se repetem ou se contradizem: nó d e V1."}},
+        CheckCase{"F of gain -1 driving its own control current around a loop",
+                  "L1 a 0 1e-6\nR2 e b 1\nF1 e 0 b a -1\n",
+                  "1e-9",
+                  {"Estas incógnitas ficam indeterminadas: tensão do nó e, corrente jL1 e corrente "
+                   "jF1."}},
         CheckCase{"gyrator with its second port open",
                   "V1 a 0 DC 1\nR1 a 0 1\nY1 a 0 b 0 1000\n",
                   "1e-9",
