@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bitset>
 #include <cmath>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -311,7 +312,7 @@ void FindStructuralCauses(const Circuit& circuit, const SparsityPattern& pattern
                           const Matching& matching, CauseList& causes)
 {
     DeficientBlock blocks[2 * MaxVariables];
-    const int count = DeficientBlocks(pattern, matching, blocks, 2 * MaxVariables);
+    const int count = DeficientBlocks(pattern, matching, blocks, std::size(blocks));
     // Unknowns first: a loop of amplifier outputs reads better as their currents than as the
     // equations of their inputs.
     for (bool overdetermined : {false, true})

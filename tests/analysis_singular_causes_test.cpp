@@ -112,6 +112,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "0",
                   {"Os nós p, q, r, s, t e u não têm caminho DC para a terra.",
                    "Nenhum elemento os liga ao resto do circuito."}},
+        CheckCase{
+            "a chain of nodes joined only by capacitors open at DC",
+            "V1 a 0 DC 1\nR1 a 0 1\nC1 x y 1e-6\nC2 y z 1e-6\nC3 z a 1e-6\n",
+            "0",
+            {"Os nós x, y e z não têm caminho DC para a terra.",
+             "Ligam-se ao resto do circuito só por C3 (capacitor, aberto em DC com Eg0 = 0)."}},
         CheckCase{"an island behind capacitors open at DC",
                   "V1 a 0 DC 1\nR1 a 0 1\nR2 p q 1\nC1 q 0 1e-6\nC2 p a 1e-6\n",
                   "0",
