@@ -153,6 +153,18 @@ INSTANTIATE_TEST_SUITE_P(
                   "1e-9",
                   {"Estas incógnitas ficam indeterminadas: tensão do nó e, corrente jL1 e corrente "
                    "jF1."}},
+        // The island x, y drives z through E1: z follows x by the gain in the null vector, which
+        // counts from a millionth of the vector's largest entry on.
+        CheckCase{"an island sensed by a VCVS of gain 3e-6",
+                  "V1 a 0 DC 1\nR0 a 0 1\nR1 x y 1\nE1 z 0 x 0 3e-6\nR2 z 0 1\n",
+                  "1e-9",
+                  {"Estas incógnitas ficam indeterminadas: tensão do nó x, tensão do nó y, tensão "
+                   "do nó z e corrente jE1."}},
+        CheckCase{"an island sensed by a VCVS of gain 1e-7",
+                  "V1 a 0 DC 1\nR0 a 0 1\nR1 x y 1\nE1 z 0 x 0 1e-7\nR2 z 0 1\n",
+                  "1e-9",
+                  {"Os nós x e y não têm caminho DC para a terra.",
+                   "Ligam-se ao resto do circuito só por E1 (controle)."}},
         CheckCase{"gyrator with its second port open",
                   "V1 a 0 DC 1\nR1 a 0 1\nY1 a 0 b 0 1000\n",
                   "1e-9",
