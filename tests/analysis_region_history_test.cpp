@@ -16,17 +16,22 @@
 
 namespace {
 
-TEST(RegionHistory, DevicesSwingingWithANodeThatNeverSettles)
+// Devices without junction capacitances, so that the replayed regions follow the iterate alone.
+struct RegionHistoryFixture : ::testing::Test {
+    RegionHistoryFixture() { host.settings.CBcdiodos = false; }
+
+    RecordingSink sink;
+    MessageLog log{sink};
+    TestHost host;
+    Analysis analysis{log, host};
+    CircuitBuilder build{analysis.circuit, log};
+};
+
+TEST_F(RegionHistoryFixture, DevicesSwingingWithANodeThatNeverSettles)
 {
     // i(v) = |v| cannot carry the −1 A asked of node 1: Newton swings between 1 V (N1 on its
     // third segment) and −1 V (first segment). The diode on the same node swings with it between
     // reverse and direct beyond Vdmax, and the diode on node 2, held at 0.5 V, stays direct.
-    RecordingSink sink;
-    MessageLog log(sink);
-    TestHost host;
-    host.settings.CBcdiodos = false;
-    Analysis analysis(log, host);
-    CircuitBuilder build(analysis.circuit, log);
     build.Add("I1", {"1", "0"}, {0, 0, 1});
     build.Add("N1", {"1", "0"}, {-1, 1, 0, 0, 1, 1, 2, 2});
     build.Add("D1", {"1", "0"}, {1e-30});
@@ -57,17 +62,11 @@ TEST(RegionHistory, DevicesSwingingWithANodeThatNeverSettles)
     EXPECT_EQ(history->changes[1], 0);
 }
 
-TEST(RegionHistory, ReplayStopsAtAFailedSolve)
+TEST_F(RegionHistoryFixture, ReplayStopsAtAFailedSolve)
 {
     // The only path from node 1 is the diode: reverse-biased from −100 V its conductance
     // underflows to 0 and the replay's first solve has a zero pivot; it then records the
     // regions of that one iterate.
-    RecordingSink sink;
-    MessageLog log(sink);
-    TestHost host;
-    host.settings.CBcdiodos = false;
-    Analysis analysis(log, host);
-    CircuitBuilder build(analysis.circuit, log);
     build.Add("D1", {"1", "0"});
     build.Finish();
     analysis.op.V[1] = -100;
@@ -84,15 +83,9 @@ TEST(RegionHistory, ReplayStopsAtAFailedSolve)
     EXPECT_TRUE(sink.lines.empty()); // the solver's warning is not the replay's to give
 }
 
-TEST(RegionHistory, EveryElementSlotIsReplayed)
+TEST_F(RegionHistoryFixture, EveryElementSlotIsReplayed)
 {
     // 200 elements: a source holding 199 diodes direct, each in a slot of its own up to the last.
-    RecordingSink sink;
-    MessageLog log(sink);
-    TestHost host;
-    host.settings.CBcdiodos = false;
-    Analysis analysis(log, host);
-    CircuitBuilder build(analysis.circuit, log);
     build.Add("V1", {"1", "0"}, {0, 0, 0.5});
     for (int k = 2; k <= MaxElements; ++k)
         build.Add(("D" + std::to_string(k)).c_str(), {"1", "0"});
