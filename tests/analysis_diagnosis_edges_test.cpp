@@ -1,7 +1,8 @@
 // The diagnosis where its words depend on the settings and on which unknown failed: the check of
-// a netlist with and without devices conducting at the start, runs that never converge whose
-// largest change is a source's current or a node swinging through a reverse diode, and a
-// recorded failure that names no unknown.
+// a netlist with and without devices conducting at the start, with the settings' Vdmax and
+// initial value, or without a netlist; runs that never converge whose largest change is a
+// source's current or a node swinging through a reverse diode; the count of region changes that
+// makes a device restless; a recorded failure that names no unknown.
 #include <gtest/gtest.h>
 
 #include <string>
