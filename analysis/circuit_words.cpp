@@ -74,15 +74,18 @@ int Terminals(const Element& e, int nodes[4])
     }
 }
 
-bool Touches(const Element& e, const IndexSet& nodes)
+IndexSet TerminalNodes(const Element& e)
 {
     int terminals[4];
     const int count = Terminals(e, terminals);
+    IndexSet nodes;
     for (int t = 0; t < count; ++t)
-        if (terminals[t] != 0 && nodes[terminals[t]])
-            return true;
-    return false;
+        nodes.set(terminals[t]);
+    nodes.reset(0);
+    return nodes;
 }
+
+bool Touches(const Element& e, const IndexSet& nodes) { return (TerminalNodes(e) & nodes).any(); }
 
 bool ReachesOutside(const Element& e, const IndexSet& nodes)
 {

@@ -24,6 +24,8 @@ std::string UnknownWords(const Circuit& circuit, int unknown);
 
 // The nodes an element's terminals are on; their count (0 for K, whose fields name inductors).
 int Terminals(const Element& e, int nodes[4]);
+// The nodes other than ground that the terminals are on.
+IndexSet TerminalNodes(const Element& e);
 // Whether some terminal is on a node of the set; whether some is on ground or a node outside it.
 bool Touches(const Element& e, const IndexSet& nodes);
 bool ReachesOutside(const Element& e, const IndexSet& nodes);

@@ -110,10 +110,11 @@ public:
     void WriteLine(std::string_view) override {}
 };
 
-// The replay's own iterate, elements and system.
+// The replay's own iterate, elements, their regions at the previous iterate, and system.
 struct ReplayState {
     OperatingPoint op;
     Element elements[MaxElements + 1];
+    int lastRegion[MaxElements + 1];
     MnaSystem mna;
 };
 
@@ -126,7 +127,6 @@ void ReplayIterations(const Analysis& analysis, int iterations, RegionHistory& h
     auto state = std::make_unique<ReplayState>();
     state->op = analysis.op;
     state->op.initialConduction = false;
-    int last[MaxElements + 1];
     for (int k = 1; k <= circuit.elementCount; ++k) {
         state->elements[k] = circuit.element(k);
         history.changes[k] = 0;
@@ -145,9 +145,9 @@ void ReplayIterations(const Analysis& analysis, int iterations, RegionHistory& h
                 continue;
             if (iteration == 0)
                 history.atLast[k] = e;
-            else if (region != last[k])
+            else if (region != state->lastRegion[k])
                 ++history.changes[k];
-            last[k] = region;
+            state->lastRegion[k] = region;
             history.seen[k] |= 1u << region;
         }
         if (FpFaultRaised() || state->mna.SolveMna(quiet) != 0 || FpFaultRaised())

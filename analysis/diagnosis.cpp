@@ -50,11 +50,7 @@ void DiagnoseConvergence(Analysis& analysis, int unknown)
     } else {
         log.AppendLog("O maior erro está na corrente %s.", NodeName(circuit, unknown).c_str());
         const Element& owner = circuit.element(OwnerOf(circuit, unknown).element);
-        int terminals[4];
-        const int count = Terminals(owner, terminals);
-        for (int t = 0; t < count; ++t)
-            if (terminals[t] != 0)
-                nodes.set(terminals[t]);
+        nodes = TerminalNodes(owner);
         where = ElementName(owner);
     }
     std::vector<std::string> devices;
@@ -97,10 +93,8 @@ void DiagnoseFailedRun(Analysis& analysis)
 
 int CheckNetlist(Analysis& analysis, const std::string& netlistPath)
 {
-    Circuit& circuit = analysis.circuit;
-    circuit.RunFailed = false;
     analysis.log.AppendLog("%s", "");
-    if (!ReadNetlist(circuit, analysis.log, netlistPath, analysis.Settings().CBignorar))
+    if (!ReadNetlist(analysis.circuit, analysis.log, netlistPath, analysis.Settings().CBignorar))
         return -1;
     // The iterate and settings of the operating point's first iteration.
     const AnalysisSettings& settings = analysis.Settings();

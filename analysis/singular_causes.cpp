@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bitset>
 #include <cmath>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -104,8 +105,8 @@ private:
         case CauseKind::Shorted:
         case CauseKind::NoFeedback:
             return a.element == b.element;
-        default:
-            return a.unknowns == b.unknowns && a.rows == b.rows;
+        default: // whether a set is of equations or of unknowns follows from its kind
+            return a.unknowns == b.unknowns;
         }
     }
 
@@ -311,7 +312,7 @@ void FindStructuralCauses(const Circuit& circuit, const SparsityPattern& pattern
                           const Matching& matching, CauseList& causes)
 {
     DeficientBlock blocks[2 * MaxVariables];
-    const int count = DeficientBlocks(pattern, matching, blocks, 2 * MaxVariables);
+    const int count = DeficientBlocks(pattern, matching, blocks, std::size(blocks));
     // Unknowns first: a loop of amplifier outputs reads better as their currents than as the
     // equations of their inputs.
     for (bool overdetermined : {false, true})
@@ -413,7 +414,7 @@ void LogValueCoincidence(const Context& context, const NullVectors& real, Messag
     log.AppendLog("%s na %s%s: o sistema é %ssingular com os valores dados.", what.c_str(),
                   UnknownWords(circuit, unknown).c_str(), at.c_str(), pivot == 0 ? "" : "quase ");
 
-    Complex u[MaxVariables + 1];
+    Complex u[MaxVariables + 1] = {}; // slot 0, ground, stays 0
     const bool haveLeft = LeftNullVector(context.system.Matrix(), n, u);
     std::vector<std::string> weighing, stamping;
     for (int k = 1; k <= circuit.elementCount; ++k) {

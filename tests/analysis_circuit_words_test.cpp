@@ -74,6 +74,15 @@ TEST_F(WordsFixture, TouchingAndReachingOutside)
     EXPECT_TRUE(ReachesOutside(g, Set({"a", "b", "c"})));
     EXPECT_TRUE(ReachesOutside(toGround, Set({"a"})));
     EXPECT_FALSE(Touches(toGround, IndexSet{}));
+    EXPECT_FALSE(Touches(toGround, IndexSet{1})); // ground is no node of a set
+    EXPECT_EQ(TerminalNodes(g), Set({"a", "b", "c", "d"}));
+    EXPECT_EQ(TerminalNodes(toGround), Set({"a"}));
+    // K's fields number inductors (here elements 1 and 2, as nodes a and b are numbered): it
+    // touches no node and reaches nowhere.
+    const Element& k = build.Couple("K1", 1, 2, 0.5);
+    EXPECT_FALSE(Touches(k, Set({"a", "b"})));
+    EXPECT_FALSE(ReachesOutside(k, Set({"c"})));
+    EXPECT_TRUE(TerminalNodes(k).none());
 }
 
 TEST_F(WordsFixture, OwnerOfEveryExtraCurrent)

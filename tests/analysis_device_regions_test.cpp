@@ -51,8 +51,9 @@ TEST_F(RegionFixture, PiecewiseLinearSegmentsStartAtTheirPoints)
         const char* words;
     };
     const Case cases[] = {
-        {-0.5, "N1 (trecho 1, V=-0.5)"}, {0, "N1 (trecho 2, V=0)"}, {0.5, "N1 (trecho 2, V=0.5)"},
-        {1, "N1 (trecho 3, V=1)"},       {7, "N1 (trecho 3, V=7)"},
+        {-0.5, "N1 (trecho 1, V=-0.5)"}, {0, "N1 (trecho 2, V=0)"},
+        {0.5, "N1 (trecho 2, V=0.5)"},   {1, "N1 (trecho 3, V=1)"},
+        {7, "N1 (trecho 3, V=7)"},       {1.23456, "N1 (trecho 3, V=1.23456)"},
     };
     for (const Case& c : cases) {
         Set("a", 2 + c.v);
@@ -67,19 +68,21 @@ TEST_F(RegionFixture, BipolarByItsTwoJunctions)
     struct Case {
         char type;
         double c, b;
+        int region; // the code the replay records: bit 0 emitter junction, bit 1 collector
         const char* words;
     };
     const Case cases[] = {
-        {'N', 6, 1.6, "Q1 (ativo, Vbe=0.6 Vbc=-4.4)"},
-        {'N', 1.1, 1.6, "Q1 (saturado, Vbe=0.6 Vbc=0.5)"},
-        {'N', 6, 0, "Q1 (cortado, Vbe=-1 Vbc=-6)"},
-        {'N', 0.5, 0.6, "Q1 (ativo reverso, Vbe=-0.4 Vbc=0.1)"},
-        {'N', 6, 1, "Q1 (cortado, Vbe=0 Vbc=-5)"},
-        {'N', 1.6, 1.6, "Q1 (ativo, Vbe=0.6 Vbc=0)"},
-        {'P', -4, 0.4, "Q1 (ativo, Vbe=-0.6 Vbc=4.4)"},
-        {'P', 0.9, 0.4, "Q1 (saturado, Vbe=-0.6 Vbc=-0.5)"},
-        {'P', -4, 2, "Q1 (cortado, Vbe=1 Vbc=6)"},
-        {'P', 1.5, 1.4, "Q1 (ativo reverso, Vbe=0.4 Vbc=-0.1)"},
+        {'N', 6, 1.6, 1, "Q1 (ativo, Vbe=0.6 Vbc=-4.4)"},
+        {'N', 1.1, 1.6, 3, "Q1 (saturado, Vbe=0.6 Vbc=0.5)"},
+        {'N', 6, 0, 0, "Q1 (cortado, Vbe=-1 Vbc=-6)"},
+        {'N', 0.5, 0.6, 2, "Q1 (ativo reverso, Vbe=-0.4 Vbc=0.1)"},
+        {'N', 6, 1, 0, "Q1 (cortado, Vbe=0 Vbc=-5)"},
+        {'N', 1.6, 1.6, 1, "Q1 (ativo, Vbe=0.6 Vbc=0)"},
+        {'P', -4, 0.4, 1, "Q1 (ativo, Vbe=-0.6 Vbc=4.4)"},
+        {'P', 0.9, 0.4, 3, "Q1 (saturado, Vbe=-0.6 Vbc=-0.5)"},
+        {'P', -4, 2, 0, "Q1 (cortado, Vbe=1 Vbc=6)"},
+        {'P', 1.5, 1.4, 2, "Q1 (ativo reverso, Vbe=0.4 Vbc=-0.1)"},
+        {'N', 6, 1.612341, 1, "Q1 (ativo, Vbe=0.612341 Vbc=-4.38766)"},
     };
     for (const Case& c : cases) {
         circuit.Reset();
@@ -88,6 +91,7 @@ TEST_F(RegionFixture, BipolarByItsTwoJunctions)
         Set("c", c.c);
         Set("b", c.b);
         Set("e", 1);
+        EXPECT_EQ(DeviceRegion(q, op), c.region) << c.words;
         EXPECT_EQ(DescribeDevice(q, op), c.words);
     }
 }
@@ -95,20 +99,20 @@ TEST_F(RegionFixture, BipolarByItsTwoJunctions)
 TEST_F(RegionFixture, MosByTheRegionItsModelChose)
 {
     Element& m = build.Add("M1", {"d", "g", "s", "b"});
-    Set("d", 6);
-    Set("g", 4);
+    Set("d", 6.654321);
+    Set("g", 4.123456);
     Set("s", 1);
     struct Case {
         int orientation;
         const char* words;
     };
     const Case cases[] = {
-        {1, "M1 (cortado, Vgs=3 Vds=5)"},
-        {2, "M1 (saturado, Vgs=3 Vds=5)"},
-        {3, "M1 (triodo, Vgs=3 Vds=5)"},
-        {-1, "M1 (cortado invertido, Vgs=-2 Vds=-5)"},
-        {-2, "M1 (saturado invertido, Vgs=-2 Vds=-5)"},
-        {-3, "M1 (triodo invertido, Vgs=-2 Vds=-5)"},
+        {1, "M1 (cortado, Vgs=3.12346 Vds=5.65432)"},
+        {2, "M1 (saturado, Vgs=3.12346 Vds=5.65432)"},
+        {3, "M1 (triodo, Vgs=3.12346 Vds=5.65432)"},
+        {-1, "M1 (cortado invertido, Vgs=-2.53087 Vds=-5.65432)"},
+        {-2, "M1 (saturado invertido, Vgs=-2.53087 Vds=-5.65432)"},
+        {-3, "M1 (triodo invertido, Vgs=-2.53087 Vds=-5.65432)"},
     };
     for (const Case& c : cases) {
         m.x = c.orientation;

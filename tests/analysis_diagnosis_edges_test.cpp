@@ -1,6 +1,8 @@
 // The diagnosis where its words depend on the settings and on which unknown failed: the check of
-// a netlist with and without devices conducting at the start, and a run that never converges
-// whose largest change is a source's current.
+// a netlist with and without devices conducting at the start, with the settings' Vdmax and
+// initial value, or without a netlist; runs that never converge whose largest change is a
+// source's current or a node swinging through a reverse diode; the count of region changes that
+// makes a device restless; a recorded failure that names no unknown.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -45,6 +47,28 @@ TEST_F(DiagnosisFixture, CheckStampsTheFirstIterationWithItsSettings)
                            "Nenhuma causa de sistema singular encontrada no sistema DC."});
 }
 
+TEST_F(DiagnosisFixture, CheckNamesADiodeRegionWithTheSettingsVdmax)
+{
+    // A diode without saturation current is open: node c, the last unknown, floats at the
+    // initial 0.8 V.
+    const std::string netlist = dir.Write("d.net", "Diodo\nR1 a 0 1\nD1 c 0 0\n.AC DEC 3 1 10\n");
+    host.settings.Eg0 = "0";
+    host.settings.CBcdiodos = false;
+    host.settings.Einicio = "0.8";
+    for (const char* vdmax : {"1", "0.7"}) {
+        host.settings.Evdmax = vdmax;
+        EXPECT_EQ(CheckNetlist(analysis, netlist), 1);
+        EXPECT_EQ(Last(1)[0], std::string("Liga-se ao resto do circuito só por D1 (") +
+                                  (vdmax[0] == '1' ? "direto" : "direto acima de Vdmax") + ").");
+    }
+}
+
+TEST_F(DiagnosisFixture, CheckOfAMissingNetlistFails)
+{
+    EXPECT_EQ(CheckNetlist(analysis, dir.Path() + "/nada"), -1);
+    EXPECT_EQ(Last(1)[0].rfind("Arquivo ", 0), 0u);
+}
+
 TEST_F(DiagnosisFixture, LargestChangeInASourceCurrent)
 {
     // i(v) = 1e6·|v| in parallel with 1 mΩ to a 0 V source cannot deliver the 500 kA drawn from
@@ -59,6 +83,71 @@ TEST_F(DiagnosisFixture, LargestChangeInASourceCurrent)
                                                  "O maior erro está na corrente jV1.",
                                                  "Nenhum dispositivo não linear se liga a V1.",
                                                  "N1 alterna entre os trechos 1 e 2."}));
+}
+
+TEST_F(DiagnosisFixture, DevicesOnEitherTerminalOfTheSource)
+{
+    // The same swing, with N2 across V1: on its first terminal, held at 0 V. N1, on ground
+    // (V1's second terminal) but not on node a, is no device of V1's.
+    const std::string netlist = dir.Write(
+        "o.net", "Oscila\nV1 a 0 DC 0\nR1 a n 1e-3\nI1 n 0 DC 5e5\nN1 n 0 -1 1e6 0 0 1 1e6 2 "
+                 "2e6\nN2 a 0 -1 -1 0 0 1 1 2 2\n.AC DEC 3 1 10\n");
+    RunAnalysis(analysis, netlist);
+    EXPECT_EQ(Last(3), (std::vector<std::string>{
+                           "O maior erro está na corrente jV1.",
+                           "Dispositivos ligados a V1 na última iteração: N2 (trecho 2, V=0).",
+                           "N1 alterna entre os trechos 1 e 2."}));
+}
+
+TEST_F(DiagnosisFixture, DeviceSwingingThroughItsReverseRegion)
+{
+    // i(v) = |v| cannot carry the 1 A of I1: node 1 swings between ±1 V, N1 between its first
+    // and third segments and D1, a diode too weak to help, between reverse and direct.
+    host.settings.CBcdiodos = false;
+    const std::string netlist =
+        dir.Write("s.net", "Balanco\nI1 1 0 DC 1\nN1 1 0 -1 1 0 0 1 1 2 2\nD1 1 0 1e-30\n"
+                           "V1 2 0 DC 0.5\nD2 2 0\n.AC DEC 3 1 10\n");
+    RunAnalysis(analysis, netlist);
+    EXPECT_EQ(Last(4), (std::vector<std::string>{
+                           "O maior erro está na tensão do nó 1.",
+                           "Dispositivos ligados a esse nó na última iteração: N1 (trecho 3, V=1) "
+                           "e D1 (direto acima de Vdmax, Vd=1).",
+                           "N1 alterna entre os trechos 1 e 3.",
+                           "D1 alterna entre reverso e direto acima de Vdmax."}));
+}
+
+TEST_F(DiagnosisFixture, ThreeRegionChangesMakeADeviceRestless)
+{
+    // Two piecewise-linear resistors fed 4 A, replayed from 0.5 V: Newton visits 4.2 V through
+    // N1's segments 2, 1, 2 and 3 (three changes) and N2's 1, 1, 2 and 3 (two), then settles.
+    CircuitBuilder build(analysis.circuit, log);
+    build.Add("I1", {"0", "1"}, {0, 0, 4});
+    build.Add("N1", {"1", "0"}, {-1, -5, 0, -1, 2, -2, 4, 0});
+    build.Add("N2", {"1", "0"}, {0, 0, 1, 0, 3, 2, 5, 5});
+    build.Finish();
+    analysis.op.V[1] = 0.5;
+    analysis.failure = {RunFailure::Kind::DcConvergence, 1};
+    DiagnoseFailedRun(analysis);
+    EXPECT_EQ(sink.lines, (std::vector<std::string>{
+                              "O maior erro está na tensão do nó 1.",
+                              "Dispositivos ligados a esse nó na última iteração: N1 (trecho 2, "
+                              "V=0.5) e N2 (trecho 1, V=0.5).",
+                              "N1 alterna entre os trechos 1, 2 e 3."}));
+}
+
+TEST_F(DiagnosisFixture, FailureNamingNoUnknownIsNotDiagnosed)
+{
+    const std::string netlist = dir.Write(
+        "o.net", "Oscila\nV1 a 0 DC 0\nR1 a n 1e-3\nI1 n 0 DC 5e5\nN1 n 0 -1 1e6 0 0 1 1e6 2 "
+                 "2e6\n.AC DEC 3 1 10\n");
+    RunAnalysis(analysis, netlist);
+    ASSERT_EQ(analysis.failure.kind, RunFailure::Kind::DcConvergence);
+    for (int unknown : {-1, 0, analysis.circuit.variableCount + 1}) {
+        sink.lines.clear();
+        analysis.failure.unknown = unknown;
+        DiagnoseFailedRun(analysis);
+        EXPECT_TRUE(sink.lines.empty()) << unknown;
+    }
 }
 
 } // namespace

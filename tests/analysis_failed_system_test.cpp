@@ -3,7 +3,9 @@
 // what the failing phases record for the diagnosis.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -86,6 +88,96 @@ TEST(FindNullVectors, OneVectorPerFreeColumn)
     }
 }
 
+TEST(FindNullVectors, PivotsAreJudgedByTheirModulus)
+{
+    // One entry against the threshold: a complex pivot counts by its modulus, not its real part.
+    struct Case {
+        Complex entry;
+        double zeroPivot;
+        bool free;
+    };
+    const Case cases[] = {
+        {{0, 1}, 0.5, false},       {{0.5, 1}, 1.1, false}, {{0.6, -0.8}, 0.99, false},
+        {{-2, 0}, 1.5, false},      {{0, 1}, 1.5, true},    {{3e-16, 4e-16}, 1e-15, true},
+        {{-3e-16, 0}, 1e-15, true}, {{0.5, 0}, 0.5, false},
+    };
+    NullVectors nulls; // one for every case: each search starts afresh
+    for (const Case& c : cases) {
+        const auto a = Matrix(1, {c.entry});
+        FindNullVectors(*a, 1, c.zeroPivot, nulls);
+        EXPECT_EQ(nulls.count, c.free ? 1 : 0) << c.entry.re << " " << c.entry.im;
+        if (c.free) {
+            EXPECT_DOUBLE_EQ(nulls.pivotModulus[0], std::hypot(c.entry.re, c.entry.im));
+        }
+    }
+}
+
+TEST(FindNullVectors, FreeColumnIsReducedByTheLaterPivots)
+{
+    // Against 1e-9, column 1 (1e-10, 2e-10) is free, yet not zero: the pivot of column 2 (the
+    // 3 of row 2) must be eliminated from it for the vector to hold.
+    const auto a = Matrix(2, {{1e-10, 0}, {1, 0}, {2e-10, 0}, {3, 0}});
+    NullVectors nulls;
+    FindNullVectors(*a, 2, 1e-9, nulls);
+    ASSERT_EQ(nulls.count, 1);
+    EXPECT_EQ(nulls.freeColumn[0], 1);
+    EXPECT_EQ(nulls.vector[0][1].re, 1);
+    EXPECT_NEAR(nulls.vector[0][2].re, -2e-10 / 3, 1e-20);
+}
+
+TEST(FindNullVectors, TiedPivotsTakeTheSolversRow)
+{
+    // Rows 1 and 2 tie for the first pivot; the solver keeps the first, and so reaches a
+    // rounding residue, not a zero, as the last pivot. The replica must reach the same residue.
+    RecordingSink sink;
+    MessageLog log(sink);
+    const auto a = Matrix(3, {{-1, 0},
+                              {-0.5, 0},
+                              {1.5, 0},
+                              {1, 0},
+                              {1, 0},
+                              {0, 0},
+                              {-0.38095238095238093, 0},
+                              {-0.047619047619047616, 0},
+                              {1, 0}});
+    NullVectors nulls;
+    FindNullVectors(*a, 3, 1e-15, nulls);
+    MnaSystem solved = *a;
+    solved.SolveMna(log); // goes on past a pivot that is small but not zero
+    ASSERT_EQ(nulls.count, 1);
+    EXPECT_EQ(nulls.freeColumn[0], 3);
+    EXPECT_GT(nulls.pivotModulus[0], 0);
+    ASSERT_EQ(sink.lines.size(), 1u);
+    const std::string line = sink.lines[0];
+    const double solverPivot = std::atof(line.substr(line.find('=') + 1).c_str());
+    EXPECT_NEAR(std::fabs(solverPivot), nulls.pivotModulus[0], 1e-5 * nulls.pivotModulus[0])
+        << line;
+}
+
+TEST(FindNullVectors, FiftyUnknowns)
+{
+    // A chain of 1 S conductances through all fifty nodes and none to ground: the one null vector
+    // puts every node at the same voltage.
+    MnaSystem a;
+    a.Clear(MaxVariables);
+    for (int k = 1; k < MaxVariables; ++k)
+        a.StampAdmittance(k, k + 1, {1, 0});
+    NullVectors nulls;
+    FindNullVectors(a, MaxVariables, 1e-9, nulls);
+    ASSERT_EQ(nulls.count, 1);
+    EXPECT_EQ(nulls.freeColumn[0], MaxVariables);
+    for (int k = 1; k <= MaxVariables; ++k)
+        EXPECT_NEAR(nulls.vector[0][k].re, 1, 1e-12) << k;
+
+    // The same result, reused for an empty system: every column free, each vector a unit one.
+    a.Clear(MaxVariables);
+    FindNullVectors(a, MaxVariables, 1e-9, nulls);
+    ASSERT_EQ(nulls.count, MaxVariables);
+    for (int v = 0; v < MaxVariables; ++v)
+        for (int k = 1; k <= MaxVariables; ++k)
+            EXPECT_EQ(nulls.vector[v][k].re, k == v + 1 ? 1 : 0) << v << " " << k;
+}
+
 TEST(FindNullVectors, StopsWhereTheSolverStops)
 {
     // A triangle of resistors tied to nothing else: the solver reaches an exactly zero pivot.
@@ -107,6 +199,35 @@ TEST(FindNullVectors, StopsWhereTheSolverStops)
     EXPECT_EQ(status, 1);
     EXPECT_EQ(nulls.pivotModulus[0], 0);
     EXPECT_EQ(sink.lines, std::vector<std::string>{"Possível sistema singular. Pivot=0."});
+}
+
+TEST(Equilibrate, RowsFirstThenColumns)
+{
+    // Rows first: [2 4; 1 8] becomes [0.5 1; 0.125 1], then its first column is doubled.
+    // Ground's row and column (a 100 S conductance to node 1) neither weigh nor change; an empty
+    // row and column stay empty, with a column scale of 1.
+    MnaSystem a;
+    a.Clear(3);
+    a.At(1, 1) = {2, 0};
+    a.At(1, 2) = {4, 0};
+    a.At(2, 1) = {1, 0};
+    a.At(2, 2) = {8, 0};
+    a.At(1, 0) = a.At(0, 1) = {-100, 0};
+    a.At(0, 0) = {100, 0};
+    double columnScale[MaxVariables + 1];
+    Equilibrate(a, 3, columnScale);
+    const double expected[3][3] = {{1, 1, 0}, {0.25, 1, 0}, {0, 0, 0}};
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 1; c <= 3; ++c) {
+            EXPECT_EQ(a.At(r, c).re, expected[r - 1][c - 1]) << r << " " << c;
+            EXPECT_EQ(a.At(r, c).im, 0) << r << " " << c;
+        }
+    EXPECT_EQ(columnScale[1], 2);
+    EXPECT_EQ(columnScale[2], 1);
+    EXPECT_EQ(columnScale[3], 1);
+    EXPECT_EQ(a.At(1, 0).re, -100);
+    EXPECT_EQ(a.At(0, 1).re, -100);
+    EXPECT_EQ(a.At(0, 0).re, 100);
 }
 
 TEST(Equilibrate, NullVectorsScaleBack)
@@ -167,6 +288,8 @@ TEST_F(FailedSystemFixture, PatternDropsSelfCancellingElementsAndKeepsCancelling
     EXPECT_EQ(system.Matrix().At(node1, node1).re, 0); // R1 and R2 cancel in the sum
     const SparsityPattern pattern = system.Pattern();
     EXPECT_TRUE(pattern.Has(node1, node1));
+    EXPECT_FALSE(pattern.Has(node1, 0)); // ground is no unknown of the pattern,
+    EXPECT_TRUE(pattern.rows[0].none()); // nor an equation
     EXPECT_FALSE(pattern.Has(node2, jV1));
     EXPECT_FALSE(pattern.Has(jV1, node2));
     EXPECT_TRUE(pattern.rows[jV1].none());
@@ -229,6 +352,27 @@ TEST_F(FailedSystemFixture, WeightsKeepConnectionFaultsAndBreakCoincidences)
     }
 }
 
+TEST_F(FailedSystemFixture, WeightsSpreadOverOneToTwo)
+{
+    // Fifty 1 S conductances, each to ground from a node of its own: the weighted diagonal is
+    // the sequence of weights, distinct and spread over [1, 2).
+    for (int k = 1; k <= MaxVariables; ++k)
+        build.Add(("R" + std::to_string(k)).c_str(), {std::to_string(k).c_str(), "0"}, {1});
+    build.Finish();
+    FailedSystem system(analysis, SystemPoint{});
+    ASSERT_TRUE(system.Build());
+    MnaSystem weighted = system.Matrix(); // what the matrix held before is replaced
+    system.WeightedMatrix(weighted);
+    std::vector<double> weights;
+    for (int k = 1; k <= MaxVariables; ++k)
+        weights.push_back(weighted.At(k, k).re);
+    std::sort(weights.begin(), weights.end());
+    EXPECT_GE(weights.front(), 1);
+    EXPECT_LT(weights.back(), 2);
+    EXPECT_GT(weights.back() - weights.front(), 0.8);
+    EXPECT_EQ(std::adjacent_find(weights.begin(), weights.end()), weights.end());
+}
+
 TEST_F(FailedSystemFixture, CapacitorsStampNothingAtZeroFrequency)
 {
     build.Add("V1", {"1", "0"}, {1, 0, 0});
@@ -240,6 +384,23 @@ TEST_F(FailedSystemFixture, CapacitorsStampNothingAtZeroFrequency)
         FailedSystem system(analysis, SystemPoint{true, omega / 6.283185307179586, omega});
         ASSERT_TRUE(system.Build());
         EXPECT_EQ(system.Pattern().rows[node2].any(), omega != 0) << "omega " << omega;
+    }
+}
+
+TEST_F(FailedSystemFixture, DevicesStampTheirSmallSignalModelInASweep)
+{
+    // Node 1 reaches ground at a sweep point only through the conducting diode.
+    host.settings.CBcdiodos = false;
+    build.Add("I1", {"0", "1"}, {0, 0, 1e-3});
+    build.Add("D1", {"1", "0"});
+    build.Finish();
+    FindOperatingPoint(analysis);
+    ASSERT_FALSE(analysis.circuit.RunFailed);
+    for (double omega : {0.0, 1000.0}) {
+        FailedSystem system(analysis, SystemPoint{true, omega / 6.283185307179586, omega});
+        ASSERT_TRUE(system.Build());
+        EXPECT_GT(system.Matrix().At(1, 1).re, 0) << "omega " << omega;
+        EXPECT_TRUE(system.Pattern().Has(1, 1)) << "omega " << omega;
     }
 }
 

@@ -68,6 +68,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "V1 a 0 DC 1\nR1 a 0 1\nL1 a a 1e-3\n",
                   "0",
                   {"L1 tem os dois terminais no nó a."}},
+        CheckCase{"H shorted at both ports: told once, by its output",
+                  "H1 o o c c 3\nR1 c 0 1\nR2 o 0 1\n",
+                  "1e-9",
+                  {"A saída de H1 tem os dois terminais no nó o."}},
         CheckCase{"H output shorted, its input across a source",
                   "V1 c 0 DC 1\nR1 c 0 1\nH1 o o c 0 3\nR2 o 0 1\n",
                   "1e-9",
@@ -102,6 +106,18 @@ INSTANTIATE_TEST_SUITE_P(
                   "0",
                   {"Os nós p, q, r e s não têm caminho DC para a terra.",
                    "Nenhum elemento os liga ao resto do circuito."}},
+        CheckCase{"three islands, the first joined to the other two by capacitors open at DC",
+                  "V1 a 0 DC 1\nR1 a 0 1\nR2 p q 1\nR3 r s 1\nR4 t u 1\nC1 q r 1e-6\nC2 p t "
+                  "1e-6\n",
+                  "0",
+                  {"Os nós p, q, r, s, t e u não têm caminho DC para a terra.",
+                   "Nenhum elemento os liga ao resto do circuito."}},
+        CheckCase{
+            "a chain of nodes joined only by capacitors open at DC",
+            "V1 a 0 DC 1\nR1 a 0 1\nC1 x y 1e-6\nC2 y z 1e-6\nC3 z a 1e-6\n",
+            "0",
+            {"Os nós x, y e z não têm caminho DC para a terra.",
+             "Ligam-se ao resto do circuito só por C3 (capacitor, aberto em DC com Eg0 = 0)."}},
         CheckCase{"an island behind capacitors open at DC",
                   "V1 a 0 DC 1\nR1 a 0 1\nR2 p q 1\nC1 q 0 1e-6\nC2 p a 1e-6\n",
                   "0",
@@ -121,9 +137,80 @@ INSTANTIATE_TEST_SUITE_P(
                    "entradas de O1.",
                    "O1 não tem realimentação: a saída (nó o) não influi nas entradas (nós i e "
                    "0)."}},
+        CheckCase{"a loop of sources beside a gyrator with its second port open",
+                  "V1 a 0 DC 1\nR1 a 0 1\nY1 a 0 b 0 1000\nV2 c 0 DC 1\nV3 c 0 DC 2\n",
+                  "1e-9",
+                  {"Laço só de fontes de tensão e curtos, sem resistência, nos nós c e 0: V2 e V3.",
+                   "Estas equações se repetem ou se contradizem: nó b e V1."}},
+        CheckCase{"two gyrators with their second ports open, each fed by its own source",
+                  "V1 c 0 DC 1\nR1 c 0 1\nV2 a 0 DC 1\nR2 a 0 1\nY1 a 0 b 0 1000\nY2 c 0 d 0 "
+                  "1000\n",
+                  "1e-9",
+                  {"Estas equações se repetem ou se contradizem: nó b e V2.",
+                   "Estas equações se repetem ou se contradizem: nó d e V1."}},
+        CheckCase{"F of gain -1 driving its own control current around a loop",
+                  "L1 a 0 1e-6\nR2 e b 1\nF1 e 0 b a -1\n",
+                  "1e-9",
+                  {"Estas incógnitas ficam indeterminadas: tensão do nó e, corrente jL1 e corrente "
+                   "jF1."}},
+        // The island x, y drives z through E1: z follows x by the gain in the null vector, which
+        // counts from a millionth of the vector's largest entry on.
+        CheckCase{"an island sensed by a VCVS of gain 3e-6",
+                  "V1 a 0 DC 1\nR0 a 0 1\nR1 x y 1\nE1 z 0 x 0 3e-6\nR2 z 0 1\n",
+                  "1e-9",
+                  {"Estas incógnitas ficam indeterminadas: tensão do nó x, tensão do nó y, tensão "
+                   "do nó z e corrente jE1."}},
+        CheckCase{"an island sensed by a VCVS of gain 1e-7",
+                  "V1 a 0 DC 1\nR0 a 0 1\nR1 x y 1\nE1 z 0 x 0 1e-7\nR2 z 0 1\n",
+                  "1e-9",
+                  {"Os nós x e y não têm caminho DC para a terra.",
+                   "Ligam-se ao resto do circuito só por E1 (controle)."}},
+        CheckCase{"a shorted E output beside a gyrator with its second port open",
+                  "V1 c 0 DC 1\nR1 c 0 1\nE1 o o c 0 2\nR2 o 0 1\nV2 a 0 DC 1\nR3 a 0 1\nY1 a 0 b "
+                  "0 1000\n",
+                  "1e-9",
+                  {"A saída de E1 tem os dois terminais no nó o.",
+                   "Estas equações se repetem ou se contradizem: nó b e V2."}},
+        CheckCase{"a node fed only by a current source beside a gyrator with its second port open",
+                  "V1 a 0 DC 1\nR1 a 0 1\nY1 a 0 b 0 1000\nI1 x 0 DC 1\n",
+                  "1e-9",
+                  {"O nó x não tem caminho DC para a terra.",
+                   "Liga-se ao resto do circuito só por I1 (fonte de corrente).",
+                   "Estas equações se repetem ou se contradizem: nó b e V1."}},
         CheckCase{"gyrator with its second port open",
                   "V1 a 0 DC 1\nR1 a 0 1\nY1 a 0 b 0 1000\n",
                   "1e-9",
                   {"Estas equações se repetem ou se contradizem: nó b e V1."}}));
+
+} // namespace
+
+namespace {
+
+TEST(SingularCauseThreshold, WeightedPivotOfAFewNanoIsACoincidence)
+{
+    // Nodes 1 and 2 reach ground only through R1 and R2, which cancel. The random weights leave
+    // them a conductance of order 1/R: about 3e-9 of the 1 S of R3 for 30 MΩ, a coincidence of
+    // the values that the check leaves alone; below 1e-9 for 1 GΩ, a fault of the connections.
+    struct Case {
+        const char* r;
+        int causes;
+        const char* lastLine;
+    };
+    const Case cases[] = {
+        {"3e7", 0, "Nenhuma causa de sistema singular encontrada no sistema DC."},
+        {"1e9", 1, "Ligam-se ao resto do circuito só por R1 e R2."},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        RecordingSink sink;
+        MessageLog log(sink);
+        TestHost host;
+        Analysis analysis(log, host);
+        const std::string netlist = dir.Write("c.net", std::string("Cancela\nR1 1 0 ") + c.r +
+                                                           "\nR2 1 0 -" + c.r + "\nR3 1 2 1\n");
+        EXPECT_EQ(CheckNetlist(analysis, netlist), c.causes) << c.r;
+        EXPECT_EQ(sink.lines.back(), c.lastLine) << c.r;
+    }
+}
 
 } // namespace
