@@ -59,7 +59,7 @@ TEST(ScanCurveLine, TakesAtMostAHundredCharactersForEachPartOfTheFileName)
 }
 
 // A first part of 250 characters: 100 of them, then a second word of 100, and what is left
-// spills into the column specs and the operation.
+// spills into the column fields and the operation.
 TEST(ScanCurveLine, AFirstPartBeyondTwoHundredCharactersSpillsIntoTheColumns)
 {
     std::string line = std::string(250, 'd') + ".tab f 1m";
