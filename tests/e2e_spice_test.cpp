@@ -192,15 +192,6 @@ TEST(SpiceDecks, AgreeWithNgspice)
     }
 }
 
-std::vector<std::string> Listing(const std::string& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 const char* const Deck = "Divisor\nV1 a 0 AC 1\nR1 a b 1k\nR2 b 0 1k\n.op\n.ac dec 1 1 10\n";
 
 TEST(SpiceProgram, ConvertsAndSaysWhatItWrote)
@@ -219,7 +210,7 @@ TEST(SpiceProgram, ConvertsAndSaysWhatItWrote)
     // Elsewhere with -o.
     fs::create_directory(dir.Path() + "/out");
     EXPECT_EQ(RunProgram("talvor-spice", "-o out/d.net divisor.cir", dir.Path()).status, 0);
-    EXPECT_EQ(Listing(dir.Path() + "/out"), std::vector<std::string>{"d.net"});
+    EXPECT_EQ(FolderListing(dir.Path() + "/out"), std::vector<std::string>{"d.net"});
     EXPECT_EQ(RunProgram("talvor-spice", "--help", dir.Path()).status, 0);
 }
 
@@ -233,7 +224,7 @@ TEST(SpiceProgram, AWrongCommandLineExitsWithTwoAndTheUsage)
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_NE(run.err.find("uso: talvor-spice DECK [-o NETLIST]"), std::string::npos)
             << arguments;
-        EXPECT_EQ(Listing(dir.Path()),
+        EXPECT_EQ(FolderListing(dir.Path()),
                   (std::vector<std::string>{"divisor.cir", "talvor-spice.err", "talvor-spice.out"}))
             << arguments;
     }
@@ -248,7 +239,7 @@ TEST(SpiceProgram, ADeckThatCannotBeConvertedLeavesNoNetlist)
     EXPECT_EQ(run.out, "linha 4: .tran ignorado: o Talvor faz o ponto de operação e a análise AC\n"
                        "linha 3: expressão {1/0}: divisão por zero\n"
                        "O deck não foi convertido; nenhum netlist foi escrito.\n");
-    EXPECT_EQ(Listing(dir.Path()),
+    EXPECT_EQ(FolderListing(dir.Path()),
               (std::vector<std::string>{"bad.cir", "talvor-spice.err", "talvor-spice.out"}));
 
     run = RunProgram("talvor-spice", "missing.cir", dir.Path());

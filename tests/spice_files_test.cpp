@@ -25,16 +25,6 @@ TEST(SpiceFiles, TheNetlistIsNamedAfterTheDeck)
     EXPECT_EQ(DefaultNetlistPath("/a/b/amp.net"), "/a/b/amp.net"); // refused when written
 }
 
-// Only the names of the folder's files.
-std::vector<std::string> Listing(const std::string& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 const std::string Netlist = std::string("Titulo\n") + ConverterMark + "t.cir (...)\nR1 a 0 1\n";
 
 TEST(SpiceFiles, WritesANewNetlistAndRewritesItsOwn)
@@ -49,7 +39,7 @@ TEST(SpiceFiles, WritesANewNetlistAndRewritesItsOwn)
     const std::string second = Netlist + "R2 a 0 2\n";
     ASSERT_TRUE(WriteNetlistFile(path, deck, second, error)) << error;
     EXPECT_EQ(ReadWholeFile(path), second);
-    EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{"t.cir", "t.net"}));
+    EXPECT_EQ(FolderListing(dir.Path()), (std::vector<std::string>{"t.cir", "t.net"}));
     // The mode follows the umask, not mkstemp's private 0600.
     struct stat status {};
     ASSERT_EQ(stat(path.c_str(), &status), 0);
@@ -78,7 +68,7 @@ TEST(SpiceFiles, NeverOverwritesAFileItDidNotWrite)
                          "(escolha outro nome com -o)")
             << c.why;
         EXPECT_EQ(ReadWholeFile(path), c.existing) << c.why;
-        EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{"t.cir", "t.net"})) << c.why;
+        EXPECT_EQ(FolderListing(dir.Path()), (std::vector<std::string>{"t.cir", "t.net"})) << c.why;
     }
 }
 
@@ -97,7 +87,7 @@ TEST(SpiceFiles, RefusesTheDeckItselfAndWhatIsNotAFile)
 
     EXPECT_FALSE(WriteNetlistFile(dir.Path() + "/missing/t.net", deck, Netlist, error));
     EXPECT_EQ(error.rfind("não foi possível criar um arquivo em", 0), 0u) << error;
-    EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{"folder.net", "t.net"}));
+    EXPECT_EQ(FolderListing(dir.Path()), (std::vector<std::string>{"folder.net", "t.net"}));
 }
 
 TEST(SpiceFiles, ReadsOnlyRegularFilesOfBoundedSize)

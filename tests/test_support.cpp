@@ -83,3 +83,12 @@ size_t OpenFileCount()
         ++count;
     return count;
 }
+
+std::vector<std::string> FolderListing(const std::string& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}

@@ -33,3 +33,6 @@ std::vector<std::string> SplitLines(const std::string& text);
 std::vector<std::string> Elements(const std::string& netlist);
 // How many files the process has open now (the entries of /proc/self/fd).
 size_t OpenFileCount();
+
+// The names of a folder's entries, sorted.
+std::vector<std::string> FolderListing(const std::string& dir);
