@@ -2,9 +2,11 @@
 // a netlist with and without devices conducting at the start, with the settings' Vdmax and
 // initial value, or without a netlist; runs that never converge whose largest change is a
 // source's current or a node swinging through a reverse diode; the count of region changes that
-// makes a device restless; a recorded failure that names no unknown.
+// makes a device restless; a recorded failure that names no unknown; failures of circuits at the
+// limits of 200 elements and 50 unknowns.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -147,6 +149,74 @@ TEST_F(DiagnosisFixture, FailureNamingNoUnknownIsNotDiagnosed)
         analysis.failure.unknown = unknown;
         DiagnoseFailedRun(analysis);
         EXPECT_TRUE(sink.lines.empty()) << unknown;
+    }
+}
+
+// A netlist of 200 elements and 50 unknowns: the broken circuit on its own nodes (its failing
+// element given last, as element 200), and sound resistors to ground from each node from
+// firstPad to 50 that fill the rest without touching the broken circuit's equations.
+std::string AtTheLimits(const std::string& broken, int firstPad, const std::string& last,
+                        const std::string& command)
+{
+    std::string netlist = "No limite\n" + broken;
+    int elements = static_cast<int>(std::count(broken.begin(), broken.end(), '\n')) + 1;
+    const int padNodes = MaxVariables - firstPad + 1;
+    for (int k = 0; elements < MaxElements; ++k, ++elements)
+        netlist +=
+            "R" + std::to_string(k) + " " + std::to_string(firstPad + k % padNodes) + " 0 1000\n";
+    return netlist + last + command;
+}
+
+TEST_F(DiagnosisFixture, FailuresAtTheCircuitLimits)
+{
+    struct Case {
+        const char* name;
+        std::string broken;
+        int firstPad;
+        std::string last, command, g0;
+        bool hertz;
+        std::vector<std::string> diagnosis;
+    } cases[] = {
+        {"never converges",
+         "I1 0 1 DC 1\n",
+         2,
+         "N1 1 0 -1 3 0 2 1 2.5 2 3.5\n",
+         ".AC DEC 3 10 1000\n",
+         "1e-9",
+         true,
+         {"O maior erro está na tensão do nó 1.",
+          "Dispositivos ligados a esse nó na última iteração: N1 (trecho 3, V=1).",
+          "N1 alterna entre os trechos 1 e 3."}},
+        {"capacitor-only node",
+         "I1 0 1 DC 1\nR1 1 0 1000\nC1 1 2 1e-6\n",
+         3,
+         "C2 2 0 1e-6\n",
+         ".AC DEC 3 10 1000\n",
+         "0",
+         true,
+         {"O nó 2 não tem caminho DC para a terra.",
+          "Liga-se ao resto do circuito só por C1 (capacitor, aberto em DC com Eg0 = 0) e C2 "
+          "(capacitor, aberto em DC com Eg0 = 0)."}},
+        {"LC tank at resonance",
+         "I1 0 1 1\nC1 1 0 1\n",
+         2,
+         "X1 1 0 1\n",
+         ".AC LIN 3 0.5 1.5\n",
+         "1e-9",
+         false,
+         {"Pivô nulo na tensão do nó 1 em f=1: o sistema é singular com os valores dados.",
+          "A singularidade vem dos valores de C1 (C=1) e X1 (L=1)."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sink.lines.clear();
+        host.settings.Eg0 = c.g0;
+        host.settings.CBHz = c.hertz;
+        RunAnalysis(analysis,
+                    dir.Write("l.net", AtTheLimits(c.broken, c.firstPad, c.last, c.command)));
+        ASSERT_EQ(analysis.circuit.elementCount, MaxElements);
+        ASSERT_EQ(analysis.circuit.variableCount, MaxVariables);
+        EXPECT_EQ(Last(c.diagnosis.size()), c.diagnosis);
     }
 }
 
