@@ -123,6 +123,21 @@ TEST(NullVectors, AnnihilatedByTheMatrixWithOneAtTheirFreeColumn)
         }
 }
 
+TEST(NullVectors, ZeroMatrixOfFullSizeLeavesEveryColumnFree)
+{
+    auto zero = std::make_unique<MnaSystem>();
+    zero->Clear(MaxVariables);
+    auto found = std::make_unique<NullVectors>();
+    FindNullVectors(*zero, MaxVariables, 1e-9, *found);
+    ASSERT_EQ(found->count, MaxVariables);
+    for (int v = 0; v < MaxVariables; ++v) {
+        EXPECT_EQ(found->freeColumn[v], v + 1);
+        EXPECT_EQ(found->pivotModulus[v], 0);
+        for (int k = 1; k <= MaxVariables; ++k)
+            ASSERT_EQ(Vector(*found, v, MaxVariables)[k], Cx(k == v + 1 ? 1 : 0, 0)) << v;
+    }
+}
+
 TEST(NullVectors, EquilibratedMatrixScalesBackToTheOriginalNullSpace)
 {
     const Shape shapes[] = {{3, {3}}, {4, {2}}, {5, {1, 5}}};
