@@ -358,8 +358,8 @@ bool FindConnectionCauses(const Circuit& circuit, FailedSystem& system, CauseLis
     return nulls->count > 0;
 }
 
-// A null vector u of the matrix's transpose (uᵀA = 0: the equations that depend on each other),
-// the one left with the smallest pivot. False when none shows.
+} // namespace
+
 bool LeftNullVector(const MnaSystem& matrix, int n, Complex u[MaxVariables + 1])
 {
     auto transposed = std::make_unique<MnaSystem>();
@@ -382,9 +382,6 @@ bool LeftNullVector(const MnaSystem& matrix, int n, Complex u[MaxVariables + 1])
     return true;
 }
 
-// Whether a change of an element's value would make the system regular: to first order the
-// zero eigenvalue moves by uᵀ·M·v, M being the element's share and v, u the right and left null
-// vectors.
 bool WeighsIn(const MnaSystem& share, int n, const Complex* v, const Complex* u)
 {
     double shareSize = 0;
@@ -400,6 +397,8 @@ bool WeighsIn(const MnaSystem& share, int n, const Complex* v, const Complex* u)
     const double scale = shareSize * Largest(v, n) * Largest(u, n);
     return scale > 0 && Modulus(sum) > 1e-9 * scale;
 }
+
+namespace {
 
 // A system singular only through its values: the solver's small pivot, and the elements whose
 // values make it singular (or, when that cannot be told, those that stamp at the pivot).

@@ -1,7 +1,7 @@
 // Null vectors and equilibration of complex matrices built with a known null space: every vector
 // found must be annihilated by the matrix, be 1 at its free column and 0 at the others, and after
 // equilibration scale back to the null space of the original. Also the weights of the weighted
-// matrix.
+// matrix, the left null vector, and which element shares move a zero eigenvalue.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +13,7 @@
 
 #include "analysis/failed_system.h"
 #include "analysis/operating_point.h"
+#include "analysis/singular_causes.h"
 #include "analysis_test_circuit.h"
 
 namespace {
@@ -246,6 +247,98 @@ TEST(WeightedMatrix, EachElementWeighedOnceBetweenOneAndTwo)
     // Rows and columns beyond the system and the ground's are left clear.
     EXPECT_EQ(weighted->At(0, 1).re, 0);
     EXPECT_EQ(weighted->At(1, 0).re, 0);
+}
+
+Complex ToComplex(Cx z) { return {z.real(), z.imag()}; }
+
+TEST(LeftNullVector, EquationsThatDependOnEachOther)
+{
+    // Row 4 = a·row 1 + b·row 2, rows and columns of very different sizes: u ∝ (a, b, 0, -1).
+    const Cx a{0.3, -1.2}, b{-0.7, 0.4};
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> value(-2, 2);
+    auto m = std::make_unique<MnaSystem>();
+    m->Clear(4);
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 1; c <= 4; ++c)
+            m->At(r, c) = {value(random) * std::pow(10.0, r - 2 * c), value(random)};
+    for (int c = 1; c <= 4; ++c)
+        m->At(4, c) = ToComplex(a * At(*m, 1, c) + b * At(*m, 2, c));
+    Complex u[MaxVariables + 1] = {};
+    ASSERT_TRUE(LeftNullVector(*m, 4, u));
+    const Cx u4{u[4].re, u[4].im};
+    EXPECT_NEAR(std::abs(Cx(u[1].re, u[1].im) / u4 + a), 0, 1e-12);
+    EXPECT_NEAR(std::abs(Cx(u[2].re, u[2].im) / u4 + b), 0, 1e-12);
+    EXPECT_NEAR(std::abs(Cx(u[3].re, u[3].im) / u4), 0, 1e-12);
+}
+
+TEST(LeftNullVector, SmallestPivotWinsAndTheFirstOfEqualOnes)
+{
+    auto m = std::make_unique<MnaSystem>();
+    Complex u[MaxVariables + 1] = {};
+    // Rows 1 and 2 are zero: two left null vectors, both of pivot 0.
+    m->Clear(3);
+    m->At(3, 3) = {1, 0};
+    ASSERT_TRUE(LeftNullVector(*m, 3, u));
+    EXPECT_NE(u[1].re, 0);
+    EXPECT_EQ(u[2].re, 0);
+    // Row 2 = row 1 to 1e-12, then row 3 zero: the later vector has the smaller pivot.
+    m->Clear(3);
+    m->At(1, 1) = {1, 0};
+    m->At(1, 2) = {1, 0};
+    m->At(2, 1) = {1, 0};
+    m->At(2, 2) = {1, 1e-12};
+    ASSERT_TRUE(LeftNullVector(*m, 3, u));
+    EXPECT_EQ(u[1].re, 0);
+    EXPECT_NE(u[3].re, 0);
+    // A regular system has none.
+    m->Clear(2);
+    m->At(1, 1) = {1, 0};
+    m->At(2, 2) = {0, 1};
+    EXPECT_FALSE(LeftNullVector(*m, 2, u));
+}
+
+TEST(WeighsIn, FirstOrderMoveOfTheZeroEigenvalue)
+{
+    // A complex share M and vectors v, w = M·v; u is built so that uᵀ·M·v is a chosen part of
+    // |M|·|v|·|u|: nothing (u orthogonal to w), just above or below the 1e-9 threshold, or all.
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> value(-2, 2);
+    for (int trial = 0; trial < 20; ++trial) {
+        const int n = 4;
+        auto share = std::make_unique<MnaSystem>();
+        share->Clear(n);
+        Complex v[MaxVariables + 1] = {};
+        std::vector<Cx> w(n + 1);
+        const double size = std::pow(10.0, trial % 5 - 2); // the share's scale
+        for (int r = 1; r <= n; ++r) {
+            v[r] = {value(random), value(random)};
+            for (int c = 1; c <= n; ++c)
+                share->At(r, c) = {size * value(random), size * value(random)};
+        }
+        double shareSize = 0, vSize = 0;
+        for (int r = 1; r <= n; ++r) {
+            vSize = std::max(vSize, std::abs(Cx(v[r].re, v[r].im)));
+            for (int c = 1; c <= n; ++c) {
+                w[r] += At(*share, r, c) * Cx(v[c].re, v[c].im);
+                shareSize = std::max(shareSize, std::abs(At(*share, r, c)));
+            }
+        }
+        for (double part : {0.0, 3e-10, 3e-9, 1.0}) {
+            // u = (w2, -w1, 0, 0) + t·e1 with uᵀw = t·w1.
+            const Cx u1 = w[2], u2 = -w[1];
+            const double uSize = std::max(std::abs(u1), std::abs(u2));
+            const Cx t = part * shareSize * vSize * uSize / w[1];
+            Complex u[MaxVariables + 1] = {};
+            u[1] = ToComplex(u1 + t);
+            u[2] = ToComplex(u2);
+            EXPECT_EQ(WeighsIn(*share, n, v, u), part > 1e-9) << trial << " part " << part;
+        }
+    }
+    auto empty = std::make_unique<MnaSystem>();
+    empty->Clear(2);
+    const Complex ones[MaxVariables + 1] = {{}, {1, 0}, {1, 0}};
+    EXPECT_FALSE(WeighsIn(*empty, 2, ones, ones));
 }
 
 } // namespace
