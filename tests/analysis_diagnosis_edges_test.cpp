@@ -220,4 +220,30 @@ TEST_F(DiagnosisFixture, FailuresAtTheCircuitLimits)
     }
 }
 
+TEST_F(DiagnosisFixture, OnlyPivotsTheSolverRefusesAreBlamed)
+{
+    // A balanced bridge in O1's feedback, and node 9 held by R9 alone: a pivot of 1/R9. At
+    // 5e-15 the solver takes it and fails on the bridge; at 5e-17 it fails there first.
+    const char* bridge = "I1 0 3 DC 1e-3\nR1 1 2 1000\nR2 2 0 1000\nR3 1 3 1000\nR4 3 0 1000\n"
+                         "O1 1 0 2 3\nR5 1 0 1000\n.AC DEC 3 10 1000\n";
+    const struct {
+        const char* r9;
+        std::vector<std::string> diagnosis;
+    } cases[] = {
+        {"2e14",
+         {"Pivô nulo na corrente jO1: o sistema é singular com os valores dados.",
+          "A singularidade vem dos valores de R1 (R=1000), R2 (R=1000), R3 (R=1000) e R4 "
+          "(R=1000)."}},
+        {"2e16",
+         {"Pivô quase nulo (5e-17) na tensão do nó 9: o sistema é quase singular com os valores "
+          "dados.",
+          "Estampam na linha e na coluna dessa incógnita: R9 (R=2e+16)."}},
+    };
+    for (const auto& c : cases) {
+        RunAnalysis(analysis,
+                    dir.Write("b.net", std::string("Ponte\nR9 9 0 ") + c.r9 + "\n" + bridge));
+        EXPECT_EQ(Last(2), c.diagnosis) << c.r9;
+    }
+}
+
 } // namespace
