@@ -2,9 +2,10 @@
 // a netlist with and without devices conducting at the start, with the settings' Vdmax and
 // initial value, or without a netlist; runs that never converge whose largest change is a
 // source's current or a node swinging through a reverse diode; the count of region changes that
-// makes a device restless; a recorded failure that names no unknown; failures of circuits at the
-// limits of 200 elements and 50 unknowns.
+// makes a device restless; a recorded failure that names no unknown, or left by an earlier run;
+// failures of circuits at the limits of 200 elements and 50 unknowns; which small pivots count.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <string>
@@ -135,6 +136,21 @@ TEST_F(DiagnosisFixture, ThreeRegionChangesMakeADeviceRestless)
                               "Dispositivos ligados a esse nó na última iteração: N1 (trecho 2, "
                               "V=0.5) e N2 (trecho 1, V=0.5).",
                               "N1 alterna entre os trechos 1, 2 e 3."}));
+}
+
+TEST_F(DiagnosisFixture, RunFailingWithoutADiagnosisForgetsTheLastFailure)
+{
+    // A run that never converges, then one that cannot write its table (a directory stands in
+    // its place): the second says only why it failed.
+    RunAnalysis(analysis, dir.Write("n.net", "Sem solução\nI1 0 1 DC 1\nN1 1 0 -1 3 0 2 1 2.5 2 "
+                                             "3.5\n.AC DEC 3 10 1000\n"));
+    ASSERT_EQ(analysis.failure.kind, RunFailure::Kind::DcConvergence);
+    sink.lines.clear();
+    const std::string netlist =
+        dir.Write("t.net", "Som\nI1 0 1 DC 1\nR1 1 0 1\n.AC DEC 3 10 1000\n");
+    ASSERT_EQ(mkdir((dir.Path() + "/t.tab").c_str(), 0700), 0);
+    RunAnalysis(analysis, netlist);
+    EXPECT_EQ(sink.lines.back(), "Não foi possível criar o arquivo " + dir.Path() + "/t.tab.");
 }
 
 TEST_F(DiagnosisFixture, FailureNamingNoUnknownIsNotDiagnosed)

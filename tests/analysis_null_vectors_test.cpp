@@ -315,6 +315,8 @@ TEST(WeighsIn, FirstOrderMoveOfTheZeroEigenvalue)
             v[r] = {value(random), value(random)};
             for (int c = 1; c <= n; ++c)
                 share->At(r, c) = {size * value(random), size * value(random)};
+            // Ground's row and column, which the share's size leaves out as the vectors do.
+            share->At(r, 0) = share->At(0, r) = {1e3 * size, 0};
         }
         double shareSize = 0, vSize = 0;
         for (int r = 1; r <= n; ++r) {
