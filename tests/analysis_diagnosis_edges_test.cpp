@@ -72,6 +72,12 @@ TEST_F(DiagnosisFixture, CheckOfAMissingNetlistFails)
     EXPECT_EQ(Last(1)[0].rfind("Arquivo ", 0), 0u);
 }
 
+TEST_F(DiagnosisFixture, CheckOfACircuitWithoutUnknownsFindsNothing)
+{
+    EXPECT_EQ(CheckNetlist(analysis, dir.Write("v.net", "Vazio\nR1 0 0 1\n.AC DEC 3 1 10\n")), 0);
+    EXPECT_EQ(Last(1)[0], "Nenhuma causa de sistema singular encontrada no sistema DC.");
+}
+
 TEST_F(DiagnosisFixture, LargestChangeInASourceCurrent)
 {
     // i(v) = 1e6·|v| in parallel with 1 mΩ to a 0 V source cannot deliver the 500 kA drawn from
