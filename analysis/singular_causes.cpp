@@ -360,7 +360,7 @@ bool FindConnectionCauses(const Circuit& circuit, FailedSystem& system, CauseLis
 
 } // namespace
 
-bool LeftNullVector(const MnaSystem& matrix, int n, Complex u[MaxVariables + 1])
+bool LeftNullVector(const MnaSystem& matrix, int n, Complex (&u)[MaxVariables + 1])
 {
     auto transposed = std::make_unique<MnaSystem>();
     transposed->Clear(n);

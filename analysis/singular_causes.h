@@ -15,7 +15,7 @@ int DiagnoseSingularSystem(Analysis& analysis, const SystemPoint& point, bool ex
 
 // A null vector u of the matrix's transpose (uᵀA = 0: the equations that depend on each other),
 // the one left with the smallest pivot. False when none shows.
-bool LeftNullVector(const MnaSystem& matrix, int n, Complex u[MaxVariables + 1]);
+bool LeftNullVector(const MnaSystem& matrix, int n, Complex (&u)[MaxVariables + 1]);
 
 // Whether a change of an element's value would make the system regular: to first order the
 // zero eigenvalue moves by uᵀ·M·v, M being the element's share and v, u the right and left null
