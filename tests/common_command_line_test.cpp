@@ -68,7 +68,8 @@ struct Outcome {
     std::string errors;
 };
 
-Outcome Parse(std::vector<std::string> arguments, Command& command)
+Outcome Parse(std::vector<std::string> arguments, Command& command,
+              const CommandLineSyntax<Command>& syntax = Syntax)
 {
     std::vector<char*> argv{const_cast<char*>("prog")};
     for (std::string& argument : arguments)
@@ -76,7 +77,7 @@ Outcome Parse(std::vector<std::string> arguments, Command& command)
     char* text = nullptr;
     size_t size = 0;
     std::FILE* errors = open_memstream(&text, &size);
-    bool accepted = ParseCommandLine(Syntax, int(argv.size()), argv.data(), command, errors);
+    bool accepted = ParseCommandLine(syntax, int(argv.size()), argv.data(), command, errors);
     std::fclose(errors);
     Outcome outcome{accepted, std::string(text, size)};
     std::free(text);
@@ -144,6 +145,18 @@ TEST(CommandLine, EachRefusalSaysWhyInOneLine)
         EXPECT_FALSE(outcome.accepted) << k.line;
         EXPECT_EQ(outcome.errors, k.line);
     }
+}
+
+TEST(CommandLine, RequiredOptionFirstInTheTable)
+{
+    const CommandLineOption<Command> options[] = {
+        {"-o", "SAÍDA", "onde gravar", Output, true},
+        {"--help", nullptr, "este texto", Help},
+    };
+    CommandLineSyntax<Command> syntax = Syntax;
+    syntax.options = options;
+    Command c;
+    EXPECT_EQ(Parse({"a"}, c, syntax).errors, "prog: falta a opção -o\n");
 }
 
 TEST(CommandLine, HelpNeedsNeitherOperandNorRequiredOption)

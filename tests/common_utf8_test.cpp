@@ -86,6 +86,9 @@ TEST(Utf8PrefixLength, NeverCutsACharacter)
         {"ab\xF0\x9F\x98\x80", 5, 2},
         {"ab\xF0\x9F\x98\x80", 6, 6},
         {"\xC3\xA9\xC3\xA9", 3, 2},
+        // The lowest lead bytes of two and three bytes, cut after them or after one more.
+        {"\xC0\x80", 1, 0},
+        {"\xE0\xA0\x80", 2, 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Utf8PrefixLength(c.text, c.maxLength), c.length)
@@ -165,6 +168,24 @@ TEST(ScanDecimal, NumbersLongerThanItsBuffer)
     cursor = tiny.c_str();
     ASSERT_TRUE(ScanDecimal(cursor, value));
     EXPECT_DOUBLE_EQ(value, 0.1);
+}
+
+TEST(ScanDecimal, NumbersAroundItsBufferSize)
+{
+    for (size_t length : {510, 511, 512, 513}) {
+        const std::string digits = std::string(length - 1, '0') + "7";
+        const char* cursor = digits.c_str();
+        double value = 0;
+        ASSERT_TRUE(ScanDecimal(cursor, value)) << length;
+        EXPECT_EQ(value, 7) << length;
+        EXPECT_EQ(*cursor, '\0') << length;
+    }
+}
+
+TEST(DecimalPrefix, FieldsAroundItsBufferSize)
+{
+    for (size_t length : {510, 511, 512, 513, 600})
+        EXPECT_EQ(DecimalPrefix("7" + std::string(length - 1, ' ')), 7) << length;
 }
 
 TEST(DecimalPrefix, ReadsTheFieldsWithTheirSignAndExponent)
