@@ -1,7 +1,8 @@
 // The C-style field scanner: splitting of long words, integers, scan sets and the stop at the
-// first field that cannot be read.
+// first field that cannot be read, the end of what a scan set keeps.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "netlist/line_scanner.h"
@@ -75,4 +76,16 @@ TEST(LineScanner, ScanSetsSkipNoWhiteSpaceAndKeepWhatFits)
     EXPECT_TRUE(scan.Number(length));
     EXPECT_EQ(std::string(run), std::string(7, ' '));
     EXPECT_EQ(length, 2e-6);
+}
+
+TEST(LineScanner, RunEndsWhatItKeepsWithinItsCapacity)
+{
+    char run[7];
+    for (const char* text : {"ab", "aaaaaa", "aaaaaaaa"}) {
+        std::memset(run, '#', sizeof run);
+        LineScanner scan(text);
+        EXPECT_TRUE(scan.Run("ab", run, 6)) << text;
+        const std::string kept = std::string(text).substr(0, 5);
+        EXPECT_EQ(std::string(run, kept.size() + 2), kept + '\0' + '#') << text;
+    }
 }

@@ -187,6 +187,23 @@ TEST_F(NetlistReaderTest, ScansEveryElementTypeWithItsDefaultsAndEchoesIt)
     }
 }
 
+TEST_F(NetlistReaderTest, PiecewiseLinearResistorsBetweenTwoNodes)
+{
+    // Echoed with six significant digits; a ninth number after the eight is not read.
+    ASSERT_TRUE(Read("N1 a b -1.234567 -2.345678 0.1234567 0.2345678 1.234567 3.456789 2.345678 "
+                     "4.567891 9\n"));
+    EXPECT_EQ(Echoes(), Lines{"N1 a b -1.23457 -2.34568 0.123457 0.234568 1.23457 3.45679 "
+                              "2.34568 4.56789"});
+    EXPECT_EQ(element(1).a, 1);
+    EXPECT_EQ(element(1).b, 2);
+}
+
+TEST_F(NetlistReaderTest, CouplingOfAnInductorOfZeroHenries)
+{
+    ASSERT_TRUE(Read("L1 1 0 0\nL2 2 0 1\nK1 L1 L2 0.5\n")) << lines.back();
+    EXPECT_EQ(element(3).values[1], 0);
+}
+
 TEST_F(NetlistReaderTest, NumbersNodesInOrderOfFirstAppearance)
 {
     ASSERT_TRUE(Read("R1 1 out 1\nC1 out 0 1\nG1 x 1 out 0 1\nM1 d g s b N\nQ1 c b e P\n"));
@@ -446,6 +463,9 @@ TEST_F(NetlistReaderTest, TheLastAcLineWinsUnlessTheSettingsSayToIgnoreIt)
     EXPECT_EQ(circuit.sweep.mode, 2);
     EXPECT_EQ(circuit.sweep.points, 4);
     EXPECT_FALSE(circuit.useSettingsSweep);
+    ASSERT_TRUE(Read("R1 1 0 1\n")); // the next netlist, without a line, sweeps as set
+    EXPECT_TRUE(circuit.useSettingsSweep);
+    ASSERT_TRUE(Read(".AC OCT 4 8 64\n"));
     ASSERT_TRUE(Read(".AC LIN 10 1 100\n", true));
     EXPECT_TRUE(circuit.useSettingsSweep);
     EXPECT_EQ(circuit.sweep.points, 10);
@@ -471,6 +491,7 @@ TEST(NetlistPaths, DotRulesApplyWithinTheFileNameOnly)
         {"/tmp/x.y/z", "/tmp/x.y/z.net", "/tmp/x.y/z.tab"},
         {"C:\\a.b\\circ.net", "C:\\a.b\\circ.net", "C:\\a.b\\circ.tab"},
         {"C:\\a.b\\circ", "C:\\a.b\\circ.net", "C:\\a.b\\circ.tab"},
+        {".net", ".net", ".tab"},
     };
     for (const Case& c : cases) {
         NetlistPaths paths = NetlistPathsFor(c.path);
