@@ -451,4 +451,26 @@ TEST(ResponseMeasures, SweepStartingAtZeroFrequency)
     EXPECT_DOUBLE_EQ(m.firstGainDb, -1000);
 }
 
+TEST(UnitEvidence, BoundariesOfDecibelsAndDegrees)
+{
+    // A magnitude of 0 is linear (no dB value is told by it); a phase of exactly ±3.1416, pi in
+    // five decimals, is still radians.
+    struct Case {
+        double magnitude, phase;
+        bool negativeMagnitude, phaseBeyondPi;
+    } cases[] = {
+        {0, -3.1416, false, false},
+        {0, 3.1416, false, false},
+        {-1e-9, -3.1417, true, true},
+        {1, 3.1417, false, true},
+    };
+    for (const Case& c : cases) {
+        UnitEvidence evidence;
+        evidence.AddMagnitude(c.magnitude);
+        evidence.AddPhase(c.phase);
+        EXPECT_EQ(evidence.negativeMagnitude, c.negativeMagnitude) << c.magnitude;
+        EXPECT_EQ(evidence.phaseBeyondPi, c.phaseBeyondPi) << c.phase;
+    }
+}
+
 } // namespace
