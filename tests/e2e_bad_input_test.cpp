@@ -100,7 +100,7 @@ struct Outcome {
 Outcome RunEntry(const Entry& entry, const std::string& dir)
 {
     const std::string stem = fs::path(entry.input).stem().string();
-    std::string command = "cd '" + dir + "' && timeout -s KILL " +
+    std::string command = "cd '" + dir + "' && " + FileSizeCap + "timeout -s KILL " +
                           std::to_string(TimeLimitSeconds) + " '" TALVOR_BINARY_DIR "/app/";
     if (entry.program == "cli")
         command += "talvor-cli' " + entry.options + " '" + entry.input + "'";

@@ -18,7 +18,7 @@ constexpr int TimedOut = 124; // the status timeout(1) gives a program it had to
 int RunDesktop(const std::string& arguments, const std::string& dir, int seconds,
                const std::string& launcher = "")
 {
-    const std::string command = "cd '" + dir + "' && " + launcher + " timeout " +
+    const std::string command = "cd '" + dir + "' && " + FileSizeCap + launcher + " timeout " +
                                 std::to_string(seconds) + " '" TALVOR_BINARY_DIR "/app/talvor' " +
                                 arguments + " >/dev/null 2>&1";
     const int status = std::system(command.c_str());

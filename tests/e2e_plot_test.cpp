@@ -18,7 +18,7 @@ struct Result {
 
 Result RunPlot(const std::string& arguments, const std::string& input = "")
 {
-    std::string command = "cd /tmp && ";
+    std::string command = std::string("cd /tmp && ") + FileSizeCap;
     if (!input.empty())
         command += "printf '%s' '" + input + "' | ";
     command += std::string(TALVOR_BINARY_DIR) + "/app/talvor-plot " + arguments + " 2>/dev/null";

@@ -23,13 +23,19 @@ struct CliRun {
     std::string err;
 };
 
+// Put in front of every command that runs a built program: a file it writes may grow to 10 MB
+// (ulimit -f counts 512-byte blocks in /bin/sh), so a program that runs away writing is stopped
+// by SIGXFSZ long before it fills the disk, and its test fails.
+inline constexpr const char* FileSizeCap = "ulimit -f 20480 && ";
+
 // Runs a built program of app/ with arguments (split by the shell) in dir, with optional
 // environment assignments in front ("TALVOR_THREADS=1").
 inline CliRun RunProgram(const std::string& program, const std::string& arguments,
                          const std::string& dir, const std::string& environment = "")
 {
     const std::string out = dir + "/" + program + ".out", err = dir + "/" + program + ".err";
-    std::string command = "cd '" + dir + "' && " + environment + " '" TALVOR_BINARY_DIR "/app/" +
+    std::string command = "cd '" + dir + "' && " + FileSizeCap + environment +
+                          " '" TALVOR_BINARY_DIR "/app/" +
                           program + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
     int status = std::system(command.c_str());
     CliRun run;
