@@ -183,21 +183,6 @@ TEST(NullVectors, EquilibratedMatrixScalesBackToTheOriginalNullSpace)
         }
 }
 
-TEST(NullVectors, EveryColumnOfTheLargestZeroMatrixIsFree)
-{
-    auto m = std::make_unique<MnaSystem>();
-    m->Clear(MaxVariables);
-    auto found = std::make_unique<NullVectors>();
-    FindNullVectors(*m, MaxVariables, 1e-9, *found);
-    ASSERT_EQ(found->count, MaxVariables);
-    for (int v = 0; v < MaxVariables; ++v) {
-        EXPECT_EQ(found->freeColumn[v], v + 1);
-        EXPECT_EQ(found->pivotModulus[v], 0);
-        for (int k = 1; k <= MaxVariables; ++k)
-            EXPECT_EQ(found->vector[v][k].re, k == v + 1 ? 1 : 0) << v << " " << k;
-    }
-}
-
 TEST(NullVectors, ZeroColumnIsFreeAndKeepsAUnitScale)
 {
     auto m = std::make_unique<MnaSystem>();
