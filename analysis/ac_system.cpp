@@ -8,6 +8,8 @@
 #include "common/fp_faults.h"
 #include "common/message_log.h"
 
+namespace talvor {
+
 namespace {
 
 void LogAcResults(const Circuit& circuit, const MnaSystem& mna, MessageLog& log, double f)
@@ -60,3 +62,5 @@ bool SolveAtFrequency(const Circuit& circuit, const AnalysisSettings& settings, 
         LogAcResults(circuit, mna, log, point.f);
     return true;
 }
+
+} // namespace talvor

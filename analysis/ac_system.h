@@ -4,6 +4,8 @@
 #include "analysis/mna_system.h"
 #include "netlist/circuit.h"
 
+namespace talvor {
+
 class MessageLog;
 struct AnalysisSettings;
 
@@ -28,3 +30,5 @@ bool BuildAcSystem(const Circuit& circuit, const AnalysisSettings& settings, dou
 // arithmetic fault, already logged); the solution stays in mna.
 bool SolveAtFrequency(const Circuit& circuit, const AnalysisSettings& settings, double g0,
                       MnaSystem& mna, MessageLog& log, const AcPoint& point);
+
+} // namespace talvor

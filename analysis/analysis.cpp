@@ -2,4 +2,8 @@
 
 #include "analysis/analysis_host.h"
 
+namespace talvor {
+
 const AnalysisSettings& Analysis::Settings() const { return host.Settings(); }
+
+} // namespace talvor

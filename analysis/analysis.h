@@ -9,6 +9,8 @@
 #include "analysis/operating_point.h"
 #include "netlist/circuit.h"
 
+namespace talvor {
+
 class AnalysisHost;
 class MessageLog;
 struct AnalysisSettings;
@@ -42,3 +44,5 @@ public:
     RandomGenerator random;
     RunFailure failure; // what the failed phase left for the diagnosis
 };
+
+} // namespace talvor

@@ -5,6 +5,8 @@
 
 #include "analysis/analysis_settings.h"
 
+namespace talvor {
+
 class AnalysisHost {
 public:
     virtual ~AnalysisHost() = default;
@@ -47,3 +49,5 @@ public:
 
     AnalysisSettings settings;
 };
+
+} // namespace talvor

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace talvor {
+
 struct AnalysisSettings {
     bool CBestampas = false;   // stamp trace after every element's stamp
     bool CBresultados = false; // unknowns after every solve
@@ -24,3 +26,5 @@ struct AnalysisSettings {
     std::string Epontos = "1000";
     int RGescala = 0; // 0 linear, 1 per decade, 2 per octave
 };
+
+} // namespace talvor

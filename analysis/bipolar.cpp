@@ -7,6 +7,8 @@
 #include "common/fp_faults.h"
 #include "common/message_log.h"
 
+namespace talvor {
+
 using namespace BipolarSlot;
 
 namespace {
@@ -135,3 +137,5 @@ void StampBipolarAc(const Element& transistor, double omega, const AnalysisSetti
         mna.StampAdmittance(B, C, Imaginary(omega * v[Cbc]));
     }
 }
+
+} // namespace talvor

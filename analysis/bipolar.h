@@ -4,6 +4,8 @@
 
 #include "analysis/devices.h"
 
+namespace talvor {
+
 // Value slots (values[k]) and units.
 namespace BipolarSlot {
 // From the netlist.
@@ -37,3 +39,5 @@ void StoreBipolarCapacitances(Element& transistor, const double* V);
 bool LogBipolar(const Element& transistor, const double* V, MessageLog& log);
 void StampBipolarAc(const Element& transistor, double omega, const AnalysisSettings& settings,
                     MnaSystem& mna);
+
+} // namespace talvor

@@ -10,6 +10,8 @@
 #include "analysis/piecewise_linear.h"
 #include "common/c_text.h"
 
+namespace talvor {
+
 std::string NodeName(const Circuit& circuit, int node)
 {
     return DisplayText(circuit.nodeTable[node]).c_str();
@@ -254,3 +256,5 @@ std::string ValueWords(const Element& e)
                       Number(e.values[value.slot]);
     return values.empty() ? ElementName(e) : ElementName(e) + " (" + values + ")";
 }
+
+} // namespace talvor

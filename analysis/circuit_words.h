@@ -11,6 +11,8 @@
 #include "analysis/structural_rank.h"
 #include "netlist/circuit.h"
 
+namespace talvor {
+
 std::string NodeName(const Circuit& circuit, int node);
 std::string ElementName(const Element& e);
 std::string Number(double value); // "%g"
@@ -58,3 +60,5 @@ std::string CrossingWords(const Element& e, const IndexSet& nodes, const SystemP
 // An element's values as they weigh in the system, from the element as stamped: "R1 (R=1000)",
 // "D1 (Gd=0.023)".
 std::string ValueWords(const Element& e);
+
+} // namespace talvor

@@ -10,6 +10,8 @@
 #include "common/fp_faults.h"
 #include "common/message_log.h"
 
+namespace talvor {
+
 namespace {
 
 bool IsNType(const Element& e) { return e.y == 'N'; }
@@ -156,3 +158,5 @@ void ReplayIterations(const Analysis& analysis, int iterations, RegionHistory& h
             state->op.V[k] = state->mna.Solution(k).re;
     }
 }
+
+} // namespace talvor

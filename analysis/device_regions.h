@@ -9,6 +9,8 @@
 #include "analysis/analysis.h"
 #include "netlist/circuit.h"
 
+namespace talvor {
+
 // A small code of the region, 0..7, for D, N, Q and M at op's iterate; -1 for other elements. An
 // M element must have been stamped there (its region is the one its model stored).
 int DeviceRegion(const Element& element, const OperatingPoint& op);
@@ -30,3 +32,5 @@ struct RegionHistory {
 // Iterates from the last iterate of a failed operating point on copies (the analysis is left as
 // it is), for at most `iterations` solves; stops early at a failed solve.
 void ReplayIterations(const Analysis& analysis, int iterations, RegionHistory& history);
+
+} // namespace talvor

@@ -6,6 +6,8 @@
 #include "analysis/mos.h"
 #include "analysis/piecewise_linear.h"
 
+namespace talvor {
+
 bool IsDevice(char type) { return type == 'D' || type == 'N' || type == 'Q' || type == 'M'; }
 
 void StampDevice(const DeviceContext& context, Element& element)
@@ -79,3 +81,5 @@ void StampDeviceAc(const Element& element, double omega, const AnalysisSettings&
         break;
     }
 }
+
+} // namespace talvor

@@ -10,6 +10,8 @@
 #include "analysis/operating_point.h"
 #include "netlist/circuit.h"
 
+namespace talvor {
+
 class MessageLog;
 
 bool IsDevice(char type);
@@ -37,3 +39,5 @@ bool LogDeviceConditions(const Element& element, const double* V, MessageLog& lo
 // The small-signal stamp of a D, N, Q or M element from the values its operating point stored.
 void StampDeviceAc(const Element& element, double omega, const AnalysisSettings& settings,
                    MnaSystem& mna);
+
+} // namespace talvor

@@ -16,6 +16,8 @@
 #include "common/message_log.h"
 #include "netlist/netlist_reader.h"
 
+namespace talvor {
+
 namespace {
 
 // The iterations a failed operating point is continued to watch its devices, and the region
@@ -111,3 +113,5 @@ int CheckNetlist(Analysis& analysis, const std::string& netlistPath)
         analysis.log.AppendLog("Nenhuma causa de sistema singular encontrada no sistema DC.");
     return found;
 }
+
+} // namespace talvor

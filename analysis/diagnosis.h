@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace talvor {
+
 class Analysis;
 
 // What a phase leaves for the diagnosis when it fails; written only on the failure paths.
@@ -29,3 +31,5 @@ void DiagnoseFailedRun(Analysis& analysis);
 // singularity that hold whatever the element values. Logs each cause found (or that none was)
 // and returns how many; -1 when the netlist could not be read, the reader having said why.
 int CheckNetlist(Analysis& analysis, const std::string& netlistPath);
+
+} // namespace talvor

@@ -7,6 +7,8 @@
 #include "common/fp_faults.h"
 #include "common/message_log.h"
 
+namespace talvor {
+
 using namespace DiodeSlot;
 
 void StampDiode(const DeviceContext& context, Element& diode)
@@ -43,3 +45,5 @@ void StampDiodeAc(const Element& diode, double omega, const AnalysisSettings& se
     if (settings.CBcdiodos)
         mna.StampAdmittance(diode.a, diode.b, Imaginary(omega * v[Cdtotal]));
 }
+
+} // namespace talvor

@@ -3,6 +3,8 @@
 
 #include "analysis/devices.h"
 
+namespace talvor {
+
 // Value slots (values[k]) and units.
 namespace DiodeSlot {
 // From the netlist.
@@ -23,3 +25,5 @@ void StoreDiodeCapacitance(Element& diode, const double* V);
 bool LogDiode(const Element& diode, const double* V, MessageLog& log);
 void StampDiodeAc(const Element& diode, double omega, const AnalysisSettings& settings,
                   MnaSystem& mna);
+
+} // namespace talvor

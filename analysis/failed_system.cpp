@@ -8,6 +8,8 @@
 #include "analysis/linear_elements.h"
 #include "common/fp_faults.h"
 
+namespace talvor {
+
 namespace {
 
 // As the solver measures a pivot: |x| exactly when the imaginary part is zero.
@@ -195,3 +197,5 @@ void Equilibrate(MnaSystem& matrix, int n, double columnScale[MaxVariables + 1])
         }
     }
 }
+
+} // namespace talvor

@@ -8,6 +8,8 @@
 #include "analysis/structural_rank.h"
 #include "netlist/circuit.h"
 
+namespace talvor {
+
 // Where a system is built: the DC companion models at the operating point's iterate, or the
 // small-signal form at one point of the sweep.
 struct SystemPoint {
@@ -76,3 +78,5 @@ void FindNullVectors(const MnaSystem& matrix, int n, double zeroPivot, NullVecto
 // that a pivot can be judged against 1 whatever the units of the unknowns. A null vector u of
 // the scaled matrix is u[k] * columnScale[k] of the original one.
 void Equilibrate(MnaSystem& matrix, int n, double columnScale[MaxVariables + 1]);
+
+} // namespace talvor

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+namespace talvor {
+
 namespace {
 
 constexpr double InitialJunctionVoltage = 0.6;
@@ -38,3 +40,5 @@ JunctionCharge JunctionCapacitance(const double* V, int a, int b, double G, doub
     j.total = j.Crev + j.Cdir;
     return j;
 }
+
+} // namespace talvor

@@ -4,6 +4,8 @@
 
 #include "analysis/devices.h"
 
+namespace talvor {
+
 struct Junction {
     double G;  // companion conductance, S
     double I0; // companion current, anode to cathode, A
@@ -20,3 +22,5 @@ struct JunctionCharge {
 // The junction's capacitances at the converged voltages V.
 JunctionCharge JunctionCapacitance(const double* V, int a, int b, double G, double I0, double C0,
                                    double C1);
+
+} // namespace talvor

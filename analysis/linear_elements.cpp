@@ -14,6 +14,8 @@
 
 #include <cmath>
 
+namespace talvor {
+
 namespace {
 
 void Add(MnaSystem& mna, int row, int column, double value) { mna.At(row, column).re += value; }
@@ -208,3 +210,5 @@ void StampLinearAc(const Element& e, double omega, double g0, MnaSystem& mna)
         break;
     }
 }
+
+} // namespace talvor

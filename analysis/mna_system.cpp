@@ -9,6 +9,8 @@
 #include "common/fp_faults.h"
 #include "common/message_log.h"
 
+namespace talvor {
+
 namespace {
 
 // hypot(x, 0) is |x| exactly, so the real systems of the operating point skip the library call.
@@ -201,3 +203,5 @@ void LogMnaRows(const MnaSystem& mna, MessageLog& log, TraceEntries entries)
         log.AppendLog("%s", line);
     }
 }
+
+} // namespace talvor

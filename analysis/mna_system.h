@@ -11,6 +11,8 @@
 
 #include "netlist/circuit.h"
 
+namespace talvor {
+
 class MessageLog;
 
 struct Complex {
@@ -64,3 +66,5 @@ void LogMnaRows(const MnaSystem& mna, MessageLog& log, TraceEntries entries);
 // fault is logged here as "Erro aritmético na solução do sistema.", a zero pivot by the solver.
 enum class SolveStatus { Solved, Singular, ArithmeticFault };
 SolveStatus SolveWatched(MnaSystem& mna, MessageLog& log);
+
+} // namespace talvor

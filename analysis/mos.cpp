@@ -10,6 +10,8 @@
 #include "common/fp_faults.h"
 #include "common/message_log.h"
 
+namespace talvor {
+
 using namespace MosSlot;
 
 namespace {
@@ -172,3 +174,5 @@ void StampMosAc(const Element& transistor, double omega, const AnalysisSettings&
     if (settings.CBcgb)
         mna.StampAdmittance(G, B, Imaginary(omega * v[Cgb]));
 }
+
+} // namespace talvor

@@ -8,6 +8,8 @@
 
 #include "analysis/devices.h"
 
+namespace talvor {
+
 // Value slots (values[k]) and units.
 namespace MosSlot {
 // From the netlist.
@@ -37,3 +39,5 @@ void MosCapacitances(Element& transistor);
 bool LogMos(const Element& transistor, const double* V, MessageLog& log);
 void StampMosAc(const Element& transistor, double omega, const AnalysisSettings& settings,
                 MnaSystem& mna);
+
+} // namespace talvor

@@ -13,6 +13,8 @@
 #include "common/fp_faults.h"
 #include "common/message_log.h"
 
+namespace talvor {
+
 namespace {
 
 constexpr double Tolerance = 1e-6; // absolute, relative above 1 in magnitude
@@ -197,3 +199,5 @@ void FindOperatingPoint(Analysis& analysis)
         circuit.RunFailed = true;
     analysis.host.SetStopEnabled(false);
 }
+
+} // namespace talvor

@@ -4,6 +4,8 @@
 
 #include "netlist/circuit.h"
 
+namespace talvor {
+
 class Analysis;
 
 // The iterate and the settings the operating point read at its start.
@@ -17,3 +19,5 @@ struct OperatingPoint {
 
 // Newton-Raphson on the DC system with random restarts. On failure or stop sets RunFailed.
 void FindOperatingPoint(Analysis& analysis);
+
+} // namespace talvor

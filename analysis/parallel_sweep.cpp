@@ -14,6 +14,8 @@
 
 #include "common/message_log.h"
 
+namespace talvor {
+
 namespace {
 
 constexpr long RingSize = 1024; // points solved ahead of the row being written
@@ -197,3 +199,5 @@ bool WriteRemainingPoints(const SweepContext& context, const SweepPlan& plan, do
     PointPipeline pipeline(context, plan, f, index, threadCount);
     return pipeline.Run(table, log, progress);
 }
+
+} // namespace talvor

@@ -4,6 +4,8 @@
 #include "analysis/result_table.h"
 #include "analysis/sweep.h"
 
+namespace talvor {
+
 // Worker threads for the sweep: TALVOR_THREADS when set to a positive number, else the
 // machine's hardware threads.
 int SweepThreadCount();
@@ -14,3 +16,5 @@ int SweepThreadCount();
 // row written is counted in progress, on the calling thread.
 bool WriteRemainingPoints(const SweepContext& context, const SweepPlan& plan, double f, long index,
                           ResultTable& table, MessageLog& log, SweepProgress& progress);
+
+} // namespace talvor

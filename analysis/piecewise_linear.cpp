@@ -2,6 +2,8 @@
 // units: piecewise_linear.h.
 #include "analysis/piecewise_linear.h"
 
+namespace talvor {
+
 using namespace PwlSlot;
 
 void StampPiecewiseLinear(const DeviceContext& context, Element& resistor)
@@ -25,3 +27,5 @@ void StampPiecewiseLinearAc(const Element& resistor, MnaSystem& mna)
 {
     mna.StampAdmittance(resistor.a, resistor.b, Real(resistor.values[Gn]));
 }
+
+} // namespace talvor

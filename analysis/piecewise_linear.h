@@ -4,6 +4,8 @@
 
 #include "analysis/devices.h"
 
+namespace talvor {
+
 // Value slots (values[k]) and units.
 namespace PwlSlot {
 // From the netlist: v1 V, i1 A, v2, i2, v3, i3, v4, i4 in slots 0 to 7.
@@ -15,3 +17,5 @@ inline constexpr int Gn = 8; // slope of the active segment, S
 // The resistor's part in each step that devices.h dispatches.
 void StampPiecewiseLinear(const DeviceContext& context, Element& resistor);
 void StampPiecewiseLinearAc(const Element& resistor, MnaSystem& mna);
+
+} // namespace talvor

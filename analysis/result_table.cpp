@@ -6,6 +6,8 @@
 
 #include "analysis/mna_system.h"
 
+namespace talvor {
+
 size_t FormatG(char* out, double v)
 {
     // The general format with precision 6 is "%g" without the cost of parsing a format and
@@ -90,3 +92,5 @@ bool ResultTable::Close()
     file_ = nullptr;
     return ok;
 }
+
+} // namespace talvor

@@ -8,6 +8,8 @@
 
 #include "netlist/circuit.h"
 
+namespace talvor {
+
 class MnaSystem;
 
 // Writes v as "%g" does (six significant digits, shortest form) at out; returns the length.
@@ -60,3 +62,5 @@ private:
     bool failed_ = false;
     char buffer_[BufferSize];
 };
+
+} // namespace talvor

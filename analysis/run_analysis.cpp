@@ -10,6 +10,8 @@
 #include "common/message_log.h"
 #include "netlist/netlist_reader.h"
 
+namespace talvor {
+
 namespace {
 
 // The sweep from the dialog's frequency fields, after "Aplicar". False when the program closes
@@ -60,3 +62,5 @@ void RunAnalysis(Analysis& analysis, const std::string& netlistPath)
     DiagnoseFailedRun(analysis);
     analysis.host.HandOverTablePath(circuit.tablePath);
 }
+
+} // namespace talvor

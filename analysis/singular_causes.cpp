@@ -16,6 +16,8 @@
 #include "analysis/structural_rank.h"
 #include "common/message_log.h"
 
+namespace talvor {
+
 namespace {
 
 // Pivots below this modulus are the solver's "Possível sistema singular".
@@ -470,3 +472,5 @@ int DiagnoseSingularSystem(Analysis& analysis, const SystemPoint& point, bool ex
         LogCause(context, cause, analysis.log);
     return static_cast<int>(found.size());
 }
+
+} // namespace talvor

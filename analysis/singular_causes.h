@@ -5,6 +5,8 @@
 
 #include "analysis/failed_system.h"
 
+namespace talvor {
+
 class Analysis;
 
 // Rebuilds the system at point as a run stamps it and logs each cause of its singularity; with
@@ -21,3 +23,5 @@ bool LeftNullVector(const MnaSystem& matrix, int n, Complex (&u)[MaxVariables + 
 // zero eigenvalue moves by uᵀ·M·v, M being the element's share and v, u the right and left null
 // vectors.
 bool WeighsIn(const MnaSystem& share, int n, const Complex* v, const Complex* u);
+
+} // namespace talvor

@@ -1,6 +1,8 @@
 // Augmenting-path matching on the pattern and the coarse Dulmage–Mendelsohn blocks.
 #include "analysis/structural_rank.h"
 
+namespace talvor {
+
 namespace {
 
 // Kuhn's augmenting path from row r: a free column, or a column whose row can move elsewhere.
@@ -112,3 +114,5 @@ int DeficientBlocks(const SparsityPattern& pattern, const Matching& matching,
     }
     return count;
 }
+
+} // namespace talvor

@@ -6,6 +6,8 @@
 
 #include "netlist/circuit.h"
 
+namespace talvor {
+
 // A set of row or column numbers 1..MaxVariables.
 using IndexSet = std::bitset<MaxVariables + 1>;
 
@@ -42,3 +44,5 @@ struct DeficientBlock {
 // column). Returns how many were written to blocks (at most capacity).
 int DeficientBlocks(const SparsityPattern& pattern, const Matching& matching,
                     DeficientBlock* blocks, int capacity);
+
+} // namespace talvor

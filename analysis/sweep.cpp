@@ -15,6 +15,8 @@
 #include "common/c_text.h"
 #include "common/message_log.h"
 
+namespace talvor {
+
 namespace {
 
 // How many rows the plan walks, about (a geometric count may be one off by rounding).
@@ -166,3 +168,5 @@ void RunSweep(Analysis& analysis)
                       DisplayText(circuit.tablePath).c_str(), progress.Rows());
     }
 }
+
+} // namespace talvor

@@ -7,6 +7,8 @@
 #include "analysis/result_table.h"
 #include "netlist/circuit.h"
 
+namespace talvor {
+
 class Analysis;
 class MessageLog;
 struct AnalysisSettings;
@@ -92,3 +94,5 @@ bool SolvePoint(const SweepContext& context, MnaSystem& mna, MessageLog& log, do
 
 // Walks the sweep and writes the result table. On failure sets RunFailed.
 void RunSweep(Analysis& analysis);
+
+} // namespace talvor

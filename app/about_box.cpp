@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+namespace talvor {
+
 TForm3::TForm3(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("TForm3"));
@@ -26,3 +28,5 @@ void TForm3::ShowVersion()
     raise();
     activateWindow();
 }
+
+} // namespace talvor

@@ -5,6 +5,8 @@
 
 class QLabel;
 
+namespace talvor {
+
 class TForm3 : public QDialog {
 public:
     explicit TForm3(QWidget* parent = nullptr);
@@ -16,3 +18,5 @@ private:
     QLabel* Label1; // the version text, empty until the first ShowVersion
     QLabel* Label2;
 };
+
+} // namespace talvor

@@ -10,6 +10,8 @@
 #include "common/message_log.h"
 #include "plot/measure_tables.h"
 
+using namespace talvor;
+
 namespace {
 
 // The host of a run without windows, with the settings of the command line; it notes whether

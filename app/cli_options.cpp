@@ -5,6 +5,8 @@
 
 #include "common/command_line.h"
 
+namespace talvor {
+
 namespace {
 
 using Option = CommandLineOption<CliCommand>;
@@ -149,3 +151,5 @@ bool ParseCliCommandLine(int argc, char** argv, CliCommand& command, std::FILE* 
 }
 
 void PrintCliUsage(std::FILE* out) { PrintUsage(Syntax, out); }
+
+} // namespace talvor

@@ -7,6 +7,8 @@
 
 #include "analysis/analysis_settings.h"
 
+namespace talvor {
+
 struct CliCommand {
     AnalysisSettings settings; // the dialog's defaults, changed by the options
     std::string netlistPath;
@@ -21,3 +23,5 @@ bool ParseCliCommandLine(int argc, char** argv, CliCommand& command, std::FILE* 
 
 // The usage line and every option with its meaning.
 void PrintCliUsage(std::FILE* out);
+
+} // namespace talvor

@@ -8,6 +8,8 @@
 
 #include "app/talvor_app.h"
 
+using namespace talvor;
+
 int main(int argc, char** argv)
 {
     try {

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+namespace talvor {
+
 namespace {
 
 constexpr int Margin = 2;
@@ -303,3 +305,5 @@ void LogView::CopySelection() const
     if (anchor_ != cursor_)
         QApplication::clipboard()->setText(SelectedText());
 }
+
+} // namespace talvor

@@ -13,6 +13,8 @@
 
 #include "common/message_log.h"
 
+namespace talvor {
+
 class LogView : public QAbstractScrollArea, public MessageSink {
     Q_OBJECT
 
@@ -82,3 +84,5 @@ private:
     int ascent_ = 11;
     TextPos anchor_, cursor_; // the selection runs between them
 };
+
+} // namespace talvor

@@ -16,6 +16,8 @@
 #include "app/talvor_app.h"
 #include "app/user_manual.h"
 
+namespace talvor {
+
 namespace {
 
 // "Courier New" 8 pt keeps the reports' columns; where it is not installed, the system's
@@ -146,3 +148,5 @@ void TForm1::closeEvent(QCloseEvent* event)
     QMainWindow::closeEvent(event);
     app_.MainWindowClosed();
 }
+
+} // namespace talvor

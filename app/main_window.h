@@ -4,13 +4,16 @@
 #include <QMainWindow>
 #include <QString>
 
-class LogView;
-class MessageSink;
 class QAction;
 class QFileDialog;
 class QMenu;
 class QProgressBar;
 class QStatusBar;
+
+namespace talvor {
+
+class LogView;
+class MessageSink;
 class TalvorApp;
 
 class TForm1 : public QMainWindow {
@@ -64,3 +67,5 @@ private:
     QFileDialog* openDialog_ = nullptr; // made on first use: start-up stays light
     bool shownOnce_ = false;
 };
+
+} // namespace talvor

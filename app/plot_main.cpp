@@ -17,6 +17,8 @@
 #include "plot/measure_tables.h"
 #include "plot/plot_run.h"
 
+using namespace talvor;
+
 namespace {
 
 // Pixels on a side of the picture: 16000 x 16000 take 1 GB already.

@@ -6,6 +6,8 @@
 
 #include "common/command_line.h"
 
+namespace talvor {
+
 namespace {
 
 using Option = CommandLineOption<PlotCommand>;
@@ -177,3 +179,5 @@ bool ParsePlotCommandLine(int argc, char** argv, PlotCommand& command, std::FILE
 }
 
 void PrintPlotUsage(std::FILE* out) { PrintUsage(Syntax, out); }
+
+} // namespace talvor

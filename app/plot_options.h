@@ -8,6 +8,8 @@
 #include "plot/plot_run.h"
 #include "plot/response_measures.h"
 
+namespace talvor {
+
 struct PlotCommand {
     PlotOptions options;    // the curve list's defaults, changed by the options
     std::string curvesPath; // "-" for standard input
@@ -27,3 +29,5 @@ bool ParsePlotCommandLine(int argc, char** argv, PlotCommand& command, std::FILE
 
 // The usage line and every option with its meaning.
 void PrintPlotUsage(std::FILE* out);
+
+} // namespace talvor

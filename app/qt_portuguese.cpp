@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QTranslator>
 
+namespace talvor {
+
 bool UsePortugueseQtTexts()
 {
     // Owned by the application, so gone with it.
@@ -22,3 +24,5 @@ bool UsePortugueseQtTexts()
     installed = translator;
     return true;
 }
+
+} // namespace talvor

@@ -2,7 +2,11 @@
 // the program's texts.
 #pragma once
 
+namespace talvor {
+
 // Installs Qt's Brazilian Portuguese translations into the application, whatever the system
 // language; once per application. False when they are not installed (package
 // qt6-translations-l10n): Qt's texts then stay in English. Numbers keep the C format.
 bool UsePortugueseQtTexts();
+
+} // namespace talvor

@@ -14,6 +14,8 @@
 
 #include "plot/bound_controls.h"
 
+namespace talvor {
+
 namespace {
 
 // A row of a grid: the field's label, then the field.
@@ -151,3 +153,5 @@ void TForm2::Button1Click()
     settingsApplied_ = 1;
     hide();
 }
+
+} // namespace talvor

@@ -8,6 +8,8 @@
 
 class QLayout;
 
+namespace talvor {
+
 class TForm2 : public QDialog {
     Q_OBJECT
 
@@ -31,3 +33,5 @@ private:
     AnalysisSettings settings_;
     int settingsApplied_ = 0;
 };
+
+} // namespace talvor

@@ -10,6 +10,8 @@
 #include "spice/converter.h"
 #include "spice/spice_files.h"
 
+using namespace talvor;
+
 namespace {
 
 enum ExitStatus { Converted = 0, NotConverted = 1, WrongCommandLine = 2 };

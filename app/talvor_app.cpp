@@ -13,6 +13,8 @@
 #include "app/qt_portuguese.h"
 #include "plot/measure_tables.h"
 
+namespace talvor {
+
 namespace {
 
 void RaiseWindow(QWidget& window)
@@ -144,3 +146,5 @@ void TalvorApp::SweepRowsWritten(long rowsWritten)
 }
 
 void TalvorApp::SweepEnded() { form1.HideSweepProgress(); }
+
+} // namespace talvor

@@ -20,6 +20,8 @@
 #include "plot/graph_window.h"
 #include "plot/plot_run.h"
 
+namespace talvor {
+
 struct MeasureScratch;
 
 // Numbers in the log, the tables and the fields use "." whatever the user's locale: Qt adopts
@@ -93,3 +95,5 @@ private:
     qint64 progressShownAt_ = 0;
     long plannedRows_ = 0;
 };
+
+} // namespace talvor

@@ -2,6 +2,8 @@
 // the reader takes them, the options, the plotting rules and keys, and the command line.
 #include "app/user_manual.h"
 
+namespace talvor {
+
 const char* UserManualText()
 {
     return R"MANUAL(Talvor - Análise de resposta em frequência de circuitos não lineares
@@ -114,3 +116,5 @@ talvor arquivo [t]
   Analisa arquivo (arquivo.net se não houver "." no nome); com "t", termina após a análise.
 )MANUAL";
 }
+
+} // namespace talvor

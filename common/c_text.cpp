@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace talvor {
+
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -193,3 +195,5 @@ DisplayText::DisplayText(std::string_view bytes)
     }
     text_[out] = '\0';
 }
+
+} // namespace talvor

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
+namespace talvor {
+
 // Scans a plain decimal number (optional sign, digits with an optional point, optional exponent)
 // at text, after leading white space, as the "%lg" fields of the file formats do but without the
 // words "inf", "nan" or hexadecimal forms. On success stores the value, advances text past the
@@ -34,3 +36,5 @@ public:
 private:
     char text_[Capacity];
 };
+
+} // namespace talvor

@@ -1,6 +1,8 @@
 // The parts of the command-line parser that do not depend on the program's command type.
 #include "common/command_line.h"
 
+namespace talvor {
+
 namespace command_line {
 
 bool Matches(const char* name, std::string_view argument, std::string_view& value)
@@ -43,3 +45,5 @@ void PrintOption(std::FILE* out, const char* name, const char* valueName, const 
 }
 
 } // namespace command_line
+
+} // namespace talvor

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace talvor {
+
 // One option. Its kind follows from name and valueName:
 //   a switch                      "--db"           valueName null
 //   a value attached to the name  "--g0=1e-12"     the name ends in '='
@@ -112,3 +114,5 @@ void PrintUsage(const CommandLineSyntax<Command>& syntax, std::FILE* out)
             command_line::PrintOption(out, option.name, option.valueName, option.help);
     std::fputs(syntax.epilogue, out);
 }
+
+} // namespace talvor

@@ -5,8 +5,12 @@
 
 #include <cfenv>
 
+namespace talvor {
+
 inline constexpr int FpFaultFlags = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;
 
 inline void ClearFpFaults() { std::feclearexcept(FpFaultFlags); }
 
 inline bool FpFaultRaised() { return std::fetestexcept(FpFaultFlags) != 0; }
+
+} // namespace talvor

@@ -4,6 +4,8 @@
 
 #include "common/c_text.h"
 
+namespace talvor {
+
 void MessageLog::AppendLog(const char* format, ...)
 {
     va_list args;
@@ -25,3 +27,5 @@ void StdoutSink::WriteLine(std::string_view line)
     if (line.empty() || line.back() != '\n')
         std::fputc('\n', out_);
 }
+
+} // namespace talvor

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace talvor {
+
 // Receives finished lines, one call per line, without a line end.
 class MessageSink {
 public:
@@ -46,3 +48,5 @@ public:
 private:
     std::FILE* out_;
 };
+
+} // namespace talvor

@@ -10,6 +10,8 @@
 #include "analysis/run_analysis.h"
 #include "fuzz_support.h"
 
+using namespace talvor;
+
 namespace {
 
 void ChooseSettings(AnalysisSettings& s, unsigned char bits)

@@ -6,6 +6,8 @@
 #include "fuzz_support.h"
 #include "netlist/netlist_reader.h"
 
+using namespace talvor;
+
 namespace {
 
 bool InRange(int k, int low, int high) { return k >= low && k <= high; }

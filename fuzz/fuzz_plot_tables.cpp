@@ -14,6 +14,8 @@
 #include "plot/graph_geometry.h"
 #include "plot/plot_run.h"
 
+using namespace talvor;
+
 namespace {
 
 void ChooseOptions(PlotOptions& options, unsigned char bits)

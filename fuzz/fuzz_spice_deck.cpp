@@ -9,6 +9,8 @@
 #include "netlist/netlist_reader.h"
 #include "spice/converter.h"
 
+using namespace talvor;
+
 namespace {
 
 void CheckMessage(const std::string& message)

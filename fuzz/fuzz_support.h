@@ -12,6 +12,8 @@
 #include "common/c_text.h"
 #include "common/message_log.h"
 
+namespace talvor {
+
 // A folder of this process under /dev/shm (or /tmp), made once; the targets work inside it.
 inline const std::string& ScratchDir()
 {
@@ -55,3 +57,5 @@ public:
 private:
     bool utf8_;
 };
+
+} // namespace talvor

@@ -4,6 +4,8 @@
 
 #include "common/message_log.h"
 
+namespace talvor {
+
 Circuit::Circuit() { Reset(); }
 
 void Circuit::Reset()
@@ -33,3 +35,5 @@ int LookupNode(Circuit& circuit, MessageLog& log, const char* name)
     circuit.nodeTable.names[circuit.variableCount][VariableNameSize - 1] = '\0';
     return circuit.variableCount;
 }
+
+} // namespace talvor

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace talvor {
+
 class MessageLog;
 
 inline constexpr int MaxElements = 200; // elements 1..200; slot 0 unused
@@ -63,3 +65,5 @@ struct Circuit {
 // Number of a node name, adding it to the node table when new. When the table already holds 50
 // unknowns, logs "O programa só aceita até %d nós.", sets RunFailed and returns 50.
 int LookupNode(Circuit& circuit, MessageLog& log, const char* name);
+
+} // namespace talvor

@@ -6,6 +6,8 @@
 
 #include "common/c_text.h"
 
+namespace talvor {
+
 namespace {
 
 bool IsSpace(char c)
@@ -88,3 +90,5 @@ bool LineScanner::Run(const char* set, char* run, size_t capacity)
     cursor_ += length;
     return Count(true);
 }
+
+} // namespace talvor

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+namespace talvor {
+
 inline constexpr int FieldWidth = 10;
 using Field = char[FieldWidth + 1];
 
@@ -32,3 +34,5 @@ private:
     int converted_ = 0;
     bool stopped_ = false;
 };
+
+} // namespace talvor

@@ -11,6 +11,8 @@
 #include "common/message_log.h"
 #include "netlist/line_scanner.h"
 
+namespace talvor {
+
 namespace {
 
 using Shown = DisplayText;
@@ -509,3 +511,5 @@ bool ReadNetlist(Circuit& circuit, MessageLog& log, const std::string& path, boo
                   circuit.variableCount, circuit.elementCount);
     return true;
 }
+
+} // namespace talvor

@@ -5,6 +5,8 @@
 
 #include "netlist/circuit.h"
 
+namespace talvor {
+
 class MessageLog;
 
 // Resets and fills the circuit from the netlist at path (".net" appended when the file name has
@@ -18,3 +20,5 @@ struct NetlistPaths {
     std::string tablePath;
 };
 NetlistPaths NetlistPathsFor(const std::string& path);
+
+} // namespace talvor

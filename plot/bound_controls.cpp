@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+namespace talvor {
+
 QCheckBox* NewBoundCheckBox(QWidget* parent, const char* name, const char* caption, bool& field)
 {
     auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
@@ -48,3 +50,5 @@ RadioGroup NewBoundRadioGroup(QWidget* parent, const char* name, const char* tit
     });
     return radio;
 }
+
+} // namespace talvor

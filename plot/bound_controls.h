@@ -15,6 +15,8 @@ class QLineEdit;
 class QRadioButton;
 class QWidget;
 
+namespace talvor {
+
 QCheckBox* NewBoundCheckBox(QWidget* parent, const char* name, const char* caption, bool& field);
 
 // An edit field and its label (the label's buddy is the field); the caller places both.
@@ -33,3 +35,5 @@ struct RadioGroup {
 };
 RadioGroup NewBoundRadioGroup(QWidget* parent, const char* name, const char* title,
                               std::initializer_list<const char*> captions, int& field);
+
+} // namespace talvor

@@ -1,6 +1,8 @@
 // The curve-line scan, written out so that every field stays within its buffer.
 #include "plot/curve_line.h"
 
+namespace talvor {
+
 namespace {
 
 bool IsScanSpace(char c)
@@ -57,3 +59,5 @@ int ScanCurveLine(const char* text, CurveLine& out)
     out.operation = *text;
     return 5;
 }
+
+} // namespace talvor

@@ -1,6 +1,8 @@
 // One line of the curve list: a table file and two of its columns, with an optional operation.
 #pragma once
 
+namespace talvor {
+
 struct CurveLine {
     char fileName[256] = ""; // first part (up to the first ".") followed by the second part
     char xName[20] = "";
@@ -13,3 +15,5 @@ struct CurveLine {
 // (the scan stops at the first item it cannot read). Items not read are left empty; the
 // operation stays blank unless a fifth item was read.
 int ScanCurveLine(const char* line, CurveLine& out);
+
+} // namespace talvor

@@ -17,6 +17,8 @@
 #include "plot/bound_controls.h"
 #include "plot/table_reader.h"
 
+namespace talvor {
+
 namespace {
 
 // The right-hand column of controls keeps its width; Memo1 takes the rest of the window.
@@ -187,3 +189,5 @@ void TForm4::ShowLimitFields()
     Eymin->setText(QString::fromStdString(options_.Eymin));
     Eymax->setText(QString::fromStdString(options_.Eymax));
 }
+
+} // namespace talvor

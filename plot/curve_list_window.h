@@ -11,12 +11,15 @@
 
 #include "plot/plot_run.h"
 
-class CurveStore;
-class MessageLog;
 class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+
+namespace talvor {
+
+class CurveStore;
+class MessageLog;
 
 class TForm4 : public QWidget {
     Q_OBJECT
@@ -65,3 +68,5 @@ private:
     QLineEdit* Eymin = nullptr;
     QLineEdit* Eymax = nullptr;
 };
+
+} // namespace talvor

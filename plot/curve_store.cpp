@@ -6,6 +6,8 @@
 #include <cstring>
 #include <new>
 
+namespace talvor {
+
 namespace {
 
 constexpr uint32_t DefaultCurveColours[MaxCurves + 1] = {
@@ -170,3 +172,5 @@ void CurveStore::PreparePositions()
     positions.lnX = logX;
     positions.lnY = logY;
 }
+
+} // namespace talvor

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace talvor {
+
 constexpr int MaxCurves = 20;
 constexpr int MaxPoints = 50000;
 constexpr double RangeSentinel = 1e50;
@@ -88,3 +90,5 @@ public:
 
 constexpr bool LogXMode(ScaleMode m) { return m == ScaleMode::LogLog || m == ScaleMode::LogLinear; }
 constexpr bool LogYMode(ScaleMode m) { return m == ScaleMode::LogLog || m == ScaleMode::LinearLog; }
+
+} // namespace talvor

@@ -3,6 +3,8 @@
 
 #include "plot/curve_store.h"
 
+namespace talvor {
+
 PlotArea PlotAreaFor(int width, int height) { return {75, width - 10, 10, height - 18}; }
 
 namespace {
@@ -59,3 +61,5 @@ void ComputeTransforms(CurveStore& store, bool eachOwnScale, const PlotArea& are
     store.phaseScale = -(area.bottom - area.top) / 360.0;
     store.phaseOffset = area.bottom + 180 * store.phaseScale;
 }
+
+} // namespace talvor

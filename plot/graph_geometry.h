@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace talvor {
+
 class CurveStore;
 
 struct PlotArea {
@@ -106,3 +108,5 @@ void ForEachGridLine(double low, double high, bool logarithmic, double scale, do
                                        draw(pixel, c);
                                });
 }
+
+} // namespace talvor

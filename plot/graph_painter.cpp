@@ -17,6 +17,8 @@
 #include "plot/graph_geometry.h"
 #include "plot/plot_run.h"
 
+namespace talvor {
+
 namespace {
 
 QColor Rgb(uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb & 0xFFFFFF)); }
@@ -218,3 +220,5 @@ GraphDrawing DrawGraph(QPainter& painter, CurveStore& store, const PlotOptions& 
     drawing.complete = true;
     return drawing;
 }
+
+} // namespace talvor

@@ -6,6 +6,9 @@
 #include <QString>
 
 class QPainter;
+
+namespace talvor {
+
 class CurveStore;
 struct Curve;
 struct PlotOptions;
@@ -25,3 +28,5 @@ QString LegendText(int n, const Curve& curve);
 // is then the same in finer pixels, and the transforms stay in units.
 GraphDrawing DrawGraph(QPainter& painter, CurveStore& store, const PlotOptions& options,
                        QSize size);
+
+} // namespace talvor

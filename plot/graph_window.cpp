@@ -15,6 +15,8 @@
 #include "plot/graph_painter.h"
 #include "plot/plot_run.h"
 
+namespace talvor {
+
 namespace {
 
 // The legends fill the margin left of this column; the plot starts there.
@@ -275,3 +277,5 @@ void TForm5::resizeEvent(QResizeEvent* event)
 
 // The picture no longer fits; the resized area's repaint draws everything again.
 void TForm5::FormResize() { store_.pictureSaved = false; }
+
+} // namespace talvor

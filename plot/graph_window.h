@@ -13,11 +13,14 @@
 
 #include "plot/view_commands.h"
 
-class CurveStore;
-struct PlotOptions;
 class QColorDialog;
 class QMouseEvent;
 class QStatusBar;
+
+namespace talvor {
+
+class CurveStore;
+struct PlotOptions;
 
 // The colour chooser behind a small interface, so that tests can answer it without a modal dialog.
 class ColourChooser {
@@ -98,3 +101,5 @@ private:
     QPoint zoomStart_, zoomEnd_;
     int fullDrawings_ = 0;
 };
+
+} // namespace talvor

@@ -7,6 +7,8 @@
 #include "common/message_log.h"
 #include "plot/response_measures.h"
 
+namespace talvor {
+
 namespace {
 
 const char* FrequencyUnitName(const SettledUnits& units)
@@ -126,3 +128,5 @@ void LogMeasures(MessageLog& log, const ResponseMeasures& m, const SettledUnits&
     LogGainsAndBand(log, m, unit);
     LogMargins(log, m, unit);
 }
+
+} // namespace talvor

@@ -12,6 +12,8 @@
 #include "common/message_log.h"
 #include "plot/measure_report.h"
 
+namespace talvor {
+
 namespace {
 
 // A table opened for reading line by line, closed at the end of the scope.
@@ -341,3 +343,5 @@ void MeasureCurves(const CurveStore& store, const ResponseUnits& units, MeasureS
     for (int k = 1; k <= store.curveCount; ++k)
         MeasureCurve(store.curves[k], k, units, tables, scratch, log);
 }
+
+} // namespace talvor

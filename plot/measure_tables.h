@@ -6,6 +6,8 @@
 #include "plot/response_measures.h"
 #include "plot/table_reader.h"
 
+namespace talvor {
+
 class MessageLog;
 
 // The columns of one response read from a table: MaxPoints slots each, reserved once and
@@ -35,3 +37,5 @@ bool MeasureTableUnknown(const char* tablePath, const char* name, const Response
 // not stated are settled by the rule of SettleUnits.
 void MeasureCurves(const CurveStore& store, const ResponseUnits& units, MeasureScratch& scratch,
                    MessageLog& log);
+
+} // namespace talvor

@@ -10,6 +10,8 @@
 #include "plot/curve_store.h"
 #include "plot/table_reader.h"
 
+namespace talvor {
+
 namespace {
 
 // A phase column's name is longer than one character and ends in "f" ("1f", not the frequency "f").
@@ -114,3 +116,5 @@ bool RunPlot(CurveStore& store, const std::vector<std::string>& curveLines, Plot
     store.pictureSaved = false;
     return true;
 }
+
+} // namespace talvor

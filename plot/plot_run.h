@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace talvor {
+
 class CurveStore;
 class MessageLog;
 
@@ -34,3 +36,5 @@ void ReadLimitFields(CurveStore& store, const PlotOptions& fields);
 // "Usar estas escalas" on: fields that hold a number replace the computed limits; off: the
 // computed limits are written into the fields with "%lg".
 void ExchangeLimits(CurveStore& store, PlotOptions& options);
+
+} // namespace talvor

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace talvor {
+
 namespace {
 
 constexpr double Pi = 3.141592653589793;
@@ -244,3 +246,5 @@ ResponseMeasures MeasureResponse(const ResponsePoints& points, const SettledUnit
         MeasurePhase(points, units, m);
     return m;
 }
+
+} // namespace talvor

@@ -3,6 +3,8 @@
 // phase margin, and the -180 degree crossing with the gain margin.
 #pragma once
 
+namespace talvor {
+
 enum class MagnitudeUnit { Unknown, Linear, Decibel };
 enum class PhaseUnit { Unknown, Degrees, Radians };
 enum class FrequencyUnit { Unknown, Hertz, RadiansPerSecond };
@@ -106,3 +108,5 @@ inline constexpr double HalfPowerDropDb = 3.010299956639812;
 ResponseMeasures MeasureResponse(const ResponsePoints& points, const SettledUnits& units);
 
 double DecibelsToLinear(double decibels);
+
+} // namespace talvor

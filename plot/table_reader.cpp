@@ -12,6 +12,8 @@
 #include "common/message_log.h"
 #include "plot/curve_store.h"
 
+namespace talvor {
+
 // The buffer never holds more than the longest line and its line end: a larger one would hand
 // out whole lines longer than the limit.
 LineReader::LineReader(size_t initialSize, size_t maxLineLength)
@@ -329,3 +331,5 @@ std::string SuggestedYColumn(const char* path)
     }
     return std::string(second);
 }
+
+} // namespace talvor

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace talvor {
+
 class CurveStore;
 class MessageLog;
 
@@ -56,3 +58,5 @@ bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& re
 // the magnitude of node 1, when the header has that column or cannot be read; otherwise the
 // header's second word, the first magnitude column of a sweep's table whose nodes have names.
 std::string SuggestedYColumn(const char* path);
+
+} // namespace talvor

@@ -6,6 +6,8 @@
 #include "plot/curve_store.h"
 #include "plot/plot_run.h"
 
+namespace talvor {
+
 bool CommandForCharacter(char c, ViewCommand& command)
 {
     switch (c) {
@@ -201,3 +203,5 @@ bool ZoomToBox(CurveStore& store, int x0, int y0, int x1, int y1)
     store.viewYMax = top;
     return true;
 }
+
+} // namespace talvor

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace talvor {
+
 class CurveStore;
 struct PlotOptions;
 
@@ -49,3 +51,5 @@ double RowPhase(const CurveStore& store, int row);
 // when it was dragged to the right and downwards and its corners have drawable values. True
 // when the view changed.
 bool ZoomToBox(CurveStore& store, int x0, int y0, int x1, int y1);
+
+} // namespace talvor

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace talvor {
+
 struct TalvorElement {
     char type = 0;                  // R C L K V I E G F H D Q M T
     std::string name;               // flattened deck name, as "R.X1.R2"
@@ -34,3 +36,5 @@ struct Temperatures {
     double circuit = 27;
     double nominal = 27;
 };
+
+} // namespace talvor

@@ -14,6 +14,8 @@
 #include "spice/netlist_writer.h"
 #include "spice/spice_text.h"
 
+namespace talvor {
+
 namespace {
 
 double Setting(const std::optional<SettingText>& setting, const Scope& scope, double otherwise)
@@ -170,3 +172,5 @@ Conversion ConvertDeck(std::string_view deck, const std::string& deckName)
     refused.warnings = warnings.Lines();
     return refused;
 }
+
+} // namespace talvor

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace talvor {
+
 struct Conversion {
     bool converted = false;
     std::string netlist;               // the netlist text when converted
@@ -17,3 +19,5 @@ struct Conversion {
 // deckName is shown in the netlist's comment block. Never throws; every input ends as a
 // conversion or a refusal.
 Conversion ConvertDeck(std::string_view deck, const std::string& deckName);
+
+} // namespace talvor

@@ -5,6 +5,8 @@
 
 #include "spice/spice_text.h"
 
+namespace talvor {
+
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
@@ -204,3 +206,5 @@ DeckText LexDeck(std::string_view bytes, Warnings& warnings)
         warnings.Add(controlStart, "bloco .control sem .endc ignorado até o fim do deck");
     return deck;
 }
+
+} // namespace talvor

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace talvor {
+
 class Warnings;
 
 // Decks and their lines are bounded so that no input can exhaust memory or time.
@@ -43,3 +45,5 @@ DeckText LexDeck(std::string_view bytes, Warnings& warnings);
 
 // The tokens of one logical line (exposed for the tests).
 std::vector<Token> Tokenize(std::string_view text, int line);
+
+} // namespace talvor

@@ -5,6 +5,8 @@
 
 #include "spice/spice_text.h"
 
+namespace talvor {
+
 namespace {
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -221,3 +223,5 @@ DeckStructure ParseDeckStructure(const DeckText& deck, Warnings& warnings)
     reader.Finish();
     return structure;
 }
+
+} // namespace talvor

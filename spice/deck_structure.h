@@ -13,6 +13,8 @@
 
 #include "spice/deck_lexer.h"
 
+namespace talvor {
+
 class Warnings;
 
 // A .model line, evaluated only where an element uses it (its values may depend on the
@@ -69,3 +71,5 @@ std::vector<ParameterText> ParameterAssignments(const std::vector<Token>& tokens
 
 // Whether tokens[k] starts a parameter assignment (a word followed by "=", or "params:").
 bool StartsAssignments(const std::vector<Token>& tokens, size_t k);
+
+} // namespace talvor

@@ -10,6 +10,8 @@
 #include "spice/element_fields.h"
 #include "spice/spice_text.h"
 
+namespace talvor {
+
 namespace {
 
 // What becomes of one model parameter.
@@ -449,3 +451,5 @@ void MapDevice(char letter, ElementFields& fields, const Temperatures& temperatu
     else
         circuit.elements.push_back(Mos(fields, temperatures, warnings, circuit));
 }
+
+} // namespace talvor

@@ -5,6 +5,8 @@
 
 #include "spice/converted_circuit.h"
 
+namespace talvor {
+
 class ElementFields;
 class Warnings;
 
@@ -14,3 +16,5 @@ void MapDevice(char letter, ElementFields& fields, const Temperatures& temperatu
 
 // kT/q at a temperature in °C, with the constants ngspice uses.
 double ThermalVoltage(double celsius);
+
+} // namespace talvor

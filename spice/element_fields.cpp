@@ -6,6 +6,8 @@
 
 #include "spice/spice_text.h"
 
+namespace talvor {
+
 namespace {
 
 bool Listed(const char* allowed, const std::string& name)
@@ -118,3 +120,5 @@ std::map<std::string, double> ElementFields::Parameters(const char* allowed)
     }
     return parameters;
 }
+
+} // namespace talvor

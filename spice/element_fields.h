@@ -9,6 +9,8 @@
 #include "spice/converted_circuit.h"
 #include "spice/flatten.h"
 
+namespace talvor {
+
 class ElementFields {
 public:
     ElementFields(const std::vector<Token>& tokens, const Place& place)
@@ -54,3 +56,5 @@ private:
 
 // The value of a name=value parameter, or otherwise when the line does not give it.
 double ValueOr(const std::map<std::string, double>& parameters, const char* name, double otherwise);
+
+} // namespace talvor

@@ -10,6 +10,8 @@
 #include "spice/names.h"
 #include "spice/spice_text.h"
 
+namespace talvor {
+
 namespace {
 
 constexpr double DegreesToRadians = 0.017453292519943295;
@@ -376,3 +378,5 @@ void LinkControls(ConvertedCircuit& circuit)
         linked.push_back(std::move(coupling));
     elements = std::move(linked);
 }
+
+} // namespace talvor

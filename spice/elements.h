@@ -6,6 +6,8 @@
 #include "spice/converted_circuit.h"
 #include "spice/flatten.h"
 
+namespace talvor {
+
 class Warnings;
 
 class ElementMapper : public ElementSink {
@@ -26,3 +28,5 @@ private:
 // sensing source: a source of 0 V disappears and its current is the F's or H's own, a source
 // with a value stays in series with the input branches through a new node.
 void LinkControls(ConvertedCircuit& circuit);
+
+} // namespace talvor

@@ -6,6 +6,8 @@
 
 #include "spice/spice_text.h"
 
+namespace talvor {
+
 namespace {
 
 bool IsNameStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
@@ -322,3 +324,5 @@ double EvaluateExpression(std::string_view text, const ParameterScope& scope, in
 {
     return ExpressionReader(text, scope, line).Read();
 }
+
+} // namespace talvor

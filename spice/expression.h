@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace talvor {
+
 // The parameters an expression may read, by lower-case name.
 class ParameterScope {
 public:
@@ -20,3 +22,5 @@ inline constexpr int MaxExpressionDepth = 200;
 // The value of the expression; refuses (at line) a syntax error, an unknown parameter or
 // function, a division by zero, or a result that is infinite or undefined.
 double EvaluateExpression(std::string_view text, const ParameterScope& scope, int line);
+
+} // namespace talvor

@@ -5,6 +5,8 @@
 
 #include "spice/spice_text.h"
 
+namespace talvor {
+
 struct Instance {
     const Block* block = nullptr;
     const Instance* caller = nullptr;         // nullptr for the main circuit
@@ -189,3 +191,5 @@ void FlattenDeck(const DeckStructure& deck, const Scope& mainScope, ElementSink&
     main.globals = &deck.globals;
     Flattener(deck, sink).Expand(main, 0);
 }
+
+} // namespace talvor

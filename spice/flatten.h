@@ -10,6 +10,8 @@
 #include "spice/deck_structure.h"
 #include "spice/parameters.h"
 
+namespace talvor {
+
 // Bounds on what a deck may unfold into, so that no deck can exhaust memory or time.
 inline constexpr int MaxNesting = 50;
 inline constexpr long MaxFlatElements = 10000;
@@ -55,3 +57,5 @@ void FlattenDeck(const DeckStructure& deck, const Scope& mainScope, ElementSink&
 
 // The main circuit's parameters: its .param lines evaluated in order.
 Scope MainParameters(const DeckStructure& deck);
+
+} // namespace talvor

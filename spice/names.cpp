@@ -5,6 +5,8 @@
 
 #include "spice/spice_text.h"
 
+namespace talvor {
+
 const std::string& TalvorNames::Element(const std::string& deckName) const
 {
     return elements.at(Lower(deckName));
@@ -125,3 +127,5 @@ TalvorNames AssignNames(const ConvertedCircuit& circuit)
     NameNodes(circuit, names);
     return names;
 }
+
+} // namespace talvor

@@ -10,6 +10,8 @@
 
 #include "spice/converted_circuit.h"
 
+namespace talvor {
+
 inline constexpr size_t TalvorNameLength = 10;
 
 struct TalvorNames {
@@ -32,3 +34,5 @@ std::string SyntheticNode(const std::string& source, int k);
 bool IsSyntheticNode(const std::string& node);
 // The sensing source a synthetic node belongs to.
 std::string SyntheticNodeSource(const std::string& node);
+
+} // namespace talvor

@@ -4,6 +4,8 @@
 #include "common/c_text.h"
 #include "spice/spice_text.h"
 
+namespace talvor {
+
 std::string TalvorNumber(double value) { return NumberText(value); }
 
 namespace {
@@ -94,3 +96,5 @@ std::string WriteNetlist(const ConvertedCircuit& circuit, const TalvorNames& nam
         out += header.acLine + "\n";
     return out;
 }
+
+} // namespace talvor

@@ -9,6 +9,8 @@
 #include "spice/converted_circuit.h"
 #include "spice/names.h"
 
+namespace talvor {
+
 // The first comment line of every netlist the converter writes; it rewrites only files that
 // start with a title line and then this.
 inline constexpr const char* ConverterMark = "* talvor-spice: convertido de ";
@@ -27,3 +29,5 @@ std::string WriteNetlist(const ConvertedCircuit& circuit, const TalvorNames& nam
 // The netlist's words for a value: the shortest text that reads back to the same double, in the
 // plain decimal form Talvor's reader takes.
 std::string TalvorNumber(double value);
+
+} // namespace talvor

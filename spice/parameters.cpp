@@ -6,6 +6,8 @@
 
 #include "spice/spice_text.h"
 
+namespace talvor {
+
 std::optional<double> Scope::Find(const std::string& lowerName) const
 {
     for (const Scope* scope = this; scope != nullptr; scope = scope->parent_) {
@@ -111,3 +113,5 @@ void ReadParameterLine(const DeckLine& line, Scope& scope)
         scope.Set(name, EvaluateExpression(expression, scope, line.number));
     }
 }
+
+} // namespace talvor

@@ -9,6 +9,8 @@
 #include "spice/deck_lexer.h"
 #include "spice/expression.h"
 
+namespace talvor {
+
 // Parameters by lower-case name; a name not found here is looked up in the parent.
 class Scope : public ParameterScope {
 public:
@@ -28,3 +30,5 @@ double ValueOf(const Token& token, const ParameterScope& scope, int line);
 // Evaluates the assignments of a .param line in order into scope. The expressions need no
 // braces: ".param c = 2*a d={a+1}" sets c and d.
 void ReadParameterLine(const DeckLine& line, Scope& scope);
+
+} // namespace talvor

@@ -13,6 +13,8 @@
 #include "spice/netlist_writer.h"
 #include "spice/spice_text.h"
 
+namespace talvor {
+
 namespace fs = std::filesystem;
 
 bool ReadDeck(const std::string& path, std::string& bytes, std::string& error)
@@ -134,3 +136,5 @@ bool WriteNetlistFile(const std::string& path, const std::string& deckPath, cons
     }
     return true;
 }
+
+} // namespace talvor

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace talvor {
+
 // The deck's bytes; false with the reason when it is not a readable regular file or is bigger
 // than the converter reads.
 bool ReadDeck(const std::string& path, std::string& bytes, std::string& error);
@@ -20,3 +22,5 @@ bool WrittenByConverter(const std::string& path);
 // is the deck itself, or that exists and was not written by the converter.
 bool WriteNetlistFile(const std::string& path, const std::string& deckPath, const std::string& text,
                       std::string& error);
+
+} // namespace talvor

@@ -10,6 +10,8 @@
 
 #include "common/c_text.h"
 
+namespace talvor {
+
 std::string Lower(std::string_view text)
 {
     std::string lower(text);
@@ -162,3 +164,5 @@ std::vector<std::string> Warnings::Lines() const
         lines.push_back(std::move(text));
     return lines;
 }
+
+} // namespace talvor

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+namespace talvor {
+
 // SPICE names and keywords are case-insensitive: they are compared in lower case.
 std::string Lower(std::string_view text);
 
@@ -53,3 +55,5 @@ private:
 
 // "linha N: text", or text alone when line is 0.
 std::string AtLine(int line, const std::string& text);
+
+} // namespace talvor

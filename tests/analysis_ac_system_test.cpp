@@ -16,6 +16,8 @@
 #include "analysis/mos.h"
 #include "analysis_test_circuit.h"
 
+using namespace talvor;
+
 namespace {
 
 constexpr double Pi = 3.141592653589793;

@@ -11,6 +11,8 @@
 #include "analysis/operating_point.h"
 #include "analysis_test_circuit.h"
 
+using namespace talvor;
+
 namespace {
 
 struct ConvergenceFixture : ::testing::Test {

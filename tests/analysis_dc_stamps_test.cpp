@@ -15,6 +15,8 @@
 #include "analysis/piecewise_linear.h"
 #include "analysis_test_circuit.h"
 
+using namespace talvor;
+
 namespace {
 
 struct DcCase {

@@ -12,6 +12,8 @@
 #include "analysis/mos.h"
 #include "analysis_test_circuit.h"
 
+using namespace talvor;
+
 namespace {
 
 constexpr double Vt = 0.043429445;

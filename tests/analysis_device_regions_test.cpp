@@ -8,6 +8,8 @@
 #include "analysis/device_regions.h"
 #include "analysis_test_circuit.h"
 
+using namespace talvor;
+
 namespace {
 
 struct RegionFixture : ::testing::Test {

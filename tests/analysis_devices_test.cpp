@@ -11,6 +11,8 @@
 #include "analysis/piecewise_linear.h"
 #include "analysis_test_circuit.h"
 
+using namespace talvor;
+
 namespace {
 
 constexpr double DefaultVt = 0.043429445;

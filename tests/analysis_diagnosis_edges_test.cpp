@@ -16,6 +16,8 @@
 #include "analysis_test_circuit.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 struct DiagnosisFixture : ::testing::Test {

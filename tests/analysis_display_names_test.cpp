@@ -10,6 +10,8 @@
 #include "common/c_text.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 TEST(DisplayNames, EveryReportShowsLatin1NamesAsUtf8)
 {
     TempDir dir;

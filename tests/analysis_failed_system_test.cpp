@@ -15,6 +15,8 @@
 #include "analysis/operating_point.h"
 #include "analysis_test_circuit.h"
 
+using namespace talvor;
+
 namespace {
 
 std::unique_ptr<MnaSystem> Matrix(int n, const std::vector<Complex>& entries)

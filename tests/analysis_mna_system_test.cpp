@@ -10,6 +10,8 @@
 #include "analysis/mna_system.h"
 #include "common/message_log.h"
 
+using namespace talvor;
+
 namespace {
 
 struct SolverFixture : ::testing::Test {

@@ -16,6 +16,8 @@
 #include "analysis/singular_causes.h"
 #include "analysis_test_circuit.h"
 
+using namespace talvor;
+
 namespace {
 
 using Cx = std::complex<double>;

@@ -12,6 +12,8 @@
 #include "analysis/operating_point.h"
 #include "analysis_test_circuit.h"
 
+using namespace talvor;
+
 namespace {
 
 struct OperatingPointFixture : ::testing::Test {

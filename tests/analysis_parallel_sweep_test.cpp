@@ -18,6 +18,8 @@
 #include "analysis_test_circuit.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 // TALVOR_THREADS for the scope, restored after it.

@@ -14,6 +14,8 @@
 #include "analysis/operating_point.h"
 #include "analysis_test_circuit.h"
 
+using namespace talvor;
+
 namespace {
 
 // Devices without junction capacitances, so that the replayed regions follow the iterate alone.

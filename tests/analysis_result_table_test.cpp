@@ -11,6 +11,8 @@
 #include "analysis/mna_system.h"
 #include "analysis/result_table.h"
 
+using namespace talvor;
+
 namespace {
 
 TEST(FormatG, WritesWhatPrintfWrites)

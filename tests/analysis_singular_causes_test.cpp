@@ -10,6 +10,8 @@
 #include "analysis_test_circuit.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 using Lines = std::vector<std::string>;

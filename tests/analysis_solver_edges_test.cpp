@@ -13,6 +13,8 @@
 #include "analysis_test_circuit.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 TEST(SolverEdges, SingularWarningOnlyBelowOneFemto)

@@ -9,6 +9,8 @@
 
 #include "analysis/structural_rank.h"
 
+using namespace talvor;
+
 namespace {
 
 // The size of a maximum matching by breadth-first augmenting paths over columns.

@@ -7,6 +7,8 @@
 
 #include "analysis/structural_rank.h"
 
+using namespace talvor;
+
 namespace {
 
 // One string a row, '1' where an entry may be nonzero.

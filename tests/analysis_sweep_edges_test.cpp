@@ -15,6 +15,8 @@
 #include "analysis_test_circuit.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 std::vector<std::string> PlanLog(int mode, int points, double fStart, double fEnd)

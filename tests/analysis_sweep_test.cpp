@@ -19,6 +19,8 @@
 #include "common/message_log.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 struct Walk {

@@ -17,6 +17,8 @@
 #include "common/message_log.h"
 #include "netlist/circuit.h"
 
+namespace talvor {
+
 class TestHost : public AnalysisHost {
 public:
     const AnalysisSettings& Settings() const override { return settings; }
@@ -168,3 +170,5 @@ inline bool Contains(const std::vector<std::string>& lines, const std::string& l
             return true;
     return false;
 }
+
+} // namespace talvor

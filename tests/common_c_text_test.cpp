@@ -5,6 +5,8 @@
 
 #include "common/c_text.h"
 
+using namespace talvor;
+
 TEST(ScanDecimal, ReadsPlainDecimalNumbersAndStopsAtTheFirstOtherCharacter)
 {
     struct Case {

@@ -8,6 +8,8 @@
 
 #include "common/command_line.h"
 
+using namespace talvor;
+
 namespace {
 
 struct Command {

@@ -5,6 +5,8 @@
 
 #include "common/command_line.h"
 
+using namespace talvor;
+
 namespace {
 
 TEST(OptionMatch, FlagsLeaveNoValueAndValuedOptionsTakeTheRest)

@@ -8,6 +8,8 @@
 #include "common/c_text.h"
 #include "common/message_log.h"
 
+using namespace talvor;
+
 namespace {
 
 TEST(IsValidUtf8, EverySequenceLengthAndItsLimits)

@@ -9,6 +9,8 @@
 #include "e2e_support.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 using Lines = std::vector<std::string>;

@@ -10,6 +10,8 @@
 #include "e2e_support.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 constexpr int TimedOut = 124; // the status timeout(1) gives a program it had to end

@@ -11,6 +11,8 @@
 #include "e2e_support.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 const std::string ManualPages = TALVOR_EXAMPLES "/../packaging/man/";

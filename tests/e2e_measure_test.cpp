@@ -13,6 +13,8 @@
 #include "plot/response_measures.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 constexpr double Pi = 3.141592653589793;

@@ -13,6 +13,8 @@
 #include "e2e_support.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 const std::string DataDir = TALVOR_TEST_DATA "/ngspice";

@@ -17,6 +17,8 @@
 #include "e2e_support.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -14,6 +14,8 @@
 
 #include "test_support.h"
 
+namespace talvor {
+
 // talvor and talvor-plot are built only with TALVOR_BUILD_GUI; without them their tests skip.
 constexpr bool GuiProgramsBuilt = TALVOR_GUI_BUILT;
 
@@ -135,3 +137,5 @@ inline Table ReadTable(const std::string& path)
     }
     return table;
 }
+
+} // namespace talvor

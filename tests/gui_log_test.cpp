@@ -9,6 +9,8 @@
 #include "app/log_view.h"
 #include "common/message_log.h"
 
+using namespace talvor;
+
 namespace {
 
 // Lets events through until the view has taken in every line (it refreshes at most every

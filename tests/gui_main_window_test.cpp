@@ -9,6 +9,8 @@
 #include "app/talvor_app.h"
 #include "window_support.h"
 
+using namespace talvor;
+
 TEST(GuiStartup, OnlyMainWindowShownWithItsMenu)
 {
     TalvorApp app;

@@ -13,6 +13,8 @@
 #include "app/settings_dialog.h"
 #include "window_support.h"
 
+using namespace talvor;
+
 namespace {
 
 struct CheckBoxCase {

@@ -33,6 +33,8 @@
 #include "test_support.h"
 #include "window_support.h"
 
+using namespace talvor;
+
 namespace {
 
 // An application whose normal termination is recorded instead of leaving the event loop.

@@ -14,6 +14,8 @@
 #include "netlist/netlist_reader.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 struct Reader {

@@ -7,6 +7,8 @@
 
 #include "netlist/line_scanner.h"
 
+using namespace talvor;
+
 TEST(LineScanner, SplitsWordsLongerThanTenCharacters)
 {
     LineScanner scan("  abcdefghijklm\tn");

@@ -14,6 +14,8 @@
 #include "netlist/netlist_reader.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 using Lines = std::vector<std::string>;

@@ -5,6 +5,8 @@
 
 #include "plot/curve_line.h"
 
+using namespace talvor;
+
 TEST(ScanCurveLine, ReadsItemsAsTheScanFormatDoes)
 {
     struct Case {

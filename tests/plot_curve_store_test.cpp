@@ -9,6 +9,8 @@
 
 #include "plot/curve_store.h"
 
+using namespace talvor;
+
 namespace {
 
 // Adds a curve with the given points straight into the store, as the reader would.

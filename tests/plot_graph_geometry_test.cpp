@@ -9,6 +9,8 @@
 #include "plot/curve_store.h"
 #include "plot/graph_geometry.h"
 
+using namespace talvor;
+
 namespace {
 
 struct Line {

@@ -10,6 +10,8 @@
 #include "plot/measure_report.h"
 #include "plot/response_measures.h"
 
+using namespace talvor;
+
 namespace {
 
 using Lines = std::vector<std::string>;

@@ -15,6 +15,8 @@
 #include "plot/plot_run.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 using Lines = std::vector<std::string>;

@@ -9,6 +9,8 @@
 
 #include "plot/response_measures.h"
 
+using namespace talvor;
+
 namespace {
 
 constexpr double Pi = 3.141592653589793;

@@ -12,6 +12,8 @@
 #include "plot/plot_run.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 const char SweepTable[] = "f 1m 1f \n1 2 3\n10 4 -90\n100 8 350\n";

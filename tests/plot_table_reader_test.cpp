@@ -20,6 +20,8 @@
 #include "plot/table_reader.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 TEST(PlotTableFiles, OnlyRegularFilesAreRead)
 {
     TempDir dir;

@@ -10,6 +10,8 @@
 #include "plot/plot_run.h"
 #include "plot/view_commands.h"
 
+using namespace talvor;
+
 namespace {
 
 struct Keys {

@@ -22,6 +22,8 @@
 #include "test_support.h"
 #include "window_support.h"
 
+using namespace talvor;
+
 namespace {
 
 // The two windows wired as the program wires them, logging into a recording sink.

@@ -20,6 +20,8 @@
 #include "plot/plot_run.h"
 #include "window_support.h"
 
+using namespace talvor;
+
 namespace {
 
 // Answers the colour chooser from a list (nothing: cancelled) and notes the status line it was

@@ -15,6 +15,8 @@
 #include "plot/graph_painter.h"
 #include "plot/plot_run.h"
 
+using namespace talvor;
+
 namespace {
 
 constexpr QRgb Black = 0xFF000000, White = 0xFFFFFFFF, Red = 0xFFFF0000, Green = 0xFF00FF00,

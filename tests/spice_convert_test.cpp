@@ -15,6 +15,8 @@
 #include "spice/netlist_writer.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 Conversion Convert(const std::string& body) { return ConvertDeck("Titulo\n" + body, "t.cir"); }

@@ -8,6 +8,8 @@
 #include "spice/parameters.h"
 #include "spice/spice_text.h"
 
+using namespace talvor;
+
 namespace {
 
 Scope Parameters()

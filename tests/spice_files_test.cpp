@@ -12,6 +12,8 @@
 #include "spice/spice_files.h"
 #include "test_support.h"
 
+using namespace talvor;
+
 namespace {
 
 namespace fs = std::filesystem;

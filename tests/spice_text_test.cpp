@@ -6,6 +6,8 @@
 
 #include "spice/spice_text.h"
 
+using namespace talvor;
+
 namespace {
 
 TEST(SpiceNumber, ReadsSuffixesAsNgspiceDoes)

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <stdexcept>
 
+namespace talvor {
+
 TempDir::TempDir()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "talvor-test-XXXXXX").string();
@@ -92,3 +94,5 @@ std::vector<std::string> FolderListing(const std::string& dir)
     std::sort(names.begin(), names.end());
     return names;
 }
+
+} // namespace talvor

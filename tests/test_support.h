@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace talvor {
+
 // A fresh directory under the system's temporary directory, removed with its contents at the
 // end of the scope.
 class TempDir {
@@ -36,3 +38,5 @@ size_t OpenFileCount();
 
 // The names of a folder's entries, sorted.
 std::vector<std::string> FolderListing(const std::string& dir);
+
+} // namespace talvor

@@ -15,6 +15,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace talvor {
+
 // The child of window named name; a missing one ends the test with its name.
 template <typename T>
 T& Control(const QObject& window, const char* name)
@@ -61,3 +63,5 @@ inline std::string LayoutFaults(const QWidget& window)
     }
     return faults.join(QLatin1Char('\n')).toStdString();
 }
+
+} // namespace talvor

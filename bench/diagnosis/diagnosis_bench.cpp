@@ -22,6 +22,8 @@
 #include "common/message_log.h"
 #include "netlist/netlist_reader.h"
 
+using namespace talvor;
+
 namespace {
 
 class NullSink : public MessageSink {

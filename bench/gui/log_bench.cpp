@@ -13,6 +13,8 @@
 #include "app/log_view.h"
 #include "app/talvor_app.h"
 
+using namespace talvor;
+
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);

@@ -22,6 +22,8 @@
 #include "app/talvor_app.h"
 #include "common/message_log.h"
 
+using namespace talvor;
+
 namespace {
 
 class NullSink : public MessageSink {

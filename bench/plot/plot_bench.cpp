@@ -26,6 +26,8 @@
 #include "plot/plot_run.h"
 #include "plot/view_commands.h"
 
+using namespace talvor;
+
 namespace {
 
 constexpr int Tables = 20;

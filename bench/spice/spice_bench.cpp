@@ -12,6 +12,8 @@
 #include "netlist/netlist_reader.h"
 #include "spice/converter.h"
 
+using namespace talvor;
+
 namespace {
 
 std::string ReadFile(const std::string& path)
