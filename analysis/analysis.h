@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "analysis/diagnosis.h"
+#include "analysis/diagnosis/diagnosis.h"
 #include "analysis/mna_system.h"
 #include "analysis/operating_point.h"
 #include "netlist/circuit.h"

@@ -4,7 +4,7 @@
 
 #include "analysis/analysis.h"
 #include "analysis/analysis_host.h"
-#include "analysis/diagnosis.h"
+#include "analysis/diagnosis/diagnosis.h"
 #include "analysis/run_analysis.h"
 #include "app/cli_options.h"
 #include "common/message_log.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "analysis/bipolar.h"
-#include "analysis/circuit_words.h"
+#include "analysis/diagnosis/circuit_words.h"
 #include "analysis/diode.h"
 #include "analysis/mos.h"
 #include "analysis/piecewise_linear.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/device_regions.h"
+#include "analysis/diagnosis/device_regions.h"
 #include "analysis_test_circuit.h"
 
 using namespace talvor;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/diagnosis.h"
+#include "analysis/diagnosis/diagnosis.h"
 #include "analysis/run_analysis.h"
 #include "analysis_test_circuit.h"
 #include "test_support.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/failed_system.h"
+#include "analysis/diagnosis/failed_system.h"
 #include "analysis/operating_point.h"
 #include "analysis_test_circuit.h"
 

@@ -11,9 +11,9 @@
 #include <random>
 #include <vector>
 
-#include "analysis/failed_system.h"
+#include "analysis/diagnosis/failed_system.h"
 #include "analysis/operating_point.h"
-#include "analysis/singular_causes.h"
+#include "analysis/diagnosis/singular_causes.h"
 #include "analysis_test_circuit.h"
 
 using namespace talvor;

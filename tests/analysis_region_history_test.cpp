@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "analysis/device_regions.h"
+#include "analysis/diagnosis/device_regions.h"
 #include "analysis/diode.h"
 #include "analysis/operating_point.h"
 #include "analysis_test_circuit.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/diagnosis.h"
+#include "analysis/diagnosis/diagnosis.h"
 #include "analysis_test_circuit.h"
 #include "test_support.h"
 

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "analysis/structural_rank.h"
+#include "analysis/diagnosis/structural_rank.h"
 
 using namespace talvor;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/structural_rank.h"
+#include "analysis/diagnosis/structural_rank.h"
 
 using namespace talvor;
 

@@ -3,7 +3,7 @@
 // come from how the circuit is connected), and otherwise the element values that cancel.
 #pragma once
 
-#include "analysis/failed_system.h"
+#include "analysis/diagnosis/failed_system.h"
 
 namespace talvor {
 

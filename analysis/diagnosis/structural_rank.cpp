@@ -1,5 +1,5 @@
 // Augmenting-path matching on the pattern and the coarse Dulmage–Mendelsohn blocks.
-#include "analysis/structural_rank.h"
+#include "analysis/diagnosis/structural_rank.h"
 
 namespace talvor {
 

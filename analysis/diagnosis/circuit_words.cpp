@@ -1,10 +1,10 @@
 // The words the diagnosis uses for the circuit's nodes, elements, branches and values.
-#include "analysis/circuit_words.h"
+#include "analysis/diagnosis/circuit_words.h"
 
 #include <cstdio>
 
 #include "analysis/bipolar.h"
-#include "analysis/device_regions.h"
+#include "analysis/diagnosis/device_regions.h"
 #include "analysis/diode.h"
 #include "analysis/mos.h"
 #include "analysis/piecewise_linear.h"

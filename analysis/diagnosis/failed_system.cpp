@@ -1,5 +1,5 @@
 // Rebuilding a failed system element by element, and its null vectors.
-#include "analysis/failed_system.h"
+#include "analysis/diagnosis/failed_system.h"
 
 #include <cmath>
 #include <cstdint>

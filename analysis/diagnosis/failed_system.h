@@ -5,7 +5,7 @@
 #include "analysis/analysis.h"
 #include "analysis/analysis_settings.h"
 #include "analysis/mna_system.h"
-#include "analysis/structural_rank.h"
+#include "analysis/diagnosis/structural_rank.h"
 #include "netlist/circuit.h"
 
 namespace talvor {

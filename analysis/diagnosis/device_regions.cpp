@@ -1,11 +1,11 @@
 // Regions of the nonlinear devices, with the thresholds their models and reports use.
-#include "analysis/device_regions.h"
+#include "analysis/diagnosis/device_regions.h"
 
 #include <cstdio>
 #include <memory>
 
 #include "analysis/analysis.h"
-#include "analysis/failed_system.h"
+#include "analysis/diagnosis/failed_system.h"
 #include "common/c_text.h"
 #include "common/fp_faults.h"
 #include "common/message_log.h"

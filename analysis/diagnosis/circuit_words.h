@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/failed_system.h"
+#include "analysis/diagnosis/failed_system.h"
 #include "analysis/operating_point.h"
-#include "analysis/structural_rank.h"
+#include "analysis/diagnosis/structural_rank.h"
 #include "netlist/circuit.h"
 
 namespace talvor {

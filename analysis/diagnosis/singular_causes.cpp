@@ -1,7 +1,7 @@
 // The causes of a singular system: found in the pattern, the weighted system or the values, then
 // told as nodes without a path to ground, loops, shorted branches, amplifiers without feedback
 // or values that cancel.
-#include "analysis/singular_causes.h"
+#include "analysis/diagnosis/singular_causes.h"
 
 #include <algorithm>
 #include <bitset>
@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "analysis/analysis.h"
-#include "analysis/circuit_words.h"
-#include "analysis/structural_rank.h"
+#include "analysis/diagnosis/circuit_words.h"
+#include "analysis/diagnosis/structural_rank.h"
 #include "common/message_log.h"
 
 namespace talvor {

@@ -1,6 +1,6 @@
 // The diagnosis of a failed run: the singular system of the phase that failed, or the devices
 // that kept a Newton-Raphson run from settling, continued from its last iterate.
-#include "analysis/diagnosis.h"
+#include "analysis/diagnosis/diagnosis.h"
 
 #include <memory>
 #include <string>
@@ -8,10 +8,10 @@
 
 #include "analysis/analysis.h"
 #include "analysis/analysis_settings.h"
-#include "analysis/circuit_words.h"
-#include "analysis/device_regions.h"
+#include "analysis/diagnosis/circuit_words.h"
+#include "analysis/diagnosis/device_regions.h"
 #include "analysis/devices.h"
-#include "analysis/singular_causes.h"
+#include "analysis/diagnosis/singular_causes.h"
 #include "common/c_text.h"
 #include "common/message_log.h"
 #include "netlist/netlist_reader.h"
