@@ -21,6 +21,8 @@ using namespace talvor;
 
 namespace {
 
+enum ExitStatus { PictureWritten = 0, NotDrawn = 1, WrongCommandLine = 2 };
+
 // Pixels on a side of the picture: 16000 x 16000 take 1 GB already.
 constexpr int MaxPictureSide = 16000;
 
@@ -58,11 +60,11 @@ int main(int argc, char** argv)
     PlotCommand command;
     if (!ParsePlotCommandLine(argc, argv, command, stderr)) {
         PrintPlotUsage(stderr);
-        return 2;
+        return WrongCommandLine;
     }
     if (command.showHelp) {
         PrintPlotUsage(stdout);
-        return 0;
+        return PictureWritten;
     }
     // Text needs an application object; without a display, the offscreen platform serves.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -76,11 +78,13 @@ int main(int argc, char** argv)
     std::vector<std::string> lines;
     if (!ReadCurveLines(command.curvesPath, lines)) {
         log.AppendLog("Arquivo de curvas não encontrado: %s", command.curvesPath.c_str());
-        return 1;
+        return NotDrawn;
     }
+    // The units stated for the measurements name the axes too.
+    command.options.tableUnits = command.measureUnits;
     static CurveStore store; // about 32 MB of point slots: not on the stack
     if (!RunPlot(store, lines, command.options, log))
-        return 1;
+        return NotDrawn;
     if (command.measure)
         MeasureCurves(store, command.measureUnits, *std::make_unique<MeasureScratch>(), log);
 
@@ -94,7 +98,7 @@ int main(int argc, char** argv)
     if (image.isNull()) {
         log.AppendLog("Não foi possível criar uma figura de %d x %d pixels.", pixelWidth,
                       pixelHeight);
-        return 1;
+        return NotDrawn;
     }
     image.setDevicePixelRatio(ratio);
     {
@@ -104,8 +108,8 @@ int main(int argc, char** argv)
     if (!image.save(QString::fromLocal8Bit(command.outputPath.c_str()), "PNG")) {
         log.AppendLog("Não foi possível gravar a figura no arquivo %s.",
                       command.outputPath.c_str());
-        return 1;
+        return NotDrawn;
     }
     log.AppendLog("Figura gravada no arquivo %s.", command.outputPath.c_str());
-    return 0;
+    return PictureWritten;
 }

@@ -143,15 +143,19 @@ const Option Options[] = {
     {"--limits=", "XMIN,XMAX,YMIN,YMAX", "usar estas escalas", ApplyLimits},
     {"--each-own-scale", nullptr, "escalar cada curva separadamente", Set<&P::CBauto, true>},
     {"--mark-points", nullptr, "marcar pontos", Set<&P::CBmarcar, true>},
+    {"--ticks", nullptr,
+     "divisões numeradas: valores redondos nos eixos, títulos dos eixos, escala de\n"
+     "fase à direita, legendas num quadro",
+     Set<&P::CBdivisoes, true>},
     {"--size=", "LxA", "tamanho da figura (padrão 761x471)", ApplySize},
     {"--measure", nullptr,
      "mede cada curva: ganhos, pico, banda de meia potência, Q, ganho unitário e\n"
      "margens de fase e de ganho (a fase de uma coluna 2m vem da coluna 2f)",
      Measure},
     {"--measure-units=", "lin|db,deg|rad,hz|rad/s",
-     "unidades das tabelas medidas; as não dadas são deduzidas dos valores:\n"
-     "módulo em dB se algum é negativo, fase em radianos se todas estão entre\n"
-     "-pi e pi, frequência em Hz",
+     "unidades das tabelas (medidas e títulos dos eixos); nas medidas, as não\n"
+     "dadas são deduzidas dos valores: módulo em dB se algum é negativo, fase\n"
+     "em radianos se todas estão entre -pi e pi, frequência em Hz",
      ApplyMeasureUnits},
     {"--pixel-ratio=", "FATOR", "FATOR vezes os pixels, para impressão (de 1 a 4; padrão 1)",
      ApplyPixelRatio},

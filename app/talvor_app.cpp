@@ -41,6 +41,9 @@ TalvorApp::TalvorApp(std::vector<std::string> arguments, std::function<void()> e
     UsePortugueseQtTexts();
     QObject::connect(&form4, &TForm4::PlotReady, &form5, &TForm5::ShowPlot);
     QObject::connect(&form5, &TForm5::MeasureRequested, [this] { MeasurePlottedCurves(); });
+    QObject::connect(&form5, &TForm5::NumberedDivisionsToggleRequested, &form4,
+                     &TForm4::ToggleNumberedDivisions);
+    QObject::connect(&form4, &TForm4::NumberedDivisionsChanged, &form5, &TForm5::Redraw);
     if (!endProgram_)
         endProgram_ = [] { QCoreApplication::exit(0); };
 }
@@ -124,6 +127,14 @@ void TalvorApp::SetStopEnabled(bool enabled)
 void TalvorApp::HandOverTablePath(const std::string& tablePath)
 {
     form4.SetTablePath(QFile::decodeName(tablePath.c_str()));
+    // The run's options tell the units of its table, which the graph's axis titles name.
+    const AnalysisSettings& settings = Settings();
+    plotOptions.tableUnitsPath = tablePath;
+    plotOptions.tableUnits.frequency =
+        settings.CBHz ? FrequencyUnit::Hertz : FrequencyUnit::RadiansPerSecond;
+    plotOptions.tableUnits.magnitude =
+        settings.CBdB ? MagnitudeUnit::Decibel : MagnitudeUnit::Linear;
+    plotOptions.tableUnits.phase = settings.CBgraus ? PhaseUnit::Degrees : PhaseUnit::Radians;
 }
 
 void TalvorApp::SweepStarted(long plannedRows)

@@ -101,15 +101,21 @@ Gráficos:
   tabela); "Copiar" usa a tabela da última análise. "Plotar" lê as tabelas e mostra a janela
   "Gráficos".
 - Fases (colunas terminadas em "f") são desenhadas na escala fixa de -180 a +180 graus.
+- "Divisões numeradas" (ou a tecla n no gráfico): valores redondos nos eixos (décadas 1, 10,
+  100, 1k... num eixo logarítmico), títulos dos eixos com as unidades da última análise, escala
+  de fase à direita quando módulos e fases dividem o gráfico, legendas num quadro; uma fase que
+  dá a volta entre -180 e +180 graus não é ligada por uma linha. Cores próximas demais do fundo
+  são desenhadas mais claras ou mais escuras.
 - Teclas na janela "Gráficos":
   a / r: amplia / reduz a escala horizontal      + / -: amplia / reduz a escala vertical
   < > ou setas esquerda/direita: move para os lados    u d ou setas acima/abaixo: move
-  espaço: volta aos limites da lista de curvas   c: cores aleatórias
-  i: inverte as cores (fundo preto ou branco)
+  espaço: volta aos limites da lista de curvas   c: cores aleatórias, visíveis sobre o fundo
+  i: inverte as cores (fundo preto ou branco)   n: divisões numeradas (liga/desliga)
   m: escreve no registro as medidas de cada curva (ganhos, pico, banda de meia potência, Q,
      ganho unitário, margens de fase e de ganho; a fase de "2m" vem da coluna "2f")
 - Arrastar o mouse para a direita e para baixo amplia o retângulo marcado.
-- Clicar numa legenda escolhe a cor da curva; abaixo das legendas, as cores da grade.
+- Clicar numa legenda escolhe a cor da curva; abaixo das legendas (com divisões numeradas, à
+  esquerda do gráfico), as cores da grade.
 
 Uso com linha de comando:
 talvor arquivo [t]

@@ -64,7 +64,7 @@ TForm4::TForm4(CurveStore& store, PlotOptions& options, MessageLog& log, QWidget
 }
 
 // From the top: "Procurar" and "Copiar" side by side, "Limpar lista", "Plotar", the options with
-// the limits frame and the scale group, and CBfase at the bottom.
+// the limits frame and the scale group, CBfase, and "Divisões numeradas" at the bottom.
 QWidget* TForm4::CreateControlColumn()
 {
     auto* column = new QWidget(this);
@@ -75,7 +75,7 @@ QWidget* TForm4::CreateControlColumn()
     buttons->addWidget(AddButton(column, "Button4", "Copiar", &TForm4::Button4Click));
     auto* controls = new QVBoxLayout(column);
     controls->setContentsMargins(0, 0, 0, 0);
-    controls->setSpacing(4);
+    controls->setSpacing(3);
     controls->addLayout(buttons);
     controls->addWidget(AddButton(column, "Button2", "Limpar lista", &TForm4::Button2Click));
     controls->addWidget(AddButton(column, "Button3", "Plotar", &TForm4::Button3Click));
@@ -88,6 +88,9 @@ QWidget* TForm4::CreateControlColumn()
     controls->addWidget(CreateScaleGroup(column));
     controls->addWidget(NewBoundCheckBox(column, "CBfase", "Fases na coluna 2 entre +/-180 graus",
                                          options_.CBfase));
+    CBdivisoes = NewBoundCheckBox(column, "CBdivisoes", "Divisões numeradas", options_.CBdivisoes);
+    connect(CBdivisoes, &QCheckBox::toggled, this, &TForm4::NumberedDivisionsChanged);
+    controls->addWidget(CBdivisoes);
     return column;
 }
 
@@ -181,6 +184,8 @@ void TForm4::Button3Click()
 
 // "Copiar"
 void TForm4::Button4Click() { AddCurveLine(tablePath_); }
+
+void TForm4::ToggleNumberedDivisions() { CBdivisoes->toggle(); }
 
 void TForm4::ShowLimitFields()
 {

@@ -11,6 +11,7 @@
 
 #include "plot/plot_run.h"
 
+class QCheckBox;
 class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -37,6 +38,9 @@ public:
     // Tests replace it to answer without a modal dialog.
     std::function<QString(const QString& start)> openDialog;
 
+    // The key "n" of the graph window: "Divisões numeradas" checked or unchecked.
+    void ToggleNumberedDivisions();
+
     void Button1Click();
     void Button2Click();
     void Button3Click();
@@ -48,6 +52,8 @@ public:
 signals:
     // A Plot run left something to draw: the graph window should draw it afresh and come up.
     void PlotReady();
+    // "Divisões numeradas" changed: the graph should be drawn again.
+    void NumberedDivisionsChanged();
 
 private:
     QWidget* CreateControlColumn();
@@ -67,6 +73,7 @@ private:
     QLineEdit* Exmax = nullptr;
     QLineEdit* Eymin = nullptr;
     QLineEdit* Eymax = nullptr;
+    QCheckBox* CBdivisoes = nullptr;
 };
 
 } // namespace talvor

@@ -7,8 +7,6 @@ namespace talvor {
 
 PlotArea PlotAreaFor(int width, int height) { return {75, width - 10, 10, height - 18}; }
 
-namespace {
-
 // The lower limit lands on the bottom edge and the upper on the top edge.
 void VerticalTransform(double c, double d, bool logarithmic, const PlotArea& area, double& scale,
                        double& offset)
@@ -35,11 +33,14 @@ void HorizontalTransform(double a, double b, bool logarithmic, const PlotArea& a
     }
 }
 
-} // namespace
-
-void ComputeTransforms(CurveStore& store, bool eachOwnScale, const PlotArea& area)
+void PhaseTransform(const PlotArea& area, double& scale, double& offset)
 {
-    // All the checks come first, so that every curve is transformed with the same axis modes.
+    scale = -(area.bottom - area.top) / 360.0;
+    offset = area.bottom + 180 * scale;
+}
+
+void SettleLogAxes(CurveStore& store, bool eachOwnScale)
+{
     for (int k = 1; k <= store.curveCount; ++k) {
         const Curve& c = store.curves[k];
         double a = eachOwnScale ? c.xMin : store.viewXMin,
@@ -49,6 +50,12 @@ void ComputeTransforms(CurveStore& store, bool eachOwnScale, const PlotArea& are
         if (!eachOwnScale && (!(store.viewYMin > 0) || !(store.viewYMax > 0)))
             store.logY = false;
     }
+}
+
+void ComputeTransforms(CurveStore& store, bool eachOwnScale, const PlotArea& area)
+{
+    // All the checks come first, so that every curve is transformed with the same axis modes.
+    SettleLogAxes(store, eachOwnScale);
     for (int k = 1; k <= store.curveCount; ++k) {
         Curve& c = store.curves[k];
         double a = eachOwnScale ? c.xMin : store.viewXMin,
@@ -58,8 +65,7 @@ void ComputeTransforms(CurveStore& store, bool eachOwnScale, const PlotArea& are
         VerticalTransform(lowY, highY, store.logY, area, c.scaleY, c.offsetY);
         HorizontalTransform(a, b, store.logX, area, c.scaleX, c.offsetX);
     }
-    store.phaseScale = -(area.bottom - area.top) / 360.0;
-    store.phaseOffset = area.bottom + 180 * store.phaseScale;
+    PhaseTransform(area, store.phaseScale, store.phaseOffset);
 }
 
 } // namespace talvor

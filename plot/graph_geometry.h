@@ -16,9 +16,21 @@ struct PlotArea {
 // The plot rectangle of a drawing area of width x height pixels (y grows downwards).
 PlotArea PlotAreaFor(int width, int height);
 
-// Computes the transforms of every curve and the phase transform for a drawing, from the view
-// limits or, with eachOwnScale, from each curve's own range. Clears logX (and, without
-// eachOwnScale, logY) when a limit of that axis is not positive.
+// Clears logX (and, without eachOwnScale, logY) when a limit of that axis is not positive: the
+// view limits or, with eachOwnScale, a curve's own range.
+void SettleLogAxes(CurveStore& store, bool eachOwnScale);
+
+// The transforms of an axis from its limits: the lower limit lands on the left (bottom) edge and
+// the upper on the right (top) edge.
+void HorizontalTransform(double low, double high, bool logarithmic, const PlotArea& area,
+                         double& scale, double& offset);
+void VerticalTransform(double low, double high, bool logarithmic, const PlotArea& area,
+                       double& scale, double& offset);
+// Phase 0 halfway between top and bottom, +180 on the top edge, -180 on the bottom edge.
+void PhaseTransform(const PlotArea& area, double& scale, double& offset);
+
+// Settles the log axes, then computes the transforms of every curve and the phase transform for
+// a drawing, from the view limits or, with eachOwnScale, from each curve's own range.
 void ComputeTransforms(CurveStore& store, bool eachOwnScale, const PlotArea& area);
 
 // Pixel coordinates never go beyond this, so drawing calls never get larger numbers.
@@ -39,6 +51,10 @@ inline bool MapToPixel(double position, double scale, double offset, int& pixel)
     pixel = static_cast<int>(t + 0.5);
     return true;
 }
+
+// Neighbouring points of a phase curve more than half a turn apart: the phase wrapped between
+// them (from -180 to +180 degrees or back), and no line joins them.
+inline bool IsPhaseWrap(double previous, double next) { return std::abs(next - previous) > 180; }
 
 enum class GridColour { Gray, Major, Minor };
 

@@ -9,18 +9,17 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <QtMath>
+#include <memory>
 
 #include "plot/curve_store.h"
 #include "plot/graph_geometry.h"
+#include "plot/graph_layout.h"
 #include "plot/graph_painter.h"
 #include "plot/plot_run.h"
 
 namespace talvor {
 
 namespace {
-
-// The legends fill the margin left of this column; the plot starts there.
-constexpr int LegendMargin = 75;
 
 // The drawing area; it hands painting and the mouse to TForm5.
 class GraphPaintBox : public QWidget {
@@ -202,6 +201,11 @@ bool TForm5::FormKeyPress(char key)
         Repaint(); // the picture is current again, and with it the mouse readout
         return true;
     }
+    if (key == 'n') {
+        emit NumberedDivisionsToggleRequested();
+        Repaint(); // the curve list's check box decides; the picture follows it
+        return true;
+    }
     ViewCommand command;
     if (!CommandForCharacter(key, command))
         return false;
@@ -209,14 +213,15 @@ bool TForm5::FormKeyPress(char key)
     return true;
 }
 
-void TForm5::ChooseLegendColour(int row)
+void TForm5::ChooseCurveColour(int curve)
 {
-    if (row >= 1 && row <= store_.curveCount) {
-        StatusBar1->showMessage(QString::asprintf("Cor para curva=%d", row));
-        if (chooser_->Choose(store_.curves[row].colour))
-            Repaint();
-        return;
-    }
+    StatusBar1->showMessage(QString::asprintf("Cor para curva=%d", curve));
+    if (chooser_->Choose(store_.curves[curve].colour))
+        Repaint();
+}
+
+void TForm5::ChooseGridColours()
+{
     StatusBar1->showMessage(QStringLiteral("Cor para grade principal"));
     chooser_->Choose(store_.majorGridColour);
     StatusBar1->showMessage(QStringLiteral("Cor para grade secundária"));
@@ -226,8 +231,16 @@ void TForm5::ChooseLegendColour(int row)
 
 void TForm5::PaintBox1MouseDown(QPoint at)
 {
-    if (at.x() < LegendMargin) {
-        ChooseLegendColour((at.y() - 10) / 15);
+    // Where the legends are, as the drawing lays them out at this size.
+    auto layout = std::make_unique<GraphLayout>();
+    LayOutGraph(store_, options_, PaintBox1->size(), *layout);
+    const LegendHit hit = HitLegends(*layout, at);
+    if (hit.kind == LegendHit::CurveColour) {
+        ChooseCurveColour(hit.curve);
+        return;
+    }
+    if (hit.kind == LegendHit::GridColours) {
+        ChooseGridColours();
         return;
     }
     if (options_.CBauto)

@@ -60,7 +60,8 @@ public:
     void PaintBox1MouseUp();
     // FormKeyDown sees every key (the cursor keys act here), FormKeyPress the typed characters;
     // each returns whether the key was a command. "m" asks for the measurements of the plotted
-    // curves (MeasureRequested), which the program logs in the main window.
+    // curves (MeasureRequested), which the program logs in the main window; "n" asks the curve
+    // list to turn the numbered divisions on or off (NumberedDivisionsToggleRequested).
     bool FormKeyDown(int key);
     bool FormKeyPress(char key);
     void FormResize();
@@ -71,6 +72,8 @@ public:
     }
     // After a Plot run: draw afresh and bring the window up.
     void ShowPlot();
+    // After a change of the plot options: draw afresh.
+    void Redraw() { Repaint(); }
     // Full drawings made so far (the repaints that only copied the picture are not counted).
     int FullDrawingCount() const { return fullDrawings_; }
     bool Zooming() const { return zooming_; }
@@ -78,6 +81,7 @@ public:
 
 signals:
     void MeasureRequested();
+    void NumberedDivisionsToggleRequested();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -86,7 +90,8 @@ protected:
 private:
     void Repaint();
     void Apply(ViewCommand command);
-    void ChooseLegendColour(int row);
+    void ChooseCurveColour(int curve);
+    void ChooseGridColours();
     void DrawZoomBox(QPainter& screen) const;
 
     CurveStore& store_;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "plot/response_measures.h"
+
 namespace talvor {
 
 class CurveStore;
@@ -21,6 +23,13 @@ struct PlotOptions {
     int RGescala = 1;      // ScaleMode; "Log-Log"
     bool CBauto = false;   // each curve on its own scale
     bool CBmarcar = false; // a small square at every point
+    // Round values along the axes, axis titles, a phase scale, legends in a box ("Divisões
+    // numeradas"; key "n").
+    bool CBdivisoes = false;
+    // The units of the plotted tables, where known, for the axis titles: those of the last run's
+    // options for its table (tableUnitsPath), or those stated for every table (empty path).
+    ResponseUnits tableUnits;
+    std::string tableUnitsPath;
 };
 
 // Reads the curve lines and their tables into the store, computes the ranges and exchanges the

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "plot/colour_contrast.h"
 #include "plot/curve_store.h"
 #include "plot/plot_run.h"
 
@@ -114,6 +115,21 @@ double PixelValue(int pixel, double scale, double offset, bool logarithmic)
     return logarithmic ? std::exp(v) : v + 0.0;
 }
 
+// Three channels, blue first; a colour too close to the background to see is drawn again.
+uint32_t RandomColour(ChannelGenerator& channels, uint32_t background)
+{
+    uint32_t colour = 0;
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        uint32_t blue = static_cast<uint32_t>(channels.Next());
+        uint32_t green = static_cast<uint32_t>(channels.Next());
+        uint32_t red = static_cast<uint32_t>(channels.Next());
+        colour = red << 16 | green << 8 | blue;
+        if (!TooCloseToBackground(colour, background))
+            break;
+    }
+    return LegibleColour(colour, background);
+}
+
 void ToggleScheme(CurveStore& store)
 {
     bool toWhiteOnBlack = store.foregroundColour == 0x000000;
@@ -158,12 +174,8 @@ void ApplyViewCommand(CurveStore& store, ViewCommand command, const PlotOptions&
         ReadLimitFields(store, fields);
         break;
     case ViewCommand::RandomColours:
-        for (int k = 1; k <= MaxCurves; ++k) {
-            uint32_t blue = static_cast<uint32_t>(channels.Next());
-            uint32_t green = static_cast<uint32_t>(channels.Next());
-            uint32_t red = static_cast<uint32_t>(channels.Next());
-            store.curves[k].colour = red << 16 | green << 8 | blue;
-        }
+        for (int k = 1; k <= MaxCurves; ++k)
+            store.curves[k].colour = RandomColour(channels, store.backgroundColour);
         break;
     case ViewCommand::ToggleScheme:
         ToggleScheme(store);

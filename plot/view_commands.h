@@ -19,7 +19,7 @@ enum class ViewCommand {
     MoveUp,        // "u" or Up
     MoveDown,      // "d" or Down
     NormalView,    // " ": the limits typed in the curve list
-    RandomColours, // "c"
+    RandomColours, // "c": none too close to the background to see
     ToggleScheme,  // "i": black on white or white on black
 };
 

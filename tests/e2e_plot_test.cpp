@@ -83,7 +83,7 @@ TEST_F(PlotProgram, WritesThePictureAndPrintsTheLog)
 TEST_F(PlotProgram, OptionsAndCurveLinesFromStandardInput)
 {
     Result result = RunPlot("--scale=lin-lin --columns-by-number --no-phase --limits=0,100,-90,1 "
-                            "--each-own-scale --mark-points --size=320x200 - -o " +
+                            "--each-own-scale --mark-points --ticks --size=320x200 - -o " +
                                 picture,
                             table + " 1 3\\n");
     EXPECT_EQ(result.status, 0) << result.output;

@@ -30,6 +30,7 @@
 #include "app/log_view.h"
 #include "app/talvor_app.h"
 #include "plot/graph_geometry.h"
+#include "plot/graph_layout.h"
 #include "test_support.h"
 #include "window_support.h"
 
@@ -78,6 +79,21 @@ void GuardAgainstHanging(TestApp& test)
 
 const char* const rcWithoutAc = "RC sem .AC\nV1 1 0 1\nR1 1 2 1000\nC1 2 0 1e-6\n";
 const char* const rcWithAc = "RC\nV1 1 0 1\nR1 1 2 1000\nC1 2 0 1e-6\n.AC DEC 3 10 1000\n";
+
+// Analyses the example in dir, then "Gráfico", "Copiar" and "Plotar": the magnitude of node 1
+// in the graph window.
+void PlotTheExample(TestApp& test, TempDir& dir)
+{
+    const std::string netlist =
+        dir.Write("exemplo.net", ReadWholeFile(TALVOR_EXAMPLES "/exemplo.net"));
+    TalvorApp& app = test.app;
+    app.Show();
+    test.Run(netlist);
+    Control<QAction>(app.form1, "Grfico1").trigger();
+    QTest::mouseClick(&Control<QPushButton>(app.form4, "Button4"), Qt::LeftButton); // "Copiar"
+    QTest::mouseClick(&Control<QPushButton>(app.form4, "Button3"), Qt::LeftButton); // "Plotar"
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.form5));
+}
 
 } // namespace
 
@@ -430,16 +446,9 @@ TEST(GuiPlot, TheExampleTablePlotsTheMagnitudeOfNodeOneOnLogLogAxes)
 TEST(GuiPlot, MeasureKeyLogsABlockPerCurve)
 {
     TempDir dir;
-    const std::string netlist =
-        dir.Write("exemplo.net", ReadWholeFile(TALVOR_EXAMPLES "/exemplo.net"));
     TestApp test;
     TalvorApp& app = test.app;
-    app.Show();
-    test.Run(netlist);
-    Control<QAction>(app.form1, "Grfico1").trigger();
-    QTest::mouseClick(&Control<QPushButton>(app.form4, "Button4"), Qt::LeftButton); // "Copiar"
-    QTest::mouseClick(&Control<QPushButton>(app.form4, "Button3"), Qt::LeftButton); // "Plotar"
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.form5));
+    PlotTheExample(test, dir);
     QTest::keyClick(&app.form5, 'm');
 
     const QStringList log = test.Log();
@@ -455,6 +464,40 @@ TEST(GuiPlot, MeasureKeyLogsABlockPerCurve)
                            "  Ganho no início (1 Hz): 1 (0 dB)",
                            "  Ganho no fim (100000 Hz): 1 (0 dB)"}));
     EXPECT_TRUE(test.Logged("  Frequência de ganho unitário: não encontrado"));
+}
+
+// "n" in the graph window turns the curve list's "Divisões numeradas" on and off, and the graph
+// follows it at once; the axis titles name the units the run's options gave its table.
+TEST(GuiPlot, NumberedDivisionsByKeyWithTheRunsUnitsInTheTitles)
+{
+    TempDir dir;
+    TestApp test;
+    TalvorApp& app = test.app;
+    Control<QCheckBox>(app.form2, "CBdB").setChecked(true);
+    PlotTheExample(test, dir);
+    QWidget& paintBox = Control<QWidget>(app.form5, "PaintBox1");
+    paintBox.repaint();
+    QCheckBox& numbered = Control<QCheckBox>(app.form4, "CBdivisoes");
+    ASSERT_FALSE(numbered.isChecked());
+
+    const int drawings = app.form5.FullDrawingCount();
+    QTest::keyClick(&app.form5, 'n');
+    EXPECT_TRUE(numbered.isChecked());
+    EXPECT_TRUE(app.plotOptions.CBdivisoes);
+    EXPECT_GT(app.form5.FullDrawingCount(), drawings);
+    EXPECT_TRUE(app.curveStore.pictureSaved);
+    auto layout = std::make_unique<GraphLayout>();
+    LayOutGraph(app.curveStore, app.plotOptions, paintBox.size(), *layout);
+    EXPECT_EQ(layout->titles.x, "f (Hz)");
+    EXPECT_EQ(layout->titles.left, "módulo (dB)");
+    EXPECT_GE(layout->xTicks.count, 5);
+
+    numbered.setChecked(false); // the check box itself redraws the graph too
+    EXPECT_FALSE(app.plotOptions.CBdivisoes);
+    EXPECT_TRUE(app.curveStore.pictureSaved);
+    QTest::keyClick(&app.form5, 'n');
+    QTest::keyClick(&app.form5, 'n');
+    EXPECT_FALSE(numbered.isChecked());
 }
 
 // A sweep shows its progress in the main window's status bar once it has run for half a second,

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "plot/colour_contrast.h"
 #include "plot/curve_store.h"
 #include "plot/graph_geometry.h"
 #include "plot/plot_run.h"
@@ -117,17 +118,23 @@ TEST(ViewCommands, ColourSchemeToggleAndRandomColours)
     EXPECT_EQ(k.store->majorGridColour, 0xC0C0C0u);
     EXPECT_EQ(k.store->minorGridColour, 0x808080u);
 
+    // Random colours on either background, none too close to it to see.
     bool changed = false;
-    for (int round = 0; round < 50; ++round) {
+    for (int round = 0; round < 100; ++round) {
+        if (round == 50)
+            k.Type("i");
         k.Type("c");
         for (int n = 1; n <= MaxCurves; ++n) {
             uint32_t colour = k.store->curves[n].colour;
             for (int shift : {0, 8, 16})
                 EXPECT_LE((colour >> shift) & 0xFF, 254u);
             EXPECT_EQ(colour >> 24, 0u);
+            EXPECT_GE(ContrastRatio(colour, k.store->backgroundColour), MinimumContrast)
+                << std::hex << colour;
             changed = changed || colour != k.store->curves[1].colour;
         }
     }
+    EXPECT_EQ(k.store->backgroundColour, 0xFFFFFFu);
     EXPECT_TRUE(changed);
 }
 
@@ -251,7 +258,7 @@ TEST(ViewCommands, RandomColoursFollowARepeatableSequence)
     const uint32_t first[] = {0x3CABB0, 0xEBE1B7, 0xFA0AEA};
     for (int n = 1; n <= 3; ++n)
         EXPECT_EQ(k.store->curves[n].colour, first[n - 1]) << n;
-    EXPECT_EQ(k.store->curves[MaxCurves].colour, 0xC64112u);
+    EXPECT_EQ(k.store->curves[MaxCurves].colour, 0xD29170u); // 0xC64112 was too dark to see
     for (int n = 1; n <= MaxCurves; ++n)
         for (int m = n + 1; m <= MaxCurves; ++m)
             EXPECT_NE(k.store->curves[n].colour, k.store->curves[m].colour) << n << " " << m;
@@ -298,4 +305,28 @@ TEST(ViewCommands, EachEndMustTellApartA65536thOfTheRange)
         const bool moved = k.store->viewXMin != c.low || k.store->viewXMax != c.high;
         EXPECT_EQ(moved, c.moves) << c.name;
     }
+}
+
+// A colour shows on a background from a contrast of 2.5; one that does not is mixed towards
+// black on a light background, towards white on a dark one, only as far as it must.
+TEST(ColourContrast, ColoursTooCloseToTheBackgroundAreMixedUntilTheyShow)
+{
+    struct Case {
+        uint32_t colour, background, legible;
+    };
+    const Case cases[] = {
+        {0xFFFFFF, 0x000000, 0xFFFFFF}, {0x0000FF, 0x000000, 0x0F0FFF}, // blue on black: 2.44
+        {0x000080, 0x000000, 0x4F4FA7}, {0x800000, 0x000000, 0x972F2F},
+        {0xFFFF00, 0xFFFFFF, 0xA0A000}, {0xFFFFFF, 0xFFFFFF, 0xA0A0A0}, // white on white
+        {0xC0C0C0, 0xFFFFFF, 0x9C9C9C}, {0xFF0000, 0xFFFFFF, 0xFF0000}, // red shows on white
+        {0x808080, 0x808080, 0x404040}, {0x000000, 0x000000, 0x4F4F4F},
+    };
+    for (const Case& c : cases) {
+        const uint32_t legible = LegibleColour(c.colour, c.background);
+        EXPECT_EQ(legible, c.legible) << std::hex << c.colour << " on " << c.background;
+        EXPECT_GE(ContrastRatio(legible, c.background), MinimumContrast) << std::hex << c.colour;
+    }
+    EXPECT_DOUBLE_EQ(ContrastRatio(0x000000, 0xFFFFFF), 21);
+    EXPECT_DOUBLE_EQ(ContrastRatio(0xFFFFFF, 0x000000), 21);
+    EXPECT_DOUBLE_EQ(ContrastRatio(0x123456, 0x123456), 1);
 }

@@ -80,7 +80,8 @@ TEST(CurveListWindow, ControlsWithTheirCaptionsAndDefaults)
                     Check{"CBauto", "Escalar cada curva separadamente", false},
                     Check{"CBescalas", "Usar estas escalas", false},
                     Check{"CBmarcar", "Marcar pontos", false},
-                    Check{"CBfase", "Fases na coluna 2 entre +/-180 graus", true}}) {
+                    Check{"CBfase", "Fases na coluna 2 entre +/-180 graus", true},
+                    Check{"CBdivisoes", "Divisões numeradas", false}}) {
         auto* box = form.findChild<QCheckBox*>(QString::fromLatin1(c.name));
         ASSERT_NE(box, nullptr) << c.name;
         EXPECT_EQ(box->text(), QString::fromUtf8(c.caption));

@@ -122,7 +122,7 @@ TEST_F(Interaction, KeysThatAreNoCommandGoOnToTheBaseClass)
         {Qt::Key_A, "a", true},  {Qt::Key_Left, "", true},   {Qt::Key_Space, " ", true},
         {Qt::Key_A, "A", false}, {Qt::Key_Shift, "", false}, {Qt::Key_Escape, "\x1b", false},
         {Qt::Key_F1, "", false}, {Qt::Key_Z, "z", false},    {Qt::Key_M, "m", true},
-        {Qt::Key_M, "M", false},
+        {Qt::Key_M, "M", false}, {Qt::Key_N, "n", true},     {Qt::Key_N, "N", false},
     };
     for (const Case& c : cases) {
         QKeyEvent event(QEvent::KeyPress, c.key, Qt::NoModifier, QString::fromLatin1(c.text));

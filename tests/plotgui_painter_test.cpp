@@ -7,11 +7,13 @@
 #include <initializer_list>
 #include <memory>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "plot/curve_store.h"
 #include "plot/graph_geometry.h"
+#include "plot/graph_layout.h"
 #include "plot/graph_painter.h"
 #include "plot/plot_run.h"
 
@@ -41,7 +43,8 @@ protected:
             ++c.pointCount;
         }
         c.colour = colour;
-        c.isPhase = options.CBfase && yName[1] == 'f';
+        const std::string name = yName;
+        c.isPhase = options.CBfase && name.size() > 1 && name.back() == 'f';
         store->anyPhase = store->anyPhase || c.isPhase;
         return k;
     }
@@ -329,4 +332,165 @@ TEST_F(Painter, APaintDeviceWithTwoPixelsPerUnit)
     // Nothing of the curve beyond the plot rectangle's edges.
     EXPECT_EQ(finePixels(Red, 0, 100, 148, 940), 0);
     EXPECT_EQ(finePixels(Red, 1503, 0, 1521, 940), 0);
+}
+
+namespace {
+
+// Every part of a numbered picture that holds text, with what it is.
+std::vector<std::pair<QRectF, std::string>> TextCells(const GraphLayout& layout)
+{
+    std::vector<std::pair<QRectF, std::string>> cells;
+    for (TickSide side : {TickSide::Bottom, TickSide::Left, TickSide::Right}) {
+        const AxisTicks& ticks = TicksOn(layout, side);
+        for (int i = 0; i < ticks.count; ++i)
+            cells.emplace_back(TickLabelRect(layout, side, i), ticks.ticks[i].text);
+    }
+    if (!layout.titles.x.empty())
+        cells.emplace_back(QRectF(layout.xTitle), "x title");
+    if (!layout.titles.left.empty())
+        cells.emplace_back(QRectF(layout.leftTitle), "left title");
+    if (!layout.titles.right.empty())
+        cells.emplace_back(QRectF(layout.rightTitle), "right title");
+    if (!layout.legendFrame.isNull())
+        cells.emplace_back(QRectF(layout.legendFrame), "legends");
+    return cells;
+}
+
+} // namespace
+
+// At any window size, with magnitudes and phases, phases alone or twenty curves: the labels,
+// titles and legends of a numbered picture lie inside it and apart from each other, the labels
+// outside the plot; and whatever the painter wrote outside the plot's frame and ticks lies in
+// one of them.
+TEST_F(Painter, NumberedLabelsNeverOverlap)
+{
+    options.CBdivisoes = true;
+    struct Data {
+        ScaleMode mode;
+        int magnitudes, phases;
+        double xMin, xMax, yMin, yMax;
+    };
+    const Data sets[] = {
+        {ScaleMode::LogLog, 1, 1, 1, 1e5, 1e-4, 1.2},
+        {ScaleMode::LogLinear, 0, 2, 10, 1e6, -180, 180},
+        {ScaleMode::LinearLinear, 14, 6, 0, 1e4, -80.5, 3.25},
+        {ScaleMode::LogLog, 3, 0, 1e-38, 1e38, 1e-20, 1e20},
+    };
+    for (QSize size : {QSize(761, 471), QSize(1600, 1000), QSize(400, 300), QSize(250, 160)}) {
+        for (const Data& d : sets) {
+            options.RGescala = static_cast<int>(d.mode);
+            store->beginPlot();
+            for (int n = 0; n < d.magnitudes + d.phases; ++n) {
+                const bool phase = n >= d.magnitudes;
+                Add({{d.xMin, phase ? -90.0 : d.yMin}, {d.xMax, phase ? 90.0 : d.yMax}}, 0xFF0000,
+                    phase ? "saidaf" : "saidam");
+            }
+            View(d.xMin, d.xMax, d.yMin, d.yMax);
+            QImage picture(size, QImage::Format_RGB32);
+            Draw(picture);
+            auto layout = std::make_unique<GraphLayout>();
+            LayOutGraph(*store, options, size, *layout);
+            const auto cells = TextCells(*layout);
+            const PlotArea& a = layout->area;
+            const QRectF plot(QPointF(a.left, a.top), QPointF(a.right, a.bottom));
+            const QRectF whole(QPointF(0, 0), QSizeF(size));
+            const std::string where = std::to_string(size.width()) + "x" +
+                                      std::to_string(size.height()) + " " +
+                                      std::to_string(d.magnitudes) + "/" + std::to_string(d.phases);
+            EXPECT_GE(layout->xTicks.count, size.width() >= 400 ? 2 : 1) << where;
+            EXPECT_GE(layout->leftTicks.count, size.width() >= 400 ? 2 : 1) << where;
+            EXPECT_EQ(layout->rightTicks.count > 0, d.magnitudes > 0 && d.phases > 0) << where;
+            for (size_t i = 0; i < cells.size(); ++i) {
+                EXPECT_TRUE(whole.contains(cells[i].first)) << where << " " << cells[i].second;
+                const bool legends = cells[i].second == "legends";
+                EXPECT_EQ(plot.intersects(cells[i].first), legends) << where << cells[i].second;
+                for (size_t j = i + 1; j < cells.size(); ++j)
+                    EXPECT_FALSE(cells[i].first.intersects(cells[j].first))
+                        << where << " " << cells[i].second << " and " << cells[j].second;
+            }
+            int stray = 0;
+            for (int y = 0; y < size.height(); ++y) {
+                for (int x = 0; x < size.width(); ++x) {
+                    if (picture.pixel(x, y) == Black ||
+                        QRect(a.left - TickLength, a.top, a.right - a.left + 2 * TickLength + 1,
+                              a.bottom - a.top + TickLength + 1)
+                            .contains(x, y))
+                        continue;
+                    bool inCell = false;
+                    for (const auto& cell : cells)
+                        inCell = inCell || cell.first.adjusted(-1, -1, 1, 1).contains(x, y);
+                    stray += !inCell;
+                }
+            }
+            EXPECT_EQ(stray, 0) << where;
+        }
+    }
+}
+
+// With numbered divisions a phase that wraps from +180 to -180 between two samples is not
+// joined by a line across the plot; the plain picture joins it.
+TEST_F(Painter, NumberedDivisionsBreakAPhaseCurveWhereItWraps)
+{
+    Add({{0, 1}, {3, 2}}, 0xFFFFFF);
+    Add({{0, 150}, {1, 170}, {2, -170}, {3, -150}}, 0xFF0000, "1f");
+    View(0, 3, 1, 2);
+    for (bool numbered : {false, true}) {
+        options.CBdivisoes = numbered;
+        image.fill(Black);
+        Draw();
+        int top = 0, bottom = 0;
+        MapToPixel(160, store->phaseScale, store->phaseOffset, top);
+        MapToPixel(-160, store->phaseScale, store->phaseOffset, bottom);
+        const int column = (Column(1) + Column(2)) / 2;
+        EXPECT_EQ(CountInRect(Red, column - 3, top, column + 3, bottom) > 0, !numbered);
+        EXPECT_GT(CountInRect(Red, Column(0), 0, Column(1), image.height() - 1), 10);
+        EXPECT_GT(CountInRect(Red, Column(2), 0, Column(3), image.height() - 1), 10);
+    }
+}
+
+// The legends as the layout places them answer the clicks: the plain layout's rows of 15 units
+// in the left margin from y = 25, its margin elsewhere the grid colours; the numbered layout's
+// box in the plot, the left margin the grid colours.
+TEST_F(Painter, LegendsAnswerClicksWhereTheyAreDrawn)
+{
+    for (int n = 0; n < 3; ++n)
+        Add({{1, 1}, {10, 2}}, 0xFF0000);
+    View(1, 10, 1, 2);
+    struct Case {
+        bool numbered;
+        QPoint at;
+        LegendHit::Kind kind;
+        int curve;
+    };
+    auto layout = std::make_unique<GraphLayout>();
+    options.CBdivisoes = true;
+    LayOutGraph(*store, options, QSize(761, 471), *layout);
+    const QPoint secondLegend = layout->legendRows[2].center();
+    const QPoint belowBox = layout->legendFrame.bottomLeft() + QPoint(0, 5);
+    const Case cases[] = {
+        {false, {10, 40}, LegendHit::CurveColour, 2},
+        {false, {74, 25}, LegendHit::CurveColour, 1},
+        {false, {10, 69}, LegendHit::CurveColour, 3},
+        {false, {10, 70}, LegendHit::GridColours, 0},
+        {false, {10, 24}, LegendHit::GridColours, 0},
+        {false, {10, 5}, LegendHit::GridColours, 0},
+        {false, {75, 40}, LegendHit::Nothing, 0},
+        {true, secondLegend, LegendHit::CurveColour, 2},
+        {true, belowBox, LegendHit::Nothing, 0},
+        {true, {5, 40}, LegendHit::GridColours, 0},
+    };
+    for (const Case& c : cases) {
+        options.CBdivisoes = c.numbered;
+        LayOutGraph(*store, options, QSize(761, 471), *layout);
+        const LegendHit hit = HitLegends(*layout, c.at);
+        EXPECT_EQ(hit.kind, c.kind) << c.numbered << " " << c.at.x() << "," << c.at.y();
+        EXPECT_EQ(hit.curve, c.curve) << c.at.x() << "," << c.at.y();
+    }
+    // The numbered legends are drawn where they answer: curve 2's line in its row.
+    options.CBdivisoes = true;
+    store->curves[2].colour = 0x00FF00;
+    Draw();
+    EXPECT_GT(CountInRect(Green, layout->legendRows[2].left(), layout->legendRows[2].top(),
+                          layout->legendRows[2].right(), layout->legendRows[2].bottom()),
+              10);
 }
