@@ -2,8 +2,7 @@
 #include "analysis/ac_system.h"
 
 #include "analysis/analysis_settings.h"
-#include "analysis/devices.h"
-#include "analysis/linear_elements.h"
+#include "analysis/element_stamps.h"
 #include "common/c_text.h"
 #include "common/fp_faults.h"
 #include "common/message_log.h"
@@ -33,10 +32,7 @@ bool BuildAcSystem(const Circuit& circuit, const AnalysisSettings& settings, dou
     ClearFpFaults();
     for (int k = 1; k <= circuit.elementCount; ++k) {
         const Element& element = circuit.element(k);
-        if (IsDevice(element.Type()))
-            StampDeviceAc(element, point.omega, settings, mna);
-        else
-            StampLinearAc(element, point.omega, g0, mna);
+        StampElementAc(element, point.omega, settings, g0, mna);
         if (FpFaultRaised()) {
             log.AppendLog("Erro aritmético na estampa de %s.", DisplayText(element.name).c_str());
             return false;

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-#include "analysis/diagnosis/diagnosis.h"
 #include "analysis/mna_system.h"
 #include "analysis/operating_point.h"
 #include "netlist/circuit.h"
@@ -27,6 +26,20 @@ public:
 
 private:
     std::uint32_t state_ = 1;
+};
+
+// What a phase leaves for the diagnosis when it fails; written only on the failure paths.
+struct RunFailure {
+    enum class Kind {
+        None,
+        DcSolve,       // the operating point's system had a zero pivot (or overflowed)
+        DcConvergence, // the operating point gave up after its restarts
+        AcSolve,       // a sweep point failed
+    };
+    Kind kind = Kind::None;
+    int unknown = 0;  // DcConvergence: the unknown of the largest change
+    double f = 0;     // AcSolve: the point's sweep value
+    double omega = 0; // AcSolve: its angular frequency
 };
 
 class Analysis {

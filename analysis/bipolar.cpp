@@ -13,8 +13,6 @@ using namespace BipolarSlot;
 
 namespace {
 
-bool IsNpn(const Element& transistor) { return transistor.y == 'N'; }
-
 // One Ebers-Moll junction, from the base B to terminal t (from t to B in a pnp), and the current
 // it drives, gain times its own, from terminal o into the base (the reverse in a pnp).
 Junction StampJunctionWithTransfer(const DeviceContext& context, bool npn, int B, int t, int o,
@@ -40,7 +38,7 @@ void StampBipolar(const DeviceContext& context, Element& transistor)
     const double* V = context.op.V;
     MnaSystem& mna = context.mna;
     const int C = transistor.a, B = transistor.b, E = transistor.c;
-    const bool npn = IsNpn(transistor);
+    const bool npn = transistor.IsNType();
     const double alfaV = v[alfa], alfarV = v[alfar];
 
     const Junction be = StampJunctionWithTransfer(context, npn, B, E, C, v[Isbe], v[VTbe], alfaV);
@@ -83,7 +81,7 @@ void StoreBipolarCapacitances(Element& transistor, const double* V)
 {
     double* v = transistor.values;
     const int C = transistor.a, B = transistor.b, E = transistor.c;
-    const bool npn = IsNpn(transistor);
+    const bool npn = transistor.IsNType();
     const JunctionCharge be =
         npn ? JunctionCapacitance(V, B, E, v[Gbe], v[Ieqbe], v[C0be], v[C1be])
             : JunctionCapacitance(V, E, B, v[Gbe], v[Ieqbe], v[C0be], v[C1be]);
@@ -100,7 +98,7 @@ bool LogBipolar(const Element& transistor, const double* V, MessageLog& log)
     const int C = transistor.a, B = transistor.b, E = transistor.c;
     const double vbe = V[B] - V[E], vbc = V[B] - V[C], vce = vbe - vbc;
     double ibe, ibc, ic;
-    if (IsNpn(transistor)) {
+    if (transistor.IsNType()) {
         ibe = vbe * v[Gbe] + v[Ieqbe];
         ibc = vbc * v[Gbc] + v[Ieqbc];
         ic = (1 + vce / v[VA]) * (v[alfa] * ibe - ibc);

@@ -13,9 +13,6 @@ namespace talvor {
 
 namespace {
 
-// hypot(x, 0) is |x| exactly, so the real systems of the operating point skip the library call.
-double Modulus(Complex z) { return z.im == 0 ? std::fabs(z.re) : std::hypot(z.re, z.im); }
-
 // Smith's division by one denominator, prepared once for the many numerators of a pivot row.
 // The same operations in the same order as a division from scratch, so the same bits.
 class SmithDivisor {
@@ -95,36 +92,61 @@ void MnaSystem::StampCurrentSource(int p, int q, Complex current)
     rhsQ.im += current.im;
 }
 
+Pivot MnaSystem::FindPivot(int column, int first, int last) const
+{
+    Pivot pivot{Complex{}, 0, first};
+    for (int k = first; k <= last; ++k) {
+        const double m = Modulus(entries_[k][column]);
+        if (m > pivot.modulus)
+            pivot = Pivot{entries_[k][column], m, k};
+    }
+    return pivot;
+}
+
+void MnaSystem::SwapRows(int i, int k, int lastColumn)
+{
+    for (int column = 1; column <= lastColumn; ++column) {
+        const Complex swap = entries_[i][column];
+        entries_[i][column] = entries_[k][column];
+        entries_[k][column] = swap;
+    }
+}
+
+void MnaSystem::EliminateOthers(int pivotRow, int column, const int* columns, int count,
+                                int lastRow)
+{
+    // Each entry (k, j) is updated once per pivot, so taking the rows in the outer loop gives
+    // the same bits as the column order while walking memory row by row.
+    const Complex* pivotEntries = entries_[pivotRow];
+    for (int k = 1; k <= lastRow; ++k) {
+        if (k == pivotRow)
+            continue;
+        Complex* row = entries_[k];
+        const double mRe = row[column].re, mIm = row[column].im;
+        for (int c = 0; c < count; ++c) {
+            const int j = columns[c];
+            const Complex p = pivotEntries[j];
+            row[j].re -= mRe * p.re - mIm * p.im;
+            row[j].im -= mRe * p.im + mIm * p.re;
+        }
+    }
+}
+
 int MnaSystem::SolveMna(MessageLog& log)
 {
     const int n = n_;
     for (int i = 1; i <= n; ++i) {
-        // Pivot search: a strictly larger modulus wins, so ties keep the row already in place.
-        Complex t{};
-        double tModulus = 0;
-        int pivotRow = i;
-        for (int k = i; k <= n; ++k) {
-            const double m = Modulus(entries_[k][i]);
-            if (m > tModulus) {
-                t = entries_[k][i];
-                tModulus = m;
-                pivotRow = k;
-            }
-        }
-        if (pivotRow != i)
-            for (int column = 1; column <= n + 1; ++column) {
-                const Complex swap = entries_[i][column];
-                entries_[i][column] = entries_[pivotRow][column];
-                entries_[pivotRow][column] = swap;
-            }
+        const Pivot t = FindPivot(i, i, n);
+        if (t.row != i)
+            SwapRows(i, t.row, n + 1);
 
-        if (tModulus < 1e-15) {
+        if (t.modulus < SmallPivot) {
             // The log's sink is outside the arithmetic being watched: keep the caller's flags.
             std::fexcept_t flags;
             std::fegetexceptflag(&flags, FpFaultFlags);
-            log.AppendLog("Possível sistema singular. Pivot=%g.", t.re);
+            log.AppendLog("Possível sistema singular. Pivot=%g.", t.value.re);
             std::fesetexceptflag(&flags, FpFaultFlags);
-            if (tModulus == 0)
+            if (t.modulus == 0)
                 return 1;
         }
 
@@ -132,7 +154,7 @@ int MnaSystem::SolveMna(MessageLog& log)
         // and column i of the other rows are never read again. Columns whose normalised entry
         // is exactly zero change nothing in the other rows and are left out.
         Complex* pivotRowEntries = entries_[i];
-        const SmithDivisor divisor(t);
+        const SmithDivisor divisor(t.value);
         int activeColumns[Columns];
         int activeCount = 0;
         for (int j = n + 1; j > i; --j) {
@@ -141,22 +163,8 @@ int MnaSystem::SolveMna(MessageLog& log)
             if (p.re != 0 || p.im != 0)
                 activeColumns[activeCount++] = j;
         }
-        if (activeCount == 0)
-            continue;
-        // Each entry (k, j) is updated once per pivot, so taking the rows in the outer loop
-        // gives the same bits as the column order while walking memory row by row.
-        for (int k = 1; k <= n; ++k) {
-            if (k == i)
-                continue;
-            Complex* row = entries_[k];
-            const double mRe = row[i].re, mIm = row[i].im;
-            for (int c = 0; c < activeCount; ++c) {
-                const int j = activeColumns[c];
-                const Complex p = pivotRowEntries[j];
-                row[j].re -= mRe * p.re - mIm * p.im;
-                row[j].im -= mRe * p.im + mIm * p.re;
-            }
-        }
+        if (activeCount > 0)
+            EliminateOthers(i, i, activeColumns, activeCount, n);
     }
     return 0;
 }

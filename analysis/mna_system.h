@@ -9,6 +9,8 @@
 // Row and column 0 belong to ground: stamps may write there, the solver ignores them.
 #pragma once
 
+#include <cmath>
+
 #include "netlist/circuit.h"
 
 namespace talvor {
@@ -26,6 +28,19 @@ inline Complex Imaginary(double value) { return {0, value}; }
 
 // Smith's complex division, written out so every build gives the same bits.
 Complex Divide(Complex numerator, Complex denominator);
+
+// |z| as a pivot is measured; hypot(x, 0) is |x| exactly, so real entries skip the library call.
+inline double Modulus(Complex z) { return z.im == 0 ? std::fabs(z.re) : std::hypot(z.re, z.im); }
+
+// A pivot of modulus below this is reported as a possibly singular system.
+inline constexpr double SmallPivot = 1e-15;
+
+// The entry chosen to eliminate a column, and the row it stands in.
+struct Pivot {
+    Complex value;
+    double modulus = 0;
+    int row = 0;
+};
 
 class MnaSystem {
 public:
@@ -46,8 +61,18 @@ public:
     Complex Solution(int k) const { return entries_[k][n_ + 1]; }
     int Size() const { return n_; }
 
+    // The solver's steps, also used to find the null vectors of a singular system:
+    // the entry of largest modulus in column `column` among rows first..last (a strictly larger
+    // modulus wins, so ties keep the earlier row; an all-zero column gives row first, modulus 0);
+    Pivot FindPivot(int column, int first, int last) const;
+    // the exchange of rows i and k in columns 1..lastColumn;
+    void SwapRows(int i, int k, int lastColumn);
+    // and, for every row 1..lastRow but pivotRow, entry (row, j) minus entry (row, column) times
+    // entry (pivotRow, j), for each of the count columns j listed.
+    void EliminateOthers(int pivotRow, int column, const int* columns, int count, int lastRow);
+
     // Solves rows/columns 1..n in place. Logs "Possível sistema singular. Pivot=%g." for a
-    // pivot of modulus below 1e-15; returns 1 only for a pivot of exactly zero.
+    // pivot of modulus below SmallPivot; returns 1 only for a pivot of exactly zero.
     int SolveMna(MessageLog& log);
 
 private:

@@ -23,8 +23,6 @@ constexpr double BulkVt = 0.043429445;
 constexpr double InitialMosVgs = 2;
 constexpr double InitialMosVbs = 0.6;
 
-bool IsNChannel(const Element& transistor) { return transistor.y == 'N'; }
-
 // Effective drain and source after the last iteration.
 void MosTerminals(const Element& transistor, int& D, int& S)
 {
@@ -43,7 +41,7 @@ void StampMos(const DeviceContext& context, Element& transistor)
     const double* V = context.op.V;
     const AnalysisSettings& settings = context.settings;
     MnaSystem& mna = context.mna;
-    const bool nChannel = IsNChannel(transistor);
+    const bool nChannel = transistor.IsNType();
     const double s = nChannel ? 1 : -1;
     const int G = transistor.b, B = transistor.d;
 
@@ -112,7 +110,7 @@ void StampMos(const DeviceContext& context, Element& transistor)
 void MosCapacitances(Element& transistor)
 {
     double* v = transistor.values;
-    const double mobility = IsNChannel(transistor) ? 0.05 : 0.02;
+    const double mobility = transistor.IsNType() ? 0.05 : 0.02;
     const double cox = 2 * v[K] / mobility;
     const double overlap = cox * v[W] * v[Ld];
     const double channel = cox * v[W] * v[L];

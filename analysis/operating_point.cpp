@@ -8,7 +8,7 @@
 #include "analysis/analysis_host.h"
 #include "analysis/analysis_settings.h"
 #include "analysis/devices.h"
-#include "analysis/linear_elements.h"
+#include "analysis/element_stamps.h"
 #include "common/c_text.h"
 #include "common/fp_faults.h"
 #include "common/message_log.h"
@@ -45,10 +45,7 @@ bool StampDcSystem(Analysis& analysis, int iteration)
         Element& element = circuit.element(k);
         const AnalysisSettings& settings = analysis.Settings();
         ClearFpFaults();
-        if (IsDevice(element.Type()))
-            StampDevice(DeviceContext{analysis.op, settings, analysis.mna}, element);
-        else
-            StampLinearDc(element, analysis.op.g0, analysis.mna);
+        StampElementDc(analysis.op, settings, element, analysis.mna);
         if (FpFaultRaised()) {
             log.AppendLog("Erro aritmético na estampa de %s.", DisplayText(element.name).c_str());
             return false;
@@ -176,24 +173,26 @@ bool ReportOperatingPoint(Analysis& analysis, const Progress& progress)
 
 } // namespace
 
-void FindOperatingPoint(Analysis& analysis)
+void StartOperatingPoint(OperatingPoint& op, const AnalysisSettings& settings, int variableCount)
 {
-    Circuit& circuit = analysis.circuit;
-    OperatingPoint& op = analysis.op;
-    circuit.StopRequest = 0;
     // Read once: later changes in the dialog apply from the next calculation.
-    const AnalysisSettings& settings = analysis.Settings();
     op.initialConduction = settings.CBconduz;
     op.g0 = DecimalPrefix(settings.Eg0);
     op.vdmax = DecimalPrefix(settings.Evdmax);
     const double initialValue = DecimalPrefix(settings.Einicio);
-
-    analysis.host.SetStopEnabled(true);
     op.V[0] = 0;
-    for (int k = 1; k <= circuit.variableCount; ++k) {
+    for (int k = 1; k <= variableCount; ++k) {
         op.V[k] = initialValue;
         op.notConverged[k] = false;
     }
+}
+
+void FindOperatingPoint(Analysis& analysis)
+{
+    Circuit& circuit = analysis.circuit;
+    circuit.StopRequest = 0;
+    StartOperatingPoint(analysis.op, analysis.Settings(), circuit.variableCount);
+    analysis.host.SetStopEnabled(true);
     Progress progress;
     if (!Iterate(analysis, progress) || !ReportOperatingPoint(analysis, progress))
         circuit.RunFailed = true;

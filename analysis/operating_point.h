@@ -7,6 +7,7 @@
 namespace talvor {
 
 class Analysis;
+struct AnalysisSettings;
 
 // The iterate and the settings the operating point read at its start.
 struct OperatingPoint {
@@ -19,5 +20,9 @@ struct OperatingPoint {
 
 // Newton-Raphson on the DC system with random restarts. On failure or stop sets RunFailed.
 void FindOperatingPoint(Analysis& analysis);
+
+// The start of a calculation: the settings read once (initial conduction, g0, Vdmax) and the
+// iterate at the initial value of Einicio for unknowns 1..variableCount, ground at 0.
+void StartOperatingPoint(OperatingPoint& op, const AnalysisSettings& settings, int variableCount);
 
 } // namespace talvor

@@ -4,6 +4,7 @@
 #include "analysis/analysis.h"
 #include "analysis/analysis_host.h"
 #include "analysis/analysis_settings.h"
+#include "analysis/diagnosis/diagnosis.h"
 #include "analysis/operating_point.h"
 #include "analysis/sweep.h"
 #include "common/c_text.h"

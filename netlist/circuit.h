@@ -22,6 +22,8 @@ struct Element {
     int x, y;                         // extra-current unknowns; Q/M: y is the type letter,
                                       // M: x is the MOS orientation
     char Type() const { return name[0]; }
+    // Q and M: an npn or n-channel transistor (y holds the type letter, N or P).
+    bool IsNType() const { return y == 'N'; }
 };
 
 struct NodeTable {

@@ -90,6 +90,71 @@ TEST_F(SolverFixture, PivotSearchKeepsEarlierRowOnTies)
     }
 }
 
+// The solver's steps on their own, as the null vectors of a singular system use them: the
+// search looks only at rows first..last, and a column of zeros (or of NaN) leaves row first.
+TEST_F(SolverFixture, PivotSearchBetweenTwoRows)
+{
+    struct Case {
+        const char* label;
+        Complex column[5]; // entries (1..4, 1); [0] is ground's row
+        int first, last;
+        int row;
+        double modulus;
+    };
+    const double nan = std::nan("");
+    const Case cases[] = {
+        {"largest modulus", {{}, {1, 0}, {0, -3}, {2, 0}, {}}, 1, 4, 2, 3},
+        {"tie keeps the earlier row", {{}, {}, {0, 2}, {-2, 0}, {}}, 1, 4, 2, 2},
+        {"rows above first are not looked at", {{}, {9, 0}, {1, 0}, {}, {}}, 2, 4, 2, 1},
+        {"rows below last are not looked at", {{}, {1, 0}, {}, {}, {7, 0}}, 1, 3, 1, 1},
+        {"all zero gives first", {{}, {}, {}, {}, {}}, 2, 4, 2, 0},
+        {"NaN never wins", {{}, {}, {nan, 0}, {}, {}}, 1, 4, 1, 0},
+        {"ground's row is no candidate", {{5, 0}, {}, {1, 0}, {}, {}}, 1, 4, 2, 1},
+        {"3-4j has modulus 5", {{}, {}, {}, {3, -4}, {4, 0}}, 1, 4, 3, 5},
+    };
+    for (const Case& c : cases) {
+        mna.Clear(4);
+        for (int k = 0; k <= 4; ++k)
+            mna.At(k, 1) = c.column[k];
+        const Pivot pivot = mna.FindPivot(1, c.first, c.last);
+        EXPECT_EQ(pivot.row, c.row) << c.label;
+        EXPECT_EQ(pivot.modulus, c.modulus) << c.label;
+        if (c.modulus > 0) {
+            EXPECT_EQ(pivot.value.re, c.column[c.row].re) << c.label;
+            EXPECT_EQ(pivot.value.im, c.column[c.row].im) << c.label;
+        }
+    }
+}
+
+TEST_F(SolverFixture, RowSwapAndEliminationTouchOnlyTheirEntries)
+{
+    mna.Clear(3);
+    for (int r = 0; r <= 3; ++r)
+        for (int c = 0; c <= 4; ++c)
+            mna.At(r, c) = {10.0 * r + c, -1.0 * r};
+    mna.SwapRows(1, 3, 3);
+    EXPECT_EQ(mna.At(1, 0).re, 10); // column 0 stays
+    EXPECT_EQ(mna.At(1, 2).re, 32);
+    EXPECT_EQ(mna.At(3, 3).re, 13);
+    EXPECT_EQ(mna.At(1, 4).re, 14); // past lastColumn
+    EXPECT_EQ(mna.At(3, 4).re, 34);
+
+    // Row 1 is now 30+...: take it as the pivot row of column 1 and reduce column 2 of rows 2 and
+    // 3 only (lastRow 3), leaving row 1 and ground alone.
+    const int columns[] = {2};
+    mna.At(1, 2) = {1, 0};
+    mna.At(2, 1) = {0, 1}; // a multiplier of j
+    mna.At(3, 1) = {2, 0};
+    const Complex before22 = mna.At(2, 2), before32 = mna.At(3, 2);
+    mna.EliminateOthers(1, 1, columns, 1, 3);
+    EXPECT_EQ(mna.At(1, 2).re, 1);
+    EXPECT_EQ(mna.At(2, 2).re, before22.re);
+    EXPECT_EQ(mna.At(2, 2).im, before22.im - 1);
+    EXPECT_EQ(mna.At(3, 2).re, before32.re - 2);
+    EXPECT_EQ(mna.At(0, 2).re, 2);  // ground's row is never reduced
+    EXPECT_EQ(mna.At(2, 3).re, 23); // an unlisted column
+}
+
 TEST_F(SolverFixture, TinyPivotIsReportedAndUsed)
 {
     mna.Clear(1);

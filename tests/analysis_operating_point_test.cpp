@@ -305,6 +305,46 @@ TEST_F(OperatingPointFixture, StaleStopRequestIsClearedAtTheStart)
     EXPECT_EQ(analysis.circuit.StopRequest, 0);
 }
 
+// What a calculation reads once from the dialog, and the iterate it starts from; the diagnosis's
+// check of a netlist starts from the same.
+TEST(StartOperatingPoint, SettingsAndInitialIterate)
+{
+    struct Case {
+        bool conduz;
+        const char *g0, *vdmax, *initial;
+        double expectedG0, expectedVdmax, expectedV;
+    };
+    const Case cases[] = {
+        {false, "1e-9", "0.7", "0", 1e-9, 0.7, 0},
+        {true, "0", "0.9", "-2.5", 0, 0.9, -2.5},
+        {false, "", "", "", 0, 0, 0},             // empty text reads as 0
+        {true, "1e-3x", "1V", "3 V", 1e-3, 1, 3}, // numbers end at a letter
+    };
+    for (const Case& c : cases) {
+        OperatingPoint op;
+        op.V[0] = 7;
+        for (int k = 1; k <= MaxVariables; ++k) {
+            op.V[k] = 99;
+            op.notConverged[k] = true;
+        }
+        AnalysisSettings settings;
+        settings.CBconduz = c.conduz;
+        settings.Eg0 = c.g0;
+        settings.Evdmax = c.vdmax;
+        settings.Einicio = c.initial;
+        StartOperatingPoint(op, settings, 3);
+        EXPECT_EQ(op.initialConduction, c.conduz);
+        EXPECT_EQ(op.g0, c.expectedG0);
+        EXPECT_EQ(op.vdmax, c.expectedVdmax);
+        EXPECT_EQ(op.V[0], 0);
+        for (int k = 1; k <= 3; ++k) {
+            EXPECT_EQ(op.V[k], c.expectedV) << k;
+            EXPECT_FALSE(op.notConverged[k]) << k;
+        }
+        EXPECT_EQ(op.V[4], 99); // past the circuit's unknowns
+    }
+}
+
 TEST(RandomGeneratorTest, FirstDrawsOfTheFifteenBitGenerator)
 {
     // s = s·22695477 + 1 (mod 2^32) from s = 1, draw (s >> 16) & 0x7FFF.

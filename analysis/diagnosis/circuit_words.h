@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "analysis/diagnosis/failed_system.h"
-#include "analysis/operating_point.h"
 #include "analysis/diagnosis/structural_rank.h"
+#include "analysis/operating_point.h"
 #include "netlist/circuit.h"
 
 namespace talvor {

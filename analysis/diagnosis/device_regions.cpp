@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "analysis/analysis.h"
-#include "analysis/diagnosis/failed_system.h"
+#include "analysis/element_stamps.h"
 #include "common/c_text.h"
 #include "common/fp_faults.h"
 #include "common/message_log.h"
@@ -13,8 +13,6 @@
 namespace talvor {
 
 namespace {
-
-bool IsNType(const Element& e) { return e.y == 'N'; }
 
 // The segment of an N element's characteristic that holds voltage v, 1..3.
 int Segment(const Element& e, double v)
@@ -28,7 +26,7 @@ int Segment(const Element& e, double v)
 void BipolarJunctions(const Element& e, const double* V, double& be, double& bc)
 {
     const int C = e.a, B = e.b, E = e.c;
-    const double sign = IsNType(e) ? 1 : -1;
+    const double sign = e.IsNType() ? 1 : -1;
     be = sign * (V[B] - V[E]);
     bc = sign * (V[B] - V[C]);
 }
@@ -141,7 +139,7 @@ void ReplayIterations(const Analysis& analysis, int iterations, RegionHistory& h
         ClearFpFaults();
         for (int k = 1; k <= circuit.elementCount; ++k) {
             Element& e = state->elements[k];
-            StampDcElement(state->op, analysis.Settings(), e, state->mna);
+            StampElementDc(state->op, analysis.Settings(), e, state->mna);
             const int region = DeviceRegion(e, state->op);
             if (region < 0)
                 continue;

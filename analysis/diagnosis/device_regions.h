@@ -6,10 +6,12 @@
 
 #include <string>
 
-#include "analysis/analysis.h"
 #include "netlist/circuit.h"
 
 namespace talvor {
+
+class Analysis;
+struct OperatingPoint;
 
 // A small code of the region, 0..7, for D, N, Q and M at op's iterate; -1 for other elements. An
 // M element must have been stamped there (its region is the one its model stored).

@@ -8,9 +8,9 @@
 
 #include "analysis/analysis.h"
 #include "analysis/analysis_settings.h"
+#include "analysis/devices.h"
 #include "analysis/diagnosis/circuit_words.h"
 #include "analysis/diagnosis/device_regions.h"
-#include "analysis/devices.h"
 #include "analysis/diagnosis/singular_causes.h"
 #include "common/c_text.h"
 #include "common/message_log.h"
@@ -99,15 +99,7 @@ int CheckNetlist(Analysis& analysis, const std::string& netlistPath)
     if (!ReadNetlist(analysis.circuit, analysis.log, netlistPath, analysis.Settings().CBignorar))
         return -1;
     // The iterate and settings of the operating point's first iteration.
-    const AnalysisSettings& settings = analysis.Settings();
-    OperatingPoint& op = analysis.op;
-    op.initialConduction = settings.CBconduz;
-    op.g0 = DecimalPrefix(settings.Eg0);
-    op.vdmax = DecimalPrefix(settings.Evdmax);
-    const double initialValue = DecimalPrefix(settings.Einicio);
-    op.V[0] = 0;
-    for (int k = 1; k <= analysis.circuit.variableCount; ++k)
-        op.V[k] = initialValue;
+    StartOperatingPoint(analysis.op, analysis.Settings(), analysis.circuit.variableCount);
     const int found = DiagnoseSingularSystem(analysis, SystemPoint{}, false);
     if (found == 0)
         analysis.log.AppendLog("Nenhuma causa de sistema singular encontrada no sistema DC.");

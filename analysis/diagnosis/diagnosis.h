@@ -9,20 +9,6 @@ namespace talvor {
 
 class Analysis;
 
-// What a phase leaves for the diagnosis when it fails; written only on the failure paths.
-struct RunFailure {
-    enum class Kind {
-        None,
-        DcSolve,       // the operating point's system had a zero pivot (or overflowed)
-        DcConvergence, // the operating point gave up after its restarts
-        AcSolve,       // a sweep point failed
-    };
-    Kind kind = Kind::None;
-    int unknown = 0;  // DcConvergence: the unknown of the largest change
-    double f = 0;     // AcSolve: the point's sweep value
-    double omega = 0; // AcSolve: its angular frequency
-};
-
 // Writes the diagnosis of the failure the run recorded, if any.
 void DiagnoseFailedRun(Analysis& analysis);
 

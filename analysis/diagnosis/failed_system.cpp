@@ -4,16 +4,13 @@
 #include <cmath>
 #include <cstdint>
 
-#include "analysis/devices.h"
-#include "analysis/linear_elements.h"
+#include "analysis/analysis.h"
+#include "analysis/element_stamps.h"
 #include "common/fp_faults.h"
 
 namespace talvor {
 
 namespace {
-
-// As the solver measures a pivot: |x| exactly when the imaginary part is zero.
-double Modulus(Complex z) { return z.im == 0 ? std::fabs(z.re) : std::hypot(z.re, z.im); }
 
 bool IsZero(Complex z) { return z.re == 0 && z.im == 0; }
 
@@ -32,15 +29,6 @@ private:
 
 } // namespace
 
-void StampDcElement(const OperatingPoint& op, const AnalysisSettings& settings, Element& element,
-                    MnaSystem& mna)
-{
-    if (IsDevice(element.Type()))
-        StampDevice(DeviceContext{op, settings, mna}, element);
-    else
-        StampLinearDc(element, op.g0, mna);
-}
-
 FailedSystem::FailedSystem(const Analysis& analysis, const SystemPoint& point)
     : analysis_(analysis), point_(point), n_(analysis.circuit.variableCount)
 {
@@ -51,12 +39,10 @@ FailedSystem::FailedSystem(const Analysis& analysis, const SystemPoint& point)
 void FailedSystem::StampOne(Element& element, MnaSystem& mna) const
 {
     const AnalysisSettings& settings = analysis_.Settings();
-    if (!point_.ac)
-        StampDcElement(analysis_.op, settings, element, mna);
-    else if (IsDevice(element.Type()))
-        StampDeviceAc(element, point_.omega, settings, mna);
+    if (point_.ac)
+        StampElementAc(element, point_.omega, settings, analysis_.op.g0, mna);
     else
-        StampLinearAc(element, point_.omega, analysis_.op.g0, mna);
+        StampElementDc(analysis_.op, settings, element, mna);
 }
 
 bool FailedSystem::Build()
@@ -111,29 +97,15 @@ void FindNullVectors(const MnaSystem& matrix, int n, double zeroPivot, NullVecto
     out.count = 0;
     int row = 1; // the row the next pivot moves to
     for (int i = 1; i <= n; ++i) {
-        Complex t{};
-        double tModulus = 0;
-        int pivotRow = row;
-        for (int k = row; k <= n; ++k) {
-            const double m = Modulus(a.At(k, i));
-            if (m > tModulus) {
-                t = a.At(k, i);
-                tModulus = m;
-                pivotRow = k;
-            }
-        }
-        if (tModulus < zeroPivot) {
+        const Pivot t = a.FindPivot(i, row, n);
+        if (t.modulus < zeroPivot) {
             out.freeColumn[out.count] = i;
-            out.pivotModulus[out.count] = tModulus;
+            out.pivotModulus[out.count] = t.modulus;
             ++out.count;
             continue;
         }
-        if (pivotRow != row)
-            for (int c = 1; c <= n; ++c) {
-                const Complex swap = a.At(row, c);
-                a.At(row, c) = a.At(pivotRow, c);
-                a.At(pivotRow, c) = swap;
-            }
+        if (t.row != row)
+            a.SwapRows(row, t.row, n);
         // The columns still to be reduced: those to the right, as in the solver, and the free
         // ones to the left, whose null vectors need every pivot.
         int active[MaxVariables + 1];
@@ -143,22 +115,12 @@ void FindNullVectors(const MnaSystem& matrix, int n, double zeroPivot, NullVecto
                 continue;
             if (j == i)
                 continue;
-            const Complex p = Divide(a.At(row, j), t);
+            const Complex p = Divide(a.At(row, j), t.value);
             a.At(row, j) = p;
             if (!IsZero(p))
                 active[activeCount++] = j;
         }
-        for (int k = 1; k <= n; ++k) {
-            if (k == row)
-                continue;
-            const double mRe = a.At(k, i).re, mIm = a.At(k, i).im;
-            for (int c = 0; c < activeCount; ++c) {
-                const int j = active[c];
-                const Complex p = a.At(row, j);
-                a.At(k, j).re -= mRe * p.re - mIm * p.im;
-                a.At(k, j).im -= mRe * p.im + mIm * p.re;
-            }
-        }
+        a.EliminateOthers(row, i, active, activeCount, n);
         pivotRowOf[i] = row++;
     }
     for (int v = 0; v < out.count; ++v) {
@@ -183,7 +145,7 @@ void Equilibrate(MnaSystem& matrix, int n, double columnScale[MaxVariables + 1])
             double largest = 0;
             for (int j = 1; j <= n; ++j) {
                 const Complex z = byRows ? matrix.At(k, j) : matrix.At(j, k);
-                largest = std::fmax(largest, std::hypot(z.re, z.im));
+                largest = std::fmax(largest, Modulus(z));
             }
             if (!byRows)
                 columnScale[k] = largest == 0 ? 1 : 1 / largest;

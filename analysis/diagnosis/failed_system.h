@@ -2,13 +2,13 @@
 // it, each element's own share of it, and the null vectors of such matrices.
 #pragma once
 
-#include "analysis/analysis.h"
-#include "analysis/analysis_settings.h"
-#include "analysis/mna_system.h"
 #include "analysis/diagnosis/structural_rank.h"
+#include "analysis/mna_system.h"
 #include "netlist/circuit.h"
 
 namespace talvor {
+
+class Analysis;
 
 // Where a system is built: the DC companion models at the operating point's iterate, or the
 // small-signal form at one point of the sweep.
@@ -17,11 +17,6 @@ struct SystemPoint {
     double f = 0;
     double omega = 0;
 };
-
-// One element's DC form at op's iterate, as the operating point stamps it; a device stores its
-// companion values in element.
-void StampDcElement(const OperatingPoint& op, const AnalysisSettings& settings, Element& element,
-                    MnaSystem& mna);
 
 class FailedSystem {
 public:

@@ -20,8 +20,6 @@ namespace talvor {
 
 namespace {
 
-// Pivots below this modulus are the solver's "Possível sistema singular".
-constexpr double SolverSmallPivot = 1e-15;
 // A pivot of an equilibrated, randomly weighted system below this is a dependency.
 constexpr double WeightedZeroPivot = 1e-9;
 
@@ -299,8 +297,6 @@ void LogCause(const Context& context, const Cause& cause, MessageLog& log)
     }
 }
 
-double Modulus(Complex z) { return std::hypot(z.re, z.im); }
-
 double Largest(const Complex* vector, int n)
 {
     double largest = 0;
@@ -454,7 +450,7 @@ int DiagnoseSingularSystem(Analysis& analysis, const SystemPoint& point, bool ex
     } else {
         // The solver's own small pivot: without one the system is regular.
         auto real = std::make_unique<NullVectors>();
-        FindNullVectors(system->Matrix(), circuit.variableCount, SolverSmallPivot, *real);
+        FindNullVectors(system->Matrix(), circuit.variableCount, SmallPivot, *real);
         if (real->count == 0)
             return 0;
         if (!FindConnectionCauses(circuit, *system, causes)) {
