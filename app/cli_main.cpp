@@ -7,6 +7,7 @@
 #include "analysis/diagnosis/diagnosis.h"
 #include "analysis/run_analysis.h"
 #include "app/cli_options.h"
+#include "app/sweep_units.h"
 #include "common/message_log.h"
 #include "plot/measure_tables.h"
 
@@ -27,14 +28,6 @@ public:
 
 enum ExitStatus { Success = 0, RunFailed = 1, WrongCommandLine = 2 };
 
-// The units the sweep wrote the table in, from the options that wrote it.
-ResponseUnits TableUnits(const AnalysisSettings& settings)
-{
-    return {settings.CBdB ? MagnitudeUnit::Decibel : MagnitudeUnit::Linear,
-            settings.CBgraus ? PhaseUnit::Degrees : PhaseUnit::Radians,
-            settings.CBHz ? FrequencyUnit::Hertz : FrequencyUnit::RadiansPerSecond};
-}
-
 // A block for every named unknown of the table just written. False when a name is not one of
 // the circuit's unknowns.
 bool MeasureUnknowns(const CliCommand& command, const std::string& tablePath, MessageLog& log)
@@ -43,7 +36,7 @@ bool MeasureUnknowns(const CliCommand& command, const std::string& tablePath, Me
     bool allFound = true;
     for (const std::string& name : command.measureNames)
         allFound = MeasureTableUnknown(tablePath.c_str(), name.c_str(),
-                                       TableUnits(command.settings), *scratch, log) &&
+                                       SweepTableUnits(command.settings), *scratch, log) &&
                    allFound;
     return allFound;
 }

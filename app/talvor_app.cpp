@@ -11,6 +11,7 @@
 
 #include "analysis/run_analysis.h"
 #include "app/qt_portuguese.h"
+#include "app/sweep_units.h"
 #include "plot/measure_tables.h"
 
 namespace talvor {
@@ -93,8 +94,10 @@ void TalvorApp::MeasurePlottedCurves()
 {
     if (!measureScratch_)
         measureScratch_ = std::make_unique<MeasureScratch>();
-    // The tables do not say their units: the values settle them, and each block says so.
-    MeasureCurves(curveStore, ResponseUnits{}, *measureScratch_, log);
+    // A table does not say its units: those of the last sweep's are known; elsewhere the values
+    // settle them, and each block says so.
+    MeasureCurves(curveStore, ResponseUnits{}, *measureScratch_, log,
+                  {plotOptions.tableUnitsPath, plotOptions.tableUnits});
 }
 
 void TalvorApp::ShowCurveList() { RaiseWindow(form4); }
@@ -127,18 +130,22 @@ void TalvorApp::SetStopEnabled(bool enabled)
 void TalvorApp::HandOverTablePath(const std::string& tablePath)
 {
     form4.SetTablePath(QFile::decodeName(tablePath.c_str()));
-    // The run's options tell the units of its table, which the graph's axis titles name.
-    const AnalysisSettings& settings = Settings();
-    plotOptions.tableUnitsPath = tablePath;
-    plotOptions.tableUnits.frequency =
-        settings.CBHz ? FrequencyUnit::Hertz : FrequencyUnit::RadiansPerSecond;
-    plotOptions.tableUnits.magnitude =
-        settings.CBdB ? MagnitudeUnit::Decibel : MagnitudeUnit::Linear;
-    plotOptions.tableUnits.phase = settings.CBgraus ? PhaseUnit::Degrees : PhaseUnit::Radians;
+    // The options of a sweep tell the units of the table it wrote, which the graph's axis titles
+    // name and the measurements state; a run that fails before its sweep leaves the table, and
+    // what is known of it, as they were.
+    if (sweepWroteTable_) {
+        plotOptions.tableUnitsPath = tablePath;
+        plotOptions.tableUnits = sweepUnits_;
+    }
+    sweepWroteTable_ = false;
 }
 
 void TalvorApp::SweepStarted(long plannedRows)
 {
+    // The table has just been created; the user's input waits until the sweep ends, so the
+    // options now are those of every row.
+    sweepUnits_ = SweepTableUnits(Settings());
+    sweepWroteTable_ = true;
     plannedRows_ = plannedRows;
     progressShownAt_ = -ProgressIntervalMs;
     sweepClock_.start();

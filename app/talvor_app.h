@@ -91,6 +91,9 @@ private:
     bool commandLineHandled_ = false;
     QElapsedTimer lastEvents_;
     std::unique_ptr<MeasureScratch> measureScratch_; // made at the first measurement
+    // The units of the table that the running sweep writes, from its options.
+    ResponseUnits sweepUnits_;
+    bool sweepWroteTable_ = false; // since the last run handed its table over
     QElapsedTimer sweepClock_;
     qint64 progressShownAt_ = 0;
     long plannedRows_ = 0;

@@ -112,7 +112,8 @@ Gráficos:
   espaço: volta aos limites da lista de curvas   c: cores aleatórias, visíveis sobre o fundo
   i: inverte as cores (fundo preto ou branco)   n: divisões numeradas (liga/desliga)
   m: escreve no registro as medidas de cada curva (ganhos, pico, banda de meia potência, Q,
-     ganho unitário, margens de fase e de ganho; a fase de "2m" vem da coluna "2f")
+     entalhe, ganho unitário, margens de fase e de ganho; a fase de "2m" vem da coluna "2f";
+     a tabela da última análise é lida nas unidades das opções com que foi escrita)
 - Arrastar o mouse para a direita e para baixo amplia o retângulo marcado.
 - Clicar numa legenda escolhe a cor da curva; abaixo das legendas (com divisões numeradas, à
   esquerda do gráfico), as cores da grade.

@@ -1,4 +1,4 @@
-// The measurement block: units, gains, peak and band, unity gain and margins.
+// The measurement block: units, gains, peak and band, notch, unity gain and margins.
 #include "plot/measure_report.h"
 
 #include <cmath>
@@ -70,14 +70,48 @@ void LogFrequency(MessageLog& log, const char* label, const Crossing& c, const c
         log.AppendLog("  %s: %s", label, NotFoundText);
 }
 
+// Where the extreme gain lies: "em 2345.67 Hz", or "de 100 a 200 Hz" for a run of equal
+// samples, followed by the end of the sweep that it holds.
+const char* ExtremumPlace(const Extremum& e, const char* unit, char (&text)[128])
+{
+    const char* end = e.atStart && e.atEnd ? (e.IsRun() ? ", em toda a varredura" : "")
+                      : e.atStart          ? ", no início da varredura"
+                      : e.atEnd            ? ", no fim da varredura"
+                                           : "";
+    if (e.IsRun())
+        std::snprintf(text, sizeof text, "de %g a %g %s%s", e.firstFrequency, e.lastFrequency, unit,
+                      end);
+    else
+        std::snprintf(text, sizeof text, "em %g %s%s", e.frequency, unit, end);
+    return text;
+}
+
+void LogNotch(MessageLog& log, const Notch& n, const char* unit)
+{
+    if (!n.found) {
+        log.AppendLog("  Entalhe: %s", NotFoundText);
+        return;
+    }
+    char place[128], width[128];
+    if (n.lower.found && n.upper.found)
+        std::snprintf(width, sizeof width, "%g %s (de %g a %g %s)", n.width, unit,
+                      n.lower.frequency, n.upper.frequency, unit);
+    else
+        std::snprintf(width, sizeof width, "%s", NotFoundText);
+    log.AppendLog("  Entalhe: %s, profundidade %s%g dB, largura a -3 dB: %s",
+                  ExtremumPlace(n.at, unit, place), n.depthResolved ? "" : "de pelo menos ",
+                  n.depthDb, width);
+}
+
 void LogGainsAndBand(MessageLog& log, const ResponseMeasures& m, const char* unit)
 {
+    char place[128];
     log.AppendLog("  Ganho no início (%g %s): %g (%g dB)", m.firstFrequency, unit,
                   DecibelsToLinear(m.firstGainDb), m.firstGainDb);
     log.AppendLog("  Ganho no fim (%g %s): %g (%g dB)", m.lastFrequency, unit,
                   DecibelsToLinear(m.lastGainDb), m.lastGainDb);
-    log.AppendLog("  Ganho máximo: %g (%g dB) em %g %s", DecibelsToLinear(m.peakGainDb),
-                  m.peakGainDb, m.peakFrequency, unit);
+    log.AppendLog("  Ganho máximo: %g (%g dB) %s", DecibelsToLinear(m.peak.gainDb), m.peak.gainDb,
+                  ExtremumPlace(m.peak, unit, place));
     LogFrequency(log, "Meia potência abaixo do máximo", m.lowerHalfPower, unit);
     LogFrequency(log, "Meia potência acima do máximo", m.upperHalfPower, unit);
     if (m.hasBand) {
@@ -95,6 +129,7 @@ void LogGainsAndBand(MessageLog& log, const ResponseMeasures& m, const char* uni
 
 void LogMargins(MessageLog& log, const ResponseMeasures& m, const char* unit)
 {
+    log.AppendLog("  As margens supõem que a curva seja um ganho de malha.");
     LogFrequency(log, "Frequência de ganho unitário", m.unityGain, unit);
     const char* noPhase = "sem coluna de fase";
     if (!m.hasPhase)
@@ -126,6 +161,7 @@ void LogMeasures(MessageLog& log, const ResponseMeasures& m, const SettledUnits&
         return;
     const char* unit = FrequencyUnitName(units);
     LogGainsAndBand(log, m, unit);
+    LogNotch(log, m.notch, unit);
     LogMargins(log, m, unit);
 }
 

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "common/c_text.h"
@@ -250,6 +252,13 @@ bool ReadPairedPhase(const Curve& curve, int phaseColumn, MeasureScratch& scratc
     return true;
 }
 
+// Whether path names the written table, by whatever spelling of its path.
+bool IsWrittenTable(const char* path, const WrittenTable& written)
+{
+    std::error_code error;
+    return !written.path.empty() && std::filesystem::equivalent(path, written.path, error);
+}
+
 void MeasureCurve(const Curve& curve, int k, const ResponseUnits& units, EvidenceCache& tables,
                   MeasureScratch& scratch, MessageLog& log)
 {
@@ -333,15 +342,18 @@ bool MeasureTableUnknown(const char* tablePath, const char* name, const Response
 }
 
 void MeasureCurves(const CurveStore& store, const ResponseUnits& units, MeasureScratch& scratch,
-                   MessageLog& log)
+                   MessageLog& log, const WrittenTable& written)
 {
     if (!store.plotReady) {
         log.AppendLog("Nada a medir: não há curvas plotadas.");
         return;
     }
     EvidenceCache tables;
-    for (int k = 1; k <= store.curveCount; ++k)
-        MeasureCurve(store.curves[k], k, units, tables, scratch, log);
+    for (int k = 1; k <= store.curveCount; ++k) {
+        const Curve& curve = store.curves[k];
+        MeasureCurve(curve, k, IsWrittenTable(curve.fileName, written) ? written.units : units,
+                     tables, scratch, log);
+    }
 }
 
 } // namespace talvor

@@ -2,6 +2,8 @@
 // talvor-cli), and every curve of a Plot run with the phase column that goes with it.
 #pragma once
 
+#include <string>
+
 #include "plot/curve_store.h"
 #include "plot/response_measures.h"
 #include "plot/table_reader.h"
@@ -32,10 +34,17 @@ TableRead ReadTableUnknown(const char* tablePath, const char* name, MeasureScrat
 bool MeasureTableUnknown(const char* tablePath, const char* name, const ResponseUnits& units,
                          MeasureScratch& scratch, MessageLog& log);
 
+// A table whose units are known because this program has just written it.
+struct WrittenTable {
+    std::string path; // empty: none
+    ResponseUnits units;
+};
+
 // Logs a block for every curve of the last Plot run: its points as plotted, and the phase from
-// the column that its table's header pairs with the y column ("2m" with "2f"). Units that are
-// not stated are settled by the rule of SettleUnits.
+// the column that its table's header pairs with the y column ("2m" with "2f"). A curve of the
+// written table (the same file, by whatever path) takes that table's units; on the others, units
+// that are not stated are settled by the rule of SettleUnits.
 void MeasureCurves(const CurveStore& store, const ResponseUnits& units, MeasureScratch& scratch,
-                   MessageLog& log);
+                   MessageLog& log, const WrittenTable& written = {});
 
 } // namespace talvor

@@ -1,6 +1,7 @@
 // Measurements of one frequency response (magnitude and, when known, phase against frequency):
-// gains at the ends, the peak with its half-power band and Q, the unity-gain frequency with the
-// phase margin, and the -180 degree crossing with the gain margin.
+// gains at the ends, the peak with its half-power band and Q, the notch with its depth and width,
+// the unity-gain frequency with the phase margin, and the -180 degree crossing with the gain
+// margin.
 #pragma once
 
 namespace talvor {
@@ -75,6 +76,32 @@ struct Crossing {
     int count = 0; // every crossing of the level along the sweep (only the first is described)
 };
 
+// The highest (or lowest) gain of the sweep. A single sample inside the sweep whose neighbours
+// are both lower (higher) is refined between them; a run of equal samples is not, and stands for
+// the range of frequencies it covers.
+struct Extremum {
+    double frequency = 0; // refined; the sample's; an end's for a run that reaches it; else the
+                          // run's middle in log-frequency
+    double gainDb = 0;
+    int first = 0, last = 0; // the samples of the run (the same one for a single sample)
+    double firstFrequency = 0, lastFrequency = 0;
+    bool refined = false;
+    bool atStart = false, atEnd = false; // the run holds the first or the last point
+
+    bool IsRun() const { return last > first; }
+};
+
+// A minimum more than HalfPowerDropDb below both ends of the sweep. Its depth is measured from the
+// lower end, and its width between the crossings of the level HalfPowerDropDb below that end.
+struct Notch {
+    bool found = false;
+    Extremum at;
+    double depthDb = 0;
+    bool depthResolved = false; // false: the sweep only shows that it is at least depthDb deep
+    Crossing lower, upper;
+    double width = 0;
+};
+
 struct ResponseMeasures {
     MeasureProblem problem = MeasureProblem::None;
     int problemPoint = 0;
@@ -83,11 +110,13 @@ struct ResponseMeasures {
     double firstFrequency = 0, firstGainDb = 0;
     double lastFrequency = 0, lastGainDb = 0;
 
-    double peakFrequency = 0, peakGainDb = 0;
+    Extremum peak;
     Crossing lowerHalfPower, upperHalfPower; // where the gain is the peak's divided by sqrt(2)
     bool hasBand = false;                    // both half-power frequencies found
     double bandwidth = 0, q = 0;             // upper - lower, and peak frequency / bandwidth
     int pointsInBand = 0;                    // samples above the half-power level
+
+    Notch notch;
 
     Crossing unityGain;      // the first crossing of 0 dB
     double phaseAtUnity = 0; // unwrapped, degrees; valid when unityGain.found && hasPhase

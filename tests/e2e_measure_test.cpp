@@ -3,6 +3,7 @@
 // in every unit the table can be written in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -83,7 +84,7 @@ TEST(MeasureCircuits, RcLowPassCorner)
         EXPECT_NEAR(m.firstGainDb, 0, 1e-4);
         double lastW = m.lastFrequency / units.perRadianPerSecond;
         EXPECT_NEAR(m.lastGainDb, -10 * std::log10(1 + lastW * lastW / (corner * corner)), 1e-3);
-        EXPECT_NEAR(m.peakGainDb, 0, 1e-4);
+        EXPECT_NEAR(m.peak.gainDb, 0, 1e-4);
         ASSERT_TRUE(m.upperHalfPower.found);
         EXPECT_RELATIVE(m.upperHalfPower.frequency, corner * units.perRadianPerSecond);
         EXPECT_FALSE(m.lowerHalfPower.found);
@@ -103,8 +104,8 @@ TEST(MeasureCircuits, SeriesRlcBandPass)
         SCOPED_TRACE(units.options);
         ResponseMeasures m = MeasureNetlist("rlc_bandpass", units, "3");
         ASSERT_EQ(m.problem, MeasureProblem::None);
-        EXPECT_RELATIVE(m.peakFrequency, centre * units.perRadianPerSecond);
-        EXPECT_NEAR(m.peakGainDb, 0, 1e-4);
+        EXPECT_RELATIVE(m.peak.frequency, centre * units.perRadianPerSecond);
+        EXPECT_NEAR(m.peak.gainDb, 0, 1e-4);
         ASSERT_TRUE(m.hasBand);
         EXPECT_RELATIVE(m.lowerHalfPower.frequency, lower * units.perRadianPerSecond);
         EXPECT_RELATIVE(m.upperHalfPower.frequency,
@@ -114,6 +115,84 @@ TEST(MeasureCircuits, SeriesRlcBandPass)
         EXPECT_GE(m.pointsInBand, FewPointsInBand);
         EXPECT_FALSE(m.unityGain.found); // the peak touches 1 and turns back
         EXPECT_FALSE(m.phaseCrossover.found);
+    }
+}
+
+// |H|^2 of a second-order notch at angular frequency w: (k^2 + (2 q sinh x)^2) / (1 +
+// (2 q sinh x)^2), x = ln(w / w0); its -3 dB band is w0 / q wide and its floor k times the passband.
+struct SecondOrderNotch {
+    double w0, q, k;
+
+    double Power(double w) const
+    {
+        double a = std::pow(2 * q * std::sinh(std::log(w / w0)), 2);
+        return (k * k + a) / (1 + a);
+    }
+    // The angular frequencies below and above the notch where the power is `level`.
+    double Edge(double level, int side) const
+    {
+        return w0 * std::exp(side * std::asinh(std::sqrt((level - k * k) / (1 - level)) / (2 * q)));
+    }
+};
+
+TEST(MeasureCircuits, NotchDepthAndWidth)
+{
+    struct Case {
+        const char* netlist;
+        const char* unknown;
+        SecondOrderNotch notch;
+    };
+    const double lcZ0 = std::sqrt(1 / 2.5330295910584444e-8); // sqrt(L/C), L = 1 H
+    const Case cases[] = {
+        // R = 10 k, C = 15.9155 nF: a null at 1 kHz, Q = 1/4.
+        {"twin_t_notch", "3", {2 * Pi * 1000, 0.25, 0}},
+        // R = 1 k in series, L = 1 H and C = 25.33 nF with r = 10 ohm to ground.
+        {"lc_notch", "2", {2 * Pi * 1000, lcZ0 / 1010, 10.0 / 1010}},
+    };
+    for (const Case& c : cases) {
+        for (const Units& units : TableUnits) {
+            SCOPED_TRACE(testing::Message() << c.netlist << " " << units.options);
+            ResponseMeasures m = MeasureNetlist(c.netlist, units, c.unknown);
+            ASSERT_EQ(m.problem, MeasureProblem::None);
+            ASSERT_TRUE(m.notch.found);
+            const double toTable = units.perRadianPerSecond;
+            EXPECT_RELATIVE(m.notch.at.frequency, c.notch.w0 * toTable);
+            // Depth and width are measured from the lower end of the sweep.
+            double reference = std::min(c.notch.Power(m.firstFrequency / toTable),
+                                        c.notch.Power(m.lastFrequency / toTable));
+            double lower = c.notch.Edge(reference / 2, -1), upper = c.notch.Edge(reference / 2, 1);
+            ASSERT_TRUE(m.notch.lower.found && m.notch.upper.found);
+            EXPECT_RELATIVE(m.notch.lower.frequency, lower * toTable);
+            EXPECT_RELATIVE(m.notch.upper.frequency, upper * toTable);
+            EXPECT_RELATIVE(m.notch.width, (upper - lower) * toTable);
+            if (c.notch.k > 0) {
+                EXPECT_TRUE(m.notch.depthResolved);
+                EXPECT_NEAR(m.notch.depthDb, 10 * std::log10(reference / (c.notch.k * c.notch.k)),
+                            0.05);
+            } else {
+                EXPECT_FALSE(m.notch.depthResolved); // a null: the sweep shows a bound
+                EXPECT_GT(m.notch.depthDb, 40);
+            }
+        }
+    }
+}
+
+TEST(MeasureCircuits, HighPassRisesToTheEndOfTheSweep)
+{
+    // fc = 1/(2 pi R C) = 36.0 Hz: with linear magnitudes the table reads 1 from 36.3 kHz on.
+    const double corner = 1 / (4420 * 1e-6); // rad/s
+    for (const Units& units : TableUnits) {
+        SCOPED_TRACE(units.options);
+        ResponseMeasures m = MeasureNetlist("flat_highpass", units, "2");
+        ASSERT_EQ(m.problem, MeasureProblem::None);
+        EXPECT_TRUE(m.peak.atEnd);
+        EXPECT_EQ(m.peak.frequency, m.lastFrequency);
+        EXPECT_EQ(m.peak.gainDb, m.lastGainDb);
+        EXPECT_FALSE(m.peak.refined);
+        ASSERT_TRUE(m.lowerHalfPower.found);
+        EXPECT_RELATIVE(m.lowerHalfPower.frequency, corner * units.perRadianPerSecond);
+        EXPECT_FALSE(m.upperHalfPower.found);
+        EXPECT_FALSE(m.notch.found);
     }
 }
 
@@ -190,6 +269,39 @@ TEST_F(MeasureCli, BlocksFollowTheRun)
                                     "Medidas de 1 na tabela rc_lowpass.tab:",
                                 }))
         << run.out;
+}
+
+TEST(MeasureCliLines, WhereThePeakAndTheNotchLie)
+{
+    struct Case {
+        const char* netlist;
+        const char* options;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"flat_highpass",
+         "--measure=2",
+         {"  Ganho máximo: 1 (0 dB) de 36307.8 a 100000 Hz, no fim da varredura",
+          "  Meia potência abaixo do máximo: 36.0101 Hz", "  Entalhe: não encontrado"}},
+        {"twin_t_notch",
+         "--measure=3",
+         {"  Ganho máximo: 0.999201 (-0.0069428 dB) em 10 Hz, no início da varredura",
+          "  Entalhe: em 999.998 Hz, profundidade de pelo menos 291.04 dB, largura a -3 dB: "
+          "3993.37 Hz (de 236.418 a 4229.79 Hz)",
+          "  As margens supõem que a curva seja um ganho de malha."}},
+        {"lc_notch",
+         "--db --measure=2",
+         {"  Unidades: módulo em dB, fase em graus, frequência em Hz.",
+          "  Entalhe: em 999.998 Hz, profundidade 40.0864 dB, largura a -3 dB: 160.721 Hz (de "
+          "922.864 a 1083.58 Hz)"}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        CopyInto(DataDir + "/" + c.netlist + ".net", dir.Path());
+        CliRun run = RunCli(std::string(c.options) + " " + c.netlist, dir.Path());
+        EXPECT_EQ(run.status, 0) << run.out;
+        EXPECT_TRUE(ContainsInOrder(SplitLines(run.out), c.lines)) << run.out;
+    }
 }
 
 TEST_F(MeasureCli, TheBlockStatesTheUnitsOfTheOptions)

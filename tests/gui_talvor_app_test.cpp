@@ -442,28 +442,54 @@ TEST(GuiPlot, TheExampleTablePlotsTheMagnitudeOfNodeOneOnLogLogAxes)
         app.form5.grab().save(QString::fromLocal8Bit(screenshot));
 }
 
-// "m" in the graph window: the measurements of the plotted curves in the main window's log.
+// "m" in the graph window: the measurements of the plotted curves in the main window's log. The
+// table of the last run is measured in the units of its options; any other table's units are
+// assumed from its values.
 TEST(GuiPlot, MeasureKeyLogsABlockPerCurve)
 {
     TempDir dir;
     TestApp test;
     TalvorApp& app = test.app;
     PlotTheExample(test, dir);
-    QTest::keyClick(&app.form5, 'm');
-
-    const QStringList log = test.Log();
-    const QString title = QString::fromStdString("Medidas da curva 1 (" + dir.Path() +
-                                                 "/exemplo.tab, f x 1m, fase em 1f):");
-    const qsizetype at = log.indexOf(title);
-    ASSERT_GE(at, 0) << log.join('\n').toStdString();
-    // Node 1 is the source: flat at 1 V, its phase 0 all along; the phases of node 2 tell that
-    // the table is in degrees.
-    EXPECT_EQ(log.mid(at + 1, 3),
-              QStringList({"  Unidades: módulo linear (suposto), fase em graus (suposta), "
-                           "frequência em Hz (suposta).",
-                           "  Ganho no início (1 Hz): 1 (0 dB)",
-                           "  Ganho no fim (100000 Hz): 1 (0 dB)"}));
+    const std::string netlist = dir.Path() + "/exemplo.net";
+    QPlainTextEdit& curveLines = Control<QPlainTextEdit>(app.form4, "Memo1");
+    // The lines after the title of the last block of curve 1 of table.
+    auto measure = [&](const std::string& table, qsizetype count) {
+        curveLines.setPlainText(QString::fromStdString(table + " f 1m"));
+        QTest::mouseClick(&Control<QPushButton>(app.form4, "Button3"), Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&app.form5));
+        QTest::keyClick(&app.form5, 'm');
+        const QStringList log = test.Log();
+        const QString title =
+            QString::fromStdString("Medidas da curva 1 (" + table + ", f x 1m, fase em 1f):");
+        const qsizetype at = log.lastIndexOf(title);
+        EXPECT_GE(at, 0) << log.join('\n').toStdString();
+        return log.mid(at + 1, count);
+    };
+    const std::string table = dir.Path() + "/exemplo.tab";
+    // Node 1 is the source: flat at 1 V, its phase 0 all along.
+    EXPECT_EQ(
+        measure(table, 4),
+        QStringList({"  Unidades: módulo linear, fase em graus, frequência em Hz.",
+                     "  Ganho no início (1 Hz): 1 (0 dB)", "  Ganho no fim (100000 Hz): 1 (0 dB)",
+                     "  Ganho máximo: 1 (0 dB) de 1 a 100000 Hz, em toda a varredura"}));
     EXPECT_TRUE(test.Logged("  Frequência de ganho unitário: não encontrado"));
+
+    // In dB and radians node 1 reads 0 and 0 everywhere, which alone would pass for linear
+    // magnitudes; the units come from the run. A copy of the table is no longer the run's.
+    Control<QCheckBox>(app.form2, "CBdB").setChecked(true);
+    Control<QCheckBox>(app.form2, "CBgraus").setChecked(false);
+    test.Run(netlist);
+    EXPECT_EQ(measure(table, 1),
+              QStringList({"  Unidades: módulo em dB, fase em radianos, frequência em Hz."}));
+    const std::string copy = dir.Write("copia.tab", ReadWholeFile(table));
+    EXPECT_EQ(measure(copy, 1), QStringList({"  Unidades: módulo em dB (suposto), fase em "
+                                             "radianos (suposta), frequência em Hz (suposta)."}));
+    // A run that fails before its sweep leaves the table, and what is known of it, as it was.
+    test.Run(dir.Write("ruim.net", "ruim\nV1 1 0 1\nV2 1 0 2\n.AC DEC 3 10 1000\n"));
+    ASSERT_TRUE(test.Logged("Análise de resposta em frequência não realizada."));
+    EXPECT_EQ(measure(table, 1),
+              QStringList({"  Unidades: módulo em dB, fase em radianos, frequência em Hz."}));
 }
 
 // "n" in the graph window turns the curve list's "Divisões numeradas" on and off, and the graph

@@ -85,11 +85,13 @@ TEST_F(MeasureTables, BlockOfAnUnknownLineByLine)
         "  Unidades: módulo linear, fase em graus, frequência em Hz.",
         "  Ganho no início (1 Hz): 990.099 (59.9136 dB)",
         "  Ganho no fim (100000 Hz): 9.9995e-08 (-140 dB)",
-        "  Ganho máximo: 990.099 (59.9136 dB) em 1 Hz",
+        "  Ganho máximo: 990.099 (59.9136 dB) em 1 Hz, no início da varredura",
         "  Meia potência abaixo do máximo: não encontrado",
         "  Meia potência acima do máximo: 6.53175 Hz",
         "  Banda de meia potência: não encontrado",
         "  Q: não encontrado",
+        "  Entalhe: não encontrado",
+        "  As margens supõem que a curva seja um ganho de malha.",
         "  Frequência de ganho unitário: 308.916 Hz",
         "  Margem de fase: -13.4688 graus (fase -193.469 graus)",
         "  Frequência de fase -180 graus: 141.775 Hz",
@@ -395,6 +397,20 @@ TEST_F(MeasureTables, EachTableGivesItsOwnUnits)
         if (line.rfind("  Unidades:", 0) == 0)
             units.push_back(line);
     EXPECT_EQ(units, (Lines{inRadians, inDegrees, inRadians})) << Dump();
+
+    // The table a sweep has just written, named by another path, is in the sweep's units; the
+    // others keep theirs.
+    const std::string known = "  Unidades: módulo em dB, fase em graus, frequência em rad/s.";
+    const WrittenTable written{
+        dir.Path() + "/./rad.tab",
+        {MagnitudeUnit::Decibel, PhaseUnit::Degrees, FrequencyUnit::RadiansPerSecond}};
+    sink.lines.clear();
+    MeasureCurves(*store, ResponseUnits{}, *scratch, log, written);
+    units.clear();
+    for (const std::string& line : sink.lines)
+        if (line.rfind("  Unidades:", 0) == 0)
+            units.push_back(line);
+    EXPECT_EQ(units, (Lines{known, inDegrees, known})) << Dump();
 }
 
 TEST_F(MeasureTables, UnknownsNeedAllThreeColumns)

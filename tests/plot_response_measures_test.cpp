@@ -2,6 +2,7 @@
 // interpolation in log-frequency and dB, on sampled resonances, and in every unit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -67,11 +68,11 @@ TEST(ResponseMeasures, EndsPeakBandAndQOfASampledLine)
     EXPECT_DOUBLE_EQ(m.lastGainDb, -19.5);
     ASSERT_TRUE(m.hasBand);
     EXPECT_NEAR(m.bandwidth, m.upperHalfPower.frequency - m.lowerHalfPower.frequency, 1e-12);
-    EXPECT_NEAR(m.q, m.peakFrequency / m.bandwidth, 1e-12);
+    EXPECT_NEAR(m.q, m.peak.frequency / m.bandwidth, 1e-12);
     EXPECT_EQ(m.pointsInBand, 2); // the samples of 100 and 1000 Hz
-    EXPECT_GE(m.peakGainDb, 0.5);
-    EXPECT_GT(m.peakFrequency, 100);
-    EXPECT_LT(m.peakFrequency, 10000);
+    EXPECT_GE(m.peak.gainDb, 0.5);
+    EXPECT_GT(m.peak.frequency, 100);
+    EXPECT_LT(m.peak.frequency, 10000);
 }
 
 // |H| of a series RLC band-pass (the voltage across R) at f, with resonance f0 and quality q.
@@ -104,9 +105,9 @@ TEST(ResponseMeasures, ResonanceIsPlacedBetweenSamples)
                 r.m.push_back(AsWritten(BandPassDb(f, f0, q)));
             }
             ResponseMeasures m = r.Measure();
-            EXPECT_NEAR(m.peakFrequency / f0, 1, 1e-5);
+            EXPECT_NEAR(m.peak.frequency / f0, 1, 1e-5);
             // Placed from samples far below it, a narrow peak carries their rounding further.
-            EXPECT_NEAR(m.peakGainDb, 0, q < 20 ? 1e-4 : 1e-2);
+            EXPECT_NEAR(m.peak.gainDb, 0, q < 20 ? 1e-4 : 1e-2);
             double lower = f0 * (std::sqrt(1 + 1 / (4 * q * q)) - 1 / (2 * q));
             if (q < 20) { // wider than a few samples: the band is measured too
                 EXPECT_NEAR(m.lowerHalfPower.frequency / lower, 1, 1e-3);
@@ -127,8 +128,8 @@ TEST(ResponseMeasures, WhatTheSweepDoesNotReachIsNotFound)
     r.m = {-1, -2, -2.5}; // never 0 dB, never 3 dB below the first point
     r.p = {-10, -60, -90};
     ResponseMeasures m = r.Measure();
-    EXPECT_DOUBLE_EQ(m.peakFrequency, 1); // at an end: not refined
-    EXPECT_DOUBLE_EQ(m.peakGainDb, -1);
+    EXPECT_DOUBLE_EQ(m.peak.frequency, 1); // at an end: not refined
+    EXPECT_DOUBLE_EQ(m.peak.gainDb, -1);
     EXPECT_FALSE(m.lowerHalfPower.found);
     EXPECT_FALSE(m.upperHalfPower.found);
     EXPECT_FALSE(m.hasBand);
@@ -167,7 +168,7 @@ TEST(ResponseMeasures, HalfPowerBelowThePeakIsSoughtDownwards)
     for (const Case& c : cases) {
         ResponseMeasures m = MeasureGains(c.f, c.gainsDb);
         SCOPED_TRACE(testing::PrintToString(c.gainsDb));
-        EXPECT_DOUBLE_EQ(m.peakGainDb, 0); // at an end, or too sharp to refine
+        EXPECT_DOUBLE_EQ(m.peak.gainDb, 0); // at an end, or too sharp to refine
         ASSERT_TRUE(m.lowerHalfPower.found);
         EXPECT_NEAR(m.lowerHalfPower.frequency, c.lower, 1e-9 * c.lower);
         EXPECT_EQ(m.lowerHalfPower.count, 1);
@@ -180,20 +181,182 @@ TEST(ResponseMeasures, WhichSampleIsThePeak)
     struct Case {
         std::vector<double> f, gainsDb;
         double frequency, gainDb;
+        int first, last;
+        bool refined, atStart, atEnd;
     };
     const Case cases[] = {
-        {{1, 10, 100, 1000}, {0, 0, -10, -20}, 1, 0}, // a tie: the first one
-        {{1, 10, 100}, {-3, -2, -1}, 100, -1},        // the last one: not refined
         // Refined between 1 and 100 Hz (the parabola of the inverse power, worked by hand).
-        {{1, 10, 100}, {-1, 0, -2}, 6.40987577063866, 0.0689025271212953},
+        {{1, 10, 100}, {-1, 0, -2}, 6.40987577063866, 0.0689025271212953, 1, 1, true, false, false},
         // A resonance narrower than a sample step, placed 10.9 dB above the highest sample.
-        {{1, 10, 100}, {-0.5, 0, -9.4}, 3.27778273513524, 10.9096897564175},
+        {{1, 10, 100},
+         {-0.5, 0, -9.4},
+         3.27778273513524,
+         10.9096897564175,
+         1,
+         1,
+         true,
+         false,
+         false},
+        // Equal samples are a run, never refined: at the start it stands for the start, at
+        // the end for the end (a high-pass written as 1 from some frequency on), inside for its
+        // middle in log-frequency.
+        {{1, 10, 100, 1000}, {0, 0, -10, -20}, 1, 0, 0, 1, false, true, false},
+        {{1, 10, 100, 1000}, {-20, -1, 0, 0}, 1000, 0, 2, 3, false, false, true},
+        {{1, 10, 100, 1000}, {-9, 0, 0, -2}, std::sqrt(1000.0), 0, 1, 2, false, false, false},
+        {{1, 10, 100}, {3, 3, 3}, 10, 3, 0, 2, false, true, true},
+        // A single highest sample at an end is not refined either.
+        {{1, 10, 100}, {-3, -2, -1}, 100, -1, 2, 2, false, false, true},
+        {{1, 10, 100}, {-1, -2, -1}, 1, -1, 0, 0, false, true, false}, // the first of two
+        // A strict maximum whose parabola does not open downwards past 20 dB: the sample.
+        {{1, 10, 100}, {-40, 0, -0.01}, 10, 0, 1, 1, false, false, false},
     };
     for (const Case& c : cases) {
         ResponseMeasures m = MeasureGains(c.f, c.gainsDb);
         SCOPED_TRACE(testing::PrintToString(c.gainsDb));
-        EXPECT_NEAR(m.peakFrequency, c.frequency, 1e-12 * c.frequency);
-        EXPECT_NEAR(m.peakGainDb, c.gainDb, 1e-12);
+        EXPECT_NEAR(m.peak.frequency, c.frequency, 1e-12 * c.frequency);
+        EXPECT_NEAR(m.peak.gainDb, c.gainDb, 1e-12);
+        EXPECT_EQ(m.peak.first, c.first);
+        EXPECT_EQ(m.peak.last, c.last);
+        EXPECT_DOUBLE_EQ(m.peak.firstFrequency, c.f[c.first]);
+        EXPECT_DOUBLE_EQ(m.peak.lastFrequency, c.f[c.last]);
+        EXPECT_EQ(m.peak.refined, c.refined);
+        EXPECT_EQ(m.peak.atStart, c.atStart);
+        EXPECT_EQ(m.peak.atEnd, c.atEnd);
+    }
+}
+
+TEST(ResponseMeasures, AFlatRunIsNeverAPeakAboveItsSamples)
+{
+    // A high-pass at 36 Hz as a table writes it: 1 from some 36 kHz on. The highest value is
+    // that of the samples, at the end of the sweep, and the half-power point lies below.
+    Response r;
+    r.units.magnitude = MagnitudeUnit::Linear;
+    for (int i = 0; i <= 400; ++i) {
+        double f = AsWritten(std::pow(10.0, 1 + i / 100.0));
+        double x = f / 36;
+        r.f.push_back(f);
+        r.m.push_back(AsWritten(x / std::sqrt(1 + x * x)));
+    }
+    ResponseMeasures m = r.Measure();
+    EXPECT_EQ(m.peak.gainDb, 0);
+    EXPECT_EQ(m.peak.frequency, 100000);
+    EXPECT_TRUE(m.peak.atEnd);
+    EXPECT_GT(m.peak.last - m.peak.first, 10);
+    EXPECT_NEAR(m.peak.firstFrequency, 36307.8, 0.1);
+    ASSERT_TRUE(m.lowerHalfPower.found);
+    EXPECT_NEAR(m.lowerHalfPower.frequency / 36, 1, 1e-3);
+    EXPECT_FALSE(m.notch.found);
+}
+
+// |H|^2 of a second-order notch of quality q (the width of its -3 dB band is f0 / q) whose
+// deepest point lies k times the passband: (k^2 + (2 q sinh x)^2) / (1 + (2 q sinh x)^2),
+// x = ln(f / f0). The ratio k is r / (R + r) for a series LC with loss r across the output of R.
+double NotchPower(double f, double f0, double q, double k)
+{
+    double a = std::pow(2 * q * std::sinh(std::log(f / f0)), 2);
+    return (k * k + a) / (1 + a);
+}
+
+// A second-order notch sampled at 100 points per decade from 10 Hz to 100 kHz, as a table holds
+// it (linear or in dB), measured against its closed form. The depth is measured from the lower
+// end of the sweep and the width between the crossings 3.0103 dB below it: with p that end's
+// power, |H|^2 = p/2 where (2 q sinh x)^2 = (p/2 - k^2) / (1 - p/2).
+void CheckSampledNotch(bool decibels, double q, double k, double offset)
+{
+    SCOPED_TRACE(testing::Message() << (decibels ? "dB" : "linear") << ", Q " << q << ", k " << k
+                                    << ", offset " << offset);
+    double f0 = 1000 * std::pow(10.0, offset / 100);
+    Response r;
+    r.units.magnitude = decibels ? MagnitudeUnit::Decibel : MagnitudeUnit::Linear;
+    std::vector<double> power;
+    for (int i = 0; i <= 400; ++i) {
+        double f = AsWritten(std::pow(10.0, 1 + i / 100.0));
+        r.f.push_back(f);
+        power.push_back(NotchPower(f, f0, q, k));
+        double m =
+            decibels ? 10 * std::log10(std::max(power.back(), 1e-100)) : std::sqrt(power.back());
+        r.m.push_back(AsWritten(m));
+    }
+    ResponseMeasures m = r.Measure();
+    ASSERT_TRUE(m.notch.found);
+    EXPECT_NEAR(m.notch.at.frequency / f0, 1, 1e-4);
+    double reference = std::min(power.front(), power.back());
+    double level = reference / 2;
+    double x = std::asinh(std::sqrt((level - k * k) / (1 - level)) / (2 * q));
+    EXPECT_NEAR(m.notch.lower.frequency / (f0 * std::exp(-x)), 1, 1e-4);
+    EXPECT_NEAR(m.notch.upper.frequency / (f0 * std::exp(x)), 1, 1e-4);
+    EXPECT_NEAR(m.notch.width / (2 * f0 * std::sinh(x)), 1, 2e-4);
+    // A finite depth is found where the samples show it; a null deeper than they can show, or
+    // the bottom of a run of equal samples, is the lowest sample's depth: a bound.
+    double depth = k > 0 ? 10 * std::log10(reference / (k * k)) : INFINITY;
+    double lowestDb = *std::min_element(m.notch.at.first + r.m.begin(), r.m.end());
+    if (m.notch.depthResolved) {
+        EXPECT_NEAR(m.notch.depthDb, depth, 0.05);
+    } else {
+        double lowest = decibels ? lowestDb : 20 * std::log10(std::max(lowestDb, 1e-50));
+        EXPECT_NEAR(m.notch.depthDb, 10 * std::log10(reference) - lowest, 1e-4);
+        EXPECT_LE(m.notch.depthDb, depth + 1e-3); // within the table's rounding
+    }
+    if (k >= 0.01 && !m.notch.at.IsRun()) {
+        EXPECT_TRUE(m.notch.depthResolved);
+    }
+}
+
+TEST(ResponseMeasures, NotchIsPlacedBetweenSamples)
+{
+    // 100 points per decade from 10 Hz to 100 kHz as a table holds them (linear or in dB), the
+    // notch anywhere between two samples. The depth is measured from the lower end of the sweep
+    // and the width between the crossings 3.0103 dB below it: with p that end's power,
+    // |H|^2 = p/2 where (2 q sinh x)^2 = (p/2 - k^2) / (1 - p/2).
+    for (bool decibels : {false, true})
+        for (double q : {0.25, 1.0, 6.0})
+            for (double k : {0.0, 1e-4, 1e-3, 0.01, 0.3})
+                for (double offset : {0.0, 0.21, 0.5, 0.86})
+                    CheckSampledNotch(decibels, q, k, offset);
+}
+
+TEST(ResponseMeasures, WhichMinimumIsANotch)
+{
+    struct Case {
+        std::vector<double> gainsDb;
+        bool found;
+        int first, last;
+        bool refined;
+        double depthDb; // of the samples, when not refined
+    };
+    const double h = HalfPowerDropDb;
+    const Case cases[] = {
+        {{0, -5, -10, -5, 0}, true, 2, 2, true, 0},     // refined
+        {{0, -1, -h, -1, 0}, false, 0, 0, false, 0},    // exactly 3.0103 dB: not below
+        {{0, -5, -5, -1, -2}, false, 0, 0, false, 0},   // not 3.0103 dB below the lower end
+        {{0, -6, -6, -1, -2}, true, 1, 2, false, 4},    // a run: its range, and a bound
+        {{-1, -9, -2, -2, -1}, true, 1, 1, false, 8},   // a neighbour at the passband: as sampled
+        {{-10, -1, 0, -2, -3}, false, 0, 0, false, 0},  // the lowest is an end
+        {{0, -1, -4, -1, 3}, true, 2, 2, true, 0},      // from the lower end: 4 dB
+        {{-3, -2, -5, -4, -20}, false, 0, 0, false, 0}, // the end is lower still
+        {{0, -2, -1000, -2, 0}, true, 2, 2, true, 0},   // a zero: deeper than shown
+    };
+    for (const Case& c : cases) {
+        ResponseMeasures m = MeasureGains({1, 10, 100, 1000, 10000}, c.gainsDb);
+        SCOPED_TRACE(testing::PrintToString(c.gainsDb));
+        ASSERT_EQ(m.notch.found, c.found);
+        if (!c.found)
+            continue;
+        EXPECT_EQ(m.notch.at.first, c.first);
+        EXPECT_EQ(m.notch.at.last, c.last);
+        EXPECT_EQ(m.notch.at.refined, c.refined);
+        double reference = std::min(c.gainsDb.front(), c.gainsDb.back());
+        if (!c.refined) {
+            EXPECT_FALSE(m.notch.depthResolved);
+            EXPECT_DOUBLE_EQ(m.notch.depthDb, c.depthDb);
+        } else {
+            // Placed between the samples, and deeper than the lowest when resolved.
+            EXPECT_GT(m.notch.at.frequency, 10);
+            EXPECT_LT(m.notch.at.frequency, 1000);
+            EXPECT_GE(m.notch.depthDb, reference - c.gainsDb[c.first]);
+        }
+        ASSERT_TRUE(m.notch.lower.found && m.notch.upper.found);
+        EXPECT_NEAR(m.notch.width, m.notch.upper.frequency - m.notch.lower.frequency, 1e-9);
     }
 }
 
@@ -307,7 +470,7 @@ TEST(ResponseMeasures, UnitsGiveTheSameMeasures)
             }
             ResponseMeasures m = r.Measure();
             SCOPED_TRACE(testing::Message() << "dB " << decibels << ", rad " << radians);
-            EXPECT_NEAR(m.peakGainDb, expected.peakGainDb, 1e-9);
+            EXPECT_NEAR(m.peak.gainDb, expected.peak.gainDb, 1e-9);
             EXPECT_NEAR(m.unityGain.frequency, expected.unityGain.frequency, 1e-6);
             EXPECT_NEAR(m.phaseAtUnity, expected.phaseAtUnity, 1e-9);
             EXPECT_NEAR(m.phaseCrossover.frequency, expected.phaseCrossover.frequency, 1e-6);
@@ -417,8 +580,8 @@ TEST(ResponseMeasures, PointsBeyondTheCountAreNotRead)
         EXPECT_EQ(units.magnitude, expectedUnits.magnitude);
         EXPECT_EQ(units.phase, expectedUnits.phase);
         EXPECT_EQ(m.problem, expected.problem);
-        EXPECT_EQ(m.peakFrequency, expected.peakFrequency);
-        EXPECT_EQ(m.peakGainDb, expected.peakGainDb);
+        EXPECT_EQ(m.peak.frequency, expected.peak.frequency);
+        EXPECT_EQ(m.peak.gainDb, expected.peak.gainDb);
         EXPECT_EQ(m.lastFrequency, expected.lastFrequency);
         EXPECT_EQ(m.upperHalfPower.found, expected.upperHalfPower.found);
         EXPECT_EQ(m.unityGain.frequency, expected.unityGain.frequency);
@@ -436,7 +599,7 @@ TEST(ResponseMeasures, SweepStartingAtZeroFrequency)
     r.m = {2, 4, 0.5};
     ResponseMeasures m = r.Measure();
     ASSERT_EQ(m.problem, MeasureProblem::None);
-    EXPECT_DOUBLE_EQ(m.peakFrequency, 100);
+    EXPECT_DOUBLE_EQ(m.peak.frequency, 100);
     ASSERT_TRUE(m.lowerHalfPower.found);
     // 4/sqrt(2) in dB between 2 (6.02 dB) and 4 (12.04 dB): half way.
     EXPECT_NEAR(m.lowerHalfPower.frequency, 50, 1e-9);
