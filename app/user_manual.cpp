@@ -114,6 +114,11 @@ Gráficos:
   m: escreve no registro as medidas de cada curva (ganhos, pico, banda de meia potência, Q,
      entalhe, ganho unitário, margens de fase e de ganho; a fase de "2m" vem da coluna "2f";
      a tabela da última análise é lida nas unidades das opções com que foi escrita)
+  1 / 2: põe o cursor 1 / 2 no ponto da curva mais próximo do mouse (também Ctrl+clique /
+     Shift+clique); Ctrl+setas esquerda/direita: move o último cursor posto um ponto ao longo
+     da curva (dez com Shift); 0: tira os cursores. A barra de estado mostra os dois pontos, as
+     diferenças e a razão em dB entre módulos.
+  z ou Backspace: volta à vista anterior (quantas vezes houver)
 - Arrastar o mouse para a direita e para baixo amplia o retângulo marcado.
 - Clicar numa legenda escolhe a cor da curva; abaixo das legendas (com divisões numeradas, à
   esquerda do gráfico), as cores da grade.

@@ -308,16 +308,15 @@ private:
     std::vector<std::string> names_;
 };
 
-// A column of a sweep's table: an unknown's name followed by "m" (magnitude).
+const char* const PhaseTitle = "fase (graus)";
+
+} // namespace
+
 bool IsMagnitudeName(const char* name)
 {
     const size_t length = std::strlen(name);
     return length > 1 && name[length - 1] == 'm';
 }
-
-const char* const PhaseTitle = "fase (graus)";
-
-} // namespace
 
 AxisTitles TitlesOf(const CurveStore& store, const PlotOptions& options)
 {

@@ -53,6 +53,9 @@ void ComputeAxisTicks(const AxisSpan& span, const LabelExtent& extent, AxisTicks
 // 1µ (UTF-8); beyond the prefixes (1e-24 to 1e26) in exponent form, 1e30.
 void FormatEngineering(double value, char* text, size_t size);
 
+// A magnitude column of a sweep's table: an unknown's name followed by "m".
+bool IsMagnitudeName(const char* name);
+
 struct AxisTitles {
     std::string x;            // the horizontal axis
     std::string left;         // the vertical axis

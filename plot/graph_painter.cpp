@@ -18,6 +18,7 @@
 #include "common/c_text.h"
 #include "plot/colour_contrast.h"
 #include "plot/curve_store.h"
+#include "plot/graph_cursors.h"
 #include "plot/graph_geometry.h"
 #include "plot/graph_layout.h"
 #include "plot/plot_run.h"
@@ -317,18 +318,64 @@ void DrawLegendBox(QPainter& painter, const CurveStore& store, const GraphLayout
     painter.restore();
 }
 
+// Each cursor: a dashed line across the plot at its column, a square on its point, its number.
+void DrawCursors(QPainter& painter, const CurveStore& store, const PlotArea& area,
+                 const GraphCursors& cursors)
+{
+    if (!cursors.Any())
+        return;
+    const QFontMetricsF metrics(painter.font());
+    painter.save();
+    painter.setClipRect(QRect(QPoint(area.left, area.top), QPoint(area.right, area.bottom)));
+    painter.setBrush(Qt::NoBrush);
+    QPen dashes(Rgb(store.foregroundColour));
+    dashes.setDashPattern({4, 3});
+    for (int n = 0; n < 2; ++n) {
+        double column, row;
+        if (!CursorPixel(store, cursors.place[n], column, row) || std::abs(column) > PixelLimit ||
+            std::abs(row) > PixelLimit)
+            continue;
+        const QPoint at(static_cast<int>(std::lround(column)), static_cast<int>(std::lround(row)));
+        painter.setPen(dashes);
+        painter.drawLine(at.x(), area.top, at.x(), area.bottom);
+        painter.setPen(Rgb(store.foregroundColour));
+        painter.drawRect(QRect(at - QPoint(3, 3), QSize(6, 6)));
+        painter.drawText(QPointF(at.x() + 3, area.top + 2 + metrics.ascent()),
+                         QString::number(n + 1));
+    }
+    painter.restore();
+}
+
 void DrawNumbered(QPainter& painter, const CurveStore& store, const PlotOptions& options,
-                  const GraphLayout& layout)
+                  const GraphLayout& layout, const GraphCursors& cursors)
 {
     if (!options.CBauto)
         DrawNumberedGrid(painter, store, layout);
     DrawFrame(painter, store, layout.area);
     DrawCurves(painter, store, options, layout.area, true);
+    DrawCursors(painter, store, layout.area, cursors);
     DrawTicks(painter, store, layout);
     DrawTitle(painter, layout.titles.x, layout.xTitle, false);
     DrawTitle(painter, layout.titles.left, layout.leftTitle, true);
     DrawTitle(painter, layout.titles.right, layout.rightTitle, true);
     DrawLegendBox(painter, store, layout);
+}
+
+// The picture as the graph window has always drawn it.
+void DrawPlain(QPainter& painter, const CurveStore& store, const PlotOptions& options,
+               const GraphLayout& layout, const GraphCursors& cursors)
+{
+    const PlotArea& area = layout.area;
+    if (!options.CBauto) {
+        DrawLimitLabels(painter, store, area);
+        DrawGrid(painter, store, area);
+    }
+    painter.setPen(Rgb(store.foregroundColour));
+    painter.drawLine(area.left, area.bottom, area.right, area.bottom);
+    painter.drawLine(area.left, area.bottom, area.left, area.top);
+    DrawLegends(painter, store, layout);
+    DrawCurves(painter, store, options, area, false);
+    DrawCursors(painter, store, area, cursors);
 }
 
 } // namespace
@@ -341,7 +388,8 @@ QString LegendText(int n, const Curve& curve)
     return QString::fromUtf8(DisplayText(text).c_str());
 }
 
-GraphDrawing DrawGraph(QPainter& painter, CurveStore& store, const PlotOptions& options, QSize size)
+GraphDrawing DrawGraph(QPainter& painter, CurveStore& store, const PlotOptions& options, QSize size,
+                       const GraphCursors* cursors)
 {
     const int width = size.width(), height = size.height();
     GraphDrawing drawing;
@@ -358,20 +406,11 @@ GraphDrawing DrawGraph(QPainter& painter, CurveStore& store, const PlotOptions& 
     const PlotArea& area = layout->area;
     ComputeTransforms(store, options.CBauto, area);
     store.PreparePositions();
-    if (layout->numbered) {
-        DrawNumbered(painter, store, options, *layout);
-        drawing.complete = true;
-        return drawing;
-    }
-    if (!options.CBauto) {
-        DrawLimitLabels(painter, store, area);
-        DrawGrid(painter, store, area);
-    }
-    painter.setPen(Rgb(store.foregroundColour));
-    painter.drawLine(area.left, area.bottom, area.right, area.bottom);
-    painter.drawLine(area.left, area.bottom, area.left, area.top);
-    DrawLegends(painter, store, *layout);
-    DrawCurves(painter, store, options, area, false);
+    const GraphCursors none;
+    if (layout->numbered)
+        DrawNumbered(painter, store, options, *layout, cursors ? *cursors : none);
+    else
+        DrawPlain(painter, store, options, *layout, cursors ? *cursors : none);
     drawing.complete = true;
     return drawing;
 }

@@ -11,6 +11,7 @@ namespace talvor {
 
 class CurveStore;
 struct Curve;
+struct GraphCursors;
 struct PlotOptions;
 
 struct GraphDrawing {
@@ -21,12 +22,13 @@ struct GraphDrawing {
 // The legend line of curve n: "%d: %s x %s %c" with its column names and operation.
 QString LegendText(int n, const Curve& curve);
 
-// Draws background, limit labels, grid, axes, legends and curves (clipped to the plot
-// rectangle) at size, and leaves in the store the transforms the mouse readout needs (and
-// logX/logY cleared when the limits of that axis are not positive). size is in units of the
-// paint device, which may hold several pixels per unit (its device pixel ratio): the drawing
-// is then the same in finer pixels, and the transforms stay in units.
-GraphDrawing DrawGraph(QPainter& painter, CurveStore& store, const PlotOptions& options,
-                       QSize size);
+// Draws background, limit labels (or numbered divisions), grid, axes, legends, curves (clipped
+// to the plot rectangle) and the cursors placed at size, and leaves in the store the transforms
+// the mouse readout needs (and logX/logY cleared when the limits of that axis are not positive).
+// size is in units of the paint device, which may hold several pixels per unit (its device pixel
+// ratio): the drawing is then the same in finer pixels, and the transforms stay in units. The
+// screen, PNG and SVG pictures all come from here.
+GraphDrawing DrawGraph(QPainter& painter, CurveStore& store, const PlotOptions& options, QSize size,
+                       const GraphCursors* cursors = nullptr);
 
 } // namespace talvor

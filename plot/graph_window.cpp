@@ -4,6 +4,7 @@
 
 #include <QColorDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStatusBar>
@@ -38,7 +39,7 @@ protected:
     }
     void mousePressEvent(QMouseEvent* event) override
     {
-        form_.PaintBox1MouseDown(event->position().toPoint());
+        form_.PaintBox1MouseDown(event->position().toPoint(), event->modifiers());
     }
     void mouseMoveEvent(QMouseEvent* event) override
     {
@@ -66,6 +67,9 @@ TForm5::TForm5(CurveStore& store, const PlotOptions& options, QWidget* parent)
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setFixedHeight(19);
     StatusBar1->setSizeGripEnabled(false);
+    cursorReadout_ = new QLabel(StatusBar1);
+    cursorReadout_->setObjectName(QStringLiteral("LabelCursores"));
+    StatusBar1->addPermanentWidget(cursorReadout_);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -111,7 +115,7 @@ void TForm5::PaintBox1Paint(QPainter& screen)
             savedPicture = QPixmap(pixels);
         savedPicture.setDevicePixelRatio(ratio);
         QPainter picture(&savedPicture);
-        GraphDrawing drawing = DrawGraph(picture, store_, options_, size);
+        GraphDrawing drawing = DrawGraph(picture, store_, options_, size, &cursors_);
         picture.end();
         ++fullDrawings_;
         StatusBar1->showMessage(drawing.status);
@@ -140,6 +144,10 @@ void TForm5::DrawZoomBox(QPainter& screen) const
 
 void TForm5::ShowPlot()
 {
+    // New curves: the cursors stood on the old ones, the views were theirs.
+    cursors_ = GraphCursors();
+    history_.Clear();
+    ShowCursorReadout();
     store_.pictureSaved = false;
     show();
     raise();
@@ -156,26 +164,78 @@ void TForm5::Repaint()
 
 void TForm5::Apply(ViewCommand command)
 {
+    const ViewLimits before = LimitsOf(store_);
     ApplyViewCommand(store_, command, options_, channels_);
+    RememberView(before);
     Repaint();
+}
+
+void TForm5::RememberView(const ViewLimits& before)
+{
+    if (!(LimitsOf(store_) == before))
+        history_.Push(before);
+}
+
+void TForm5::GoBack()
+{
+    history_.Back(store_);
+    Repaint();
+}
+
+void TForm5::PlaceCursor(int n, QPoint at)
+{
+    if (SnapToCurve(store_, options_.CBdivisoes, at.x(), at.y(), cursors_.place[n]))
+        cursors_.active = n;
+    Repaint();
+    ShowCursorReadout();
+}
+
+void TForm5::MoveCursor(int steps)
+{
+    StepAlongCurve(store_, cursors_.place[cursors_.active], steps);
+    Repaint();
+    ShowCursorReadout();
+}
+
+void TForm5::ClearCursors()
+{
+    cursors_ = GraphCursors();
+    Repaint();
+    ShowCursorReadout();
+}
+
+void TForm5::ShowCursorReadout()
+{
+    cursorReadout_->setText(QString::fromUtf8(CursorReadout(store_, cursors_, options_).c_str()));
 }
 
 // Keys that are no command go on to the base class (and from there to the parent).
 void TForm5::keyPressEvent(QKeyEvent* event)
 {
-    bool command = FormKeyDown(event->key());
+    bool command = FormKeyDown(event->key(), event->modifiers());
     const QString text = event->text();
-    if (text.size() == 1 && text[0].unicode() < 0x100)
-        command = FormKeyPress(static_cast<char>(text[0].unicode())) || command;
+    // A key that commands by itself (Backspace) is no character to type as well.
+    if (!command && text.size() == 1 && text[0].unicode() < 0x100)
+        command = FormKeyPress(static_cast<char>(text[0].unicode()));
     if (!command)
         QWidget::keyPressEvent(event);
 }
 
 // Every key, a lone Shift too, makes the next repaint draw everything again.
-bool TForm5::FormKeyDown(int key)
+bool TForm5::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     store_.pictureSaved = false;
+    if (modifiers & Qt::ControlModifier) {
+        const int steps = modifiers & Qt::ShiftModifier ? 10 : 1;
+        if (key == Qt::Key_Left || key == Qt::Key_Right) {
+            MoveCursor(key == Qt::Key_Left ? -steps : steps);
+            return true;
+        }
+    }
     switch (key) {
+    case Qt::Key_Backspace:
+        GoBack();
+        return true;
     case Qt::Key_Left:
         Apply(ViewCommand::MoveLeft);
         return true;
@@ -206,6 +266,20 @@ bool TForm5::FormKeyPress(char key)
         Repaint(); // the curve list's check box decides; the picture follows it
         return true;
     }
+    switch (key) {
+    case '1':
+    case '2':
+        PlaceCursor(key - '1', mouse_);
+        return true;
+    case '0':
+        ClearCursors();
+        return true;
+    case 'z':
+        GoBack();
+        return true;
+    default:
+        break;
+    }
     ViewCommand command;
     if (!CommandForCharacter(key, command))
         return false;
@@ -229,7 +303,7 @@ void TForm5::ChooseGridColours()
     Repaint();
 }
 
-void TForm5::PaintBox1MouseDown(QPoint at)
+void TForm5::PaintBox1MouseDown(QPoint at, Qt::KeyboardModifiers modifiers)
 {
     // Where the legends are, as the drawing lays them out at this size.
     auto layout = std::make_unique<GraphLayout>();
@@ -243,6 +317,11 @@ void TForm5::PaintBox1MouseDown(QPoint at)
         ChooseGridColours();
         return;
     }
+    mouse_ = at;
+    if (modifiers & (Qt::ControlModifier | Qt::ShiftModifier)) {
+        PlaceCursor(modifiers & Qt::ControlModifier ? 0 : 1, at);
+        return;
+    }
     if (options_.CBauto)
         return;
     zooming_ = true;
@@ -252,6 +331,7 @@ void TForm5::PaintBox1MouseDown(QPoint at)
 
 void TForm5::PaintBox1MouseMove(QPoint at)
 {
+    mouse_ = at;
     if (zooming_) {
         zoomEnd_ = at;
         PaintBox1->update();
@@ -275,10 +355,13 @@ void TForm5::PaintBox1MouseUp()
         return;
     zooming_ = false;
     // Only a box dragged to the right and downwards zooms; its corner is the last move's.
+    const ViewLimits before = LimitsOf(store_);
     if (ZoomToBox(store_, zoomStart_.x(), zoomStart_.y(), zoomEnd_.x(), zoomEnd_.y())) {
+        RememberView(before);
         Repaint();
     } else {
-        PaintBox1->update(); // takes the box away
+        StatusBar1->clearMessage(); // its "dX= dY=" measured a box that zoomed nothing
+        PaintBox1->update();        // takes the box away
     }
 }
 

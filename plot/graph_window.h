@@ -2,7 +2,8 @@
 // picture: a repaint while pictureSaved is set only copies the picture; every command clears
 // pictureSaved and repaints at once, which draws everything again and saves it. Keys zoom and
 // pan, a drag over the plot zooms into a box, a click on the legends chooses colours, and the
-// status line reads the values under the mouse.
+// status line reads the values under the mouse. Besides: two cursors on the curves with their
+// readout at the status line's right, and the way back through the views shown ("z").
 #pragma once
 
 #include <QPixmap>
@@ -11,9 +12,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "plot/graph_cursors.h"
 #include "plot/view_commands.h"
 
 class QColorDialog;
+class QLabel;
 class QMouseEvent;
 class QStatusBar;
 
@@ -55,14 +58,18 @@ public:
 
     // The paint handler of PaintBox1.
     void PaintBox1Paint(QPainter& screen);
-    void PaintBox1MouseDown(QPoint at);
+    // A press with Ctrl places cursor 1, with Shift cursor 2, instead of starting a zoom.
+    void PaintBox1MouseDown(QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void PaintBox1MouseMove(QPoint at);
     void PaintBox1MouseUp();
-    // FormKeyDown sees every key (the cursor keys act here), FormKeyPress the typed characters;
+    // FormKeyDown sees every key (the arrow keys act here), FormKeyPress the typed characters;
     // each returns whether the key was a command. "m" asks for the measurements of the plotted
     // curves (MeasureRequested), which the program logs in the main window; "n" asks the curve
-    // list to turn the numbered divisions on or off (NumberedDivisionsToggleRequested).
-    bool FormKeyDown(int key);
+    // list to turn the numbered divisions on or off (NumberedDivisionsToggleRequested). "1" and
+    // "2" place a cursor at the curve point nearest the mouse, "0" takes both away, Ctrl with
+    // Left or Right moves the last placed one a sample along its curve (ten with Shift too);
+    // "z" and Backspace go back to the view before the last change.
+    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     bool FormKeyPress(char key);
     void FormResize();
     // ColorDialog1 unless a test sets its own chooser (not owned; null restores ColorDialog1).
@@ -78,6 +85,8 @@ public:
     int FullDrawingCount() const { return fullDrawings_; }
     bool Zooming() const { return zooming_; }
     const QPixmap& SavedPicture() const { return savedPicture; }
+    const GraphCursors& Cursors() const { return cursors_; }
+    int ViewsBack() const { return history_.Size(); }
 
 signals:
     void MeasureRequested();
@@ -90,6 +99,12 @@ protected:
 private:
     void Repaint();
     void Apply(ViewCommand command);
+    void RememberView(const ViewLimits& before);
+    void GoBack();
+    void PlaceCursor(int n, QPoint at);
+    void MoveCursor(int steps);
+    void ClearCursors();
+    void ShowCursorReadout();
     void ChooseCurveColour(int curve);
     void ChooseGridColours();
     void DrawZoomBox(QPainter& screen) const;
@@ -98,12 +113,16 @@ private:
     const PlotOptions& options_;
     QWidget* PaintBox1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
+    QLabel* cursorReadout_ = nullptr; // at the right of the status line
     QPixmap savedPicture;
     ChannelGenerator channels_;
     std::unique_ptr<ColorDialogChooser> colorDialog1_;
     ColourChooser* chooser_ = nullptr;
     bool zooming_ = false;
     QPoint zoomStart_, zoomEnd_;
+    QPoint mouse_; // where "1" and "2" place the cursors: the last position the mouse reported
+    GraphCursors cursors_;
+    ViewHistory history_;
     int fullDrawings_ = 0;
 };
 

@@ -50,6 +50,31 @@ bool CommandForCharacter(char c, ViewCommand& command)
     }
 }
 
+ViewLimits LimitsOf(const CurveStore& store)
+{
+    return {store.viewXMin, store.viewXMax, store.viewYMin, store.viewYMax};
+}
+
+void ViewHistory::Push(const ViewLimits& view)
+{
+    newest_ = (newest_ + 1) % Capacity;
+    views_[newest_] = view;
+    if (count_ < Capacity)
+        ++count_;
+}
+
+bool ViewHistory::Back(CurveStore& store)
+{
+    if (count_ == 0)
+        return false;
+    const ViewLimits& view = views_[newest_];
+    store.viewXMin = view.xMin, store.viewXMax = view.xMax;
+    store.viewYMin = view.yMin, store.viewYMax = view.yMax;
+    newest_ = (newest_ + Capacity - 1) % Capacity;
+    --count_;
+    return true;
+}
+
 int ChannelGenerator::Next()
 {
     state_ = state_ * 1103515245u + 12345u;

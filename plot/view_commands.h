@@ -23,6 +23,30 @@ enum class ViewCommand {
     ToggleScheme,  // "i": black on white or white on black
 };
 
+// The four view limits of the graph.
+struct ViewLimits {
+    double xMin, xMax, yMin, yMax;
+    bool operator==(const ViewLimits&) const = default;
+};
+ViewLimits LimitsOf(const CurveStore& store);
+
+// The views the graph showed before each change of its limits, most recent last, to go back to
+// one by one ("z" or Backspace). The oldest are forgotten beyond Capacity.
+class ViewHistory {
+public:
+    static constexpr int Capacity = 1000;
+    void Push(const ViewLimits& view);
+    // Puts back the most recent view and forgets it; false when there is none.
+    bool Back(CurveStore& store);
+    void Clear() { count_ = 0; }
+    int Size() const { return count_; }
+
+private:
+    ViewLimits views_[Capacity];
+    int newest_ = -1; // slot of the most recent view
+    int count_ = 0;
+};
+
 // The command of a typed character (case-sensitive); false for any other character.
 bool CommandForCharacter(char c, ViewCommand& command);
 

@@ -4,20 +4,24 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QtMath>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "plot/curve_store.h"
+#include "plot/graph_cursors.h"
 #include "plot/graph_window.h"
 #include "plot/plot_run.h"
+#include "plot/view_commands.h"
 #include "window_support.h"
 
 using namespace talvor;
@@ -119,10 +123,12 @@ TEST_F(Interaction, KeysThatAreNoCommandGoOnToTheBaseClass)
         bool taken;
     };
     const Case cases[] = {
-        {Qt::Key_A, "a", true},  {Qt::Key_Left, "", true},   {Qt::Key_Space, " ", true},
-        {Qt::Key_A, "A", false}, {Qt::Key_Shift, "", false}, {Qt::Key_Escape, "\x1b", false},
-        {Qt::Key_F1, "", false}, {Qt::Key_Z, "z", false},    {Qt::Key_M, "m", true},
-        {Qt::Key_M, "M", false}, {Qt::Key_N, "n", true},     {Qt::Key_N, "N", false},
+        {Qt::Key_A, "a", true},  {Qt::Key_Left, "", true},        {Qt::Key_Space, " ", true},
+        {Qt::Key_A, "A", false}, {Qt::Key_Shift, "", false},      {Qt::Key_Escape, "\x1b", false},
+        {Qt::Key_F1, "", false}, {Qt::Key_Z, "z", true},          {Qt::Key_M, "m", true},
+        {Qt::Key_M, "M", false}, {Qt::Key_N, "n", true},          {Qt::Key_N, "N", false},
+        {Qt::Key_Z, "Z", false}, {Qt::Key_Backspace, "\b", true}, {Qt::Key_1, "1", true},
+        {Qt::Key_2, "2", true},  {Qt::Key_0, "0", true},          {Qt::Key_3, "3", false},
     };
     for (const Case& c : cases) {
         QKeyEvent event(QEvent::KeyPress, c.key, Qt::NoModifier, QString::fromLatin1(c.text));
@@ -213,7 +219,96 @@ TEST_F(Interaction, DragsInOtherDirectionsAndClicksDoNotZoom)
         EXPECT_EQ(store->viewXMax, limits[1]);
         EXPECT_EQ(store->viewYMin, limits[2]);
         EXPECT_EQ(store->viewYMax, limits[3]);
+        EXPECT_TRUE(Status().isEmpty()) << Status().toStdString(); // no "dX=" of a box not used
     }
+}
+
+// "z" and Backspace go back through the views one change at a time, mouse zooms included; a
+// command that leaves the view as it was is no step, and a new plot starts afresh.
+TEST_F(Interaction, ZoomHistoryGoesBackStepByStep)
+{
+    const ViewLimits start = LimitsOf(*store);
+    QTest::keyClick(&form, 'a');
+    const ViewLimits zoomed = LimitsOf(*store);
+    QTest::keyClick(&form, Qt::Key_Right);
+    const ViewLimits panned = LimitsOf(*store);
+    QTest::mousePress(&paintBox, Qt::LeftButton, {}, QPoint(200, 100));
+    QTest::mouseMove(&paintBox, QPoint(400, 300));
+    QTest::mouseRelease(&paintBox, Qt::LeftButton, {}, QPoint(400, 300));
+    EXPECT_FALSE(LimitsOf(*store) == panned);
+    QTest::keyClick(&form, 'c'); // colours: the view stays
+    EXPECT_EQ(form.ViewsBack(), 3);
+    QTest::keyClick(&form, 'z');
+    EXPECT_TRUE(LimitsOf(*store) == panned);
+    QTest::keyClick(&form, Qt::Key_Backspace);
+    EXPECT_TRUE(LimitsOf(*store) == zoomed);
+    QTest::keyClick(&form, 'z');
+    EXPECT_TRUE(LimitsOf(*store) == start);
+    EXPECT_TRUE(store->pictureSaved);
+    QTest::keyClick(&form, 'z'); // nothing left to go back to
+    EXPECT_TRUE(LimitsOf(*store) == start);
+
+    QTest::keyClick(&form, 'a');
+    form.ShowPlot();
+    EXPECT_EQ(form.ViewsBack(), 0);
+}
+
+// "1" and "2" put the cursors on the curve point nearest the mouse, Ctrl+click and Shift+click
+// too; Ctrl with an arrow moves the last one placed along its curve; "0" takes them away. The
+// status line's right part reads them out; the picture shows them.
+TEST_F(Interaction, CursorsStandOnTheCurvesAndReadOutTheirValues)
+{
+    // The fixture's curve n rises from 0 at x = 0 to 10 n at x = 100.
+    const Curve& c = store->curves[1];
+    auto pixel = [&](double x, double y) {
+        return QPoint(static_cast<int>(std::lround(x * c.scaleX + c.offsetX)),
+                      static_cast<int>(std::lround(y * c.scaleY + c.offsetY)));
+    };
+    QLabel& readout = Control<QLabel>(form, "LabelCursores");
+    EXPECT_TRUE(readout.text().isEmpty());
+    const GraphCursors& cursors = form.Cursors();
+    double x = 0, y = 0;
+
+    QTest::mouseMove(&paintBox, pixel(50, 15) + QPoint(0, 3)); // just below curve 3's middle
+    QTest::keyClick(&form, '1');
+    ASSERT_TRUE(cursors.place[0].placed);
+    EXPECT_EQ(cursors.place[0].curve, 3);
+    ASSERT_TRUE(CursorValues(*store, cursors.place[0], x, y));
+    EXPECT_NEAR(x, 50, 0.5);
+    EXPECT_NEAR(y, 15, 0.15);
+    EXPECT_TRUE(readout.text().startsWith("1: f=")) << readout.text().toStdString();
+
+    QTest::mouseMove(&paintBox, pixel(80, 8));
+    QTest::keyClick(&form, '2');
+    EXPECT_EQ(cursors.place[1].curve, 1);
+    EXPECT_EQ(cursors.active, 1);
+    EXPECT_TRUE(readout.text().contains(QStringLiteral("Δf="))) << readout.text().toStdString();
+    EXPECT_TRUE(readout.text().endsWith(" dB)")) << readout.text().toStdString();
+    // The dashed line of cursor 2 crosses the plot in the foreground colour.
+    const QImage shown = paintBox.grab().toImage();
+    int white = 0;
+    for (int row = 20; row < 440; ++row)
+        white += shown.pixel(pixel(80, 8).x(), row) == 0xFFFFFFFFu;
+    EXPECT_GT(white, 150);
+
+    const ViewLimits view = LimitsOf(*store);
+    QTest::keyClick(&form, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(cursors.place[1].index, 1); // the curve's last sample
+    EXPECT_EQ(cursors.place[1].t, 0);
+    EXPECT_TRUE(LimitsOf(*store) == view); // no pan
+    QTest::keyClick(&form, Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(cursors.place[1].index, 0);
+
+    QTest::mouseClick(&paintBox, Qt::LeftButton, Qt::ControlModifier, pixel(50, 10));
+    EXPECT_FALSE(form.Zooming());
+    EXPECT_EQ(cursors.place[0].curve, 2);
+    EXPECT_EQ(cursors.active, 0);
+    QTest::mouseClick(&paintBox, Qt::LeftButton, Qt::ShiftModifier, pixel(50, 15));
+    EXPECT_EQ(cursors.place[1].curve, 3);
+
+    QTest::keyClick(&form, '0');
+    EXPECT_FALSE(cursors.Any());
+    EXPECT_TRUE(readout.text().isEmpty());
 }
 
 TEST_F(Interaction, ReadoutAndZoomNeedTheCommonScale)

@@ -1,5 +1,6 @@
 // Pictures of the desktop program for the documentation: the main window after a run of the
-// example, "Parâmetros", a zoomed graph of the active filter and the colour chooser.
+// example, "Parâmetros", a zoomed graph of the active filter, the filter's Bode plot with
+// numbered divisions and cursors, and the colour chooser.
 // screenshots EXAMPLES_DIR OUTPUT_DIR (run on the offscreen platform; EXAMPLES_DIR holds
 // exemplo.net and filtro_ativo.net, and receives their tables)
 #include <QApplication>
@@ -15,6 +16,8 @@
 
 #include "app/log_view.h"
 #include "app/talvor_app.h"
+
+using namespace talvor;
 
 namespace {
 
@@ -74,10 +77,29 @@ int main(int argc, char** argv)
     QTest::mouseRelease(&paintBox, Qt::LeftButton);
     QApplication::processEvents();
     paintBox.repaint();
-    QMouseEvent move(QEvent::MouseMove, QPointF(450, 250), paintBox.mapToGlobal(QPointF(450, 250)),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(&paintBox, &move); // the readout in the status line
+    // Moves as the platform delivers them (the offscreen platform has no pointer to move).
+    auto moveTo = [&paintBox](QPointF at) {
+        QMouseEvent move(QEvent::MouseMove, at, paintBox.mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&paintBox, &move);
+    };
+    moveTo(QPointF(450, 250)); // the readout in the status line
     save(talvor.form5, "graph-zoom.png");
+
+    // The active filter's output in magnitude and phase with numbered divisions, and two cursors
+    // on the magnitude: in the pass band and a decade above the corner.
+    talvor.form4.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))
+        ->setPlainText(QStringLiteral("filtro_ativo.tab f saidam\nfiltro_ativo.tab f saidaf"));
+    Click(talvor.form4, "Button3"); // "Plotar"
+    QTest::keyClick(&talvor.form5, 'n');
+    paintBox.repaint();
+    moveTo(PixelOf(talvor.curveStore, 100, 1));
+    QTest::keyClick(&talvor.form5, '1');
+    moveTo(PixelOf(talvor.curveStore, 10000, 0.01));
+    QTest::keyClick(&talvor.form5, '2');
+    QApplication::processEvents();
+    save(talvor.form5, "graph-cursors.png");
+    QTest::keyClick(&talvor.form5, 'n');
 
     // The colour chooser of curve 1, as a click on its legend opens it, in Portuguese.
     QTimer::singleShot(200, [&] {
