@@ -2,6 +2,8 @@
 // small-signal stamp. Value slots and units: bipolar.h.
 #include "analysis/bipolar.h"
 
+#include <cstdio>
+
 #include "analysis/junction.h"
 #include "common/c_text.h"
 #include "common/fp_faults.h"
@@ -134,6 +136,30 @@ void StampBipolarAc(const Element& transistor, double omega, const AnalysisSetti
         mna.StampAdmittance(B, E, Imaginary(omega * v[Cbe]));
         mna.StampAdmittance(B, C, Imaginary(omega * v[Cbc]));
     }
+}
+
+int BipolarRegion(const Element& transistor, const OperatingPoint& op)
+{
+    const double* V = op.V;
+    const int C = transistor.a, B = transistor.b, E = transistor.c;
+    const double sign = transistor.IsNType() ? 1 : -1;
+    const double be = sign * (V[B] - V[E]), bc = sign * (V[B] - V[C]);
+    return (be > 0 ? 1 : 0) + (bc > 0 ? 2 : 0);
+}
+
+std::string BipolarRegionWords(int region)
+{
+    static const char* const words[] = {"cortado", "ativo", "ativo reverso", "saturado"};
+    return words[region & 3];
+}
+
+// The raw V(B) − V(E) and V(B) − V(C), whatever the type.
+std::string BipolarVoltages(const Element& transistor, const double* V)
+{
+    const int C = transistor.a, B = transistor.b, E = transistor.c;
+    char text[96];
+    std::snprintf(text, sizeof text, "Vbe=%g Vbc=%g", V[B] - V[E], V[B] - V[C]);
+    return text;
 }
 
 } // namespace talvor

@@ -33,11 +33,16 @@ inline constexpr int Cbe = 18; // base-emitter capacitance, F
 inline constexpr int Cbc = 19; // base-collector capacitance, F
 } // namespace BipolarSlot
 
-// The transistor's part in each step that devices.h dispatches.
+// The transistor's part in each step of its DeviceModel (devices.h).
 void StampBipolar(const DeviceContext& context, Element& transistor);
 void StoreBipolarCapacitances(Element& transistor, const double* V);
 bool LogBipolar(const Element& transistor, const double* V, MessageLog& log);
 void StampBipolarAc(const Element& transistor, double omega, const AnalysisSettings& settings,
                     MnaSystem& mna);
+// By its two junctions in their forward sense: bit 0 the emitter junction conducts, bit 1 the
+// collector junction (0 cut-off, 1 active, 2 reverse active, 3 saturated).
+int BipolarRegion(const Element& transistor, const OperatingPoint& op);
+std::string BipolarRegionWords(int region);
+std::string BipolarVoltages(const Element& transistor, const double* V);
 
 } // namespace talvor

@@ -1,85 +1,124 @@
-// Each step of the analysis passed on to the device that the element's type letter names.
+// The table of device models, and each step of the analysis passed on to the model that the
+// element's type letter names.
 #include "analysis/devices.h"
+
+#include <array>
 
 #include "analysis/bipolar.h"
 #include "analysis/diode.h"
 #include "analysis/mos.h"
 #include "analysis/piecewise_linear.h"
+#include "netlist/element_types.h"
 
 namespace talvor {
 
-bool IsDevice(char type) { return type == 'D' || type == 'N' || type == 'Q' || type == 'M'; }
+namespace {
+
+constexpr DeviceModel Models[] = {
+    {.letter = 'D',
+     .stamp = StampDiode,
+     .stampAc = StampDiodeAc,
+     .storeCapacitances = StoreDiodeCapacitance,
+     .logConditions = LogDiode,
+     .region = DiodeRegion,
+     .regionWords = DiodeRegionWords,
+     .voltages = DiodeVoltages,
+     .weighing = {{"Gd", DiodeSlot::Gd}}},
+    {.letter = 'N',
+     .stamp = StampPiecewiseLinear,
+     .stampAc = StampPiecewiseLinearAc,
+     .region = PiecewiseLinearRegion,
+     .regionWords = PiecewiseLinearRegionWords,
+     .voltages = PiecewiseLinearVoltages,
+     .numberedRegions = "os trechos",
+     .weighing = {{"Gn", PwlSlot::Gn}}},
+    {.letter = 'Q',
+     .stamp = StampBipolar,
+     .stampAc = StampBipolarAc,
+     .storeCapacitances = StoreBipolarCapacitances,
+     .logConditions = LogBipolar,
+     .region = BipolarRegion,
+     .regionWords = BipolarRegionWords,
+     .voltages = BipolarVoltages,
+     .weighing = {{"Gbe", BipolarSlot::Gbe}, {"Gbc", BipolarSlot::Gbc}}},
+    {.letter = 'M',
+     .stamp = StampMos,
+     .stampAc = StampMosAc,
+     .storeCapacitances = StoreMosCapacitances,
+     .logConditions = LogMos,
+     .region = MosRegion,
+     .regionWords = MosRegionWords,
+     .voltages = MosVoltages,
+     .weighing = {{"Gm", MosSlot::Gm}, {"Gds", MosSlot::Gds}}},
+};
+
+// Every nonlinear type of the element table has exactly one model with every required step, and
+// every model belongs to such a type: a device left out of this table does not compile.
+constexpr bool EveryDeviceHasItsModel()
+{
+    for (const ElementType& type : ElementTypes()) {
+        int models = 0;
+        for (const DeviceModel& model : Models)
+            if (model.letter == type.letter)
+                ++models;
+        if (models != (type.nonlinear ? 1 : 0))
+            return false;
+    }
+    for (const DeviceModel& model : Models) {
+        const ElementType* type = FindElementType(model.letter);
+        if (type == nullptr || !type->nonlinear || model.stamp == nullptr ||
+            model.stampAc == nullptr || model.region == nullptr || model.regionWords == nullptr ||
+            model.voltages == nullptr)
+            return false;
+    }
+    return true;
+}
+static_assert(EveryDeviceHasItsModel());
+
+// The model of each letter A..Z, so that the stamps of every iteration and every frequency find
+// theirs at once.
+constexpr std::array<const DeviceModel*, 26> ModelsByLetter()
+{
+    std::array<const DeviceModel*, 26> byLetter{};
+    for (const DeviceModel& model : Models)
+        byLetter[model.letter - 'A'] = &model;
+    return byLetter;
+}
+constexpr std::array<const DeviceModel*, 26> ByLetter = ModelsByLetter();
+
+} // namespace
+
+const DeviceModel* DeviceModelFor(char type)
+{
+    return type >= 'A' && type <= 'Z' ? ByLetter[type - 'A'] : nullptr;
+}
 
 void StampDevice(const DeviceContext& context, Element& element)
 {
-    switch (element.Type()) {
-    case 'D':
-        StampDiode(context, element);
-        break;
-    case 'N':
-        StampPiecewiseLinear(context, element);
-        break;
-    case 'Q':
-        StampBipolar(context, element);
-        break;
-    case 'M':
-        StampMos(context, element);
-        break;
-    default:
-        break;
-    }
+    if (const DeviceModel* model = DeviceModelFor(element.Type()))
+        model->stamp(context, element);
 }
 
 void StoreDeviceCapacitances(Element& element, const double* V)
 {
-    switch (element.Type()) {
-    case 'D':
-        StoreDiodeCapacitance(element, V);
-        break;
-    case 'Q':
-        StoreBipolarCapacitances(element, V);
-        break;
-    case 'M':
-        MosCapacitances(element);
-        break;
-    default:
-        break;
-    }
+    const DeviceModel* model = DeviceModelFor(element.Type());
+    if (model != nullptr && model->storeCapacitances != nullptr)
+        model->storeCapacitances(element, V);
 }
 
 bool LogDeviceConditions(const Element& element, const double* V, MessageLog& log)
 {
-    switch (element.Type()) {
-    case 'D':
-        return LogDiode(element, V, log);
-    case 'Q':
-        return LogBipolar(element, V, log);
-    case 'M':
-        return LogMos(element, V, log);
-    default:
+    const DeviceModel* model = DeviceModelFor(element.Type());
+    if (model == nullptr || model->logConditions == nullptr)
         return true;
-    }
+    return model->logConditions(element, V, log);
 }
 
 void StampDeviceAc(const Element& element, double omega, const AnalysisSettings& settings,
                    MnaSystem& mna)
 {
-    switch (element.Type()) {
-    case 'D':
-        StampDiodeAc(element, omega, settings, mna);
-        break;
-    case 'N':
-        StampPiecewiseLinearAc(element, mna);
-        break;
-    case 'Q':
-        StampBipolarAc(element, omega, settings, mna);
-        break;
-    case 'M':
-        StampMosAc(element, omega, settings, mna);
-        break;
-    default:
-        break;
-    }
+    if (const DeviceModel* model = DeviceModelFor(element.Type()))
+        model->stampAc(element, omega, settings, mna);
 }
 
 } // namespace talvor

@@ -2,6 +2,8 @@
 // Value slots and units: diode.h.
 #include "analysis/diode.h"
 
+#include <cstdio>
+
 #include "analysis/junction.h"
 #include "common/c_text.h"
 #include "common/fp_faults.h"
@@ -44,6 +46,24 @@ void StampDiodeAc(const Element& diode, double omega, const AnalysisSettings& se
     mna.StampAdmittance(diode.a, diode.b, Real(v[Gd]));
     if (settings.CBcdiodos)
         mna.StampAdmittance(diode.a, diode.b, Imaginary(omega * v[Cdtotal]));
+}
+
+int DiodeRegion(const Element& diode, const OperatingPoint& op)
+{
+    const double v = op.V[diode.a] - op.V[diode.b];
+    return v > op.vdmax ? 2 : v > 0 ? 1 : 0;
+}
+
+std::string DiodeRegionWords(int region)
+{
+    return region == 2 ? "direto acima de Vdmax" : region == 1 ? "direto" : "reverso";
+}
+
+std::string DiodeVoltages(const Element& diode, const double* V)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "Vd=%g", V[diode.a] - V[diode.b]);
+    return text;
 }
 
 } // namespace talvor

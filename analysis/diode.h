@@ -19,11 +19,15 @@ inline constexpr int Ieq = 9; // companion current, a to b, A
 inline constexpr int Cdtotal = 6; // junction plus diffusion capacitance, F
 } // namespace DiodeSlot
 
-// The diode's part in each step that devices.h dispatches.
+// The diode's part in each step of its DeviceModel (devices.h).
 void StampDiode(const DeviceContext& context, Element& diode);
 void StoreDiodeCapacitance(Element& diode, const double* V);
 bool LogDiode(const Element& diode, const double* V, MessageLog& log);
 void StampDiodeAc(const Element& diode, double omega, const AnalysisSettings& settings,
                   MnaSystem& mna);
+// 0 reverse, 1 direct, 2 direct above Vdmax (where the model is a straight line).
+int DiodeRegion(const Element& diode, const OperatingPoint& op);
+std::string DiodeRegionWords(int region);
+std::string DiodeVoltages(const Element& diode, const double* V);
 
 } // namespace talvor

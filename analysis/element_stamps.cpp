@@ -9,8 +9,8 @@ namespace talvor {
 void StampElementDc(const OperatingPoint& op, const AnalysisSettings& settings, Element& element,
                     MnaSystem& mna)
 {
-    if (IsDevice(element.Type()))
-        StampDevice(DeviceContext{op, settings, mna}, element);
+    if (const DeviceModel* model = DeviceModelFor(element.Type()))
+        model->stamp(DeviceContext{op, settings, mna}, element);
     else
         StampLinearDc(element, op.g0, mna);
 }
@@ -18,8 +18,8 @@ void StampElementDc(const OperatingPoint& op, const AnalysisSettings& settings, 
 void StampElementAc(const Element& element, double omega, const AnalysisSettings& settings,
                     double g0, MnaSystem& mna)
 {
-    if (IsDevice(element.Type()))
-        StampDeviceAc(element, omega, settings, mna);
+    if (const DeviceModel* model = DeviceModelFor(element.Type()))
+        model->stampAc(element, omega, settings, mna);
     else
         StampLinearAc(element, omega, g0, mna);
 }

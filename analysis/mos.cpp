@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "analysis/junction.h"
 #include "common/c_text.h"
@@ -31,6 +32,11 @@ void MosTerminals(const Element& transistor, int& D, int& S)
 }
 
 int Region(const Element& transistor) { return transistor.x < 0 ? -transistor.x : transistor.x; }
+
+const char* RegionWord(int region)
+{
+    return region == 1 ? "cortado" : region == 2 ? "saturado" : "triodo";
+}
 
 } // namespace
 
@@ -134,6 +140,8 @@ void MosCapacitances(Element& transistor)
     v[Cgb] = cgb;
 }
 
+void StoreMosCapacitances(Element& transistor, const double*) { MosCapacitances(transistor); }
+
 bool LogMos(const Element& transistor, const double* V, MessageLog& log)
 {
     const double* v = transistor.values;
@@ -144,13 +152,11 @@ bool LogMos(const Element& transistor, const double* V, MessageLog& log)
     const double id = v[Gm] * vgs + v[Ieq] + v[Gds] * vds + v[Gmb] * vbs;
     if (FpFaultRaised())
         return false;
-    const int region = Region(transistor);
-    const char* regionWord = region == 1 ? "cortado" : region == 2 ? "saturado" : "triodo";
     log.AppendLog("%s: %c %s %s Gm=%g Gds=%g Gmb=%g Cgs=%g Cgd=%g Cgb=%g Vgs=%g Vds=%g Vbs=%g "
                   "Id=%g",
                   DisplayText(transistor.name).c_str(), static_cast<char>(transistor.y),
-                  transistor.x > 0 ? "normal" : "invertido", regionWord, v[Gm], v[Gds], v[Gmb],
-                  v[Cgs], v[Cgd], v[Cgb], vgs, vds, vbs, id);
+                  transistor.x > 0 ? "normal" : "invertido", RegionWord(Region(transistor)), v[Gm],
+                  v[Gds], v[Gmb], v[Cgs], v[Cgd], v[Cgb], vgs, vds, vbs, id);
     return true;
 }
 
@@ -171,6 +177,24 @@ void StampMosAc(const Element& transistor, double omega, const AnalysisSettings&
     }
     if (settings.CBcgb)
         mna.StampAdmittance(G, B, Imaginary(omega * v[Cgb]));
+}
+
+int MosRegion(const Element& transistor, const OperatingPoint&) { return transistor.x + 3; }
+
+std::string MosRegionWords(int region)
+{
+    const int orientation = region - 3;
+    const std::string words = RegionWord(orientation < 0 ? -orientation : orientation);
+    return orientation < 0 ? words + " invertido" : words;
+}
+
+std::string MosVoltages(const Element& transistor, const double* V)
+{
+    int D, S;
+    MosTerminals(transistor, D, S);
+    char text[96];
+    std::snprintf(text, sizeof text, "Vgs=%g Vds=%g", V[transistor.b] - V[S], V[D] - V[S]);
+    return text;
 }
 
 } // namespace talvor

@@ -32,12 +32,17 @@ inline constexpr int Cgd = 4; // gate to effective drain, F
 inline constexpr int Cgb = 5; // gate to bulk, F
 } // namespace MosSlot
 
-// The transistor's part in each step that devices.h dispatches.
+// The transistor's part in each step of its DeviceModel (devices.h).
 void StampMos(const DeviceContext& context, Element& transistor);
-// Cgs, Cgd, Cgb from the region of the last iteration.
+// Cgs, Cgd, Cgb from the region of the last iteration; the model's step, which needs no V.
 void MosCapacitances(Element& transistor);
+void StoreMosCapacitances(Element& transistor, const double* V);
 bool LogMos(const Element& transistor, const double* V, MessageLog& log);
 void StampMosAc(const Element& transistor, double omega, const AnalysisSettings& settings,
                 MnaSystem& mna);
+// The orientation the last stamp stored, plus 3: 0..6, never 3.
+int MosRegion(const Element& transistor, const OperatingPoint& op);
+std::string MosRegionWords(int region);
+std::string MosVoltages(const Element& transistor, const double* V);
 
 } // namespace talvor

@@ -2,18 +2,32 @@
 // units: piecewise_linear.h.
 #include "analysis/piecewise_linear.h"
 
+#include <cstdio>
+
 namespace talvor {
 
 using namespace PwlSlot;
 
-void StampPiecewiseLinear(const DeviceContext& context, Element& resistor)
+namespace {
+
+// The index of the lower point of the segment that holds voltage v, 0..2: segment 1 lies below
+// v2, segment 3 from v3 up, the outer ones extended without limit.
+int LowerPoint(const Element& resistor, double v)
 {
     const double* point = resistor.values + FirstPoint; // v1, i1, v2, i2, ...
-    const double* V = context.op.V;
-    const double voltage = V[resistor.a] - V[resistor.b];
-    int first = 0; // index of the segment's lower point, 0..2
-    if (voltage >= point[2])
-        first = voltage < point[4] ? 1 : 2;
+    if (!(v >= point[2]))
+        return 0;
+    return v < point[4] ? 1 : 2;
+}
+
+double Voltage(const Element& resistor, const double* V) { return V[resistor.a] - V[resistor.b]; }
+
+} // namespace
+
+void StampPiecewiseLinear(const DeviceContext& context, Element& resistor)
+{
+    const double* point = resistor.values + FirstPoint;
+    const int first = LowerPoint(resistor, Voltage(resistor, context.op.V));
     const double vL = point[2 * first], iL = point[2 * first + 1];
     const double vH = point[2 * first + 2], iH = point[2 * first + 3];
     const double gn = (iH - iL) / (vH - vL);
@@ -23,9 +37,24 @@ void StampPiecewiseLinear(const DeviceContext& context, Element& resistor)
     resistor.values[Gn] = gn;
 }
 
-void StampPiecewiseLinearAc(const Element& resistor, MnaSystem& mna)
+void StampPiecewiseLinearAc(const Element& resistor, double, const AnalysisSettings&,
+                            MnaSystem& mna)
 {
     mna.StampAdmittance(resistor.a, resistor.b, Real(resistor.values[Gn]));
+}
+
+int PiecewiseLinearRegion(const Element& resistor, const OperatingPoint& op)
+{
+    return LowerPoint(resistor, Voltage(resistor, op.V)) + 1;
+}
+
+std::string PiecewiseLinearRegionWords(int region) { return "trecho " + std::to_string(region); }
+
+std::string PiecewiseLinearVoltages(const Element& resistor, const double* V)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "V=%g", Voltage(resistor, V));
+    return text;
 }
 
 } // namespace talvor

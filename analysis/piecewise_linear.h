@@ -14,8 +14,13 @@ inline constexpr int FirstPoint = 0;
 inline constexpr int Gn = 8; // slope of the active segment, S
 } // namespace PwlSlot
 
-// The resistor's part in each step that devices.h dispatches.
+// The resistor's part in each step of its DeviceModel (devices.h).
 void StampPiecewiseLinear(const DeviceContext& context, Element& resistor);
-void StampPiecewiseLinearAc(const Element& resistor, MnaSystem& mna);
+void StampPiecewiseLinearAc(const Element& resistor, double omega, const AnalysisSettings& settings,
+                            MnaSystem& mna);
+// The segment that holds the operating point, 1..3.
+int PiecewiseLinearRegion(const Element& resistor, const OperatingPoint& op);
+std::string PiecewiseLinearRegionWords(int region);
+std::string PiecewiseLinearVoltages(const Element& resistor, const double* V);
 
 } // namespace talvor

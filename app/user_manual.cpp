@@ -1,12 +1,20 @@
 // The user manual that Memo1 holds at start: what the program does, the netlist lines exactly as
-// the reader takes them, the options, the plotting rules and keys, and the command line.
+// the reader takes them (one for each row of the table of element types), the options, the
+// plotting rules and keys, and the command line.
 #include "app/user_manual.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "netlist/element_types.h"
 
 namespace talvor {
 
-const char* UserManualText()
-{
-    return R"MANUAL(Talvor - Análise de resposta em frequência de circuitos não lineares
+namespace {
+
+constexpr const char* Introduction =
+    R"MANUAL(Talvor - Análise de resposta em frequência de circuitos não lineares
 
 O programa faz a análise em regime permanente senoidal de circuitos não lineares invariantes no
 tempo: calcula o ponto de operação, lineariza o circuito em torno dele (modelo de pequenos sinais)
@@ -15,32 +23,16 @@ extras), que podem ser vistas em gráficos.
 
 Elementos aceitos e linhas do netlist:
 (a primeira linha do netlist é um título e é ignorada; os campos são separados por espaços)
-Resistor:                R<nome> nó+ nó- resistência
-Capacitor:               C<nome> nó+ nó- capacitância
-Indutor:                 L<nome> nó+ nó- indutância
-Indutor sem corrente:    X<nome> nó+ nó- indutância
-Transcondutor:           G<nome> nóI+ nóI- nóv+ nóv- transcondutância
-Amplificador de tensão:  E<nome> nóV+ nóV- nóv+ nóv- ganho
-Amplificador de corrente:F<nome> nóI+ nóI- nói+ nói- ganho
-Transresistor:           H<nome> nóV+ nóV- nói+ nói- transresistência
-Fonte de corrente:       I<nome> nó+ nó- módulo fase(graus) valor_contínuo
-Fonte de tensão:         V<nome> nó+ nó- módulo fase(graus) valor_contínuo
-Fontes convertidas:      V<nome> nó+ nó- DC valor
-                         V<nome> nó+ nó- SIN(nível_contínuo ...)
+)MANUAL";
+
+// The other forms of a source line, after the last source.
+constexpr const char* SourceConversions =
+    R"MANUAL(                         V<nome> nó+ nó- SIN(nível_contínuo ...)
                          V<nome> nó+ nó- PULSE(nível_inicial ...)
                          (também para I<nome>)
-Amplificador operacional:O<nome> nó_saída+ nó_saída- nó_entrada- nó_entrada+
-Amplificador:            A<nome> nó_saída+ nó_saída- nó_entrada- nó_entrada+ GB P Rsaída
-Linha de transmissão:    T<nome> nó_porta1 nó_comum nó_porta2 Z0 atraso
-Girador:                 Y<nome> nó1+ nó1- nó2+ nó2- Rg
-Acoplamento:             K<nome> L<nome1> L<nome2> k
-Diodo:                   D<nome> nó+ nó- [Is [VT [C0 [C1]]]]
-Transistor bipolar:      Q<nome> nóc nób nóe N|P [alfa alfar Isbe VTbe Isbc VTbc VA C0be C1be C0bc C1bc]
-Transistor MOS:          M<nome> nód nóg nós nób N|P L=comprimento W=largura [K VT0 Lambda Gama Fi Ld]
-Resistor linear por partes: N<nome> nó+ nó- v1 i1 v2 i2 v3 i3 v4 i4
-Comentário:              *comentário
-Comando:                 .AC LIN|DEC|LOG|OCT pontos finicial ffinal
+)MANUAL";
 
+constexpr const char* AfterTheList = R"MANUAL(
 Notas:
 - Os valores são números decimais simples (1e-3, 2.5, -1), sem sufixos: 1k é lido como 1.
   Os nomes de elementos e de nós têm até 10 caracteres; o nó 0 é o terra.
@@ -127,6 +119,44 @@ Uso com linha de comando:
 talvor arquivo [t]
   Analisa arquivo (arquivo.net se não houver "." no nome); com "t", termina após a análise.
 )MANUAL";
+
+// "Caption:" and the syntax in a column of its own; a caption that fills the column touches its
+// syntax, a longer one is set off by a blank.
+std::string ListLine(std::string_view caption, std::string_view syntax)
+{
+    constexpr int SyntaxColumn = 25;
+    int width = 1; // the colon
+    for (char c : caption)
+        width += (static_cast<unsigned char>(c) & 0xC0) != 0x80; // UTF-8 characters
+    const int blanks = std::max(SyntaxColumn - width, width > SyntaxColumn ? 1 : 0);
+    return std::string(caption) + ":" + std::string(blanks, ' ') + std::string(syntax) + "\n";
+}
+
+std::string ElementList()
+{
+    std::string list;
+    const auto types = ElementTypes();
+    for (size_t k = 0; k < types.size(); ++k) {
+        const ElementType& type = types[k];
+        list += ListLine(type.description, std::string(1, type.letter) + "<nome> " + type.fields);
+        const bool lastSource = type.form == LineForm::Source &&
+                                (k + 1 == types.size() || types[k + 1].form != LineForm::Source);
+        if (lastSource) {
+            list += ListLine("Fontes convertidas", "V<nome> nó+ nó- DC valor");
+            list += SourceConversions;
+        }
+    }
+    list += ListLine("Comentário", "*comentário");
+    list += ListLine("Comando", ".AC LIN|DEC|LOG|OCT pontos finicial ffinal");
+    return list;
+}
+
+} // namespace
+
+const char* UserManualText()
+{
+    static const std::string text = Introduction + ElementList() + AfterTheList;
+    return text.c_str();
 }
 
 } // namespace talvor

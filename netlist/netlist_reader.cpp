@@ -2,13 +2,16 @@
 // a ".AC" line and the numbering of the extra-current unknowns.
 #include "netlist/netlist_reader.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 
 #include "common/c_text.h"
 #include "common/message_log.h"
+#include "netlist/element_types.h"
 #include "netlist/line_scanner.h"
 
 namespace talvor {
@@ -21,8 +24,6 @@ using Shown = DisplayText;
 // the tail of a long line never reads as a line of its own.
 constexpr size_t MaxLineLength = 4095;
 using LineBuffer = char[MaxLineLength + 2]; // the characters, the line end and a NUL
-
-constexpr double DegreesToRadians = 0.017453292519943295;
 
 // Reads text lines into a fixed buffer. Only regular files are opened: a directory, a pipe or a
 // device would read as an empty netlist or never end.
@@ -75,11 +76,6 @@ private:
 
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-bool IsElementLetter(char letter)
-{
-    return letter != '\0' && std::strchr("RCLXIVGEFHYOATKDQMN", letter) != nullptr;
-}
-
 // One reading: the circuit being filled and where its reports go.
 struct Reading {
     Circuit& circuit;
@@ -89,26 +85,88 @@ struct Reading {
     int Node(const char* name) { return LookupNode(circuit, log, name); }
 };
 
-void ReadTwoTerminal(Reading& r, Element& e, LineScanner& scan)
+// The echo of an element as it was understood: fields separated by one blank, as the fields of
+// a "%s %s %g" format would be.
+class Echo {
+public:
+    explicit Echo(const char* name) { Add("%s", Shown(name).c_str()); }
+
+    void Add(const char* format, ...) __attribute__((format(printf, 2, 3)))
+    {
+        if (length_ > 0 && length_ < sizeof line_ - 1)
+            line_[length_++] = ' ';
+        std::va_list arguments;
+        va_start(arguments, format);
+        const int written =
+            std::vsnprintf(line_ + length_, sizeof line_ - length_, format, arguments);
+        va_end(arguments);
+        if (written > 0)
+            length_ = std::min(length_ + static_cast<size_t>(written), sizeof line_ - 1);
+    }
+    void Texts(const Field* fields, int count)
+    {
+        for (int k = 0; k < count; ++k)
+            Add("%s", Shown(fields[k]).c_str());
+    }
+    void Numbers(const double* values, int count)
+    {
+        for (int k = 0; k < count; ++k)
+            Add("%g", values[k]);
+    }
+    void Log(MessageLog& log) const { log.AppendLog("%s", line_); }
+
+private:
+    char line_[MessageLog::LineBufferSize] = "";
+    size_t length_ = 0;
+};
+
+// Scans count text fields; false at the first that cannot be read.
+bool ScanTexts(LineScanner& scan, Field* fields, int count)
 {
-    Field p = "", n = "";
-    scan.Text(p) && scan.Text(n) && scan.Number(e.values[0]);
-    r.log.AppendLog("%s %s %s %g", Shown(e.name).c_str(), Shown(p).c_str(), Shown(n).c_str(),
-                    e.values[0]);
-    e.a = r.Node(p);
-    e.b = r.Node(n);
+    for (int k = 0; k < count; ++k)
+        if (!scan.Text(fields[k]))
+            return false;
+    return true;
+}
+
+// Scans up to count numbers into values, stopping at the first that cannot be read.
+void ScanNumbers(LineScanner& scan, double* values, int count)
+{
+    for (int k = 0; k < count && scan.Number(values[k]); ++k) {}
+}
+
+// The node fields into a, b, c, d, in this order, after the echo.
+void LookUpNodes(Reading& r, Element& e, const Field* nodes, int count)
+{
+    int* fields[] = {&e.a, &e.b, &e.c, &e.d};
+    for (int k = 0; k < count; ++k)
+        *fields[k] = r.Node(nodes[k]);
+}
+
+// The nodes, then the values.
+void ReadPlain(Reading& r, Element& e, const ElementType& type, LineScanner& scan)
+{
+    Field nodes[4] = {"", "", "", ""};
+    if (ScanTexts(scan, nodes, type.nodes))
+        ScanNumbers(scan, e.values, type.SlotCount());
+    Echo echo(e.name);
+    echo.Texts(nodes, type.nodes);
+    echo.Numbers(e.values, type.SlotCount());
+    echo.Log(r.log);
+    LookUpNodes(r, e, nodes, type.nodes);
 }
 
 // Time-domain descriptions become sinusoidal sources: a DC source has magnitude 0 and its value
-// as DC level; a sine or pulse source becomes a unit cosine around its first parameter.
-void ReadSource(Reading& r, Element& e, char* line)
+// as DC level; a sine or pulse source becomes a unit cosine around its first parameter. The
+// echo shows the phase in degrees, as the line gives it.
+void ReadSource(Reading& r, Element& e, const ElementType& type, char* line)
 {
     if (char* bracket = std::strchr(line, '('))
         *bracket = ' ';
     LineScanner scan(line + std::strlen(e.name));
-    Field p = "", n = "", word = "";
+    Field nodes[2] = {"", ""}, word = "";
     double first = 0, second = 0;
-    scan.Text(p) && scan.Text(n) && scan.Text(word) && scan.Number(first) && scan.Number(second);
+    ScanTexts(scan, nodes, 2) && scan.Text(word) && scan.Number(first) && scan.Number(second);
     switch (AsciiUpper(word[0])) {
     case 'D':
         r.log.AppendLog("Fonte CC convertida:");
@@ -125,52 +183,11 @@ void ReadSource(Reading& r, Element& e, char* line)
     default:
         e.values[0] = DecimalPrefix(word), e.values[1] = first, e.values[2] = second;
     }
-    r.log.AppendLog("%s %s %s (%g %g %g)", Shown(e.name).c_str(), Shown(p).c_str(),
-                    Shown(n).c_str(), e.values[0], e.values[1], e.values[2]);
-    e.values[1] *= DegreesToRadians;
-    e.a = r.Node(p);
-    e.b = r.Node(n);
-}
-
-// G, E, F, H, Y: output pair, controlling pair, one value.
-void ReadFourTerminal(Reading& r, Element& e, LineScanner& scan)
-{
-    Field n[4] = {"", "", "", ""};
-    scan.Text(n[0]) && scan.Text(n[1]) && scan.Text(n[2]) && scan.Text(n[3]) &&
-        scan.Number(e.values[0]);
-    r.log.AppendLog("%s %s %s %s %s %g", Shown(e.name).c_str(), Shown(n[0]).c_str(),
-                    Shown(n[1]).c_str(), Shown(n[2]).c_str(), Shown(n[3]).c_str(), e.values[0]);
-    e.a = r.Node(n[0]), e.b = r.Node(n[1]), e.c = r.Node(n[2]), e.d = r.Node(n[3]);
-}
-
-void ReadOpAmp(Reading& r, Element& e, LineScanner& scan)
-{
-    Field n[4] = {"", "", "", ""};
-    scan.Text(n[0]) && scan.Text(n[1]) && scan.Text(n[2]) && scan.Text(n[3]);
-    r.log.AppendLog("%s %s %s %s %s", Shown(e.name).c_str(), Shown(n[0]).c_str(),
-                    Shown(n[1]).c_str(), Shown(n[2]).c_str(), Shown(n[3]).c_str());
-    e.a = r.Node(n[0]), e.b = r.Node(n[1]), e.c = r.Node(n[2]), e.d = r.Node(n[3]);
-}
-
-void ReadAmplifier(Reading& r, Element& e, LineScanner& scan)
-{
-    Field n[4] = {"", "", "", ""};
-    scan.Text(n[0]) && scan.Text(n[1]) && scan.Text(n[2]) && scan.Text(n[3]) &&
-        scan.Number(e.values[0]) && scan.Number(e.values[1]) && scan.Number(e.values[2]);
-    r.log.AppendLog("%s %s %s %s %s %g %g %g", Shown(e.name).c_str(), Shown(n[0]).c_str(),
-                    Shown(n[1]).c_str(), Shown(n[2]).c_str(), Shown(n[3]).c_str(), e.values[0],
-                    e.values[1], e.values[2]);
-    e.a = r.Node(n[0]), e.b = r.Node(n[1]), e.c = r.Node(n[2]), e.d = r.Node(n[3]);
-}
-
-void ReadTransmissionLine(Reading& r, Element& e, LineScanner& scan)
-{
-    Field n[3] = {"", "", ""};
-    scan.Text(n[0]) && scan.Text(n[1]) && scan.Text(n[2]) && scan.Number(e.values[0]) &&
-        scan.Number(e.values[1]);
-    r.log.AppendLog("%s %s %s %s %g %g", Shown(e.name).c_str(), Shown(n[0]).c_str(),
-                    Shown(n[1]).c_str(), Shown(n[2]).c_str(), e.values[0], e.values[1]);
-    e.a = r.Node(n[0]), e.b = r.Node(n[1]), e.c = r.Node(n[2]);
+    Echo echo(e.name);
+    echo.Texts(nodes, type.nodes);
+    echo.Add("(%g %g %g)", e.values[0], e.values[1], e.values[2]);
+    echo.Log(r.log);
+    LookUpNodes(r, e, nodes, type.nodes);
 }
 
 // The last inductor L before element `before` named name, 0 when there is none. Only an L has
@@ -186,21 +203,24 @@ int FindInductor(const Circuit& circuit, const char* name, int before)
     return found;
 }
 
-bool ReadCoupling(Reading& r, Element& e, LineScanner& scan)
+bool ReadCoupling(Reading& r, Element& e, const ElementType& type, LineScanner& scan)
 {
-    Field first = "", second = "";
-    scan.Text(first) && scan.Text(second) && scan.Number(e.values[0]);
-    r.log.AppendLog("%s %s %s %g", Shown(e.name).c_str(), Shown(first).c_str(),
-                    Shown(second).c_str(), e.values[0]);
+    Field inductors[2] = {"", ""};
+    if (ScanTexts(scan, inductors, 2))
+        ScanNumbers(scan, e.values, type.SlotCount());
+    Echo echo(e.name);
+    echo.Texts(inductors, 2);
+    echo.Numbers(e.values, type.SlotCount());
+    echo.Log(r.log);
     int self = r.circuit.elementCount;
-    e.a = FindInductor(r.circuit, first, self);
-    e.b = FindInductor(r.circuit, second, self);
+    e.a = FindInductor(r.circuit, inductors[0], self);
+    e.b = FindInductor(r.circuit, inductors[1], self);
     if (e.a == 0 || e.b == 0) {
         r.log.AppendLog("Indutor não encontrado.");
         return false;
     }
-    r.log.AppendLog("(%s está na linha %d, %s está na linha %d)", Shown(first).c_str(), e.a,
-                    Shown(second).c_str(), e.b);
+    r.log.AppendLog("(%s está na linha %d, %s está na linha %d)", Shown(inductors[0]).c_str(), e.a,
+                    Shown(inductors[1]).c_str(), e.b);
     double product = r.circuit.element(e.a).values[0] * r.circuit.element(e.b).values[0];
     if (!(product >= 0) || std::isinf(product)) {
         // The square root would give no number and carry it silently into every stamp.
@@ -211,143 +231,117 @@ bool ReadCoupling(Reading& r, Element& e, LineScanner& scan)
     return true;
 }
 
-void ReadDiode(Reading& r, Element& e, LineScanner& scan)
+// The type word of a transistor into y; false when it does not start with N or P.
+bool TakeTypeWord(Element& e, const Field& word)
 {
-    const double defaults[] = {1e-9, 0.043429445, 5e-12, 1e-16};
-    std::memcpy(e.values, defaults, sizeof defaults);
-    Field p = "", n = "";
-    scan.Text(p) && scan.Text(n) && scan.Number(e.values[0]) && scan.Number(e.values[1]) &&
-        scan.Number(e.values[2]) && scan.Number(e.values[3]);
-    r.log.AppendLog("%s %s %s %g %g %g %g", Shown(e.name).c_str(), Shown(p).c_str(),
-                    Shown(n).c_str(), e.values[0], e.values[1], e.values[2], e.values[3]);
-    e.a = r.Node(p);
-    e.b = r.Node(n);
-    r.circuit.hasNonlinear = true;
+    const char letter = AsciiUpper(word[0]);
+    if (letter != 'N' && letter != 'P')
+        return false;
+    e.y = letter;
+    return true;
 }
 
-// Scans up to count numbers into values, stopping at the first that cannot be read.
-void ScanNumbers(LineScanner& scan, double* values, int count)
+bool ReadBipolar(Reading& r, Element& e, const ElementType& type, LineScanner& scan)
 {
-    for (int k = 0; k < count && scan.Number(values[k]); ++k) {}
-}
-
-bool ReadBipolar(Reading& r, Element& e, LineScanner& scan)
-{
-    const double defaults[] = {0.99, 0.5,   1e-9,  0.043429445, 1e-9, 0.043429445,
-                               100,  5e-12, 1e-16, 5e-12,       1e-16};
-    std::memcpy(e.values, defaults, sizeof defaults);
-    Field n[3] = {"", "", ""}, type = "";
-    if (scan.Text(n[0]) && scan.Text(n[1]) && scan.Text(n[2]) && scan.Text(type))
-        ScanNumbers(scan, e.values, 11);
-    const double* v = e.values;
-    r.log.AppendLog("%s %s %s %s %s %g %g %g %g %g %g %g %g %g %g %g", Shown(e.name).c_str(),
-                    Shown(n[0]).c_str(), Shown(n[1]).c_str(), Shown(n[2]).c_str(),
-                    Shown(type).c_str(), v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
-                    v[10]);
-    e.a = r.Node(n[0]), e.b = r.Node(n[1]), e.c = r.Node(n[2]);
-    char letter = AsciiUpper(type[0]);
-    if (letter != 'N' && letter != 'P') {
+    Field nodes[4] = {"", "", "", ""}, word = "";
+    if (ScanTexts(scan, nodes, type.nodes) && scan.Text(word))
+        ScanNumbers(scan, e.values, type.SlotCount());
+    Echo echo(e.name);
+    echo.Texts(nodes, type.nodes);
+    echo.Texts(&word, 1);
+    echo.Numbers(e.values, type.SlotCount());
+    echo.Log(r.log);
+    LookUpNodes(r, e, nodes, type.nodes);
+    if (!TakeTypeWord(e, word)) {
         r.log.AppendLog("Transistor inválido %s.", Shown(e.name).c_str());
         return false;
     }
-    e.y = letter;
-    r.circuit.hasNonlinear = true;
     return true;
 }
 
 // The length and width may follow "L=" and "W=" or plain spaces: each separator is a run of its
 // letter, "=" and spaces (not tabs, and not a lower-case letter, which ends the scan).
-bool ReadMos(Reading& r, Element& e, LineScanner& scan)
+bool ReadMos(Reading& r, Element& e, const ElementType& type, LineScanner& scan)
 {
-    const double defaults[] = {1e-6, 1e-6, 1e-4, 1, 0.01, 0.3, 0.6, 1e-7};
-    std::memcpy(e.values, defaults, sizeof defaults);
-    Field n[4] = {"", "", "", ""}, type = "";
+    Field nodes[4] = {"", "", "", ""}, word = "";
     char lengthSeparator[32] = "", widthSeparator[32] = "";
-    if (scan.Text(n[0]) && scan.Text(n[1]) && scan.Text(n[2]) && scan.Text(n[3]) &&
-        scan.Text(type) && scan.Run("L= ", lengthSeparator, sizeof lengthSeparator) &&
-        scan.Number(e.values[0]) && scan.Run("W= ", widthSeparator, sizeof widthSeparator) &&
-        scan.Number(e.values[1]))
-        ScanNumbers(scan, e.values + 2, 6);
-    const double* v = e.values;
-    r.log.AppendLog("%s %s %s %s %s %s (%s) %g (%s) %g %g %g %g %g %g %g", Shown(e.name).c_str(),
-                    Shown(n[0]).c_str(), Shown(n[1]).c_str(), Shown(n[2]).c_str(),
-                    Shown(n[3]).c_str(), Shown(type).c_str(), lengthSeparator, v[0], widthSeparator,
-                    v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
-    e.a = r.Node(n[0]), e.b = r.Node(n[1]), e.c = r.Node(n[2]), e.d = r.Node(n[3]);
-    char letter = AsciiUpper(type[0]);
-    if (letter != 'N' && letter != 'P') {
+    double* v = e.values;
+    if (ScanTexts(scan, nodes, type.nodes) && scan.Text(word) &&
+        scan.Run("L= ", lengthSeparator, sizeof lengthSeparator) && scan.Number(v[0]) &&
+        scan.Run("W= ", widthSeparator, sizeof widthSeparator) && scan.Number(v[1]))
+        ScanNumbers(scan, v + 2, type.SlotCount() - 2);
+    Echo echo(e.name);
+    echo.Texts(nodes, type.nodes);
+    echo.Texts(&word, 1);
+    echo.Add("(%s)", lengthSeparator);
+    echo.Add("%g", v[0]);
+    echo.Add("(%s)", widthSeparator);
+    echo.Numbers(v + 1, type.SlotCount() - 1);
+    echo.Log(r.log);
+    LookUpNodes(r, e, nodes, type.nodes);
+    if (!TakeTypeWord(e, word)) {
         r.log.AppendLog("Transistor inválido.");
         return false;
     }
-    e.y = letter;
-    r.circuit.hasNonlinear = true;
     return true;
 }
 
-bool ReadPiecewiseLinear(Reading& r, Element& e, LineScanner& scan)
+// Every value must be on the line.
+bool ReadPoints(Reading& r, Element& e, const ElementType& type, LineScanner& scan)
 {
-    Field p = "", n = "";
-    if (scan.Text(p) && scan.Text(n))
-        ScanNumbers(scan, e.values, 8);
-    if (scan.Converted() != 10) {
-        int numbers = scan.Converted() > 2 ? scan.Converted() - 2 : 0;
+    Field nodes[4] = {"", "", "", ""};
+    if (ScanTexts(scan, nodes, type.nodes))
+        ScanNumbers(scan, e.values, type.SlotCount());
+    if (scan.Converted() != type.nodes + type.SlotCount()) {
+        int numbers = scan.Converted() > type.nodes ? scan.Converted() - type.nodes : 0;
         r.log.AppendLog("Número errado de parâmetros no resistor %s. Lidos %d e deviam ser 8.",
                         Shown(e.name).c_str(), numbers);
         return false;
     }
-    const double* v = e.values;
-    r.log.AppendLog("%s %s %s %g %g %g %g %g %g %g %g", Shown(e.name).c_str(), Shown(p).c_str(),
-                    Shown(n).c_str(), v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
-    e.a = r.Node(p);
-    e.b = r.Node(n);
-    r.circuit.hasNonlinear = true;
+    Echo echo(e.name);
+    echo.Texts(nodes, type.nodes);
+    echo.Numbers(e.values, type.SlotCount());
+    echo.Log(r.log);
+    LookUpNodes(r, e, nodes, type.nodes);
     return true;
 }
 
 // Fills element e (already named) from the rest of its line; false ends the reading.
-bool ReadElement(Reading& r, Element& e, char* line)
+bool ReadElement(Reading& r, Element& e, const ElementType& type, char* line)
 {
+    for (int k = 0; k < type.SlotCount(); ++k)
+        e.values[k] = type.slots[k].defaultValue;
     LineScanner scan(line + std::strlen(e.name));
-    switch (e.Type()) {
-    case 'R':
-    case 'C':
-    case 'L':
-    case 'X':
-        ReadTwoTerminal(r, e, scan);
-        return true;
-    case 'I':
-    case 'V':
-        ReadSource(r, e, line);
-        return true;
-    case 'G':
-    case 'E':
-    case 'F':
-    case 'H':
-    case 'Y':
-        ReadFourTerminal(r, e, scan);
-        return true;
-    case 'O':
-        ReadOpAmp(r, e, scan);
-        return true;
-    case 'A':
-        ReadAmplifier(r, e, scan);
-        return true;
-    case 'T':
-        ReadTransmissionLine(r, e, scan);
-        return true;
-    case 'K':
-        return ReadCoupling(r, e, scan);
-    case 'D':
-        ReadDiode(r, e, scan);
-        return true;
-    case 'Q':
-        return ReadBipolar(r, e, scan);
-    case 'M':
-        return ReadMos(r, e, scan);
-    case 'N':
-        return ReadPiecewiseLinear(r, e, scan);
+    bool read = true;
+    switch (type.form) {
+    case LineForm::Plain:
+        ReadPlain(r, e, type, scan);
+        break;
+    case LineForm::Source:
+        ReadSource(r, e, type, line);
+        break;
+    case LineForm::Coupling:
+        read = ReadCoupling(r, e, type, scan);
+        break;
+    case LineForm::Transistor:
+        read = ReadBipolar(r, e, type, scan);
+        break;
+    case LineForm::Mos:
+        read = ReadMos(r, e, type, scan);
+        break;
+    case LineForm::Points:
+        read = ReadPoints(r, e, type, scan);
+        break;
     }
-    return false;
+    if (!read)
+        return false;
+    // The echo showed the values as the line gives them; the record holds them in its units.
+    for (int k = 0; k < type.SlotCount(); ++k)
+        if (type.slots[k].storedPerUnit != 1)
+            e.values[k] *= type.slots[k].storedPerUnit;
+    if (type.nonlinear)
+        r.circuit.hasNonlinear = true;
+    return true;
 }
 
 // A command line: ".AC scale points fStart fEnd" sets the sweep; fields that are not read keep
@@ -391,7 +385,8 @@ bool ReadNetlistLine(Reading& r, char* line)
         ReadCommand(r, line);
         return true;
     }
-    if (!IsElementLetter(line[0])) {
+    const ElementType* type = FindElementType(line[0]);
+    if (type == nullptr) {
         r.log.AppendLog("Elemento desconhecido: %s", Shown(line).c_str());
         return false;
     }
@@ -402,51 +397,40 @@ bool ReadNetlistLine(Reading& r, char* line)
     }
     Element& e = circuit.element(++circuit.elementCount);
     LineScanner(line).Text(e.name);
-    return ReadElement(r, e, line);
+    return ReadElement(r, e, *type, line);
 }
 
-// Appends the unknown named prefix + element name; false when the table is full.
-bool AddExtraCurrent(Circuit& circuit, const char* prefix, const Element& e, int& number)
+// Appends the unknown named prefix + element name; the caller has checked that it fits.
+void AddExtraCurrent(Circuit& circuit, const char* prefix, const Element& e, int& number)
 {
-    if (circuit.variableCount >= MaxVariables)
-        return false;
     number = ++circuit.variableCount;
     // Built apart: the name and the slot both live in the circuit.
     char name[VariableNameSize];
     std::snprintf(name, sizeof name, "%s%s", prefix, e.name);
     std::memcpy(circuit.nodeTable.names[number], name, sizeof name);
-    return true;
 }
 
-// Gives the elements whose equations need a current their unknowns, after the nodes.
+// Gives the elements whose equations need a current their unknowns, after the nodes; a
+// coupling takes the currents of its two inductors.
 bool AllocateExtraCurrents(Circuit& circuit, MessageLog& log)
 {
     for (int k = 1; k <= circuit.elementCount; ++k) {
         Element& e = circuit.element(k);
-        bool fits = true;
-        switch (e.Type()) {
-        case 'V':
-        case 'E':
-        case 'F':
-        case 'O':
-        case 'L':
-        case 'A':
-            fits = AddExtraCurrent(circuit, "j", e, e.x);
-            break;
-        case 'H':
-            fits = circuit.variableCount + 2 <= MaxVariables &&
-                   AddExtraCurrent(circuit, "jx", e, e.x) && AddExtraCurrent(circuit, "jy", e, e.y);
-            break;
-        case 'K':
+        const ElementType& type = *FindElementType(e.Type());
+        if (type.form == LineForm::Coupling) {
             e.x = circuit.element(e.a).x;
             e.y = circuit.element(e.b).x;
-            break;
+            continue;
         }
-        if (!fits) {
+        const int count = type.CurrentCount();
+        if (circuit.variableCount + count > MaxVariables) {
             log.AppendLog("As correntes extra excederam o número de variáveis permitido (%d).",
                           MaxVariables);
             return false;
         }
+        int* numbers[] = {&e.x, &e.y};
+        for (int c = 0; c < count; ++c)
+            AddExtraCurrent(circuit, type.currents[c].prefix, e, *numbers[c]);
     }
     return true;
 }

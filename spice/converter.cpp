@@ -4,9 +4,9 @@
 
 #include <climits>
 #include <cmath>
-#include <cstring>
 
 #include "netlist/circuit.h"
+#include "netlist/element_types.h"
 #include "spice/deck_structure.h"
 #include "spice/elements.h"
 #include "spice/flatten.h"
@@ -77,11 +77,13 @@ std::string AcLine(const DeckLine& line, const Scope& scope, std::vector<std::st
                   talvorPoints, NumberText(start).c_str(), NumberText(end).c_str());
 }
 
+// The unknowns the reader will add for the elements' currents.
 int ExtraCurrents(const ConvertedCircuit& circuit)
 {
     int currents = 0;
     for (const TalvorElement& e : circuit.elements)
-        currents += e.type == 'H' ? 2 : std::strchr("VEFL", e.type) != nullptr ? 1 : 0;
+        if (const ElementType* type = FindElementType(e.type))
+            currents += type->CurrentCount();
     return currents;
 }
 

@@ -3,12 +3,10 @@
 
 #include <cstdio>
 
-#include "analysis/bipolar.h"
+#include "analysis/devices.h"
 #include "analysis/diagnosis/device_regions.h"
-#include "analysis/diode.h"
-#include "analysis/mos.h"
-#include "analysis/piecewise_linear.h"
 #include "common/c_text.h"
+#include "netlist/element_types.h"
 
 namespace talvor {
 
@@ -56,24 +54,8 @@ int Terminals(const Element& e, int nodes[4])
     nodes[1] = e.b;
     nodes[2] = e.c;
     nodes[3] = e.d;
-    switch (e.Type()) {
-    case 'G':
-    case 'E':
-    case 'F':
-    case 'H':
-    case 'O':
-    case 'A':
-    case 'Y':
-    case 'M':
-        return 4;
-    case 'T':
-    case 'Q':
-        return 3;
-    case 'K':
-        return 0;
-    default:
-        return 2;
-    }
+    const ElementType* type = FindElementType(e.Type());
+    return type != nullptr ? type->nodes : 0;
 }
 
 IndexSet TerminalNodes(const Element& e)
@@ -103,26 +85,13 @@ Branch OwnerOf(const Circuit& circuit, int unknown)
 {
     for (int k = 1; k <= circuit.elementCount; ++k) {
         const Element& e = circuit.element(k);
-        switch (e.Type()) {
-        case 'L':
-        case 'E':
-        case 'V':
-        case 'O':
-        case 'A':
-            if (e.x == unknown)
-                return {k, false};
-            break;
-        case 'F':
-            if (e.x == unknown)
-                return {k, true};
-            break;
-        case 'H':
-            if (e.x == unknown || e.y == unknown)
-                return {k, e.y == unknown};
-            break;
-        default:
-            break;
-        }
+        const ElementType* type = FindElementType(e.Type());
+        if (type == nullptr)
+            continue;
+        const int numbers[] = {e.x, e.y};
+        for (int c = 0; c < type->CurrentCount(); ++c)
+            if (numbers[c] == unknown)
+                return {k, type->currents[c].inputBranch};
     }
     return {};
 }
@@ -196,64 +165,34 @@ std::string CrossingWords(const Element& e, const IndexSet& nodes, const SystemP
         role = outputCrosses ? "saída" : "entrada";
         break;
     case 'M':
-        if (inside(e.b) && !inside(e.a) && !inside(e.c) && !inside(e.d)) {
+        if (inside(e.b) && !inside(e.a) && !inside(e.c) && !inside(e.d))
             role = "porta";
-            break;
-        }
-        [[fallthrough]];
-    case 'D':
-    case 'N':
-    case 'Q':
-        if (!point.ac)
-            role = RegionWords(e, DeviceRegion(e, op));
         break;
     default:
         break;
     }
+    // A device's region at the iterate, where its companion model decides what it carries.
+    if (role.empty() && IsDevice(e.Type()) && !point.ac)
+        role = RegionWords(e, DeviceRegion(e, op));
     return role.empty() ? ElementName(e) : ElementName(e) + " (" + role + ")";
 }
 
-namespace {
-
-// The values that weigh in an element's stamps, by type, as slot and name.
-struct WeighingValue {
-    char type;
-    int slot;
-    const char* name;
-};
-
-const WeighingValue WeighingValues[] = {
-    {'R', 0, "R"},
-    {'C', 0, "C"},
-    {'L', 0, "L"},
-    {'X', 0, "L"},
-    {'G', 0, "G"},
-    {'E', 0, "Av"},
-    {'F', 0, "B"},
-    {'H', 0, "Rm"},
-    {'A', 0, "GB"},
-    {'A', 1, "P"},
-    {'A', 2, "Ro"},
-    {'T', 0, "Z0"},
-    {'Y', 0, "Rg"},
-    {'K', 0, "k"},
-    {'D', DiodeSlot::Gd, "Gd"},
-    {'N', PwlSlot::Gn, "Gn"},
-    {'Q', BipolarSlot::Gbe, "Gbe"},
-    {'Q', BipolarSlot::Gbc, "Gbc"},
-    {'M', MosSlot::Gm, "Gm"},
-    {'M', MosSlot::Gds, "Gds"},
-};
-
-} // namespace
-
+// A device names the stored values of its model; any other element the values that size it.
 std::string ValueWords(const Element& e)
 {
     std::string values;
-    for (const WeighingValue& value : WeighingValues)
-        if (value.type == e.Type())
-            values += (values.empty() ? "" : " ") + std::string(value.name) + "=" +
-                      Number(e.values[value.slot]);
+    auto add = [&](const char* name, double value) {
+        values += (values.empty() ? "" : " ") + std::string(name) + "=" + Number(value);
+    };
+    if (const DeviceModel* model = DeviceModelFor(e.Type())) {
+        for (const NamedSlot& slot : model->weighing)
+            if (slot.name != nullptr)
+                add(slot.name, e.values[slot.slot]);
+    } else if (const ElementType* type = FindElementType(e.Type())) {
+        for (int k = 0; k < type->SlotCount(); ++k)
+            if (type->slots[k].role == SlotRole::Size)
+                add(type->slots[k].name, e.values[k]);
+    }
     return values.empty() ? ElementName(e) : ElementName(e) + " (" + values + ")";
 }
 

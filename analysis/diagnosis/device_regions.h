@@ -1,7 +1,7 @@
-// The operating region of a nonlinear device at an iterate, in the words of the device reports:
+// The operating region of a nonlinear device at an iterate, as its model tells it (devices.h):
 // diodes direct or reverse (and direct beyond Vdmax, where the model is a straight line), bipolar
 // transistors by their two junctions, MOS transistors by the region their model chose,
-// piecewise-linear resistors by segment.
+// piecewise-linear resistors by segment; and the iterations replayed to watch it change.
 #pragma once
 
 #include <string>

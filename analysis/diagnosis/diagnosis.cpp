@@ -25,13 +25,15 @@ namespace {
 constexpr int ReplayedIterations = 50;
 constexpr int RestlessChanges = 3;
 
+// "cortado e saturado", or for numbered regions "os trechos 1 e 3".
 std::string RegionList(const Element& e, unsigned seen)
 {
+    const char* numbered = DeviceModelFor(e.Type())->numberedRegions;
     std::vector<std::string> words;
     for (int region = 0; region < 8; ++region)
         if (seen & (1u << region))
-            words.push_back(e.Type() == 'N' ? std::to_string(region) : RegionWords(e, region));
-    return (e.Type() == 'N' ? "os trechos " : "") + JoinWords(words);
+            words.push_back(numbered != nullptr ? std::to_string(region) : RegionWords(e, region));
+    return numbered != nullptr ? std::string(numbered) + " " + JoinWords(words) : JoinWords(words);
 }
 
 void DiagnoseConvergence(Analysis& analysis, int unknown)
