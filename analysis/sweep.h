@@ -21,9 +21,6 @@ struct SweepPlan {
     long maxPoints = 0;  // never more rows than this
 };
 
-// The most rows a sweep may write.
-inline constexpr long MaxSweepRows = 1000000;
-
 // Settles the sweep before the table is created: a start of 0 makes it linear (kept in the
 // SweepSpec); sweeps that could not end are refused (false, with a log line) or reduced to one
 // point at the start (with a log line).

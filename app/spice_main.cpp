@@ -7,8 +7,7 @@
 #include "common/command_line.h"
 
 #include "common/message_log.h"
-#include "spice/converter.h"
-#include "spice/spice_files.h"
+#include "spice/convert_file.h"
 
 using namespace talvor;
 
@@ -38,7 +37,8 @@ bool ShowHelp(SpiceCommand& command, std::string_view)
 }
 
 const CommandLineOption<SpiceCommand> Options[] = {
-    {"-o", "NETLIST", "o netlist a escrever (padrão: o nome do deck com a extensão .net)",
+    {"-o", "NETLIST",
+     "o netlist a escrever (padrão: o nome do deck com a extensão .net); - é a saída padrão",
      ApplyOutput},
     {"-h", nullptr, nullptr, ShowHelp},
     {"--help", nullptr, "este texto", ShowHelp},
@@ -47,41 +47,14 @@ const CommandLineOption<SpiceCommand> Options[] = {
 const CommandLineSyntax<SpiceCommand> Syntax = {
     .program = "talvor-spice",
     .synopsis = "uso: talvor-spice DECK [-o NETLIST]\n"
-                "Converte um deck SPICE (como o ngspice o lê) em um netlist do Talvor.\n",
+                "Converte um deck SPICE (como o ngspice o lê) em um netlist do Talvor.\n"
+                "DECK - lê a entrada padrão e escreve o netlist na saída padrão.\n",
     .options = Options,
     .operand = &SpiceCommand::deckPath,
     .missingOperand = "falta o deck",
     .extraOperand = "só um deck por vez",
     .showHelp = &SpiceCommand::showHelp,
 };
-
-int Run(const SpiceCommand& command, MessageLog& log)
-{
-    std::string deck, error;
-    if (!ReadDeck(command.deckPath, deck, error)) {
-        log.AppendLog("Deck %s: %s.", command.deckPath.c_str(), error.c_str());
-        return NotConverted;
-    }
-    const std::string netlistPath =
-        command.netlistPath.empty() ? DefaultNetlistPath(command.deckPath) : command.netlistPath;
-    const std::string deckName = command.deckPath.substr(command.deckPath.rfind('/') + 1);
-    Conversion conversion = ConvertDeck(deck, deckName);
-    for (const std::string& warning : conversion.warnings)
-        log.AppendLog("%s", warning.c_str());
-    if (!conversion.converted) {
-        log.AppendLog("%s", conversion.refusal.c_str());
-        log.AppendLog("O deck não foi convertido; nenhum netlist foi escrito.");
-        return NotConverted;
-    }
-    if (!WriteNetlistFile(netlistPath, command.deckPath, conversion.netlist, error)) {
-        log.AppendLog("%s %s.", netlistPath.c_str(), error.c_str());
-        log.AppendLog("O deck não foi convertido; nenhum netlist foi escrito.");
-        return NotConverted;
-    }
-    log.AppendLog("Netlist %s escrito: %d elementos, %d nós, %d variáveis.", netlistPath.c_str(),
-                  conversion.elementCount, conversion.nodeCount, conversion.variableCount);
-    return Converted;
-}
 
 } // namespace
 
@@ -96,8 +69,12 @@ int main(int argc, char** argv)
         PrintUsage(Syntax, stdout);
         return Converted;
     }
-    StdoutSink sink(stdout);
+    // A netlist on standard output leaves the report to standard error.
+    const bool netlistOnOutput =
+        command.netlistPath == StandardStream ||
+        (command.netlistPath.empty() && command.deckPath == StandardStream);
+    StdoutSink sink(netlistOnOutput ? stderr : stdout);
     MessageLog log(sink);
-    int status = Run(command, log);
-    return std::fflush(stdout) == 0 ? status : NotConverted;
+    const bool converted = !ConvertDeckFile(command.deckPath, command.netlistPath, log).empty();
+    return std::fflush(stdout) == 0 && converted ? Converted : NotConverted;
 }

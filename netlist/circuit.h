@@ -14,6 +14,7 @@ inline constexpr int ElementNameLength = 10;
 inline constexpr int NodeNameLength = 10;
 inline constexpr int VariableNameSize = 13; // "jx"/"jy" + 10 characters + terminator
 inline constexpr int ValueSlots = 20;
+inline constexpr long MaxSweepRows = 1000000; // the most rows a sweep may write
 
 struct Element {
     char name[ElementNameLength + 1]; // first character is the upper-case type letter

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "spice/spice_text.h"
+
 namespace talvor {
 
 struct TalvorElement {
@@ -15,7 +17,7 @@ struct TalvorElement {
     std::string kind;               // Q: NPN or PNP; M: NMOS or PMOS
     std::string control;            // F, H: the sensing V source; K: the first inductor
     std::string control2;           // K: the second inductor
-    int line = 0;
+    Origin line;
 };
 
 // Where a current of the deck went when its source did not survive the conversion.
@@ -25,10 +27,29 @@ struct MovedCurrent {
     char type = 'F';     // of that element: an H's input current is its second, "jy"
 };
 
+// A node or element the converter added (names.h: InternalNode, AddedElement), and what it is.
+struct AddedName {
+    std::string name; // flattened, as "(Q1#b)" or "R(Q1#b)"
+    std::string what; // "nó interno de Q1, atrás de RB"
+};
+
+// A series resistance of a device's model, to be put between the terminal and an internal node
+// while Talvor's limits allow (series_resistances.h).
+struct SeriesResistance {
+    std::string device;    // flattened name
+    size_t terminal = 0;   // index into the device's nodes
+    char tag = 'b';        // of the internal node: InternalNode(device, tag)
+    std::string parameter; // as the model names it: "RB"
+    double ohms = 0;
+    Origin line; // the model card's
+};
+
 struct ConvertedCircuit {
     std::vector<TalvorElement> elements;
     std::vector<std::string> notes; // how values were derived, for the netlist's comment block
     std::vector<MovedCurrent> movedCurrents;
+    std::vector<AddedName> added;
+    std::vector<SeriesResistance> seriesResistances; // in deck order
 };
 
 // The temperatures of the analysis and of the model parameters, in °C.

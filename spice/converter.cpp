@@ -4,14 +4,18 @@
 
 #include <climits>
 #include <cmath>
+#include <set>
 
 #include "netlist/circuit.h"
 #include "netlist/element_types.h"
+#include "spice/dc_conductance.h"
 #include "spice/deck_structure.h"
 #include "spice/elements.h"
 #include "spice/flatten.h"
+#include "spice/include_files.h"
 #include "spice/names.h"
 #include "spice/netlist_writer.h"
+#include "spice/series_resistances.h"
 #include "spice/spice_text.h"
 
 namespace talvor {
@@ -41,7 +45,7 @@ std::string AcLine(const DeckLine& line, const Scope& scope, std::vector<std::st
                    Warnings& warnings)
 {
     const std::vector<Token>& tokens = line.tokens;
-    const int n = line.number;
+    const Origin n = line.origin;
     if (tokens.size() != 5 || tokens[1].kind != TokenKind::Word)
         Refuse(n, ".ac deve ser .ac dec|oct|lin pontos fInicial fFinal");
     const std::string mode = Lower(tokens[1].text);
@@ -54,6 +58,15 @@ std::string AcLine(const DeckLine& line, const Scope& scope, std::vector<std::st
         Refuse(n, ".ac: o número de pontos deve ser um inteiro positivo");
     if (start < 0 || end < start || (mode != "lin" && start <= 0))
         Refuse(n, ".ac: as frequências devem ser positivas e a final não menor que a inicial");
+    const double rows = mode == "lin"
+                            ? points
+                            : std::floor(points * (mode == "dec" ? std::log10(end / start)
+                                                                 : std::log2(end / start)) +
+                                         1e-9) +
+                                  1;
+    if (rows > MaxSweepRows)
+        Refuse(n, Format(".ac: %.0f pontos; o Talvor escreve tabelas de até %ld pontos", rows,
+                         MaxSweepRows));
     int talvorPoints = static_cast<int>(points);
     if (mode != "lin") {
         // ngspice fits a whole number of steps between the ends by adjusting the ratio; Talvor
@@ -77,13 +90,18 @@ std::string AcLine(const DeckLine& line, const Scope& scope, std::vector<std::st
                   talvorPoints, NumberText(start).c_str(), NumberText(end).c_str());
 }
 
-// The unknowns the reader will add for the elements' currents.
+// The unknowns the reader will add for an element's currents, and for all of them.
+int ExtraCurrentsOf(const TalvorElement& e)
+{
+    const ElementType* type = FindElementType(e.type);
+    return type != nullptr ? type->CurrentCount() : 0;
+}
+
 int ExtraCurrents(const ConvertedCircuit& circuit)
 {
     int currents = 0;
     for (const TalvorElement& e : circuit.elements)
-        if (const ElementType* type = FindElementType(e.type))
-            currents += type->CurrentCount();
+        currents += ExtraCurrentsOf(e);
     return currents;
 }
 
@@ -108,28 +126,54 @@ void CheckValues(const ConvertedCircuit& circuit)
                 Refuse(e.line, Format("%s: valor fora do alcance", Shown(e.name).c_str()));
 }
 
-void CheckLimits(const ConvertedCircuit& circuit, int nodes, int variables)
+// The first element that takes the circuit beyond Talvor's limits, its nodes and currents
+// counted in netlist order; nullptr when the circuit fits.
+const TalvorElement* FirstBeyondTheLimits(const ConvertedCircuit& circuit)
 {
-    const int elements = static_cast<int>(circuit.elements.size());
-    if (elements > MaxElements || variables > MaxVariables)
-        Refuse(0, Format("o circuito convertido tem %d elementos e %d variáveis (%d nós e %d "
-                         "correntes); o Talvor aceita até %d elementos e %d variáveis",
-                         elements, variables, nodes, variables - nodes, MaxElements, MaxVariables));
+    std::set<std::string> nodes{"0"};
+    int elements = 0, variables = 0;
+    for (const TalvorElement& e : circuit.elements) {
+        ++elements;
+        for (const std::string& node : e.nodes)
+            variables += nodes.insert(Lower(node)).second ? 1 : 0;
+        variables += ExtraCurrentsOf(e);
+        if (elements > MaxElements || variables > MaxVariables)
+            return &e;
+    }
+    return nullptr;
 }
 
-Conversion Convert(std::string_view deckText, const std::string& deckName, Warnings& warnings)
+void CheckLimits(const ConvertedCircuit& circuit, int nodes, int variables)
+{
+    const TalvorElement* first = FirstBeyondTheLimits(circuit);
+    if (first != nullptr)
+        Refuse(first->line,
+               Format("o circuito convertido tem %zu elementos e %d variáveis (%d nós e %d "
+                      "correntes); o Talvor aceita até %d elementos e %d variáveis: %s passa dos "
+                      "limites",
+                      circuit.elements.size(), variables, nodes, variables - nodes, MaxElements,
+                      MaxVariables, Shown(first->name).c_str()));
+}
+
+Conversion Convert(std::string_view deckText, const std::string& deckName,
+                   const std::string& deckFolder, std::deque<IncludedFile>& files,
+                   Warnings& warnings)
 {
     Conversion conversion;
     DeckText text = LexDeck(deckText, warnings);
+    ExpandIncludes(text, deckFolder, files, warnings);
     DeckStructure deck = ParseDeckStructure(text, warnings);
-    Scope scope = MainParameters(deck);
+    Scope scope = MainParameters(deck, warnings);
     Temperatures temperatures = ReadTemperatures(deck, scope);
 
     ConvertedCircuit circuit;
     ElementMapper mapper(circuit, temperatures, warnings);
     FlattenDeck(deck, scope, mapper);
     LinkControls(circuit);
+    PlaceSeriesResistances(circuit, AssignNames(circuit).nodeCount + ExtraCurrents(circuit),
+                           warnings);
     NoteJunctionConductance(circuit);
+    WarnAboutDcBridges(circuit, warnings);
     CheckValues(circuit);
     if (circuit.elements.empty())
         Refuse(0, "o deck não tem elementos");
@@ -160,14 +204,16 @@ Conversion Convert(std::string_view deckText, const std::string& deckName, Warni
 
 } // namespace
 
-Conversion ConvertDeck(std::string_view deck, const std::string& deckName)
+Conversion ConvertDeck(std::string_view deck, const std::string& deckName,
+                       const std::string& deckFolder)
 {
+    std::deque<IncludedFile> files; // the messages' origins point here
     Warnings warnings;
     Conversion refused;
     try {
-        return Convert(deck, deckName, warnings);
+        return Convert(deck, deckName, deckFolder, files, warnings);
     } catch (const Refusal& refusal) {
-        refused.refusal = AtLine(refusal.line, refusal.reason);
+        refused.refusal = AtLine(refusal.origin, refusal.reason);
     } catch (const std::bad_alloc&) {
         refused.refusal = "memória insuficiente para converter o deck";
     }

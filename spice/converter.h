@@ -16,8 +16,10 @@ struct Conversion {
     int elementCount = 0, nodeCount = 0, variableCount = 0;
 };
 
-// deckName is shown in the netlist's comment block. Never throws; every input ends as a
-// conversion or a refusal.
-Conversion ConvertDeck(std::string_view deck, const std::string& deckName);
+// deckName is shown in the netlist's comment block; the files the deck includes are found from
+// deckFolder ("" for the current folder). Never throws; every input ends as a conversion or a
+// refusal.
+Conversion ConvertDeck(std::string_view deck, const std::string& deckName,
+                       const std::string& deckFolder = "");
 
 } // namespace talvor

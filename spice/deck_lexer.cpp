@@ -65,20 +65,20 @@ std::vector<std::string_view> PhysicalLines(std::string_view bytes)
 // Collects the logical lines: a "+" line continues the line before it.
 class LineJoiner {
 public:
-    explicit LineJoiner(DeckText& deck) : deck_(deck) {}
+    explicit LineJoiner(std::vector<DeckLine>& lines) : lines_(lines) {}
 
-    void Start(int number, std::string_view text)
+    void Start(Origin origin, std::string_view text)
     {
         Finish();
         open_ = true;
-        current_.number = number;
+        current_.origin = origin;
         current_.text.assign(text);
         CheckLength();
     }
-    void Continue(int number, std::string_view text)
+    void Continue(Origin origin, std::string_view text)
     {
         if (!open_)
-            Refuse(number, "linha de continuação (+) sem uma linha antes para continuar");
+            Refuse(origin, "linha de continuação (+) sem uma linha antes para continuar");
         current_.text += ' ';
         current_.text.append(text);
         CheckLength();
@@ -87,8 +87,8 @@ public:
     {
         if (!open_)
             return;
-        current_.tokens = Tokenize(current_.text, current_.number);
-        deck_.lines.push_back(std::move(current_));
+        current_.tokens = Tokenize(current_.text, current_.origin);
+        lines_.push_back(std::move(current_));
         current_ = DeckLine{};
         open_ = false;
     }
@@ -97,18 +97,18 @@ private:
     void CheckLength()
     {
         if (current_.text.size() > MaxLineBytes)
-            Refuse(current_.number,
+            Refuse(current_.origin,
                    Format("linha longa demais (mais de %zu caracteres)", MaxLineBytes));
     }
 
-    DeckText& deck_;
+    std::vector<DeckLine>& lines_;
     DeckLine current_;
     bool open_ = false;
 };
 
 } // namespace
 
-std::vector<Token> Tokenize(std::string_view text, int line)
+std::vector<Token> Tokenize(std::string_view text, Origin line)
 {
     for (char c : text)
         if (IsControl(c))
@@ -156,55 +156,78 @@ std::vector<Token> Tokenize(std::string_view text, int line)
     return tokens;
 }
 
-DeckText LexDeck(std::string_view bytes, Warnings& warnings)
-{
-    if (bytes.size() > MaxDeckBytes)
-        Refuse(0, Format("deck grande demais (mais de %zu bytes)", MaxDeckBytes));
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        bytes.remove_prefix(3); // a UTF-8 byte-order mark
-    std::vector<std::string_view> lines = PhysicalLines(bytes);
-    if (lines.empty())
-        Refuse(0, "deck vazio");
+namespace {
 
-    DeckText deck;
-    deck.title.assign(lines[0]);
-    LineJoiner joiner(deck);
-    int controlStart = 0; // the line of an open .control block
-    for (size_t k = 1; k < lines.size(); ++k) {
-        const int number = static_cast<int>(k + 1);
+// The logical lines of physical lines[first...] of a file, up to .end.
+std::vector<DeckLine> LogicalLines(const std::vector<std::string_view>& lines, size_t first,
+                                   const IncludedFile* file, Warnings& warnings)
+{
+    std::vector<DeckLine> logical;
+    LineJoiner joiner(logical);
+    Origin controlStart; // the line of an open .control block
+    for (size_t k = first; k < lines.size(); ++k) {
+        const Origin origin(file, static_cast<int>(k + 1));
         std::string_view text = TrimLeft(lines[k]);
         if (text.empty() || text[0] == '*')
             continue;
         text = WithoutInlineComment(text);
-        const std::string first = FirstWordLower(text);
-        if (controlStart > 0) {
-            if (first == ".endc") {
+        const std::string word = FirstWordLower(text);
+        if (controlStart.line > 0) {
+            if (word == ".endc") {
                 warnings.Add(controlStart,
                              Format("bloco .control (até a linha %d) ignorado: o Talvor não "
                                     "executa comandos do ngspice",
-                                    number));
-                controlStart = 0;
+                                    origin.line));
+                controlStart = Origin();
             }
             continue;
         }
         if (text.empty())
             continue;
         if (text[0] == '+') {
-            joiner.Continue(number, text.substr(1));
+            joiner.Continue(origin, text.substr(1));
             continue;
         }
         joiner.Finish();
-        if (first == ".end")
+        if (word == ".end")
             break;
-        if (first == ".control")
-            controlStart = number;
+        if (word == ".control")
+            controlStart = origin;
         else
-            joiner.Start(number, text);
+            joiner.Start(origin, text);
     }
     joiner.Finish();
-    if (controlStart > 0)
+    if (controlStart.line > 0)
         warnings.Add(controlStart, "bloco .control sem .endc ignorado até o fim do deck");
+    return logical;
+}
+
+std::vector<std::string_view> CheckedLines(std::string_view bytes, Origin origin)
+{
+    if (bytes.size() > MaxDeckBytes)
+        Refuse(origin, Format("deck grande demais (mais de %zu bytes)", MaxDeckBytes));
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3); // a UTF-8 byte-order mark
+    return PhysicalLines(bytes);
+}
+
+} // namespace
+
+DeckText LexDeck(std::string_view bytes, Warnings& warnings)
+{
+    std::vector<std::string_view> lines = CheckedLines(bytes, Origin());
+    if (lines.empty())
+        Refuse(0, "deck vazio");
+    DeckText deck;
+    deck.title.assign(lines[0]);
+    deck.lines = LogicalLines(lines, 1, nullptr, warnings);
     return deck;
+}
+
+std::vector<DeckLine> LexIncludedFile(std::string_view bytes, const IncludedFile& file,
+                                      Warnings& warnings)
+{
+    return LogicalLines(CheckedLines(bytes, Origin()), 0, &file, warnings);
 }
 
 } // namespace talvor

@@ -1,10 +1,13 @@
 // The deck's text as the converter reads it: the title, then logical lines (continuation lines
-// joined, comments removed, .control blocks skipped, nothing after .end) split into tokens.
+// joined, comments removed, .control blocks skipped, nothing after .end) split into tokens; and
+// the same of the files it includes.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "spice/spice_text.h"
 
 namespace talvor {
 
@@ -29,7 +32,7 @@ struct Token {
 };
 
 struct DeckLine {
-    int number = 0;   // the deck line where it starts; the title is line 1
+    Origin origin;    // the line where it starts: the deck's title is line 1
     std::string text; // joined, without comments
     std::vector<Token> tokens;
 };
@@ -43,7 +46,12 @@ struct DeckText {
 // with nothing to continue, and lines or decks beyond the limits above.
 DeckText LexDeck(std::string_view bytes, Warnings& warnings);
 
+// The logical lines of a file that the deck includes: it has no title, its first line is one
+// like any other.
+std::vector<DeckLine> LexIncludedFile(std::string_view bytes, const IncludedFile& file,
+                                      Warnings& warnings);
+
 // The tokens of one logical line (exposed for the tests).
-std::vector<Token> Tokenize(std::string_view text, int line);
+std::vector<Token> Tokenize(std::string_view text, Origin origin);
 
 } // namespace talvor

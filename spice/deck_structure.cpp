@@ -41,14 +41,14 @@ public:
     {
         const std::vector<Token>& tokens = line.tokens;
         if (!IsWord(tokens, 0))
-            Refuse(line.number, Format("linha não reconhecida: %s", Shown(line.text).c_str()));
+            Refuse(line.origin, Format("linha não reconhecida: %s", Shown(line.text).c_str()));
         const std::string& first = tokens[0].text;
         if (first[0] == '.')
             Command(line, Lower(first));
         else if (IsLetter(first[0]))
             open_.back()->elementLines.push_back(&line);
         else
-            Refuse(line.number, Format("linha não reconhecida: %s", Shown(line.text).c_str()));
+            Refuse(line.origin, Format("linha não reconhecida: %s", Shown(line.text).c_str()));
     }
 
     void Finish()
@@ -61,7 +61,7 @@ public:
 private:
     void Command(const DeckLine& line, const std::string& command)
     {
-        const int n = line.number;
+        const Origin n = line.origin;
         if (command == ".subckt") {
             Subcircuit(line);
         } else if (command == ".ends") {
@@ -74,8 +74,8 @@ private:
             open_.back()->parameterLines.push_back(&line);
         } else if (command == ".ac") {
             if (deck_.ac != nullptr)
-                warnings_.Add(
-                    n, Format("a linha .ac da linha %d é substituída por esta", deck_.ac->number));
+                warnings_.Add(n, Format("a linha .ac da %s é substituída por esta",
+                                        LineName(deck_.ac->origin).c_str()));
             deck_.ac = &line;
         } else if (command == ".temp") {
             if (line.tokens.size() < 2 || line.tokens[1].kind == TokenKind::Equals)
@@ -90,14 +90,11 @@ private:
         } else if (command == ".title") {
             size_t start = line.text.find_first_of(" \t");
             deck_.title = start == std::string::npos ? "" : line.text.substr(start + 1);
-        } else if (command == ".include" || command == ".inc" || command == ".lib") {
-            Refuse(n, Format("%s não é convertido: copie no deck o conteúdo do arquivo",
-                             command.c_str()));
         } else if (command == ".if" || command == ".elseif" || command == ".else" ||
                    command == ".endif") {
             Refuse(n, Format("%s não é convertido: escreva o deck sem condições", command.c_str()));
         } else if (command == ".func") {
-            warnings_.Add(n, ".func ignorado: funções definidas no deck não são convertidas");
+            open_.back()->functionLines.push_back(&line);
         } else if (IsSkippedCommand(command)) {
             warnings_.Add(n, Format("%s ignorado: o Talvor faz o ponto de operação e a "
                                     "análise AC",
@@ -111,26 +108,27 @@ private:
     {
         const std::vector<Token>& tokens = line.tokens;
         if (!IsWord(tokens, 1))
-            Refuse(line.number, ".subckt sem nome");
+            Refuse(line.origin, ".subckt sem nome");
         auto block = std::make_unique<Block>();
         block->name = tokens[1].text;
-        block->line = line.number;
+        block->line = line.origin;
         block->parent = open_.back();
         size_t k = 2;
         for (; k < tokens.size() && !StartsAssignments(tokens, k); ++k) {
             if (tokens[k].kind != TokenKind::Word)
-                Refuse(line.number,
+                Refuse(line.origin,
                        Format(".subckt %s: porta inválida '%s'", Shown(block->name).c_str(),
                               Shown(tokens[k].text).c_str()));
             block->ports.push_back(tokens[k].text);
         }
-        block->defaults = ParameterAssignments(tokens, k, line.number);
+        block->defaults = ParameterAssignments(tokens, k, line.origin);
         Block* inner = block.get();
         auto [where, added] =
             open_.back()->subcircuits.emplace(Lower(block->name), std::move(block));
         if (!added)
-            Refuse(line.number, Format("subcircuito %s repetido (já definido na linha %d)",
-                                       Shown(inner->name).c_str(), where->second->line));
+            Refuse(line.origin,
+                   Format("subcircuito %s repetido (já definido na %s)", Shown(inner->name).c_str(),
+                          LineName(where->second->line).c_str()));
         open_.push_back(inner);
     }
 
@@ -138,9 +136,9 @@ private:
     {
         const std::vector<Token>& tokens = line.tokens;
         if (!IsWord(tokens, 1) || !IsWord(tokens, 2))
-            Refuse(line.number, ".model sem nome ou sem tipo");
+            Refuse(line.origin, ".model sem nome ou sem tipo");
         ModelCard card;
-        card.line = line.number;
+        card.line = line.origin;
         card.name = tokens[1].text;
         card.type = Lower(tokens[2].text);
         for (size_t k = 3; k < tokens.size(); ++k)
@@ -150,8 +148,9 @@ private:
         std::map<std::string, ModelCard>& models = open_.back()->models;
         auto [where, added] = models.emplace(Lower(card.name), card);
         if (!added)
-            Refuse(line.number, Format("modelo %s repetido (já definido na linha %d)",
-                                       Shown(card.name).c_str(), where->second.line));
+            Refuse(line.origin,
+                   Format("modelo %s repetido (já definido na %s)", Shown(card.name).c_str(),
+                          LineName(where->second.line).c_str()));
     }
 
     // name=value options and bare flags; only the temperatures matter to the conversion.
@@ -164,10 +163,10 @@ private:
             const std::string name = Lower(tokens[k].text);
             const bool valued = k + 2 < tokens.size() && tokens[k + 1].kind == TokenKind::Equals;
             if (valued && (name == "temp" || name == "tnom")) {
-                SettingText setting{line.number, tokens[k + 2]};
+                SettingText setting{line.origin, tokens[k + 2]};
                 (name == "temp" ? deck_.temperature : deck_.nominalTemperature) = setting;
             } else {
-                warnings_.Add(line.number, Format("opção %s ignorada", Shown(name).c_str()));
+                warnings_.Add(line.origin, Format("opção %s ignorada", Shown(name).c_str()));
             }
             if (valued)
                 k += 2;
@@ -190,7 +189,7 @@ bool StartsAssignments(const std::vector<Token>& tokens, size_t k)
 }
 
 std::vector<ParameterText> ParameterAssignments(const std::vector<Token>& tokens, size_t from,
-                                                int line)
+                                                Origin line)
 {
     std::vector<ParameterText> assignments;
     for (size_t k = from; k < tokens.size();) {

@@ -20,7 +20,7 @@ class Warnings;
 // A .model line, evaluated only where an element uses it (its values may depend on the
 // parameters of a subcircuit instance).
 struct ModelCard {
-    int line = 0;
+    Origin line;
     std::string name;              // as written
     std::string type;              // lower case: d, npn, pnp, nmos, pmos, ...
     std::vector<Token> parameters; // name = value ..., parentheses and commas removed
@@ -34,9 +34,10 @@ struct ParameterText {
 
 struct Block {
     std::string name; // as written; empty for the main circuit
-    int line = 0;     // of the .subckt line
+    Origin line;      // of the .subckt line
     std::vector<std::string> ports;
     std::vector<ParameterText> defaults;
+    std::vector<const DeckLine*> functionLines;  // .func, in deck order
     std::vector<const DeckLine*> parameterLines; // .param, in deck order
     std::vector<const DeckLine*> elementLines;   // elements and X instances, in deck order
     std::map<std::string, ModelCard> models;     // by lower-case name
@@ -46,7 +47,7 @@ struct Block {
 
 // A setting written as a number or a {brace} expression, with its line.
 struct SettingText {
-    int line = 0;
+    Origin line;
     Token value;
 };
 
@@ -60,14 +61,15 @@ struct DeckStructure {
 };
 
 // Refuses what cannot be sorted: .subckt without .ends, .ends without .subckt, a repeated
-// model or subcircuit name, a line that is neither element nor command, .include and .if.
+// model or subcircuit name, a line that is neither element nor command, .if. The include lines
+// are already expanded (include_files.h).
 // Warns about every command that is skipped.
 DeckStructure ParseDeckStructure(const DeckText& deck, Warnings& warnings);
 
 // The parameter assignments at tokens[from...] ("params:" words skipped), for .subckt and X
 // lines: name = value, where the value is one word or one expression.
 std::vector<ParameterText> ParameterAssignments(const std::vector<Token>& tokens, size_t from,
-                                                int line);
+                                                Origin line);
 
 // Whether tokens[k] starts a parameter assignment (a word followed by "=", or "params:").
 bool StartsAssignments(const std::vector<Token>& tokens, size_t k);

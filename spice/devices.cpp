@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <span>
+#include <vector>
 
 #include "spice/element_fields.h"
 #include "spice/spice_text.h"
@@ -19,7 +21,7 @@ enum class Rule {
     Mapped,      // goes into Talvor's values
     Silent,      // no effect on the operating point or the AC analysis (noise, or ...)
     Temperature, // matters only away from the nominal temperature
-    Missing,     // Talvor's model has no such effect: warned when not at ngspice's neutral value
+    Missing,     // Talvor's model has no such effect: warned when not at its neutral value
     Fixed,       // Talvor's model has the value built in: warned when it differs
     Forward,     // the forward-bias depletion capacitance, which Talvor holds constant
 };
@@ -28,7 +30,7 @@ struct ParameterRule {
     const char* names; // the name used in messages, then its aliases
     double standard;   // ngspice's value when the card does not give one
     Rule rule;
-    double fixed = 0;       // Fixed: Talvor's built-in value
+    double fixed = 0;       // Fixed: Talvor's built-in value; Missing: the value without effect
     const char* what = "";  // Missing, Fixed: the effect, for the warning
     const char* needs = ""; // the parameter that must be nonzero for this one to matter
 };
@@ -43,7 +45,7 @@ const ParameterRule DiodeRules[] = {
     {"m mj", 0.5, Rule::Fixed, 0.5, "o coeficiente de gradação", "cjo"},
     {"fc", 0.5, Rule::Forward, 0, "", "cjo"},
     {"level", 1, Rule::Fixed, 1, "o nível do modelo"},
-    {"rs", 0, Rule::Missing, 0, "a resistência série"},
+    {"rs", 0, Rule::Mapped},
     {"bv", 0, Rule::Missing, 0, "a ruptura reversa"},
     {"ibv", 1e-3, Rule::Silent},
     {"ikf ik", 0, Rule::Missing, 0, "a alta injeção"},
@@ -84,11 +86,11 @@ const ParameterRule BipolarRules[] = {
     {"ikf ik", 0, Rule::Missing, 0, "a alta injeção"},
     {"ikr", 0, Rule::Missing, 0, "a alta injeção reversa"},
     {"var vb", 0, Rule::Missing, 0, "o efeito Early reverso"},
-    {"rb", 0, Rule::Missing, 0, "a resistência de base"},
-    {"irb", 0, Rule::Silent},
-    {"rbm", 0, Rule::Silent},
-    {"re", 0, Rule::Missing, 0, "a resistência de emissor"},
-    {"rc", 0, Rule::Missing, 0, "a resistência de coletor"},
+    {"rb", 0, Rule::Mapped},
+    {"irb", 0, Rule::Silent}, // with RBM at RB, its default, the base resistance stays RB
+    {"rbm", 0, Rule::Mapped},
+    {"re", 0, Rule::Mapped},
+    {"rc", 0, Rule::Mapped},
     {"xtf", 0, Rule::Missing, 0, "a variação de TF com a polarização"},
     {"vtf", 0, Rule::Silent},
     {"itf", 0, Rule::Silent},
@@ -96,7 +98,7 @@ const ParameterRule BipolarRules[] = {
     {"cjs csub", 0, Rule::Missing, 0, "a capacitância de substrato"},
     {"vjs ps", 0.75, Rule::Silent},
     {"mjs ms", 0, Rule::Silent},
-    {"xcjc", 1, Rule::Silent}, // splits CJC around RB, which is warned about
+    {"xcjc", 1, Rule::Mapped},
     {"xtb", 0, Rule::Temperature},
     {"eg", 1.11, Rule::Temperature},
     {"xti", 3, Rule::Temperature},
@@ -119,8 +121,8 @@ const ParameterRule MosRules[] = {
     {"cgso", 0, Rule::Mapped},
     {"cgdo", 0, Rule::Mapped},
     {"cgbo", 0, Rule::Missing, 0, "a sobreposição porta-substrato"},
-    {"rd", 0, Rule::Missing, 0, "a resistência de dreno"},
-    {"rs", 0, Rule::Missing, 0, "a resistência de fonte"},
+    {"rd", 0, Rule::Mapped},
+    {"rs", 0, Rule::Mapped},
     {"rsh", 0, Rule::Missing, 0, "a resistência de folha de dreno e fonte"},
     {"cbd", 0, Rule::Missing, 0, "a capacitância da junção de dreno"},
     {"cbs", 0, Rule::Missing, 0, "a capacitância da junção de fonte"},
@@ -138,6 +140,28 @@ const ParameterRule MosRules[] = {
     {"tnom tref", 27, Rule::Temperature},
     {"kf", 0, Rule::Silent},
     {"af", 1, Rule::Silent},
+};
+
+// The parameters of ngspice's MOS levels 2 and 3 that level 1 does not have: converted with the
+// level-1 equations, each warned about where it has an effect.
+const ParameterRule MosLevel2Rules[] = {
+    {"uexp", 0, Rule::Missing, 0, "a queda da mobilidade com o campo"},
+    {"ucrit", 1e4, Rule::Silent}, // only with UEXP
+    {"utra", 0, Rule::Silent},
+    {"vmax", 0, Rule::Missing, 0, "a saturação da velocidade"},
+    {"neff", 1, Rule::Silent}, // only with VMAX
+    {"xj", 0, Rule::Missing, 0, "o efeito de canal curto na tensão de limiar"},
+    {"delta", 0, Rule::Missing, 0, "o efeito de canal estreito"},
+    {"nfs", 0, Rule::Missing, 0, "a condução abaixo do limiar"},
+};
+const ParameterRule MosLevel3Rules[] = {
+    {"theta", 0, Rule::Missing, 0, "a queda da mobilidade com VGS"},
+    {"eta", 0, Rule::Missing, 0, "o abaixamento da barreira pelo dreno"},
+    {"kappa", 0.2, Rule::Missing, 0, "a modulação do canal do nível 3 (o LAMBDA do nível 1)"},
+    {"vmax", 0, Rule::Missing, 0, "a saturação da velocidade"},
+    {"xj", 0, Rule::Missing, 0, "o efeito de canal curto na tensão de limiar"},
+    {"delta", 0, Rule::Missing, 0, "o efeito de canal estreito"},
+    {"nfs", 0, Rule::Missing, 0, "a condução abaixo do limiar"},
 };
 
 // The first word of a rule's names, upper case, for messages.
@@ -160,13 +184,19 @@ bool NamedBy(const ParameterRule& rule, const std::string& lower)
     return false;
 }
 
+using RuleTable = std::span<const ParameterRule>;
+
 // The values of one .model card, evaluated where the element stands, by their first names.
 class ModelValues {
 public:
-    ModelValues(const ModelCard& card, const ParameterRule* rules, size_t count,
-                const ParameterScope& scope, Warnings& warnings)
-        : card_(card), rules_(rules), count_(count), warnings_(warnings)
+    // rules: the model's table, then those of its level (more may be empty).
+    ModelValues(const ModelCard& card, RuleTable rules, RuleTable more, const ParameterScope& scope,
+                Warnings& warnings)
+        : card_(card), warnings_(warnings)
     {
+        for (RuleTable table : {rules, more})
+            for (const ParameterRule& rule : table)
+                rules_.push_back(&rule);
         const std::vector<Token>& tokens = card.parameters;
         for (size_t k = 0; k < tokens.size(); k += 3) {
             if (tokens[k].kind != TokenKind::Word || k + 2 >= tokens.size() ||
@@ -204,15 +234,15 @@ public:
     // Warns about every parameter that Talvor's model cannot follow.
     void CheckRules(const Temperatures& temperatures) const
     {
-        for (size_t k = 0; k < count_; ++k) {
-            const ParameterRule& rule = rules_[k];
+        for (const ParameterRule* each : rules_) {
+            const ParameterRule& rule = *each;
             const std::string name = FirstName(rule);
             const double value = (*this)(name.c_str());
             const bool matters = *rule.needs == '\0' || (*this)(rule.needs) != 0;
             const std::string shown =
                 Format("%s=%s%s", ShownName(rule).c_str(), NumberText(value).c_str(),
                        Given(name.c_str()) ? "" : " (padrão do ngspice)");
-            if (rule.rule == Rule::Missing && value != rule.standard)
+            if (rule.rule == Rule::Missing && value != rule.fixed)
                 Warn(Format("%s ignorado: o Talvor não tem %s", shown.c_str(), rule.what));
             else if (rule.rule == Rule::Fixed && matters && value != rule.fixed)
                 Warn(Format("%s, mas o Talvor usa %s (%s)", shown.c_str(),
@@ -236,24 +266,33 @@ private:
 
     const ParameterRule* Find(const std::string& lower) const
     {
-        for (size_t k = 0; k < count_; ++k)
-            if (NamedBy(rules_[k], lower))
-                return &rules_[k];
+        for (const ParameterRule* rule : rules_)
+            if (NamedBy(*rule, lower))
+                return rule;
         return nullptr;
     }
 
     const ModelCard& card_;
-    const ParameterRule* rules_;
-    size_t count_;
+    std::vector<const ParameterRule*> rules_;
     Warnings& warnings_;
     std::map<std::string, double> given_;
 };
 
-template <size_t N>
-ModelValues Evaluate(const ModelCard& card, const ParameterRule (&rules)[N], const ElementFields& f,
-                     Warnings& warnings)
+ModelValues Evaluate(const ModelCard& card, RuleTable rules, const ElementFields& f,
+                     Warnings& warnings, RuleTable more = {})
 {
-    return ModelValues(card, rules, N, f.place().Parameters(), warnings);
+    return ModelValues(card, rules, more, f.place().Parameters(), warnings);
+}
+
+// The LEVEL a card gives, 1 without one.
+double LevelOf(const ModelCard& card, const ParameterScope& scope)
+{
+    const std::vector<Token>& tokens = card.parameters;
+    for (size_t k = 0; k + 2 < tokens.size(); ++k)
+        if (tokens[k].kind == TokenKind::Word && Lower(tokens[k].text) == "level" &&
+            tokens[k + 1].kind == TokenKind::Equals)
+            return ValueOf(tokens[k + 2], scope, card.line);
+    return 1;
 }
 
 // The .model card named by the next field, which must be of one of the types (space-separated).
@@ -315,7 +354,53 @@ void RequireLevelOne(const ModelValues& v, const char* device, const char* model
                       Shown(v.Card().name).c_str(), device, NumberText(v("level")).c_str(), model));
 }
 
-TalvorElement Diode(ElementFields& f, const Temperatures& temperatures, Warnings& warnings)
+// The family of ngspice's MOS models of a level, for the refusal: "BSIM3" for 49.
+const char* MosFamily(double level)
+{
+    if (level == 4)
+        return " (BSIM1)";
+    if (level == 5)
+        return " (BSIM2)";
+    if (level == 8 || level == 49)
+        return " (BSIM3)";
+    if (level == 14 || level == 54)
+        return " (BSIM4)";
+    if (level == 10 || level == 58)
+        return " (B4SOI)";
+    if (level >= 55 && level <= 57)
+        return " (BSIM3SOI)";
+    return "";
+}
+
+// Levels 2 and 3 convert with the level-1 equations and the parameters they share; the others
+// are refused. The extra parameters of the level, for ModelValues.
+RuleTable MosLevelRules(const ModelCard& card, const ElementFields& f)
+{
+    const double level = LevelOf(card, f.place().Parameters());
+    if (level == 1)
+        return {};
+    if (level == 2)
+        return MosLevel2Rules;
+    if (level == 3)
+        return MosLevel3Rules;
+    Refuse(card.line,
+           Format("modelo %s: MOS de nível %s%s não é convertível; o Talvor tem o nível "
+                  "1 (Shichman-Hodges) e converte para ele os níveis 2 e 3",
+                  Shown(card.name).c_str(), NumberText(level).c_str(), MosFamily(level)));
+}
+
+// A series resistance of the model for this device, between its terminal and an internal node
+// (placed later, within the limits: series_resistances.h).
+void AddSeriesResistance(ConvertedCircuit& circuit, const TalvorElement& device, size_t terminal,
+                         char tag, const char* parameter, double ohms)
+{
+    if (ohms > 0)
+        circuit.seriesResistances.push_back(
+            {device.name, terminal, tag, parameter, ohms, device.line});
+}
+
+TalvorElement Diode(ElementFields& f, const Temperatures& temperatures, Warnings& warnings,
+                    ConvertedCircuit& circuit)
 {
     TalvorElement e = f.NewElement('D');
     e.nodes = {f.Node("o anodo"), f.Node("o catodo")};
@@ -327,6 +412,8 @@ TalvorElement Diode(ElementFields& f, const Temperatures& temperatures, Warnings
     ModelValues v = Evaluate(card, DiodeRules, f, warnings);
     v.CheckRules(temperatures);
     Require(v, v("is") > 0 && v("n") > 0, "IS e N devem ser positivos");
+    Require(v, v("rs") >= 0, "RS não pode ser negativo");
+    AddSeriesResistance(circuit, e, 0, 'a', "RS", v("rs") / area);
     // i = IS·(e^(v/(N·Vt)) − 1); the diffusion capacitance TT·di/dv is C1·i·1e9 in Talvor, so
     // C1 = TT/(VT·1e9) up to the "−1", negligible in conduction where it matters.
     const double vt = v("n") * ThermalVoltage(temperatures.circuit);
@@ -335,16 +422,17 @@ TalvorElement Diode(ElementFields& f, const Temperatures& temperatures, Warnings
     return e;
 }
 
-TalvorElement Bipolar(ElementFields& f, const Temperatures& temperatures, Warnings& warnings)
+TalvorElement Bipolar(ElementFields& f, const Temperatures& temperatures, Warnings& warnings,
+                      ConvertedCircuit& circuit)
 {
     TalvorElement e = f.NewElement('Q');
     e.nodes = {f.Node("o coletor"), f.Node("a base"), f.Node("o emissor")};
-    // An optional substrate node comes before the model name.
+    // An optional substrate node comes before the model name: a fourth word that names no
+    // model and is followed by another word (which must then be the model).
     const Token* next = f.Peek();
     if (next != nullptr && next->kind == TokenKind::Word && !f.NextIsAssignment() &&
-        f.place().FindModel(next->text) == nullptr) {
+        f.place().FindModel(next->text) == nullptr && f.FollowedByWord("off"))
         f.Node("o substrato");
-    }
     const ModelCard& card = ModelOf(f, "npn pnp");
     e.kind = card.type == "npn" ? "NPN" : "PNP";
     double positional = f.NextIsNumber() ? f.Number("a área") : 1;
@@ -356,10 +444,30 @@ TalvorElement Bipolar(ElementFields& f, const Temperatures& temperatures, Warnin
     v.CheckRules(temperatures);
     Require(v, v("is") > 0 && v("bf") > 0 && v("br") > 0 && v("nf") > 0 && v("nr") > 0,
             "IS, BF, BR, NF e NR devem ser positivos");
+    Require(v, v("rb") >= 0 && v("rc") >= 0 && v("re") >= 0, "RB, RC e RE não podem ser negativos");
+    // The base resistance goes from RB towards RBM as the current grows; RBM is RB unless given.
+    if (v.Given("rbm") && v("rbm") != v("rb"))
+        v.Warn(Format("RBM=%s: no ngspice a resistência de base vai de RB a RBM com a corrente; o "
+                      "Talvor usa RB=%s fixo",
+                      NumberText(v("rbm")).c_str(), NumberText(v("rb")).c_str()));
+    if (v("xcjc") != 1 && v("cjc") != 0 && v("rb") != 0)
+        v.Warn(Format("XCJC=%s: o ngspice liga %s da CJC à base externa, antes de RB; o Talvor "
+                      "liga toda a CJC à base interna",
+                      NumberText(v("xcjc")).c_str(), NumberText(1 - v("xcjc")).c_str()));
+    AddSeriesResistance(circuit, e, 1, 'b', "RB", v("rb") / area);
+    AddSeriesResistance(circuit, e, 2, 'e', "RE", v("re") / area);
+    AddSeriesResistance(circuit, e, 0, 'c', "RC", v("rc") / area);
     if (v("vaf") != 0)
         v.Warn(Format("VAF=%s: o Talvor multiplica a corrente de coletor por 1 + VCE/VA, o ngspice "
                       "por 1 + VCB/VAF; ganho e resistência de saída diferem na ordem de VBE/VAF",
                       NumberText(v("vaf")).c_str()));
+    // ngspice divides the transit-time charge by qb too, which holds the Early effect.
+    if (v("vaf") != 0 && v("tf") != 0)
+        v.Warn(Format("VAF=%s e TF=%s: a capacitância de difusão do ngspice também cresce com 1 + "
+                      "VCB/VAF, a do Talvor não; difere na ordem de VCB/VAF (%.2g%% por volt de "
+                      "VCB)",
+                      NumberText(v("vaf")).c_str(), NumberText(v("tf")).c_str(),
+                      100 / std::fabs(v("vaf"))));
     // Gummel-Poon without its second-order terms is Ebers-Moll: alfa = BF/(1+BF), the emitter
     // junction's saturation current IS/alfa, and likewise for the reverse direction.
     const double vt = ThermalVoltage(temperatures.circuit);
@@ -386,9 +494,13 @@ TalvorElement Mos(ElementFields& f, const Temperatures& temperatures, Warnings& 
     e.kind = nChannel ? "NMOS" : "PMOS";
     std::map<std::string, double> p = f.Parameters("l w m ad as pd ps nrd nrs off ic temp dtemp");
     WarnInstanceTemperature(f, p, warnings);
-    ModelValues v = Evaluate(card, MosRules, f, warnings);
-    RequireLevelOne(v, "MOS", "Shichman-Hodges");
+    ModelValues v = Evaluate(card, MosRules, f, warnings, MosLevelRules(card, f));
     v.CheckRules(temperatures);
+    if (v("level") != 1)
+        v.Warn(Format("nível %s convertido com as equações do nível 1 (Shichman-Hodges) e os "
+                      "parâmetros que elas têm: as correntes diferem das do ngspice na medida dos "
+                      "efeitos que só o nível %s tem",
+                      NumberText(v("level")).c_str(), NumberText(v("level")).c_str()));
     const double length = ValueOr(p, "l", 100e-6),
                  width = ValueOr(p, "w", 100e-6) * ValueOr(p, "m", 1);
     const double effectiveLength = length - 2 * v("ld");
@@ -426,6 +538,22 @@ TalvorElement Mos(ElementFields& f, const Temperatures& temperatures, Warnings& 
     }
     if (v("cgso") != v("cgdo"))
         v.Warn("CGSO e CGDO diferem: o Talvor usa a mesma sobreposição (a de CGSO) nos dois lados");
+    if (gate > 0)
+        v.Warn("em triodo o ngspice (Meyer) faz Cgs e Cgd variarem com VDS, de Cox·W·L/2 cada em "
+               "VDS = 0 a 2/3 e 0 na saturação; o Talvor usa metades fixas, e Cgd difere em até "
+               "Cox·W·L/2 (perto do limiar a Cgb também difere)");
+    // Talvor's threshold stays at VT0 for VBS > 0; ngspice's falls. An n-channel bulk on ground
+    // is not forward biased while its source stays at or above ground.
+    const std::string& bulk = e.nodes[3];
+    if (v("gamma") != 0 && Lower(bulk) != Lower(e.nodes[2]) && !(nChannel && bulk == "0"))
+        v.Warn(Format("GAMMA=%s: com o substrato diretamente polarizado (VBS > 0) o Talvor mantém "
+                      "VT = VT0, e o ngspice baixa VT em GAMMA·VBS/(2·√PHI): %.2g mV a VBS = 0.1 "
+                      "V; confira VBS no ponto de operação",
+                      NumberText(v("gamma")).c_str(),
+                      v("gamma") * 0.1 / (2 * std::sqrt(v("phi"))) * 1e3));
+    Require(v, v("rd") >= 0 && v("rs") >= 0, "RD e RS não podem ser negativos");
+    AddSeriesResistance(circuit, e, 0, 'd', "RD", v("rd") / ValueOr(p, "m", 1));
+    AddSeriesResistance(circuit, e, 2, 's', "RS", v("rs") / ValueOr(p, "m", 1));
     const double talvorOxide = 2 * k / mobility;
     const double overlap = v("cgso") / talvorOxide; // Talvor's Ld: Cox·W·Ld = CGSO·W
     const double threshold = nChannel ? v("vto") : -v("vto");
@@ -445,9 +573,9 @@ void MapDevice(char letter, ElementFields& fields, const Temperatures& temperatu
                Warnings& warnings, ConvertedCircuit& circuit)
 {
     if (letter == 'D')
-        circuit.elements.push_back(Diode(fields, temperatures, warnings));
+        circuit.elements.push_back(Diode(fields, temperatures, warnings, circuit));
     else if (letter == 'Q')
-        circuit.elements.push_back(Bipolar(fields, temperatures, warnings));
+        circuit.elements.push_back(Bipolar(fields, temperatures, warnings, circuit));
     else
         circuit.elements.push_back(Mos(fields, temperatures, warnings, circuit));
 }

@@ -66,6 +66,15 @@ bool ElementFields::NextIsAssignment() const
            tokens_[next_ + 1].kind == TokenKind::Equals;
 }
 
+bool ElementFields::FollowedByWord(const char* keywords) const
+{
+    const size_t k = next_ + 1;
+    return k < tokens_.size() && tokens_[k].kind == TokenKind::Word &&
+           !ParseSpiceNumber(tokens_[k].text).has_value() &&
+           !(k + 1 < tokens_.size() && tokens_[k + 1].kind == TokenKind::Equals) &&
+           !Listed(keywords, Lower(tokens_[k].text));
+}
+
 std::string ElementFields::Word(const char* what)
 {
     const Token* token = Peek();

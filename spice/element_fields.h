@@ -18,7 +18,7 @@ public:
     {}
 
     const Place& place() const { return place_; }
-    int Line() const { return place_.Line(); }
+    Origin Line() const { return place_.Line(); }
     // The element's name as written on its line, and flattened.
     const std::string& Name() const { return tokens_[0].text; }
     std::string FlatName() const { return place_.ElementName(tokens_[0].text); }
@@ -31,6 +31,9 @@ public:
     std::string PeekLower() const;
     bool NextIsNumber() const;
     bool NextIsAssignment() const;
+    // Whether the token after the next is a word that is neither a number, nor a parameter
+    // name, nor one of the keywords (lower case, space-separated).
+    bool FollowedByWord(const char* keywords) const;
     void Skip() { ++next_; }
 
     // The next field as a node (flattened) or as a plain word; refuses anything else.

@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "spice/devices.h"
 #include "spice/element_fields.h"
@@ -180,36 +182,131 @@ TalvorElement Source(char type, ElementFields& f, Warnings& warnings)
                            NumberText(timeZero).c_str());
         warnings.Add(f.Line(), what);
     }
-    e.values = {magnitude, phase, dc.value_or(timeZero)};
+    // Talvor reads a source's magnitude as a word of at most 10 characters.
+    const double written = NumberInWidth(magnitude, TalvorNameLength);
+    if (std::fabs(written - magnitude) > 1e-7 * std::fabs(magnitude))
+        warnings.Add(f.Line(), Format("%s: a amplitude AC %s vai ao netlist como %s (o Talvor a lê "
+                                      "em até 10 caracteres)",
+                                      Shown(f.Name()).c_str(), NumberText(magnitude).c_str(),
+                                      NumberText(written).c_str()));
+    e.values = {written, phase, dc.value_or(timeZero)};
     return e;
 }
 
-TalvorElement VoltageControlled(char type, ElementFields& f)
+void SkipToken(ElementFields& f, TokenKind kind)
+{
+    if (f.Peek() != nullptr && f.Peek()->kind == kind)
+        f.Skip();
+}
+
+// After "POLY": "(1)"; other dimensions are refused.
+void PolynomialDimension(ElementFields& f)
+{
+    SkipToken(f, TokenKind::Open);
+    const double dimension = f.Number("a dimensão do POLY");
+    SkipToken(f, TokenKind::Close);
+    if (dimension != 1)
+        f.Fail(Format("POLY(%s) não é convertível: só o POLY(1) linear, p0 + p1·x",
+                      NumberText(dimension).c_str()));
+}
+
+// The coefficients p0 p1 of a POLY(1) after its control; a single one is p0, as ngspice reads
+// it. Nonzero terms of higher order are refused.
+std::pair<double, double> LinearCoefficients(ElementFields& f)
+{
+    std::vector<double> p;
+    while (f.NextIsNumber())
+        p.push_back(f.Number("um coeficiente do POLY"));
+    if (p.empty())
+        f.Fail("POLY(1) sem coeficientes");
+    f.Parameters("ic");
+    for (size_t k = 2; k < p.size(); ++k)
+        if (p[k] != 0)
+            f.Fail(Format("POLY(1) com o termo de ordem %zu (p%zu=%s) não é convertível: só o "
+                          "linear, p0 + p1·x",
+                          k, k, NumberText(p[k]).c_str()));
+    return {p[0], p.size() > 1 ? p[1] : 0.0};
+}
+
+// The element, and a POLY(1) output's constant term p0 as a DC source of the output's kind: a
+// voltage source in series with E and H (through an internal node), a current source in
+// parallel with G and F.
+void AddWithConstantTerm(TalvorElement e, double p0, ConvertedCircuit& circuit)
+{
+    if (p0 == 0) {
+        circuit.elements.push_back(std::move(e));
+        return;
+    }
+    const bool voltage = e.type == 'E' || e.type == 'H';
+    TalvorElement source;
+    source.type = voltage ? 'V' : 'I';
+    source.name = AddedElement(source.type, e.name);
+    source.line = e.line;
+    source.values = {0, 0, p0};
+    source.nodes = {e.nodes[0], e.nodes[1]};
+    if (voltage) {
+        const std::string node = InternalNode(e.name, 'o');
+        e.nodes[1] = node;
+        source.nodes[0] = node;
+        circuit.added.push_back(
+            {node, Format("nó interno de %s, entre a sua saída e o termo constante do POLY",
+                          e.name.c_str())});
+    }
+    circuit.added.push_back({source.name, Format("termo constante p0=%s do POLY de %s",
+                                                 NumberText(p0).c_str(), e.name.c_str())});
+    circuit.elements.push_back(std::move(e));
+    circuit.elements.push_back(std::move(source));
+}
+
+void VoltageControlled(char type, ElementFields& f, ConvertedCircuit& circuit)
 {
     TalvorElement e = f.NewElement(type);
     std::string outPlus = f.Node("o nó de saída +");
     std::string outMinus = f.Node("o nó de saída -");
-    static const char* const Nonlinear[] = {"value", "poly", "table", "laplace", "freq",
-                                            "vol",   "cur",  "and",   "or",      "nand"};
+    static const char* const Nonlinear[] = {"value", "table", "laplace", "freq", "vol",
+                                            "cur",   "and",   "or",      "nand"};
     for (const char* keyword : Nonlinear)
         if (f.PeekLower() == keyword)
-            f.Fail(Format("só a forma linear (%c nó+ nó- ctrl+ ctrl- ganho) é convertível", type));
-    e.nodes = {outPlus, outMinus, f.Node("o nó de controle +"), f.Node("o nó de controle -")};
+            f.Fail(Format("só a forma linear (%c nó+ nó- ctrl+ ctrl- ganho) e o POLY(1) linear "
+                          "são convertíveis",
+                          type));
+    const bool polynomial = f.Accept("poly");
+    if (polynomial)
+        PolynomialDimension(f);
+    SkipToken(f, TokenKind::Open); // POLY's controls may be written (in,0)
+    std::string controlPlus = f.Node("o nó de controle +");
+    SkipToken(f, TokenKind::Comma);
+    std::string controlMinus = f.Node("o nó de controle -");
+    SkipToken(f, TokenKind::Close);
+    e.nodes = {outPlus, outMinus, controlPlus, controlMinus};
+    if (polynomial) {
+        auto [p0, p1] = LinearCoefficients(f);
+        e.values = {p1};
+        AddWithConstantTerm(std::move(e), p0, circuit);
+        return;
+    }
     e.values = {f.Number(type == 'E' ? "o ganho" : "a transcondutância")};
     f.Parameters("");
-    return e;
+    circuit.elements.push_back(std::move(e));
 }
 
-TalvorElement CurrentControlled(char type, ElementFields& f)
+void CurrentControlled(char type, ElementFields& f, ConvertedCircuit& circuit)
 {
     TalvorElement e = f.NewElement(type);
     e.nodes = {f.Node("o nó de saída +"), f.Node("o nó de saída -")};
-    if (f.PeekLower() == "poly")
-        f.Fail(Format("só a forma linear (%c nó+ nó- Vcontrole ganho) é convertível", type));
+    const bool polynomial = f.Accept("poly");
+    if (polynomial)
+        PolynomialDimension(f);
     e.control = f.place().ElementName(f.Word("a fonte de controle"));
+    if (polynomial) {
+        auto [p0, p1] = LinearCoefficients(f);
+        e.values = {p1};
+        AddWithConstantTerm(std::move(e), p0, circuit);
+        return;
+    }
     e.values = {f.Number(type == 'F' ? "o ganho" : "a transresistência")};
     f.Parameters("");
-    return e;
+    circuit.elements.push_back(std::move(e));
 }
 
 TalvorElement Line(ElementFields& f)
@@ -288,11 +385,11 @@ void ElementMapper::Element(const Place& place, const std::vector<Token>& tokens
         break;
     case 'E':
     case 'G':
-        circuit_.elements.push_back(VoltageControlled(letter, f));
+        VoltageControlled(letter, f, circuit_);
         break;
     case 'F':
     case 'H':
-        circuit_.elements.push_back(CurrentControlled(letter, f));
+        CurrentControlled(letter, f, circuit_);
         break;
     case 'T':
         circuit_.elements.push_back(Line(f));
@@ -345,8 +442,8 @@ void LinkControls(ConvertedCircuit& circuit)
         auto [where, added] = byName.emplace(Lower(elements[k].name), k);
         if (!added)
             Refuse(elements[k].line,
-                   Format("nome repetido: %s (também na linha %d)", Shown(elements[k].name).c_str(),
-                          elements[where->second].line));
+                   Format("nome repetido: %s (também na %s)", Shown(elements[k].name).c_str(),
+                          LineName(elements[where->second].line).c_str()));
     }
     auto find = [&](const TalvorElement& user, const std::string& name, char type,
                     const char* what) {

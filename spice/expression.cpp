@@ -20,10 +20,16 @@ struct Function {
     const char* name;
     int arguments;
     double (*apply)(const double* x);
+    // Functions of ngspice's Monte Carlo analysis draw a value around their first argument,
+    // which the conversion takes (with a warning).
+    bool random = false;
 };
+
+double Nominal(const double* x) { return x[0]; }
 
 const Function Functions[] = {
     {"sqrt", 1, [](const double* x) { return std::sqrt(x[0]); }},
+    {"sqr", 1, [](const double* x) { return x[0] * x[0]; }},
     {"exp", 1, [](const double* x) { return std::exp(x[0]); }},
     {"ln", 1, [](const double* x) { return std::log(x[0]); }},
     {"log", 1, [](const double* x) { return std::log(x[0]); }},
@@ -34,9 +40,13 @@ const Function Functions[] = {
     {"asin", 1, [](const double* x) { return std::asin(x[0]); }},
     {"acos", 1, [](const double* x) { return std::acos(x[0]); }},
     {"atan", 1, [](const double* x) { return std::atan(x[0]); }},
+    {"arctan", 1, [](const double* x) { return std::atan(x[0]); }},
     {"sinh", 1, [](const double* x) { return std::sinh(x[0]); }},
     {"cosh", 1, [](const double* x) { return std::cosh(x[0]); }},
     {"tanh", 1, [](const double* x) { return std::tanh(x[0]); }},
+    {"asinh", 1, [](const double* x) { return std::asinh(x[0]); }},
+    {"acosh", 1, [](const double* x) { return std::acosh(x[0]); }},
+    {"atanh", 1, [](const double* x) { return std::atanh(x[0]); }},
     {"abs", 1, [](const double* x) { return std::fabs(x[0]); }},
     {"sgn", 1, [](const double* x) { return x[0] > 0   ? 1.0
                                             : x[0] < 0 ? -1.0
@@ -49,6 +59,12 @@ const Function Functions[] = {
     {"pwr", 2, [](const double* x) { return std::pow(std::fabs(x[0]), x[1]); }},
     {"min", 2, [](const double* x) { return std::fmin(x[0], x[1]); }},
     {"max", 2, [](const double* x) { return std::fmax(x[0], x[1]); }},
+    {"ternary_fcn", 3, [](const double* x) { return x[0] != 0 ? x[1] : x[2]; }},
+    {"agauss", 3, Nominal, true},
+    {"gauss", 3, Nominal, true},
+    {"aunif", 2, Nominal, true},
+    {"unif", 2, Nominal, true},
+    {"limit", 2, Nominal, true},
 };
 
 const Function* FindFunction(const std::string& lowerName)
@@ -59,11 +75,39 @@ const Function* FindFunction(const std::string& lowerName)
     return nullptr;
 }
 
+// The scope of a .func body: its parameters bound to the call's arguments, then the caller's.
+class ArgumentScope : public ParameterScope {
+public:
+    ArgumentScope(const UserFunction& function, const std::vector<double>& arguments,
+                  const ParameterScope& caller)
+        : function_(function), arguments_(arguments), caller_(caller)
+    {}
+    std::optional<double> Find(const std::string& lowerName) const override
+    {
+        for (size_t k = 0; k < function_.parameters.size(); ++k)
+            if (function_.parameters[k] == lowerName)
+                return arguments_[k];
+        return caller_.Find(lowerName);
+    }
+    const UserFunction* FindFunction(const std::string& lowerName) const override
+    {
+        return caller_.FindFunction(lowerName);
+    }
+    Warnings* WarningSink() const override { return caller_.WarningSink(); }
+
+private:
+    const UserFunction& function_;
+    const std::vector<double>& arguments_;
+    const ParameterScope& caller_;
+};
+
 // Recursive descent, one function per precedence level, lowest first.
 class ExpressionReader {
 public:
-    ExpressionReader(std::string_view text, const ParameterScope& scope, int line)
-        : text_(text), scope_(scope), line_(line)
+    // depth: the nesting already taken by the reader of the expression that calls this one's
+    // .func.
+    ExpressionReader(std::string_view text, const ParameterScope& scope, Origin line, int depth = 0)
+        : text_(text), scope_(scope), line_(line), depth_(depth)
     {}
 
     double Read()
@@ -93,6 +137,12 @@ private:
     [[noreturn]] void Fail(const std::string& why)
     {
         Refuse(line_, Format("expressão {%s}: %s", Shown(text_).c_str(), why.c_str()));
+    }
+
+    void Warn(const std::string& what)
+    {
+        if (Warnings* warnings = scope_.WarningSink(); warnings != nullptr && live_)
+            warnings->Add(line_, Format("expressão {%s}: %s", Shown(text_).c_str(), what.c_str()));
     }
 
     double Checked(double value)
@@ -205,6 +255,11 @@ private:
                 if (divisor == 0 && live_)
                     Fail("divisão por zero");
                 value = divisor == 0 ? 0 : Checked(value / divisor);
+            } else if (Accept("%")) { // the remainder with the dividend's sign, as C's fmod
+                double divisor = Unary();
+                if (divisor == 0 && live_)
+                    Fail("divisão por zero");
+                value = divisor == 0 ? 0 : Checked(std::fmod(value, divisor));
             } else {
                 return value;
             }
@@ -223,12 +278,30 @@ private:
         return Power();
     }
 
+    // ngspice groups powers from the left (2^3^2 = 8^2) and raises the base's absolute value
+    // ((-2)^3 = 8); an exponent takes its own signs (2^-1).
     double Power()
     {
-        double base = Primary();
-        if (Accept("**") || Accept("^"))
-            return Checked(std::pow(base, Unary())); // right-associative: 2^3^2 = 2^9
-        return base;
+        double value = Primary();
+        while (Accept("**") || Accept("^")) {
+            const double base = value, exponent = Exponent();
+            value = Checked(std::pow(std::fabs(base), exponent));
+            if (base < 0)
+                Warn(Format("a base %s de uma potência é negativa: o ngspice (e o Talvor, como "
+                            "ele) eleva o seu valor absoluto, %s",
+                            NumberText(base).c_str(), NumberText(value).c_str()));
+        }
+        return value;
+    }
+
+    double Exponent()
+    {
+        Nesting nesting(*this);
+        if (Accept("-"))
+            return -Exponent();
+        if (Accept("+"))
+            return Exponent();
+        return Primary();
     }
 
     double Primary()
@@ -290,37 +363,56 @@ private:
             return Call(name);
         if (std::optional<double> value = scope_.Find(name))
             return *value;
-        if (name == "pi")
-            return 3.141592653589793;
+        if (name == "pi") // not a name of ngspice's expressions, only of its other languages
+            Fail("parâmetro desconhecido 'pi': o ngspice não o conhece nas expressões; defina-o "
+                 "com .param pi=3.141592653589793");
         Fail(Format("parâmetro desconhecido '%s'", Shown(name).c_str()));
     }
 
     double Call(const std::string& name)
     {
-        const Function* function = FindFunction(name);
-        if (function == nullptr)
+        const UserFunction* defined = scope_.FindFunction(name);
+        const Function* function = defined != nullptr ? nullptr : FindFunction(name);
+        if (defined == nullptr && function == nullptr)
             Fail(Format("função desconhecida '%s'", Shown(name).c_str()));
-        double x[2] = {0, 0};
-        for (int k = 0; k < function->arguments; ++k) {
-            if (k > 0)
-                Expect(",");
-            x[k] = Choice();
+        const size_t wanted = defined != nullptr ? defined->parameters.size()
+                                                 : static_cast<size_t>(function->arguments);
+        std::vector<double> x;
+        if (!Accept(")")) {
+            do {
+                x.push_back(Choice());
+            } while (x.size() <= wanted && Accept(","));
+            Expect(")");
         }
-        Expect(")");
-        return Checked(function->apply(x));
+        if (x.size() != wanted)
+            Fail(Format("%s pede %zu argumento%s", Shown(name).c_str(), wanted,
+                        wanted == 1 ? "" : "s"));
+        if (defined != nullptr) {
+            // The body sees the arguments, then the caller's names; it nests like a parenthesis.
+            ArgumentScope arguments(*defined, x, scope_);
+            ExpressionReader body(defined->body, arguments, line_, depth_);
+            body.live_ = live_;
+            return Checked(body.Read());
+        }
+        const double value = Checked(function->apply(x.data()));
+        if (function->random)
+            Warn(Format("%s sorteia um valor em torno de %s (Monte Carlo) no ngspice; o Talvor usa "
+                        "esse valor nominal",
+                        function->name, NumberText(x[0]).c_str()));
+        return value;
     }
 
     std::string_view text_;
     const ParameterScope& scope_;
-    int line_;
+    Origin line_;
     size_t at_ = 0;
-    int depth_ = 0;
+    int depth_;
     bool live_ = true; // false inside the branch of ?: that is not taken
 };
 
 } // namespace
 
-double EvaluateExpression(std::string_view text, const ParameterScope& scope, int line)
+double EvaluateExpression(std::string_view text, const ParameterScope& scope, Origin line)
 {
     return ExpressionReader(text, scope, line).Read();
 }

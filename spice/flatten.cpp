@@ -87,17 +87,17 @@ private:
     void AddElement(const Instance& instance, const DeckLine& line)
     {
         if (++elements_ > MaxFlatElements)
-            Refuse(line.number, Format("o circuito tem mais de %ld elementos; o Talvor aceita "
+            Refuse(line.origin, Format("o circuito tem mais de %ld elementos; o Talvor aceita "
                                        "até 200",
                                        MaxFlatElements));
-        sink_.Element(Place(instance, line.number), line.tokens);
+        sink_.Element(Place(instance, line.origin), line.tokens);
     }
 
     void Instantiate(const Instance& caller, const DeckLine& line, int depth)
     {
         const std::vector<Token>& tokens = line.tokens;
         const std::string& name = tokens[0].text;
-        const int n = line.number;
+        const Origin n = line.origin;
         size_t end = 1;
         while (end < tokens.size() && !StartsAssignments(tokens, end))
             ++end;
@@ -136,6 +136,8 @@ private:
                                  Shown(node.text).c_str()));
             instance.ports[Lower(block->ports[k])] = callerPlace.Node(node.text);
         }
+        for (const DeckLine* functionLine : block->functionLines)
+            ReadFunctionLine(*functionLine, instance.scope);
         BindParameters(instance, ParameterAssignments(tokens, end, n), caller.scope, n);
         for (const DeckLine* parameterLine : block->parameterLines)
             ReadParameterLine(*parameterLine, instance.scope);
@@ -145,7 +147,7 @@ private:
     // The subcircuit's parameters: the values given on the X line (evaluated where the X line
     // stands), else the defaults of the .subckt line in order, each seeing the ones before.
     void BindParameters(Instance& instance, const std::vector<ParameterText>& given,
-                        const Scope& callerScope, int line)
+                        const Scope& callerScope, Origin line)
     {
         const Block& block = *instance.block;
         for (const ParameterText& parameter : given) {
@@ -176,9 +178,12 @@ private:
 
 } // namespace
 
-Scope MainParameters(const DeckStructure& deck)
+Scope MainParameters(const DeckStructure& deck, Warnings& warnings)
 {
     Scope scope;
+    scope.SetWarningSink(&warnings);
+    for (const DeckLine* line : deck.main.functionLines)
+        ReadFunctionLine(*line, scope);
     for (const DeckLine* line : deck.main.parameterLines)
         ReadParameterLine(*line, scope);
     return scope;

@@ -22,9 +22,9 @@ struct Instance;
 // Where an element line stands: its deck line inside one instance of a block.
 class Place {
 public:
-    Place(const Instance& instance, int line) : instance_(instance), line_(line) {}
+    Place(const Instance& instance, Origin line) : instance_(instance), line_(line) {}
 
-    int Line() const { return line_; }
+    Origin Line() const { return line_; }
     // "" in the main circuit, else the instance names from the top, as "X1.X2".
     const std::string& Path() const;
     // The flattened name of a node word: "0" for ground (0, gnd), the outer node for a port,
@@ -39,7 +39,7 @@ public:
 
 private:
     const Instance& instance_;
-    int line_;
+    Origin line_;
 };
 
 class ElementSink {
@@ -55,7 +55,8 @@ public:
 // unknown or recursive subcircuits, wrong node counts, unknown parameters and the bounds above.
 void FlattenDeck(const DeckStructure& deck, const Scope& mainScope, ElementSink& sink);
 
-// The main circuit's parameters: its .param lines evaluated in order.
-Scope MainParameters(const DeckStructure& deck);
+// The main circuit's functions and parameters: its .func lines, then its .param lines evaluated
+// in order; the expressions' warnings go to warnings.
+Scope MainParameters(const DeckStructure& deck, Warnings& warnings);
 
 } // namespace talvor

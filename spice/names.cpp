@@ -29,6 +29,18 @@ std::string SyntheticNodeSource(const std::string& node)
     return node.substr(1, node.rfind('#') - 1);
 }
 
+std::string InternalNode(const std::string& element, char tag)
+{
+    return "(" + element + "#" + std::string(1, tag) + ")";
+}
+
+std::string AddedElement(char type, const std::string& forWhat)
+{
+    const std::string inner =
+        IsSyntheticNode(forWhat) ? forWhat.substr(1, forWhat.size() - 2) : forWhat;
+    return std::string(1, type) + "(" + inner + ")";
+}
+
 namespace {
 
 // Hands out names: first the deck's own where they fit, then short ones for the rest.
@@ -67,6 +79,26 @@ std::string OwnPart(const std::string& name)
     return dot == std::string::npos ? name : name.substr(dot + 1);
 }
 
+// Whether the name is one the converter made: an internal node "(Q1#b)" or an added element
+// "R(Q1#b)"; deck names hold no parentheses.
+bool IsInternalNode(const std::string& node)
+{
+    const size_t hash = node.rfind('#');
+    return IsSyntheticNode(node) && hash + 3 == node.size() && node[hash + 1] >= 'a' &&
+           node[hash + 1] <= 'z';
+}
+bool IsAddedElement(const std::string& name) { return name.size() > 1 && name[1] == '('; }
+
+// What an internal node or added element is called where that fits: "Q1#b", "RQ1#b", "VE1".
+std::string PreferredName(const std::string& name)
+{
+    if (IsAddedElement(name))
+        return name.substr(0, 1) + PreferredName(name.substr(1));
+    const std::string inner = name.substr(1, name.size() - 2);
+    const size_t dot = inner.rfind('.');
+    return dot == std::string::npos ? inner : inner.substr(dot + 1);
+}
+
 std::string WithTypeLetter(const std::string& name, char type)
 {
     std::string named(1, type);
@@ -85,7 +117,11 @@ void NameElements(const ConvertedCircuit& circuit, TalvorNames& names)
             maker.Reserve(e.name);
     for (const TalvorElement& e : circuit.elements) {
         std::string name = WithTypeLetter(e.name, e.type);
-        if (!Fits(e.name)) {
+        if (IsAddedElement(e.name)) {
+            name = PreferredName(e.name);
+            name = Fits(name) && !maker.Taken(name) ? name : maker.Make(name);
+            maker.Reserve(name);
+        } else if (!Fits(e.name)) {
             name = maker.Make(WithTypeLetter(OwnPart(e.name), e.type));
             names.renamed.push_back({name, e.name});
         }
@@ -109,7 +145,11 @@ void NameNodes(const ConvertedCircuit& circuit, TalvorNames& names)
     names.nodes.emplace("0", "0");
     for (const std::string& node : order) {
         std::string name = node;
-        if (!Fits(node) || IsSyntheticNode(node)) {
+        if (IsInternalNode(node)) {
+            name = PreferredName(node);
+            name = Fits(name) && !maker.Taken(name) ? name : maker.Make(name);
+            maker.Reserve(name);
+        } else if (!Fits(node) || IsSyntheticNode(node)) {
             name = maker.Make(OwnPart(node));
             names.renamed.push_back({name, node});
         }

@@ -35,4 +35,11 @@ bool IsSyntheticNode(const std::string& node);
 // The sensing source a synthetic node belongs to.
 std::string SyntheticNodeSource(const std::string& node);
 
+// A node the converter adds inside an element, named by a letter: "b" for a transistor's base
+// behind its RB. Its Talvor name is the element's own with "#b" ("Q1#b") where that fits.
+std::string InternalNode(const std::string& element, char tag);
+// An element the converter adds, of a type, for what it names (an element or a node): the
+// resistor 'R' of "Q1#b" is "RQ1#b" in the netlist where that fits.
+std::string AddedElement(char type, const std::string& forWhat);
+
 } // namespace talvor

@@ -84,6 +84,17 @@ std::string WriteNetlist(const ConvertedCircuit& circuit, const TalvorNames& nam
         for (const auto& [talvor, deck] : names.renamed)
             Comment(out, RenamedLine(talvor, deck));
     }
+    if (!circuit.added.empty()) {
+        Comment(out, "Nós e elementos novos:");
+        for (const AddedName& added : circuit.added) {
+            auto node = names.nodes.find(Lower(added.name));
+            auto element = names.elements.find(Lower(added.name));
+            const std::string& name = node != names.nodes.end()         ? node->second
+                                      : element != names.elements.end() ? element->second
+                                                                        : added.name;
+            Comment(out, Format("  %s: %s", name.c_str(), OneLine(added.what, 200).c_str()));
+        }
+    }
     for (const MovedCurrent& moved : circuit.movedCurrents) {
         const std::string& name = names.Element(moved.element);
         Comment(out, Format("Corrente de %s (0 V) = %s%s: a fonte virou a entrada de %s.",

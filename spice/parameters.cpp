@@ -1,6 +1,7 @@
 // Parameter scopes, .param lines and the values of number words and expressions.
 #include "spice/parameters.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -18,7 +19,25 @@ std::optional<double> Scope::Find(const std::string& lowerName) const
     return std::nullopt;
 }
 
-double ValueOf(const Token& token, const ParameterScope& scope, int line)
+const UserFunction* Scope::FindFunction(const std::string& lowerName) const
+{
+    for (const Scope* scope = this; scope != nullptr; scope = scope->parent_) {
+        auto found = scope->functions_.find(lowerName);
+        if (found != scope->functions_.end())
+            return &found->second;
+    }
+    return nullptr;
+}
+
+Warnings* Scope::WarningSink() const
+{
+    const Scope* scope = this;
+    while (scope->parent_ != nullptr)
+        scope = scope->parent_;
+    return scope->warnings_;
+}
+
+double ValueOf(const Token& token, const ParameterScope& scope, Origin line)
 {
     switch (token.kind) {
     case TokenKind::Expression:
@@ -78,14 +97,30 @@ std::vector<Assignment> FindAssignments(const std::string& text, size_t from)
     return found;
 }
 
-// The expression text between two assignments, without blanks, trailing commas or quotes.
+// Whether text[start, end) is one group in braces: "{a+b}", not "{a}+{b}".
+bool OneBracedGroup(const std::string& text, size_t start, size_t end)
+{
+    if (end - start < 2 || text[start] != '{' || text[end - 1] != '}')
+        return false;
+    int depth = 0;
+    for (size_t i = start; i < end - 1; ++i) {
+        depth += text[i] == '{' ? 1 : text[i] == '}' ? -1 : 0;
+        if (depth == 0)
+            return false;
+    }
+    return true;
+}
+
+// The expression text between two assignments, without blanks, trailing commas, or the quotes
+// or braces around it.
 std::string ExpressionText(const std::string& text, size_t start, size_t end)
 {
     while (start < end && IsBlank(text[start]))
         ++start;
     while (end > start && (IsBlank(text[end - 1]) || text[end - 1] == ','))
         --end;
-    if (end - start >= 2 && text[start] == '\'' && text[end - 1] == '\'') {
+    if ((end - start >= 2 && text[start] == '\'' && text[end - 1] == '\'') ||
+        OneBracedGroup(text, start, end)) {
         ++start;
         --end;
     }
@@ -102,16 +137,55 @@ void ReadParameterLine(const DeckLine& line, Scope& scope)
         ++from; // past ".param"
     std::vector<Assignment> assignments = FindAssignments(text, from);
     if (assignments.empty() || text.find_first_not_of(" \t", from) != assignments[0].nameStart)
-        Refuse(line.number, ".param sem nome=valor");
+        Refuse(line.origin, ".param sem nome=valor");
     for (size_t k = 0; k < assignments.size(); ++k) {
         const Assignment& a = assignments[k];
         size_t end = k + 1 < assignments.size() ? assignments[k + 1].nameStart : text.size();
         std::string expression = ExpressionText(text, a.valueStart, end);
         std::string name = Lower(text.substr(a.nameStart, a.nameEnd - a.nameStart));
         if (expression.empty())
-            Refuse(line.number, Format(".param %s sem valor", Shown(name).c_str()));
-        scope.Set(name, EvaluateExpression(expression, scope, line.number));
+            Refuse(line.origin, Format(".param %s sem valor", Shown(name).c_str()));
+        scope.Set(name, EvaluateExpression(expression, scope, line.origin));
     }
+}
+
+void ReadFunctionLine(const DeckLine& line, Scope& scope)
+{
+    const std::string& text = line.text;
+    size_t at = 0;
+    while (at < text.size() && !IsBlank(text[at]))
+        ++at; // past ".func"
+    while (at < text.size() && IsBlank(text[at]))
+        ++at;
+    const size_t nameStart = at;
+    while (at < text.size() && IsNameChar(text[at]))
+        ++at;
+    const std::string name = Lower(text.substr(nameStart, at - nameStart));
+    const size_t open = text.find_first_not_of(" \t", at);
+    const size_t close = open == std::string::npos ? open : text.find(')', open);
+    if (name.empty() || !IsNameStart(name[0]) || open == std::string::npos || text[open] != '(' ||
+        close == std::string::npos)
+        Refuse(line.origin, ".func deve ser .func nome(argumentos) {expressão}");
+    UserFunction function;
+    for (size_t from = open + 1; from < close;) {
+        size_t comma = std::min(text.find(',', from), close);
+        std::string parameter = ExpressionText(text, from, comma);
+        bool valid = !parameter.empty() && IsNameStart(parameter[0]);
+        for (char c : parameter)
+            valid = valid && IsNameChar(c);
+        if (!valid)
+            Refuse(line.origin, Format(".func %s: argumento inválido '%s'", Shown(name).c_str(),
+                                       Shown(parameter).c_str()));
+        function.parameters.push_back(Lower(parameter));
+        from = comma + 1;
+    }
+    size_t body = text.find_first_not_of(" \t", close + 1);
+    if (body != std::string::npos && text[body] == '=')
+        ++body;
+    function.body = body == std::string::npos ? "" : ExpressionText(text, body, text.size());
+    if (function.body.empty())
+        Refuse(line.origin, Format(".func %s sem expressão", Shown(name).c_str()));
+    scope.Define(name, std::move(function));
 }
 
 } // namespace talvor

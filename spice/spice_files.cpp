@@ -19,12 +19,13 @@ namespace fs = std::filesystem;
 
 bool ReadDeck(const std::string& path, std::string& bytes, std::string& error)
 {
+    const bool fromInput = path == "-";
     std::error_code code;
-    if (!fs::is_regular_file(path, code)) {
+    if (!fromInput && !fs::is_regular_file(path, code)) {
         error = fs::exists(path, code) ? "não é um arquivo comum" : "não existe";
         return false;
     }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = fromInput ? stdin : std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         error = std::strerror(errno);
         return false;
@@ -35,7 +36,8 @@ bool ReadDeck(const std::string& path, std::string& bytes, std::string& error)
     while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0 && bytes.size() <= MaxDeckBytes)
         bytes.append(buffer, count);
     const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
+    if (!fromInput)
+        std::fclose(file);
     if (failed) {
         error = "erro de leitura";
         return false;

@@ -6,8 +6,8 @@
 
 namespace talvor {
 
-// The deck's bytes; false with the reason when it is not a readable regular file or is bigger
-// than the converter reads.
+// The deck's bytes ("-": standard input's); false with the reason when it is not a readable
+// regular file or is bigger than the converter reads.
 bool ReadDeck(const std::string& path, std::string& bytes, std::string& error);
 
 // The deck's path with ".net" for its extension: "amp.cir" → "amp.net", "amp" → "amp.net"

@@ -140,28 +140,53 @@ std::string NumberText(double value)
     return std::string(buffer, result.ptr);
 }
 
-void Refuse(int line, std::string reason) { throw Refusal{line, std::move(reason)}; }
-
-std::string AtLine(int line, const std::string& text)
+double NumberInWidth(double value, size_t width)
 {
-    return line > 0 ? Format("linha %d: %s", line, text.c_str()) : text;
+    double shortened = value;
+    for (int digits = 17; digits >= 1 && NumberText(shortened).size() > width; --digits) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        shortened = std::strtod(text, nullptr);
+    }
+    return shortened;
 }
 
-void Warnings::Add(int line, const std::string& text)
+void Refuse(Origin origin, std::string reason) { throw Refusal{origin, std::move(reason)}; }
+
+std::string LineName(Origin origin)
 {
-    std::string message = AtLine(line, text);
-    if (seen_.insert(message).second)
-        lines_.emplace_back(line > 0 ? line : INT_MAX, std::move(message));
+    if (origin.file == nullptr)
+        return Format("linha %d", origin.line);
+    return Format("linha %d de %s", origin.line, Shown(origin.file->shown).c_str());
+}
+
+std::string AtLine(Origin origin, const std::string& text)
+{
+    if (origin.line <= 0)
+        return text;
+    if (origin.file == nullptr)
+        return Format("linha %d: %s", origin.line, text.c_str());
+    return Format("%s, linha %d: %s", Shown(origin.file->shown).c_str(), origin.line, text.c_str());
+}
+
+void Warnings::Add(Origin origin, const std::string& text)
+{
+    std::string message = AtLine(origin, text);
+    if (!seen_.insert(message).second)
+        return;
+    const int file = origin.line <= 0 ? INT_MAX : origin.file == nullptr ? 0 : origin.file->order;
+    lines_.push_back({file, origin.line, std::move(message)});
 }
 
 std::vector<std::string> Warnings::Lines() const
 {
-    std::vector<std::pair<int, std::string>> sorted = lines_;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<Line> sorted = lines_;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const Line& a, const Line& b) {
+        return a.file != b.file ? a.file < b.file : a.line < b.line;
+    });
     std::vector<std::string> lines;
-    for (auto& [line, text] : sorted)
-        lines.push_back(std::move(text));
+    for (Line& line : sorted)
+        lines.push_back(std::move(line.text));
     return lines;
 }
 

@@ -31,29 +31,60 @@ std::string Shown(std::string_view word);
 // A value in the shortest text that reads back to the same double ("1000", "1e-06", "0.1").
 std::string NumberText(double value);
 
-// Why a deck cannot be converted, at which line of the deck (0 when no line is to blame).
+// The value nearest to value whose NumberText has at most width characters (0.7853981633974483
+// → 0.78539816 in 10).
+double NumberInWidth(double value, size_t width);
+
+// A file that a deck includes (.include, .lib), as the messages name it.
+struct IncludedFile {
+    std::string shown;      // its path from the deck's folder: "models/q.lib"
+    int order = 0;          // 1 for the first file read, 2 for the next, ...
+    std::string includedAt; // the line that first included it: "linha 4", "linha 2 de a.lib"
+};
+
+// Where a text comes from: a line of the deck itself (file nullptr) or of a file it includes.
+// Line 0 when no line is to blame.
+struct Origin {
+    Origin(int lineNumber = 0) : line(lineNumber) {}
+    Origin(const IncludedFile* includedFile, int lineNumber) : line(lineNumber), file(includedFile)
+    {}
+    int line = 0;
+    const IncludedFile* file = nullptr;
+};
+
+// "linha 4", or "linha 4 de models/q.lib" for a line of an included file.
+std::string LineName(Origin origin);
+
+// Why a deck cannot be converted, and where.
 struct Refusal {
-    int line;
+    Origin origin;
     std::string reason;
 };
 
 // Ends the conversion: thrown inside the converter, caught by ConvertDeck.
-[[noreturn]] void Refuse(int line, std::string reason);
+[[noreturn]] void Refuse(Origin origin, std::string reason);
 
-// The converter's warnings, each "linha N: text" (or the text alone for line 0) kept once: a
-// model used by many instances warns once.
+// The converter's warnings, each "linha N: text" ("models/q.lib, linha N: text" for a line of an
+// included file, the text alone for line 0) kept once: a model used by many instances warns
+// once.
 class Warnings {
 public:
-    void Add(int line, const std::string& text);
-    // In deck order (the order found within a line), those of no line last.
+    void Add(Origin origin, const std::string& text);
+    // The deck's in line order (the order found within a line), then those of each included
+    // file in the order the files were read, then those of no line.
     std::vector<std::string> Lines() const;
 
 private:
-    std::vector<std::pair<int, std::string>> lines_;
+    struct Line {
+        int file; // 0 for the deck, the included file's order, or INT_MAX for no line
+        int line;
+        std::string text;
+    };
+    std::vector<Line> lines_;
     std::set<std::string> seen_;
 };
 
-// "linha N: text", or text alone when line is 0.
-std::string AtLine(int line, const std::string& text);
+// "linha N: text", "models/q.lib, linha N: text", or text alone when the line is 0.
+std::string AtLine(Origin origin, const std::string& text);
 
 } // namespace talvor

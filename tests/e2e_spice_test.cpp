@@ -54,10 +54,13 @@ NameNotes ReadNameNotes(const std::string& netlist)
     return notes;
 }
 
-// The Talvor column (without its m or f) of an ngspice vector: v(node) or i(source).
+// The Talvor column (without its m or f) of an ngspice vector: v(node) or i(source); ngspice
+// runs a POLY source as the code model "a$poly$NAME".
 std::string TalvorColumn(const std::string& vector, const NameNotes& notes)
 {
-    const std::string name = Lowered(vector.substr(2, vector.size() - 3));
+    std::string name = Lowered(vector.substr(2, vector.size() - 3));
+    if (name.rfind("a$poly$", 0) == 0)
+        name.erase(0, 7);
     if (vector[0] == 'v') {
         auto found = notes.renamed.find(name);
         return found != notes.renamed.end() ? found->second : name;
@@ -137,6 +140,7 @@ const DeckCase Decks[] = {
     {"rlc_bandpass", "", Exact},
     {"continuation", "", Exact},
     {"params", "", Exact},
+    {"expressions", "", Exact},
     {"subckt_rc", "", Exact},
     {"nested_subckt", "", Exact},
     {"controlled_eg", "", Exact},
@@ -153,6 +157,9 @@ const DeckCase Decks[] = {
     {"amplifier_subckt", Gmin, Exact},
     {"mos_cs", Gmin, Exact},
     {"mos_cmos", Gmin, Exact},
+    {"bjt_parasitics", Gmin, Exact},
+    {"lib_sections", "--g0=1e-12 --vdmax=1", Exact}, // the diode's junction at 0.72 V
+    {"poly_offsets", Gmin, Exact},
     // Without TOX ngspice has no gate capacitances; Talvor's are switched off to compare.
     {"mos_notox", "--no-mos-caps --no-cgb", Exact},
     // Early effect on VCE (Talvor) against VCB (ngspice): about VBE/VAF.
@@ -170,9 +177,10 @@ TEST(SpiceDecks, AgreeWithNgspice)
     for (const DeckCase& c : Decks) {
         SCOPED_TRACE(c.deck);
         TempDir dir;
-        const std::string deck = std::string(c.deck) + ".cir";
-        CopyInto(DeckDir + "/" + deck, dir.Path());
-        CliRun conversion = RunProgram("talvor-spice", deck, dir.Path());
+        // Converted where it stands, so that the files it includes are found beside it.
+        CliRun conversion =
+            RunProgram("talvor-spice", "'" + DeckDir + "/" + c.deck + ".cir' -o " + c.deck + ".net",
+                       dir.Path());
         ASSERT_EQ(conversion.status, 0) << conversion.out;
         const std::string netlist = ReadWholeFile(dir.Path() + "/" + c.deck + ".net");
         CliRun analysis = RunCli(std::string(c.options) + " " + c.deck + ".net", dir.Path());
@@ -214,6 +222,46 @@ TEST(SpiceProgram, ConvertsAndSaysWhatItWrote)
     EXPECT_EQ(RunProgram("talvor-spice", "-o out/d.net divisor.cir", dir.Path()).status, 0);
     EXPECT_EQ(FolderListing(dir.Path() + "/out"), std::vector<std::string>{"d.net"});
     EXPECT_EQ(RunProgram("talvor-spice", "--help", dir.Path()).status, 0);
+}
+
+// "-" is standard input as the deck and standard output as the netlist; with the netlist on
+// standard output the report goes to standard error.
+TEST(SpiceProgram, ReadsStandardInputAndWritesStandardOutput)
+{
+    TempDir dir;
+    dir.Write("divisor.cir", Deck);
+    dir.Write("parts.inc", "R2 b 0 1k\n");
+    const std::vector<std::string> elements{"V1 a 0 1 0 0", "R1 a b 1000", "R2 b 0 1000"};
+    const std::string report = "linha 5: .op ignorado: o Talvor faz o ponto de operação e a "
+                               "análise AC\nNetlist (saída padrão) escrito: 3 elementos, 2 nós, 3 "
+                               "variáveis.\n";
+    struct Case {
+        const char* arguments;
+        bool netlistOnOutput;
+    };
+    for (const Case& c : {Case{"- < divisor.cir", true}, Case{"divisor.cir -o -", true},
+                          Case{"- -o d.net < divisor.cir", false}}) {
+        CliRun run = RunProgram("talvor-spice", c.arguments, dir.Path());
+        EXPECT_EQ(run.status, 0) << c.arguments;
+        const std::string netlist =
+            c.netlistOnOutput ? run.out : ReadWholeFile(dir.Path() + "/d.net");
+        EXPECT_EQ(Elements(netlist), elements) << c.arguments;
+        EXPECT_EQ(c.netlistOnOutput ? run.err : run.out,
+                  c.netlistOnOutput ? report
+                                    : "linha 5: .op ignorado: o Talvor faz o ponto de operação e "
+                                      "a análise AC\nNetlist d.net escrito: 3 elementos, 2 nós, 3 "
+                                      "variáveis.\n")
+            << c.arguments;
+    }
+    EXPECT_EQ(FolderListing(dir.Path()),
+              (std::vector<std::string>{"d.net", "divisor.cir", "parts.inc", "talvor-spice.err",
+                                        "talvor-spice.out"}));
+    // A deck from standard input includes files from the working folder.
+    dir.Write("deck.cir", "Inclui\nV1 a 0 AC 1\nR1 a b 1k\n.include parts.inc\n");
+    CliRun run = RunProgram("talvor-spice", "- < deck.cir", dir.Path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Elements(run.out), elements);
+    EXPECT_NE(run.out.find("* talvor-spice: convertido de (entrada padrão)"), std::string::npos);
 }
 
 TEST(SpiceProgram, AWrongCommandLineExitsWithTwoAndTheUsage)

@@ -71,6 +71,12 @@ TEST(SpiceConvert, WritesElementsInTalvorsForm)
         {"T1 a r b r z0=75 F=10meg\n", "T1 a r b 75 2.5e-08\n"},
         {"T1 a 0 b 0 Z0=75 F=10meg NL=0.5\n", "T1 a 0 b 75 5e-08\n"},
         {".param r=2k\nR1 a 0 {r*2}\nR2 a 0 'r/2'\n", "R1 a 0 4000\nR2 a 0 1000\n"},
+        {".func f(x) {2*x}\n.func g(x,y) = 'x*y'\n.func h( x ) x+1\n.param p={h(1)}\n"
+         "R1 a 0 {f(g(2,3))+p}\n",
+         "R1 a 0 14\n"},
+        {".subckt s a\n.func f(x) {3*x}\nR1 a 0 {f(1)}\n.ends\n.func f(x) {2*x}\nX1 n s\n"
+         "R2 n 0 {f(1)}\n",
+         "R.X1.R1 n 0 3\nR2 n 0 2\n"}, // a subcircuit's own .func hides the deck's
         {".temp 127\n.options tnom=27\nR1 a 0 1k tc1=1m tc2=1u\n", "R1 a 0 1110\n"},
         {".temp 127\nR1 a 0 1k tc1=1m temp=27\n", "R1 a 0 1000\n"},
         {".temp 127\nC1 a 0 1n tc1=1m dtemp=-100\n", "C1 a 0 1e-09\n"},
@@ -221,6 +227,8 @@ TEST(SpiceConvert, AcSweepsKeepNgspicesFrequencies)
         {".ac dec 10 1 1meg\n", ".AC DEC 11 1 1e+06"},
         {".AC OCT 3 100 1.6k\n", ".AC OCT 4 100 1600"},
         {".ac lin 101 0 1k\n", ".AC LIN 101 0 1000"},
+        {".ac dec 499999 1 100\n", ".AC DEC 500000 1 100"}, // 999999 points, within the limit
+        {".ac lin 1000000 1 2\n", ".AC LIN 1000000 1 2"},
         {".param n=5\n.ac dec {2*n} 10 {10*1k}\n", ".AC DEC 11 10 10000"},
         {".ac dec 10 1 10\n.ac lin 5 1 2\n", ".AC LIN 5 1 2"},
     };
@@ -245,7 +253,6 @@ TEST(SpiceConvert, WarnsAboutEveryApproximationAndSkippedCommand)
         {".ac dec 1 1 10\n.ac dec 2 1 10\n", "linha 4: a linha .ac da linha 3 é substituída"},
         {".options gmin=1e-15 temp=27\n", "linha 3: opção gmin ignorada"},
         {".option post tnom=27 savecurrents\n", "linha 3: opção savecurrents ignorada"},
-        {".func f(x) {2*x}\n", "linha 3: .func ignorado"},
         {".op\n", "linha 3: .op ignorado: o Talvor faz o ponto de operação e a análise AC"},
         {".tran 1u 1m\n", "linha 3: .tran ignorado"},
         {".print ac v(a)\n", "linha 3: .print ignorado"},
@@ -258,8 +265,8 @@ TEST(SpiceConvert, WarnsAboutEveryApproximationAndSkippedCommand)
         {"V1 a 0 DC 1 PULSE(0 1)\n", "linha 3: V1: forma de onda PULSE ignorada (o Talvor não "
                                      "simula no tempo)\n"},
         {"D1 a 0 d\n.model d D(XYZ=1)\n", "linha 4: modelo d: parâmetro xyz desconhecido"},
-        {"D1 a 0 d\n.model d D(RS=10)\n",
-         "linha 4: modelo d: RS=10 ignorado: o Talvor não tem a resistência série"},
+        {"D1 a 0 d\n.model d D(IKF=10m)\n",
+         "linha 4: modelo d: IKF=0.01 ignorado: o Talvor não tem a alta injeção"},
         {"D1 a 0 d\n.model d D(BV=50)\n", "modelo d: BV=50 ignorado: o Talvor não tem a ruptura"},
         {"D1 a 0 d\n.model d D(CJO=1p)\n",
          "modelo d: VJ=1 (padrão do ngspice), mas o Talvor usa 0.6 (o potencial da junção)"},
@@ -277,7 +284,29 @@ TEST(SpiceConvert, WarnsAboutEveryApproximationAndSkippedCommand)
         {"Q1 c b e q\n.model q NPN(VAF=80)\n",
          "modelo q: VAF=80: o Talvor multiplica a corrente de coletor por 1 + VCE/VA"},
         {"Q1 c b e q\n.model q NPN(RB=100 ISE=1f IKF=10m CJS=1p)\n",
-         "modelo q: RB=100 ignorado: o Talvor não tem a resistência de base"},
+         "modelo q: CJS=1e-12 ignorado: o Talvor não tem a capacitância de substrato"},
+        {"Q1 c b e q\n.model q NPN(RB=100 RBM=10)\n",
+         "modelo q: RBM=10: no ngspice a resistência de base vai de RB a RBM com a corrente; o "
+         "Talvor usa RB=100 fixo"},
+        {"Q1 c b e q\n.model q NPN(RB=100 CJC=1p XCJC=0.25)\n",
+         "modelo q: XCJC=0.25: o ngspice liga 0.75 da CJC à base externa, antes de RB"},
+        {"Q1 c b e q\n.model q NPN(VAF=50 TF=1n)\n",
+         "modelo q: VAF=50 e TF=1e-09: a capacitância de difusão do ngspice também cresce com 1 + "
+         "VCB/VAF, a do Talvor não; difere na ordem de VCB/VAF (2% por volt de VCB)"},
+        {"M1 d g s b m\n.model m NMOS(TOX=10n)\n",
+         "modelo m: em triodo o ngspice (Meyer) faz Cgs e Cgd variarem com VDS"},
+        {"M1 d g s s m\n.model m PMOS(GAMMA=0.4 PHI=0.64)\nM2 d g s b m\n",
+         "linha 4: modelo m: GAMMA=0.4: com o substrato diretamente polarizado (VBS > 0) o Talvor "
+         "mantém VT = VT0, e o ngspice baixa VT em GAMMA·VBS/(2·√PHI): 25 mV a VBS = 0.1 V"},
+        {"M1 d g s b m L=1u W=1u\n.model m NMOS(LEVEL=2 KP=1e-4 VMAX=1e5 NEFF=2 UCRIT=2e4)\n",
+         "modelo m: VMAX=1e+05 ignorado: o Talvor não tem a saturação da velocidade"},
+        {"M1 d g s b m L=1u W=1u\n.model m NMOS(LEVEL=2 KP=1e-4)\n",
+         "modelo m: nível 2 convertido com as equações do nível 1 (Shichman-Hodges)"},
+        {"M1 d g s b m L=1u W=1u\n.model m NMOS(LEVEL=3 KP=1e-4 THETA=0.1)\n",
+         "modelo m: KAPPA=0.2 (padrão do ngspice) ignorado: o Talvor não tem a modulação do canal "
+         "do nível 3"},
+        {"M1 d g s b m L=1u W=1u\n.model m NMOS(LEVEL=3 KP=1e-4 THETA=0.1)\n",
+         "modelo m: THETA=0.1 ignorado: o Talvor não tem a queda da mobilidade com VGS"},
         {"Q1 c b e q\n.model q NPN(CJE=1p)\n",
          "modelo q: VJE=0.75 (padrão do ngspice), mas o Talvor usa 0.6"},
         {"Q1 c b e q\n.model q NPN(CJC=1p VJC=0.6)\n",
@@ -308,7 +337,7 @@ TEST(SpiceConvert, WarnsAboutEveryApproximationAndSkippedCommand)
 TEST(SpiceConvert, AModelUsedManyTimesWarnsOnce)
 {
     Conversion conversion =
-        Convert("D1 a 0 d\nD2 b 0 d\nD3 c 0 d\n.model d D(RS=1)\n.ac dec 1 1 10\n");
+        Convert("D1 a 0 d\nD2 b 0 d\nD3 c 0 d\n.model d D(BV=1)\n.ac dec 1 1 10\n");
     ASSERT_TRUE(conversion.converted);
     EXPECT_EQ(conversion.warnings.size(), 1u) << Joined(conversion.warnings);
 }
@@ -334,8 +363,8 @@ TEST(SpiceConvert, RefusesWhatCannotBeConvertedWithTheLineAndTheReason)
         {".subckt s a\n.ends\n.subckt S b\n.ends\n", "linha 4: subcircuito S repetido (já "
                                                      "definido na linha 2)"},
         {".model d D\n.model D D\n", "linha 3: modelo D repetido (já definido na linha 2)"},
-        {".include lib.txt\n", "linha 2: .include não é convertido"},
-        {".lib lib.txt tt\n", "linha 2: .lib não é convertido"},
+        {".include lib.txt\n", "linha 2: .include lib.txt: o arquivo lib.txt não existe"},
+        {".lib lib.txt tt\n", "linha 2: .lib lib.txt: o arquivo lib.txt não existe"},
         {".if (1)\n", "linha 2: .if não é convertido"},
         {".temp\n", "linha 2: .temp sem temperatura"},
         {".subckt\n", "linha 2: .subckt sem nome"},
@@ -346,7 +375,13 @@ TEST(SpiceConvert, RefusesWhatCannotBeConvertedWithTheLineAndTheReason)
         {".param\n", "linha 2: .param sem nome=valor"},
         {".param junk a=1\n", "linha 2: .param sem nome=valor"},
         {".param a=\n", "linha 2: .param a sem valor"},
-        {".param a={b}\n", "linha 2: expressão {{b}}: parâmetro desconhecido 'b'"},
+        {".param a={b}\n", "linha 2: expressão {b}: parâmetro desconhecido 'b'"},
+        {".param a={b}+{c}\n", "linha 2: expressão {{b}+{c}}: parâmetro desconhecido 'b'"},
+        {".func\n", "linha 2: .func deve ser .func nome(argumentos) {expressão}"},
+        {".func f x\n", "linha 2: .func deve ser"},
+        {".func f(1x) {x}\n", "linha 2: .func f: argumento inválido '1x'"},
+        {".func f(x)\n", "linha 2: .func f sem expressão"},
+        {".func f(x) {f(x)}\nR1 a 0 {f(1)}\n", "linha 3: expressão {f(x)}: aninhamento fundo"},
         {"R1 a 0 x\n", "linha 2: R1: esperava o valor (um número) em vez de 'x'"},
         {"R1 a 0 1e999\n", "linha 2: número fora do alcance: 1e999"},
         {"R1 a 0 {1/0}\n", "linha 2: expressão {1/0}: divisão por zero"},
@@ -374,9 +409,14 @@ TEST(SpiceConvert, RefusesWhatCannotBeConvertedWithTheLineAndTheReason)
         {"V1 a 0 SIN(0 1\n", "linha 2: V1: falta ')'"},
         {"V1 a 0 FOO\n", "linha 2: V1: campo inesperado 'FOO'"},
         {"E1 a 0 VALUE={V(b)*2}\n", "linha 2: E1: só a forma linear"},
-        {"E1 a 0 POLY(1) b 0 0 1\n", "linha 2: E1: só a forma linear"},
+        {"E1 a 0 POLY(2) b 0 c 0 0 1 1\n", "linha 2: E1: POLY(2) não é convertível: só o POLY(1) "
+                                           "linear, p0 + p1·x"},
+        {"G1 a 0 POLY(1) b 0 0 1 0.5\n", "linha 2: G1: POLY(1) com o termo de ordem 2 (p2=0.5) não "
+                                         "é convertível"},
+        {"E1 a 0 POLY(1) b 0\n", "linha 2: E1: POLY(1) sem coeficientes"},
         {"G1 a 0 b 0 1 extra\n", "linha 2: G1: campo inesperado 'extra'"},
-        {"F1 a 0 POLY(1) V1 0 1\n", "linha 2: F1: só a forma linear"},
+        {"V1 b 0 0\nF1 a 0 POLY(1) V1 0 1 2\n", "linha 3: F1: POLY(1) com o termo de ordem 2"},
+        {"H1 a 0 POLY(3) V1 V2 V3 0 1 1 1\n", "linha 2: H1: POLY(3) não é convertível"},
         {"F1 a 0 Vx 2\n", "linha 2: F1: a fonte de tensão de controle Vx não existe"},
         {"F1 a 0 R9 2\n", "linha 2: F1: a fonte de tensão de controle R9 não existe"},
         {"K1 L1 L2 0.5\nL1 a 0 1\n", "linha 2: K1: o indutor L2 não existe"},
@@ -394,7 +434,16 @@ TEST(SpiceConvert, RefusesWhatCannotBeConvertedWithTheLineAndTheReason)
         {"D1 a 0 d area=0\n.model d D\n", "linha 2: D1: a área e m devem ser positivos"},
         {"Q1 c b e q\n.model q NPN(BF=0)\n", "linha 3: modelo q: IS, BF, BR, NF e NR devem"},
         {"M1 d g s b m\n.model m NMOS(LEVEL=49)\n",
-         "linha 3: modelo m: MOS de nível 49; o Talvor tem só o nível 1 (Shichman-Hodges)"},
+         "linha 3: modelo m: MOS de nível 49 (BSIM3) não é convertível; o Talvor tem o nível 1 "
+         "(Shichman-Hodges) e converte para ele os níveis 2 e 3"},
+        {"M1 d g s b m\n.model m PMOS(LEVEL=54 VERSION=4.8)\n",
+         "linha 3: modelo m: MOS de nível 54 (BSIM4) não é convertível"},
+        {"M1 d g s b m\n.model m NMOS(LEVEL=6)\n", "linha 3: modelo m: MOS de nível 6 não é "},
+        {"Q1 c b e qx\n", "linha 2: Q1: modelo qx não definido"},
+        {"Q1 c b e s qx\n", "linha 2: Q1: modelo qx não definido"},
+        {"Q1 c b e qx off\n", "linha 2: Q1: modelo qx não definido"},
+        {"Q1 c b e q\n.model q NPN(RB=-1)\n", "linha 3: modelo q: RB, RC e RE não podem ser"},
+        {"D1 a 0 d\n.model d D(RS=-1)\n", "linha 3: modelo d: RS não pode ser negativo"},
         {"Q1 c b e q\n.model q NPN(LEVEL=4)\n",
          "linha 3: modelo q: bipolar de nível 4; o Talvor tem só o nível 1 (Gummel-Poon)"},
         {"M1 d g s b m L=1u\n.model m NMOS(LD=0.5u)\n", "linha 2: M1: W e L - 2·LD devem"},
@@ -407,6 +456,9 @@ TEST(SpiceConvert, RefusesWhatCannotBeConvertedWithTheLineAndTheReason)
         {"R1 a 0 1\n.ac dec 2.5 1 2\n", "linha 3: .ac: o número de pontos deve ser um inteiro"},
         {"R1 a 0 1\n.ac dec 10 0 2\n", "linha 3: .ac: as frequências devem ser positivas"},
         {"R1 a 0 1\n.ac lin 10 5 2\n", "linha 3: .ac: as frequências devem ser positivas"},
+        {"R1 a 0 1\n.ac dec 500000 1 100\n", "linha 3: .ac: 1000001 pontos; o Talvor escreve "
+                                             "tabelas de até 1000000 pontos"},
+        {"R1 a 0 1\n.ac lin 1000001 1 2\n", "linha 3: .ac: 1000001 pontos"},
         // Nothing to convert.
         {"* only a comment\n", "o deck não tem elementos"},
     };
@@ -417,6 +469,128 @@ TEST(SpiceConvert, RefusesWhatCannotBeConvertedWithTheLineAndTheReason)
         EXPECT_EQ(conversion.refusal.substr(0, std::string(c.refusal).size()), c.refusal)
             << c.deck << "refused with: " << conversion.refusal;
     }
+}
+
+// A deck converted beside the files it includes, written first into a scratch folder (names
+// may hold folders: "m/a.lib").
+Conversion ConvertWithFiles(const std::vector<std::pair<std::string, std::string>>& files,
+                            const std::string& deck)
+{
+    TempDir dir;
+    for (const auto& [name, text] : files) {
+        std::filesystem::create_directories(
+            std::filesystem::path(dir.Path() + "/" + name).parent_path());
+        dir.Write(name, text);
+    }
+    return ConvertDeck("Titulo\n" + deck, "t.cir", dir.Path());
+}
+
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+// Include trees: paths relative to the file that names them, sections, each file and section
+// read once.
+TEST(SpiceConvert, IncludedFilesAreReadWhereTheirIncludeLinesStand)
+{
+    struct Case {
+        Files files;
+        const char* deck;
+        const char* elements;
+    };
+    const Case cases[] = {
+        {{{"m/a.lib", ".include sub/b.inc\nR2 a 0 {r}\n"}, {"m/sub/b.inc", ".param r=2k\n"}},
+         ".include m/a.lib\nR1 a 0 1\n",
+         "R2 a 0 2000\nR1 a 0 1\n"},
+        {{{"my lib/c.lib", "R2 a 0 3\n"}},
+         ".INCLUDE \"my lib/c.lib\"\n.inc 'my lib/c.lib'\n",
+         "R2 a 0 3\n"},
+        {{{"c.lib", ".lib tt\nR2 a 0 1\n.endl\n.lib ff\nR2 a 0 2\n.endl ff\n"}},
+         ".lib c.lib FF\n",
+         "R2 a 0 2\n"},
+        {{{"c.lib", ".lib common\n.param r=5\n.endl\n.lib tt\n.lib c.lib common\nR2 a 0 {r}\n"
+                    ".endl\n"}},
+         ".lib c.lib tt\n.lib c.lib tt\n",
+         "R2 a 0 5\n"},
+        {{{"c.lib", "R2 a 0 1\n"}},
+         ".include c.lib\n.include ./c.lib\nR1 a 0 1\n",
+         "R2 a 0 1\nR1 a 0 1\n"},
+        {{{"body.inc", "R1 a 0 7\n"}},
+         ".subckt s a\n.include body.inc\n.ends\nX1 n s\n",
+         "R.X1.R1 n 0 7\n"},
+        {{{"c.lib", "R2 a 0 1\n.lib unused\nR3 a 0 1\n.endl\n"}}, ".include c.lib\n", "R2 a 0 1\n"},
+        {{{"c.lib", "R2 a 0 1\n.end\nR3 a 0 1\n"}},
+         ".include c.lib\nR1 a 0 1\n",
+         "R2 a 0 1\nR1 a 0 1\n"},
+        {{{"a.inc", ".include b.inc\nR1 a 0 1\n"}, {"b.inc", ".include a.inc\nR2 b 0 1\n"}},
+         ".include a.inc\n",
+         "R2 b 0 1\nR1 a 0 1\n"},
+    };
+    for (const Case& c : cases) {
+        Conversion conversion = ConvertWithFiles(c.files, c.deck);
+        ASSERT_TRUE(conversion.converted) << c.deck << conversion.refusal;
+        EXPECT_EQ(Joined(Elements(conversion.netlist)), c.elements) << c.deck;
+    }
+}
+
+TEST(SpiceConvert, IncludedFilesNameTheFileAndLineOfWhatTheyHold)
+{
+    Files chain;
+    for (int k = 0; k < 25; ++k)
+        chain.push_back(
+            {"c" + std::to_string(k) + ".inc", ".include c" + std::to_string(k + 1) + ".inc\n"});
+    Files many;
+    std::string includeMany;
+    for (int k = 0; k <= 100; ++k) {
+        many.push_back({"f" + std::to_string(k) + ".inc", "\n"});
+        includeMany += ".include f" + std::to_string(k) + ".inc\n";
+    }
+    struct Case {
+        Files files;
+        std::string deck;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {{{"m/a.lib", "* nothing\n.include nothere.inc\n"}},
+         "R1 a 0 1\n.include m/a.lib\n",
+         "m/a.lib, linha 2: .include nothere.inc: o arquivo m/nothere.inc não existe (m/a.lib foi "
+         "incluído pela linha 3)"},
+        {{{"c.lib", ".lib tt\n.endl\n"}},
+         ".lib c.lib ss\n",
+         "linha 2: .lib c.lib ss: c.lib não tem a seção ss"},
+        {{{"c.lib", ".lib tt\nR1 a 0 1\n"}},
+         ".lib c.lib tt\n",
+         "c.lib, linha 1: .lib tt sem .endl que termine a seção"},
+        {{}, ".endl\n", "linha 2: .endl sem a linha .lib SEÇÃO que começa a seção"},
+        {{}, ".lib a b c\n", "linha 2: .lib deve ser .lib ARQUIVO SEÇÃO"},
+        {{}, ".include\n", "linha 2: .include deve ser .include ARQUIVO"},
+        {{{"d/x", ""}}, ".include d\n", "linha 2: .include d: o arquivo d não é um arquivo comum"},
+        {{{"c.lib", "* a comment\nR1 a 0 x\n"}},
+         ".include c.lib\n",
+         "c.lib, linha 2: R1: esperava o valor"},
+        {{{"c.lib", "+ R1 a 0 1\n"}},
+         ".include c.lib\n",
+         "c.lib, linha 1: linha de continuação (+) sem uma linha antes"},
+        {{{"a.lib", ".model d D\n"}, {"b.lib", "\n\n.model D D\n"}},
+         ".include a.lib\n.include b.lib\n",
+         "b.lib, linha 3: modelo D repetido (já definido na linha 1 de a.lib)"},
+        {chain, ".include c0.inc\n", "arquivos incluídos uns nos outros em mais de 20 níveis"},
+        {many, includeMany, "o deck inclui mais de 100 arquivos"},
+    };
+    for (const Case& c : cases) {
+        Conversion conversion = ConvertWithFiles(c.files, c.deck);
+        EXPECT_FALSE(conversion.converted) << c.deck;
+        EXPECT_TRUE(Contains(conversion.refusal, c.refusal))
+            << c.deck << "refused with: " << conversion.refusal;
+    }
+
+    // Warnings too: the deck's first, then each file's in the order they were read.
+    Conversion warned =
+        ConvertWithFiles({{"b.lib", "\n.model d D(BV=5)\n"}, {"a.lib", ".op\n"}},
+                         "D1 a 0 d\n.include a.lib\n.include b.lib\n.tran 1u 1m\n.ac dec 1 1 10\n");
+    ASSERT_TRUE(warned.converted) << warned.refusal;
+    EXPECT_EQ(Joined(warned.warnings),
+              "linha 5: .tran ignorado: o Talvor faz o ponto de operação e a análise AC\n"
+              "a.lib, linha 1: .op ignorado: o Talvor faz o ponto de operação e a análise AC\n"
+              "b.lib, linha 2: modelo d: BV=5 ignorado: o Talvor não tem a ruptura reversa\n");
 }
 
 TEST(SpiceConvert, LongNamesGetShortUniqueNamesListedInTheComments)
@@ -469,18 +643,18 @@ TEST(SpiceConvert, RefusesCircuitsBeyondTalvorsLimitsWithTheCounts)
     std::string many;
     for (int k = 1; k <= 201; ++k)
         many += "R" + std::to_string(k) + " a 0 1\n";
-    EXPECT_EQ(Convert(many).refusal, "o circuito convertido tem 201 elementos e 1 variáveis (1 nós "
-                                     "e 0 correntes); o Talvor aceita até 200 elementos e 50 "
-                                     "variáveis");
+    EXPECT_EQ(Convert(many).refusal, "linha 202: o circuito convertido tem 201 elementos e 1 "
+                                     "variáveis (1 nós e 0 correntes); o Talvor aceita até 200 "
+                                     "elementos e 50 variáveis: R201 passa dos limites");
     std::string nodes;
     for (int k = 1; k <= 48; ++k)
         nodes += "R" + std::to_string(k) + " n" + std::to_string(k) + " 0 1\n";
     nodes += "V1 n1 0 0\nH1 n2 0 V1 1\n"; // 48 nodes and H's 2 currents: the limit
     EXPECT_TRUE(Convert(nodes).converted) << Convert(nodes).refusal;
     nodes += "E1 n3 0 n4 0 1\n";
-    EXPECT_EQ(Convert(nodes).refusal, "o circuito convertido tem 50 elementos e 51 variáveis (48 "
-                                      "nós e 3 correntes); o Talvor aceita até 200 elementos e 50 "
-                                      "variáveis");
+    EXPECT_EQ(Convert(nodes).refusal, "linha 52: o circuito convertido tem 50 elementos e 51 "
+                                      "variáveis (48 nós e 3 correntes); o Talvor aceita até 200 "
+                                      "elementos e 50 variáveis: E1 passa dos limites");
     // Exactly 200 elements convert.
     std::string twoHundred;
     for (int k = 1; k <= 200; ++k)
@@ -574,7 +748,8 @@ TEST(SpiceConvert, EveryStoredDeckConvertsToANetlistTalvorReads)
             continue;
         ++decks;
         SCOPED_TRACE(entry.path().filename().string());
-        Conversion conversion = ConvertDeck(ReadWholeFile(entry.path().string()), "deck.cir");
+        Conversion conversion = ConvertDeck(ReadWholeFile(entry.path().string()), "deck.cir",
+                                            entry.path().parent_path().string());
         ASSERT_TRUE(conversion.converted) << conversion.refusal;
         TempDir dir;
         std::string path = dir.Write("deck.net", conversion.netlist);

@@ -67,4 +67,28 @@ TEST(SpiceText, NumbersAreWrittenShortAndExact)
     EXPECT_EQ(NumberText(1e-6), "1e-06");
 }
 
+// A source's magnitude must fit Talvor's word of 10 characters.
+TEST(SpiceText, NumbersShortenedToAWidthKeepTheMostDigits)
+{
+    struct Case {
+        double value;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0.7853981633974483, "0.78539816"},
+        {-0.7853981633974483, "-0.7853982"},
+        {1.2345678901234e-5, "1.2346e-05"},
+        {123456789012.0, "1.2346e+11"},
+        {1, "1"},
+        {-1.5e-300, "-1.5e-300"},
+        {0.1, "0.1"},
+        {2.5e6, "2500000"},
+    };
+    for (const Case& c : cases) {
+        const std::string text = NumberText(NumberInWidth(c.value, 10));
+        EXPECT_LE(text.size(), 10u) << c.value;
+        EXPECT_EQ(text, c.text) << c.value;
+    }
+}
+
 } // namespace
