@@ -1,7 +1,6 @@
-// talvor-plot: draws the curves of a curve list into a PNG file, without a display.
+// talvor-plot: draws the curves of a curve list into a PNG or SVG file, without a display.
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -13,7 +12,7 @@
 #include "app/qt_portuguese.h"
 #include "common/message_log.h"
 #include "plot/curve_store.h"
-#include "plot/graph_painter.h"
+#include "plot/graph_export.h"
 #include "plot/measure_tables.h"
 #include "plot/plot_run.h"
 
@@ -88,24 +87,24 @@ int main(int argc, char** argv)
     if (command.measure)
         MeasureCurves(store, command.measureUnits, *std::make_unique<MeasureScratch>(), log);
 
-    // Drawn as the graph window draws on a screen of pixelRatio pixels per unit.
-    const double ratio = command.pixelRatio;
-    const int pixelWidth = static_cast<int>(std::ceil(command.width * ratio));
-    const int pixelHeight = static_cast<int>(std::ceil(command.height * ratio));
-    QImage image;
-    if (pixelWidth <= MaxPictureSide && pixelHeight <= MaxPictureSide)
-        image = QImage(pixelWidth, pixelHeight, QImage::Format_RGB32);
-    if (image.isNull()) {
-        log.AppendLog("Não foi possível criar uma figura de %d x %d pixels.", pixelWidth,
-                      pixelHeight);
-        return NotDrawn;
+    const QString output = QString::fromLocal8Bit(command.outputPath.c_str());
+    const QSize size(command.width, command.height);
+    bool written;
+    if (IsSvgName(output)) {
+        written = WriteWholeFile(output, GraphSvg(store, command.options, size, nullptr));
+    } else {
+        // Drawn as the graph window draws on a screen of pixelRatio pixels per unit.
+        const QImage image =
+            GraphImage(store, command.options, size, command.pixelRatio, nullptr, MaxPictureSide);
+        if (image.isNull()) {
+            log.AppendLog("Não foi possível criar uma figura de %d x %d pixels.",
+                          static_cast<int>(std::ceil(command.width * command.pixelRatio)),
+                          static_cast<int>(std::ceil(command.height * command.pixelRatio)));
+            return NotDrawn;
+        }
+        written = SavePng(output, image);
     }
-    image.setDevicePixelRatio(ratio);
-    {
-        QPainter painter(&image);
-        DrawGraph(painter, store, command.options, QSize(command.width, command.height));
-    }
-    if (!image.save(QString::fromLocal8Bit(command.outputPath.c_str()), "PNG")) {
+    if (!written) {
         log.AppendLog("Não foi possível gravar a figura no arquivo %s.",
                       command.outputPath.c_str());
         return NotDrawn;

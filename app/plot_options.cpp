@@ -133,7 +133,10 @@ using P = PlotOptions;
 
 // The options in the order of the curve list's controls.
 const Option Options[] = {
-    {"-o", "ARQUIVO.png", "a figura a gravar (PNG)", ApplyOutput, true},
+    {"-o", "ARQUIVO.png|ARQUIVO.svg",
+     "a figura a gravar: SVG (vetorial) se o nome termina em .svg,\n"
+     "senão PNG",
+     ApplyOutput, true},
     {"--scale=", "lin-lin|log-log|lin-log|log-lin", "escalas dos eixos (padrão log-log)",
      ApplyScale},
     {"--columns-by-number", nullptr, "colunas dadas por número, não por nome",
@@ -157,7 +160,7 @@ const Option Options[] = {
      "dadas são deduzidas dos valores: módulo em dB se algum é negativo, fase\n"
      "em radianos se todas estão entre -pi e pi, frequência em Hz",
      ApplyMeasureUnits},
-    {"--pixel-ratio=", "FATOR", "FATOR vezes os pixels, para impressão (de 1 a 4; padrão 1)",
+    {"--pixel-ratio=", "FATOR", "FATOR vezes os pixels do PNG, para impressão (de 1 a 4; padrão 1)",
      ApplyPixelRatio},
     {"--help", nullptr, "este texto", ShowHelp},
 };
@@ -165,7 +168,7 @@ const Option Options[] = {
 const CommandLineSyntax<PlotCommand> Syntax = {
     .program = "talvor-plot",
     .synopsis =
-        "uso: talvor-plot [opções] CURVAS -o ARQUIVO.png\n"
+        "uso: talvor-plot [opções] CURVAS -o ARQUIVO.png|ARQUIVO.svg\n"
         "  CURVAS: arquivo com as linhas de curvas (\"-\" para a entrada padrão), uma por linha:\n"
         "          <arquivo> <coluna x> <coluna y> [+|-|x]\n",
     .options = Options,

@@ -136,6 +136,7 @@ void TalvorApp::HandOverTablePath(const std::string& tablePath)
     if (sweepWroteTable_) {
         plotOptions.tableUnitsPath = tablePath;
         plotOptions.tableUnits = sweepUnits_;
+        form4.SetRunTable(QFile::decodeName(tablePath.c_str()), analysis.circuit.nodeCount);
     }
     sweepWroteTable_ = false;
 }

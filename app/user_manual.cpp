@@ -92,6 +92,9 @@ Gráficos:
 - "Procurar" e "Copiar" acrescentam a linha "arquivo f 1m" (sem coluna 1m, a segunda coluna da
   tabela); "Copiar" usa a tabela da última análise. "Plotar" lê as tabelas e mostra a janela
   "Gráficos".
+- "Colunas..." lista as colunas da tabela da última análise (ou de outra, com "Tabela..."),
+  módulo e fase lado a lado por variável, já marcado o módulo do nó que deve ser a saída (out,
+  saida, vo ou vout; senão o último nó); "OK" acrescenta uma linha por coluna marcada.
 - Fases (colunas terminadas em "f") são desenhadas na escala fixa de -180 a +180 graus.
 - "Divisões numeradas" (ou a tecla n no gráfico): valores redondos nos eixos (décadas 1, 10,
   100, 1k... num eixo logarítmico), títulos dos eixos com as unidades da última análise, escala
@@ -111,6 +114,8 @@ Gráficos:
      da curva (dez com Shift); 0: tira os cursores. A barra de estado mostra os dois pontos, as
      diferenças e a razão em dB entre módulos.
   z ou Backspace: volta à vista anterior (quantas vezes houver)
+  Ctrl+S: grava a figura em PNG ou, se o nome termina em .svg, em SVG (vetorial);
+  Ctrl+C: copia a figura
 - Arrastar o mouse para a direita e para baixo amplia o retângulo marcado.
 - Clicar numa legenda escolhe a cor da curva; abaixo das legendas (com divisões numeradas, à
   esquerda do gráfico), as cores da grade.

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "plot/bound_controls.h"
+#include "plot/column_picker.h"
 #include "plot/table_reader.h"
 
 namespace talvor {
@@ -60,10 +61,12 @@ TForm4::TForm4(CurveStore& store, PlotOptions& options, MessageLog& log, QWidget
         return QFileDialog::getOpenFileName(this, QString(), start,
                                             QStringLiteral("Tabelas(*.tab);;Todos(*.*)"));
     };
+    runDialog = [](QDialog& dialog) { return dialog.exec(); };
     resize(849, 479);
 }
 
-// From the top: "Procurar" and "Copiar" side by side, "Limpar lista", "Plotar", the options with
+// From the top: "Procurar" and "Copiar" side by side, "Limpar lista" and "Colunas...", "Plotar",
+// the options with
 // the limits frame and the scale group, CBfase, and "Divisões numeradas" at the bottom.
 QWidget* TForm4::CreateControlColumn()
 {
@@ -76,8 +79,12 @@ QWidget* TForm4::CreateControlColumn()
     auto* controls = new QVBoxLayout(column);
     controls->setContentsMargins(0, 0, 0, 0);
     controls->setSpacing(3);
+    auto* listButtons = new QHBoxLayout;
+    listButtons->setSpacing(6);
+    listButtons->addWidget(AddButton(column, "Button2", "Limpar lista", &TForm4::Button2Click));
+    listButtons->addWidget(AddButton(column, "Button5", "Colunas...", &TForm4::Button5Click));
     controls->addLayout(buttons);
-    controls->addWidget(AddButton(column, "Button2", "Limpar lista", &TForm4::Button2Click));
+    controls->addLayout(listButtons);
     controls->addWidget(AddButton(column, "Button3", "Plotar", &TForm4::Button3Click));
     controls->addWidget(
         NewBoundCheckBox(column, "CBnomes", "Usar nomes das colunas", options_.CBnomes));
@@ -184,6 +191,20 @@ void TForm4::Button3Click()
 
 // "Copiar"
 void TForm4::Button4Click() { AddCurveLine(tablePath_); }
+
+// "Colunas..."
+void TForm4::Button5Click()
+{
+    ColumnPicker picker(this, tablePath_, tablePath_ == runTable_ ? runNodeCount_ : -1);
+    picker.openDialog = openDialog;
+    if (runDialog(picker) != QDialog::Accepted)
+        return;
+    tablePath_ = picker.TablePath(); // another table picked there is browsed, as with "Procurar"
+    const QString x = QFile::decodeName(picker.XColumn().c_str());
+    for (const std::string& column : picker.CheckedColumns())
+        Memo1->appendPlainText(tablePath_ + QLatin1Char(' ') + x + QLatin1Char(' ') +
+                               QFile::decodeName(column.c_str()));
+}
 
 void TForm4::ToggleNumberedDivisions() { CBdivisoes->toggle(); }
 

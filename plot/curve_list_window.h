@@ -12,6 +12,7 @@
 #include "plot/plot_run.h"
 
 class QCheckBox;
+class QDialog;
 class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -34,9 +35,18 @@ public:
     // last analysis, which the driver hands over.
     void SetTablePath(const QString& path) { tablePath_ = path; }
     const QString& TablePath() const { return tablePath_; }
+    // The table the last run wrote and its circuit's node count: "Colunas..." then knows which
+    // of its unknowns are nodes.
+    void SetRunTable(const QString& path, int nodeCount)
+    {
+        runTable_ = path;
+        runNodeCount_ = nodeCount;
+    }
     // Runs OpenDialog1 from the given file name; returns the chosen file or an empty text.
     // Tests replace it to answer without a modal dialog.
     std::function<QString(const QString& start)> openDialog;
+    // Runs a dialog modally and returns its result; tests replace it to answer the column picker.
+    std::function<int(QDialog& dialog)> runDialog;
 
     // The key "n" of the graph window: "Divisões numeradas" checked or unchecked.
     void ToggleNumberedDivisions();
@@ -45,6 +55,9 @@ public:
     void Button2Click();
     void Button3Click();
     void Button4Click();
+    // "Colunas...": the column picker on the table of OpenDialog1; its checked columns become
+    // curve lines.
+    void Button5Click();
 
     // The lines of Memo1 as bytes (the file names as the file system spells them).
     std::vector<std::string> CurveLines() const;
@@ -68,6 +81,8 @@ private:
     PlotOptions& options_;
     MessageLog& log_;
     QString tablePath_ = QStringLiteral("teste.tab");
+    QString runTable_;
+    int runNodeCount_ = -1;
     QPlainTextEdit* Memo1 = nullptr;
     QLineEdit* Exmin = nullptr;
     QLineEdit* Exmax = nullptr;

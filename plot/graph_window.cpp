@@ -2,9 +2,15 @@
 // mouse commands.
 #include "plot/graph_window.h"
 
+#include <QClipboard>
 #include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStatusBar>
@@ -13,6 +19,7 @@
 #include <memory>
 
 #include "plot/curve_store.h"
+#include "plot/graph_export.h"
 #include "plot/graph_geometry.h"
 #include "plot/graph_layout.h"
 #include "plot/graph_painter.h"
@@ -80,6 +87,10 @@ TForm5::TForm5(CurveStore& store, const PlotOptions& options, QWidget* parent)
 
     colorDialog1_ = std::make_unique<ColorDialogChooser>(this);
     chooser_ = colorDialog1_.get();
+    saveDialog = [this](const QString& suggested) {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Gravar figura"), suggested,
+                                            QStringLiteral("Figuras (*.png *.svg)"));
+    };
 }
 
 QColorDialog* ColorDialogChooser::Dialog()
@@ -209,9 +220,49 @@ void TForm5::ShowCursorReadout()
     cursorReadout_->setText(QString::fromUtf8(CursorReadout(store_, cursors_, options_).c_str()));
 }
 
+void TForm5::SavePicture()
+{
+    QString path = saveDialog(pictureName_);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".png");
+    pictureName_ = path;
+    const QSize size = PaintBox1->size();
+    const bool written = IsSvgName(path)
+                             ? WriteWholeFile(path, GraphSvg(store_, options_, size, &cursors_))
+                             : SavePng(path, GraphImage(store_, options_, size,
+                                                        PaintBox1->devicePixelRatio(), &cursors_));
+    StatusBar1->showMessage(
+        (written ? QStringLiteral("Figura gravada no arquivo %1.")
+                 : QStringLiteral("Não foi possível gravar a figura no arquivo %1."))
+            .arg(QDir::toNativeSeparators(path)));
+}
+
+void TForm5::CopyPicture()
+{
+    const QSize size = PaintBox1->size();
+    auto* picture = new QMimeData;
+    picture->setImageData(
+        GraphImage(store_, options_, size, PaintBox1->devicePixelRatio(), &cursors_));
+    picture->setData(QStringLiteral("image/svg+xml"), GraphSvg(store_, options_, size, &cursors_));
+    QGuiApplication::clipboard()->setMimeData(picture);
+    StatusBar1->showMessage(QStringLiteral("Figura copiada."));
+}
+
 // Keys that are no command go on to the base class (and from there to the parent).
 void TForm5::keyPressEvent(QKeyEvent* event)
 {
+    // The picture out of the window; like every key, they draw it again (first, so that their
+    // report stays in the status line).
+    if (event->matches(QKeySequence::Save) || event->matches(QKeySequence::Copy)) {
+        Repaint();
+        if (event->matches(QKeySequence::Save))
+            SavePicture();
+        else
+            CopyPicture();
+        return;
+    }
     bool command = FormKeyDown(event->key(), event->modifiers());
     const QString text = event->text();
     // A key that commands by itself (Backspace) is no character to type as well.

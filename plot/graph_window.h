@@ -10,6 +10,7 @@
 #include <QPoint>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "plot/graph_cursors.h"
@@ -72,6 +73,13 @@ public:
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     bool FormKeyPress(char key);
     void FormResize();
+    // Ctrl+S: the picture into a file, PNG at the screen's pixel ratio or SVG, by its name;
+    // Ctrl+C: the picture on the clipboard, as an image and as SVG.
+    void SavePicture();
+    void CopyPicture();
+    // Asks for the file of Ctrl+S, starting from a suggested name; an empty text when cancelled.
+    // Tests replace it to answer without a modal dialog.
+    std::function<QString(const QString& suggested)> saveDialog;
     // ColorDialog1 unless a test sets its own chooser (not owned; null restores ColorDialog1).
     void SetColourChooser(ColourChooser* chooser)
     {
@@ -123,6 +131,7 @@ private:
     QPoint mouse_; // where "1" and "2" place the cursors: the last position the mouse reported
     GraphCursors cursors_;
     ViewHistory history_;
+    QString pictureName_ = QStringLiteral("grafico.png"); // the last file of Ctrl+S
     int fullDrawings_ = 0;
 };
 

@@ -306,30 +306,33 @@ bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& re
     return true;
 }
 
-std::string SuggestedYColumn(const char* path)
+bool ReadTableHeader(const char* path, std::vector<std::string>& header)
 {
-    const std::string_view nodeOne = "1m";
+    header.clear();
     std::FILE* file = OpenTableFile(path);
     if (file == nullptr)
-        return std::string(nodeOne);
+        return false;
     FileCloser closer{file};
     LineReader reader(4096, 1999); // a table line is read in a buffer of 2000 characters
     reader.Start(file);
-    char* header = nullptr;
+    char* line = nullptr;
     size_t length = 0;
-    std::string_view second = nodeOne;
-    if (reader.Next(header, length)) {
-        int column = 0;
-        for (const char* word = SkipBlanks(header); *word != '\0';
-             word = SkipBlanks(WordEnd(word))) {
-            const std::string_view name(word, static_cast<size_t>(WordEnd(word) - word));
-            if (name == nodeOne)
-                return std::string(nodeOne);
-            if (++column == 2)
-                second = name;
-        }
+    if (reader.Next(line, length)) {
+        for (const char* word = SkipBlanks(line); *word != '\0'; word = SkipBlanks(WordEnd(word)))
+            header.emplace_back(word, static_cast<size_t>(WordEnd(word) - word));
     }
-    return std::string(second);
+    return !header.empty();
+}
+
+std::string SuggestedYColumn(const char* path)
+{
+    const std::string nodeOne = "1m";
+    std::vector<std::string> header;
+    ReadTableHeader(path, header);
+    for (const std::string& name : header)
+        if (name == nodeOne)
+            return nodeOne;
+    return header.size() >= 2 ? header[1] : nodeOne;
 }
 
 } // namespace talvor

@@ -54,6 +54,9 @@ std::FILE* OpenTableFile(const char* path);
 bool ReadCurveTable(CurveStore& store, int k, bool columnsByName, LineReader& reader,
                     MessageLog& log);
 
+// The words of the first line of the table at path; false when it cannot be read or has none.
+bool ReadTableHeader(const char* path, std::vector<std::string>& header);
+
 // The y column of the curve line that "Procurar" and "Copiar" add for the table at path: "1m",
 // the magnitude of node 1, when the header has that column or cannot be read; otherwise the
 // header's second word, the first magnitude column of a sweep's table whose nodes have names.

@@ -3,7 +3,7 @@
 
 TALVOR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TALVOR_BUILD=${TALVOR_BUILD:-$TALVOR_ROOT/build}
-TALVOR_PACKAGES="build-essential cmake ninja-build qt6-base-dev qt6-translations-l10n libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core"
+TALVOR_PACKAGES="build-essential cmake ninja-build qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core"
 
 talvor_install_packages() {
     local missing=()

@@ -1,6 +1,7 @@
 // talvor-plot end to end: curve lines in, log lines out, a PNG of the requested size written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <sys/wait.h>
@@ -197,4 +198,39 @@ TEST_F(PlotProgram, MeasuresEveryCurveWhenAsked)
     EXPECT_TRUE(HasLine(SplitLines(result.output),
                         "  Unidades: módulo em dB, fase em radianos, frequência em rad/s."))
         << result.output;
+}
+
+// The example analysed by talvor-cli and drawn into an SVG: a whole document whose text elements
+// are the labels of the axes' decades and the titles; without --ticks only the limits are
+// labelled, and the picture is written the same way whatever the case of ".svg".
+TEST_F(PlotProgram, VectorPicturesOfTheExample)
+{
+    CopyInto(TALVOR_EXAMPLES "/exemplo.net", dir.Path());
+    ASSERT_EQ(RunCli("exemplo", dir.Path()).status, 0);
+    const std::string example = dir.Write("exemplo.txt", dir.Path() + "/exemplo.tab f 2m\n");
+    auto texts = [](const std::string& svg) {
+        std::vector<std::string> found;
+        for (size_t at = svg.find("<text"); at != std::string::npos;
+             at = svg.find("<text", at + 1)) {
+            const size_t start = svg.find('>', at) + 1;
+            found.push_back(svg.substr(start, svg.find("</text>", start) - start));
+        }
+        return found;
+    };
+    const std::string svg = dir.Path() + "/figura.svg";
+    Result result = RunPlot("--ticks --measure-units=hz " + example + " -o " + svg);
+    ASSERT_EQ(result.status, 0) << result.output;
+    const std::string document = ReadWholeFile(svg);
+    EXPECT_EQ(document.rfind("<?xml", 0), 0u);
+    EXPECT_NE(document.find("</svg>"), std::string::npos);
+    const std::vector<std::string> ticked = texts(document);
+    for (const char* text : {"1", "10", "100", "1k", "10k", "100k", "f (Hz)", "módulo"})
+        EXPECT_NE(std::find(ticked.begin(), ticked.end(), text), ticked.end()) << text;
+
+    const std::string plain = dir.Path() + "/figura.SVG";
+    ASSERT_EQ(RunPlot(example + " -o " + plain).status, 0);
+    const std::vector<std::string> limits = texts(ReadWholeFile(plain));
+    EXPECT_EQ(std::find(limits.begin(), limits.end(), "1k"), limits.end());
+    EXPECT_NE(std::find(limits.begin(), limits.end(), "100000"), limits.end());
+    EXPECT_EQ(PngSize(plain), std::make_pair(0, 0));
 }

@@ -5,15 +5,20 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTest>
 #include <algorithm>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "common/message_log.h"
 #include "plot/curve_list_window.h"
@@ -66,7 +71,8 @@ TEST(CurveListWindow, ControlsWithTheirCaptionsAndDefaults)
         const char* caption;
     };
     for (Button b : {Button{"Button1", "Procurar"}, Button{"Button2", "Limpar lista"},
-                     Button{"Button3", "Plotar"}, Button{"Button4", "Copiar"}}) {
+                     Button{"Button3", "Plotar"}, Button{"Button4", "Copiar"},
+                     Button{"Button5", "Colunas..."}}) {
         auto* button = form.findChild<QPushButton*>(QString::fromLatin1(b.name));
         ASSERT_NE(button, nullptr) << b.name;
         EXPECT_EQ(button->text(), QString::fromUtf8(b.caption));
@@ -206,6 +212,70 @@ TEST(CurveListWindow, CopiarAndProcurarOnATableWithNamedNodes)
     w.Click("Button3");
     EXPECT_TRUE(w.Logged("Tabela 2: f x entradam"));
     EXPECT_TRUE(w.store->plotReady);
+}
+
+// "Colunas..." lists the table's unknowns with magnitude and phase side by side, the likely
+// output checked; "OK" adds a line per checked column, "Cancelar" nothing. Its "Tabela..." picks
+// another table, which then is the one the curve list browses.
+TEST(CurveListWindow, ColunasAddsALinePerCheckedColumn)
+{
+    PlotWindows w;
+    TempDir dir;
+    const std::string run = dir.Write("amp.tab", "f vccm vccf basem basef saidam saidaf jVccm "
+                                                 "jVccf \n1 12 0 0.6 0 8 180 0.001 180\n");
+    const std::string other = dir.Write("outra.tab", "t v i\n0 1 2\n");
+    w.memo.clear();
+    w.form4.SetTablePath(QString::fromStdString(run));
+    w.form4.SetRunTable(QString::fromStdString(run), 3);
+    struct Answer {
+        std::vector<std::pair<int, int>> toggle; // row, column (1 magnitude, 2 phase)
+        bool accept;
+        bool otherTable;
+    };
+    std::vector<QStringList> shown; // each row of each picker: name, magnitude, phase checks
+    Answer answer;
+    w.form4.openDialog = [&](const QString&) { return QString::fromStdString(other); };
+    w.form4.runDialog = [&](QDialog& dialog) {
+        if (answer.otherTable)
+            QTest::mouseClick(&Control<QPushButton>(dialog, "ButtonTabela"), Qt::LeftButton);
+        auto& list = Control<QTableWidget>(dialog, "ListaColunas");
+        QStringList rows;
+        for (int row = 0; row < list.rowCount(); ++row) {
+            QString line = list.item(row, 0)->text();
+            for (int column : {1, 2})
+                line += QLatin1Char(' ') + list.item(row, column)->text() +
+                        (list.item(row, column)->checkState() == Qt::Checked ? "*" : "");
+            rows << line;
+        }
+        shown.push_back(rows);
+        for (auto [row, column] : answer.toggle)
+            list.item(row, column)
+                ->setCheckState(list.item(row, column)->checkState() == Qt::Checked ? Qt::Unchecked
+                                                                                    : Qt::Checked);
+        return answer.accept ? QDialog::Accepted : QDialog::Rejected;
+    };
+
+    answer = {{}, true, false};
+    w.Click("Button5");
+    EXPECT_EQ(shown.back(), (QStringList{"vcc vccm vccf", "base basem basef",
+                                         "saida saidam* saidaf", "jVcc jVccm jVccf"}));
+    EXPECT_EQ(w.form4.CurveLines(), std::vector<std::string>{run + " f saidam"});
+
+    answer = {{{2, 2}, {1, 1}}, true, false}; // saida's phase and base's magnitude too
+    w.Click("Button5");
+    EXPECT_EQ(w.form4.CurveLines(),
+              (std::vector<std::string>{run + " f saidam", run + " f basem", run + " f saidam",
+                                        run + " f saidaf"}));
+
+    answer = {{{2, 2}}, false, false}; // "Cancelar"
+    w.Click("Button5");
+    EXPECT_EQ(w.form4.CurveLines().size(), 4u);
+
+    answer = {{{1, 1}}, true, true}; // another table: its columns one by one, none a node
+    w.Click("Button5");
+    EXPECT_EQ(shown.back(), (QStringList{"v v ", "i i "}));
+    EXPECT_EQ(w.form4.CurveLines().back(), other + " t i");
+    EXPECT_EQ(w.form4.TablePath(), QString::fromStdString(other));
 }
 
 TEST(CurveListWindow, APlotShowsTheGraphAndTheComputedLimits)

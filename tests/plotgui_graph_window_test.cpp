@@ -2,13 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QColorDialog>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QSvgRenderer>
 #include <QTest>
 #include <QTimer>
+#include <QXmlStreamReader>
 #include <QtMath>
 #include <algorithm>
 #include <cmath>
@@ -22,6 +27,7 @@
 #include "plot/graph_window.h"
 #include "plot/plot_run.h"
 #include "plot/view_commands.h"
+#include "test_support.h"
 #include "window_support.h"
 
 using namespace talvor;
@@ -492,6 +498,69 @@ TEST_F(Interaction, KeysWorkWithEachCurveOnItsOwnScale)
     QTest::mouseRelease(&paintBox, Qt::LeftButton, {}, QPoint(400, 300));
     EXPECT_EQ(Status(), status);
     EXPECT_EQ(store->viewXMax, 50);
+}
+
+// Ctrl+S writes the picture the window shows: SVG when the name says so (parsed back: its texts
+// are the labels and legends, and it draws), else a PNG of the screen's pixels (".png" added to
+// a name without one); a cancelled dialog writes nothing; a file that cannot be written is said
+// in the status line. Ctrl+C puts the picture on the clipboard as an image and as SVG.
+TEST_F(Interaction, ThePictureGoesToFilesAndTheClipboard)
+{
+    TempDir dir;
+    const QString folder = QString::fromStdString(dir.Path());
+    QString answer, suggested;
+    form.saveDialog = [&](const QString& name) {
+        suggested = name;
+        return answer;
+    };
+    options.CBdivisoes = true;
+    QTest::mouseMove(&paintBox, QPoint(400, 200));
+    QTest::keyClick(&form, '1'); // a cursor, which the pictures show too
+
+    answer = folder + "/grafico.svg";
+    QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(suggested, QStringLiteral("grafico.png"));
+    EXPECT_EQ(Status(), "Figura gravada no arquivo " + answer + ".");
+    QFile file(answer);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QStringList texts;
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement &&
+            xml.name() == QStringLiteral("text"))
+            texts << xml.readElementText().trimmed();
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    for (const char* text : {"1: f x 1m", "2: f x 1m", "0", "50", "100", "f", "módulo", "1"})
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(text)))
+            << text << " in " << texts.join('|').toStdString();
+    QSvgRenderer renderer(answer);
+    EXPECT_TRUE(renderer.isValid());
+    EXPECT_EQ(renderer.viewBox(), QRect(0, 0, 761, 471));
+
+    answer = folder + "/figura";
+    QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(suggested, folder + "/grafico.svg"); // the last file offered again
+    const QImage png(folder + "/figura.png");
+    ASSERT_FALSE(png.isNull());
+    EXPECT_TRUE(png.convertToFormat(QImage::Format_RGB32) ==
+                paintBox.grab().toImage().convertToFormat(QImage::Format_RGB32));
+
+    answer = QString(); // cancelled
+    QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(Status().startsWith("Tamanho da tela")) << Status().toStdString();
+    answer = folder + "/nao/existe.svg";
+    QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(Status(), "Não foi possível gravar a figura no arquivo " + answer + ".");
+    EXPECT_FALSE(QFile::exists(answer));
+
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(&form, Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(qvariant_cast<QImage>(copied->imageData()).size(), png.size());
+    EXPECT_TRUE(copied->data(QStringLiteral("image/svg+xml")).startsWith("<?xml"));
+    EXPECT_EQ(Status(), QStringLiteral("Figura copiada."));
+    EXPECT_EQ(store->curves[1].colour, 0xFFFFFFu); // Ctrl+C is not "c"
 }
 
 // ColorDialog1 itself: it opens on the colour it returned last, black the first time.
