@@ -105,7 +105,8 @@ QFileDialog* TForm1::OpenDialog1()
         openDialog_->setObjectName(QStringLiteral("OpenDialog1"));
         openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
         openDialog_->setFileMode(QFileDialog::ExistingFile);
-        openDialog_->setNameFilter(QStringLiteral("netlists (*.net)"));
+        openDialog_->setNameFilters({QStringLiteral("Circuitos (*.net *.cir *.sp *.spice *.ckt)"),
+                                     QStringLiteral("Todos os arquivos (*)")});
         openDialog_->setDefaultSuffix(QStringLiteral("net"));
     }
     return openDialog_;

@@ -13,6 +13,7 @@
 #include "app/qt_portuguese.h"
 #include "app/sweep_units.h"
 #include "plot/measure_tables.h"
+#include "spice/convert_file.h"
 
 namespace talvor {
 
@@ -51,13 +52,26 @@ TalvorApp::TalvorApp(std::vector<std::string> arguments, std::function<void()> e
 
 TalvorApp::~TalvorApp() = default;
 
+std::string TalvorApp::ConvertOpenedDeck(const std::string& path)
+{
+    log.AppendLog("%s", "");
+    log.AppendLog("Convertendo o deck %s:", path.c_str());
+    const std::string netlist = ConvertDeckFile(path, "", log);
+    analysis.circuit.RunFailed = netlist.empty();
+    return netlist;
+}
+
 void TalvorApp::RunAnalysisFromOpenDialog()
 {
     if (running_)
         return;
     running_ = true;
     form1.SetRunning(true);
-    RunAnalysis(analysis, QFile::encodeName(form1.OpenDialogFileName()).toStdString());
+    std::string path = QFile::encodeName(form1.OpenDialogFileName()).toStdString();
+    if (IsDeckPath(path))
+        path = ConvertOpenedDeck(path);
+    if (!path.empty())
+        RunAnalysis(analysis, path);
     form1.SetRunning(false);
     running_ = false;
 }

@@ -54,7 +54,8 @@ public:
     void Show() { form1.show(); }
     bool Running() const { return running_; }
 
-    // The menu's and the show event's actions.
+    // The menu's and the show event's actions. A SPICE deck is converted first, beside itself,
+    // and its netlist analysed.
     void RunAnalysisFromOpenDialog();
     void HandleCommandLine();
     void MainWindowClosed();
@@ -84,6 +85,9 @@ public:
     static constexpr int ProgressIntervalMs = 250;
 
 private:
+    // The netlist converted from the deck at path, or "" when it could not be (logged).
+    std::string ConvertOpenedDeck(const std::string& path);
+
     std::vector<std::string> arguments_;
     std::function<void()> endProgram_;
     bool running_ = false;

@@ -120,9 +120,16 @@ Gráficos:
 - Clicar numa legenda escolhe a cor da curva; abaixo das legendas (com divisões numeradas, à
   esquerda do gráfico), as cores da grade.
 
+Decks SPICE:
+- "Abrir" (e a linha de comando) também aceita decks SPICE escritos para o ngspice (.cir, .sp,
+  .spice, .ckt): o deck é convertido como o talvor-spice o converte, os avisos da conversão vão
+  para o registro e o netlist é escrito ao lado do deck, com a extensão .net (nunca sobre um
+  arquivo que o talvor-spice não escreveu); em seguida esse netlist é analisado.
+
 Uso com linha de comando:
 talvor arquivo [t]
-  Analisa arquivo (arquivo.net se não houver "." no nome); com "t", termina após a análise.
+  Analisa arquivo (arquivo.net se não houver "." no nome; um deck .cir, .sp, .spice ou .ckt é
+  convertido antes); com "t", termina após a análise.
 )MANUAL";
 
 // "Caption:" and the syntax in a column of its own; a caption that fills the column touches its

@@ -77,3 +77,20 @@ TEST_F(DesktopCommandLine, OnlyALowerCaseTEndsTheProgram)
     EXPECT_EQ(RunDesktop("circ T", dir.Path(), 3), TimedOut);
     EXPECT_EQ(RunDesktop("circ", dir.Path(), 3), TimedOut);
 }
+
+// A SPICE deck on the command line is converted beside itself and its netlist analysed: the
+// table is the one talvor-cli writes from talvor-spice's netlist.
+TEST_F(DesktopCommandLine, ADeckWithTIsConvertedAnalysedAndEnds)
+{
+    TempDir dir, cliDir;
+    CopyInto(TALVOR_EXAMPLES "/emissor_comum.cir", dir.Path());
+    CopyInto(TALVOR_EXAMPLES "/emissor_comum.cir", cliDir.Path());
+    EXPECT_EQ(RunDesktop("emissor_comum.cir t", dir.Path(), 60), 0);
+    ASSERT_EQ(RunProgram("talvor-spice", "emissor_comum.cir", cliDir.Path()).status, 0);
+    ASSERT_EQ(RunCli("emissor_comum.net", cliDir.Path()).status, 0);
+    EXPECT_EQ(ReadWholeFile(dir.Path() + "/emissor_comum.net"),
+              ReadWholeFile(cliDir.Path() + "/emissor_comum.net"));
+    const std::string table = ReadWholeFile(dir.Path() + "/emissor_comum.tab");
+    EXPECT_EQ(SplitLines(table).size(), 72u); // the header and 10 points a decade, 10 Hz to 100 MHz
+    EXPECT_EQ(table, ReadWholeFile(cliDir.Path() + "/emissor_comum.tab"));
+}

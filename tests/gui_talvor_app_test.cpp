@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 
@@ -342,12 +343,85 @@ TEST(GuiRun, AbrirRunsTheNetlistChosenInOpenDialog1)
             stuck->close();
     });
     test.Entry("Abrir1").trigger();
-    EXPECT_EQ(filter, QStringLiteral("netlists (*.net)"));
+    EXPECT_EQ(filter,
+              QStringLiteral("Circuitos (*.net *.cir *.sp *.spice *.ckt);Todos os arquivos (*)"));
     EXPECT_EQ(suffix, QStringLiteral("net"));
     EXPECT_TRUE(preset.endsWith(QStringLiteral("/teste.net"))) << preset.toStdString();
     EXPECT_EQ(test.app.form1.OpenDialogFileName(), QString::fromStdString(path));
     EXPECT_TRUE(test.Logged("Análise terminada com sucesso."));
     EXPECT_EQ(test.app.form4.TablePath(), QString::fromStdString(dir.Path() + "/rc.tab"));
+}
+
+// "Abrir" on a SPICE deck: converted beside itself as talvor-spice converts it, its warnings in
+// the log, and its netlist analysed into the deck's table.
+TEST(GuiRun, AbrirConvertsADeckAndAnalysesItsNetlist)
+{
+    TempDir dir;
+    const std::string deck = dir.Write(
+        "divisor.cir", "Divisor\nV1 a 0 AC 1\nR1 a b 1k\nR2 b 0 1k\n.op\n.ac dec 1 1 10\n");
+    TestApp test;
+    test.app.Show();
+    QTimer::singleShot(100, &test.app.form1, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QString::fromStdString(deck));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    QTimer::singleShot(20000, &test.app.form1, [] {
+        if (QWidget* stuck = QApplication::activeModalWidget())
+            stuck->close();
+    });
+    test.Entry("Abrir1").trigger();
+    const std::string netlist = dir.Path() + "/divisor.net";
+    for (const std::string& line :
+         {"Convertendo o deck " + deck + ":",
+          std::string("linha 5: .op ignorado: o Talvor faz o ponto de operação e a análise AC"),
+          "Netlist " + netlist + " escrito: 3 elementos, 2 nós, 3 variáveis.",
+          "Lendo netlist " + netlist + ":", std::string("Análise terminada com sucesso.")})
+        EXPECT_TRUE(test.Logged(line.c_str())) << line << "\n"
+                                               << test.Log().join('\n').toStdString();
+    EXPECT_EQ(test.app.form4.TablePath(), QString::fromStdString(dir.Path() + "/divisor.tab"));
+    const std::vector<std::string> table = SplitLines(ReadWholeFile(dir.Path() + "/divisor.tab"));
+    ASSERT_EQ(table.size(), 3u); // the header and the two ends of one decade
+    EXPECT_NE(table[1].find("0.5"), std::string::npos) << table[1]; // the divider's half
+}
+
+// A deck that cannot be converted, or whose netlist would overwrite a file the converter did not
+// write, ends the run with the converter's reason: nothing is read or written.
+TEST(GuiRun, ADeckThatCannotBeConvertedEndsTheRunAsFailed)
+{
+    struct Case {
+        const char* deck;
+        const char* existingNetlist; // nullptr: none
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"Ruim\nV1 a 0 AC 1\nR1 a 0 {1/0}\n", nullptr,
+         "linha 3: expressão {1/0}: divisão por zero"},
+        {"Sem modelo\nQ1 c b e qx\n", nullptr, "linha 2: Q1: modelo qx não definido"},
+        {"Bom\nV1 a 0 AC 1\nR1 a 0 1\n", "Meu netlist\nR1 a 0 1\n",
+         "já existe e não foi escrito pelo talvor-spice"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string deck = dir.Write("deck.sp", c.deck);
+        if (c.existingNetlist != nullptr)
+            dir.Write("deck.net", c.existingNetlist);
+        TestApp test;
+        test.Run(deck);
+        const QStringList log = test.Log();
+        EXPECT_TRUE(log.filter(QString::fromUtf8(c.reason)).size() == 1)
+            << c.reason << "\n"
+            << log.join('\n').toStdString();
+        EXPECT_EQ(log.constLast(),
+                  QStringLiteral("O deck não foi convertido; nenhum netlist foi escrito."));
+        EXPECT_TRUE(test.app.analysis.circuit.RunFailed);
+        EXPECT_TRUE(log.filter(QStringLiteral("Lendo netlist")).isEmpty());
+        EXPECT_EQ(ReadWholeFile(dir.Path() + "/deck.net"),
+                  c.existingNetlist != nullptr ? c.existingNetlist : "");
+        EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/deck.tab"));
+    }
 }
 
 // Qt's own dialogs speak Portuguese too, whatever the system language (the tests run under
