@@ -22,7 +22,7 @@ public:
     // point); the stop request is polled right after.
     virtual void ProcessEvents() = 0;
 
-    // "Parar análise" is enabled only while the operating point is computed.
+    // "Parar análise" is enabled only while the operating point or the sweep is computed.
     virtual void SetStopEnabled(bool enabled) = 0;
 
     // After every run whose netlist was read: the table path for the curve list.

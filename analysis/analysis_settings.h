@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "common/field_numbers.h"
+
 namespace talvor {
 
 struct AnalysisSettings {
@@ -26,5 +28,16 @@ struct AnalysisSettings {
     std::string Epontos = "1000";
     int RGescala = 0; // 0 linear, 1 per decade, 2 per octave
 };
+
+// The text fields in the words their users know: the dialog's label and talvor-cli's option.
+inline constexpr FieldWords EvdmaxWords{"Máxima tensão para função exponencial em diodos",
+                                        "--vdmax"};
+inline constexpr FieldWords Eg0Words{
+    "Condutância colocada no lugar de capacitâncias no cálculo do P. O.", "--g0"};
+inline constexpr FieldWords EinicioWords{"Aproximação inicial para as tensões e correntes",
+                                         "--initial"};
+inline constexpr FieldWords EfinicialWords{"Frequência inicial", "--sweep"};
+inline constexpr FieldWords EffinalWords{"Frequência final", "--sweep"};
+inline constexpr FieldWords EpontosWords{"Pontos", "--sweep"};
 
 } // namespace talvor

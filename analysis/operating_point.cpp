@@ -10,6 +10,7 @@
 #include "analysis/devices.h"
 #include "analysis/element_stamps.h"
 #include "common/c_text.h"
+#include "common/field_numbers.h"
 #include "common/fp_faults.h"
 #include "common/message_log.h"
 
@@ -173,13 +174,14 @@ bool ReportOperatingPoint(Analysis& analysis, const Progress& progress)
 
 } // namespace
 
-void StartOperatingPoint(OperatingPoint& op, const AnalysisSettings& settings, int variableCount)
+void StartOperatingPoint(OperatingPoint& op, const AnalysisSettings& settings, int variableCount,
+                         MessageLog& log)
 {
     // Read once: later changes in the dialog apply from the next calculation.
     op.initialConduction = settings.CBconduz;
-    op.g0 = DecimalPrefix(settings.Eg0);
-    op.vdmax = DecimalPrefix(settings.Evdmax);
-    const double initialValue = DecimalPrefix(settings.Einicio);
+    op.g0 = ReadReportedDecimal(log, Eg0Words, settings.Eg0);
+    op.vdmax = ReadReportedDecimal(log, EvdmaxWords, settings.Evdmax);
+    const double initialValue = ReadReportedDecimal(log, EinicioWords, settings.Einicio);
     op.V[0] = 0;
     for (int k = 1; k <= variableCount; ++k) {
         op.V[k] = initialValue;
@@ -191,7 +193,7 @@ void FindOperatingPoint(Analysis& analysis)
 {
     Circuit& circuit = analysis.circuit;
     circuit.StopRequest = 0;
-    StartOperatingPoint(analysis.op, analysis.Settings(), circuit.variableCount);
+    StartOperatingPoint(analysis.op, analysis.Settings(), circuit.variableCount, analysis.log);
     analysis.host.SetStopEnabled(true);
     Progress progress;
     if (!Iterate(analysis, progress) || !ReportOperatingPoint(analysis, progress))

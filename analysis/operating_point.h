@@ -7,6 +7,7 @@
 namespace talvor {
 
 class Analysis;
+class MessageLog;
 struct AnalysisSettings;
 
 // The iterate and the settings the operating point read at its start.
@@ -22,7 +23,9 @@ struct OperatingPoint {
 void FindOperatingPoint(Analysis& analysis);
 
 // The start of a calculation: the settings read once (initial conduction, g0, Vdmax) and the
-// iterate at the initial value of Einicio for unknowns 1..variableCount, ground at 0.
-void StartOperatingPoint(OperatingPoint& op, const AnalysisSettings& settings, int variableCount);
+// iterate at the initial value of Einicio for unknowns 1..variableCount, ground at 0. A field
+// that is not one number alone is named in log.
+void StartOperatingPoint(OperatingPoint& op, const AnalysisSettings& settings, int variableCount,
+                         MessageLog& log);
 
 } // namespace talvor

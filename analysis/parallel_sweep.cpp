@@ -88,37 +88,45 @@ public:
     PointPipeline(const PointPipeline&) = delete;
     PointPipeline& operator=(const PointPipeline&) = delete;
 
-    // Writes every remaining row, counting each in progress; false at a failed point, after the
-    // rows before it.
-    bool Run(ResultTable& table, MessageLog& log, SweepProgress& progress)
+    // Writes every remaining row, counting each in progress; Failed at a failed point and Stopped
+    // at a stop request, after the rows before it.
+    SweepEnd Run(ResultTable& table, MessageLog& log, SweepProgress& progress)
     {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
             PointSlot& slot = ring_[nextToWrite_ % RingSize];
-            if (slot.state == SlotState::Solved || slot.state == SlotState::Failed) {
+            if (StopRequested(context_.circuit)) {
+                return SweepEnd::Stopped;
+            } else if (slot.state == SlotState::Solved || slot.state == SlotState::Failed) {
                 lock.unlock();
                 ReplayLog(slot.logText, log);
                 if (slot.state == SlotState::Failed)
-                    return false;
+                    return SweepEnd::Failed;
                 table.WriteRow(slot.row);
                 progress.RowWritten();
                 lock.lock();
                 slot.state = SlotState::Free;
                 ++nextToWrite_;
                 changed_.notify_all();
-            } else if (nextToWrite_ == nextIndex_ && !MorePoints()) {
-                return true;
+            } else if (nextToWrite_ == nextIndex_ && !PointsLeft()) {
+                return SweepEnd::Written;
             } else if (!SolveNext(lock, workers_[0])) {
+                // With a point in flight, its thread wakes this one when done. With none, only a
+                // stop (requested since the test above) keeps the next point from being taken.
+                if (nextToWrite_ == nextIndex_)
+                    return SweepEnd::Stopped;
                 changed_.wait(lock);
             }
         }
     }
 
 private:
-    bool MorePoints() const { return InSweep(plan_, nextIndex_, nextF_); }
+    bool PointsLeft() const { return InSweep(plan_, nextIndex_, nextF_); }
+    // Points are left to take, and no stop was requested.
+    bool MorePoints() const { return PointsLeft() && !StopRequested(context_.circuit); }
 
     // Takes the next point and solves it, with the lock released meanwhile; false when there is
-    // none to take now (end of the sweep, or the ring full).
+    // none to take now (end of the sweep, a stop, or the ring full).
     bool SolveNext(std::unique_lock<std::mutex>& lock, Worker& worker)
     {
         if (!MorePoints() || nextIndex_ - nextToWrite_ >= RingSize)
@@ -188,11 +196,12 @@ int SweepThreadCount()
     return hardware == 0 ? 1 : static_cast<int>(hardware);
 }
 
-bool WriteRemainingPoints(const SweepContext& context, const SweepPlan& plan, double f, long index,
-                          ResultTable& table, MessageLog& log, SweepProgress& progress)
+SweepEnd WriteRemainingPoints(const SweepContext& context, const SweepPlan& plan, double f,
+                              long index, ResultTable& table, MessageLog& log,
+                              SweepProgress& progress)
 {
     if (!InSweep(plan, index, f))
-        return true;
+        return SweepEnd::Written;
     // Threads pay off only for long sweeps.
     const int threadCount =
         AtLeastPoints(plan, f, index, MinPointsForThreads) ? SweepThreadCount() : 1;

@@ -5,9 +5,10 @@
 #include "analysis/analysis_host.h"
 #include "analysis/analysis_settings.h"
 #include "analysis/diagnosis/diagnosis.h"
+#include "analysis/junction_warnings.h"
 #include "analysis/operating_point.h"
 #include "analysis/sweep.h"
-#include "common/c_text.h"
+#include "common/field_numbers.h"
 #include "common/message_log.h"
 #include "netlist/netlist_reader.h"
 
@@ -26,12 +27,18 @@ bool TakeSweepFromSettings(Analysis& analysis)
     log.AppendLog("Parâmetros de análise dados.");
     const AnalysisSettings& settings = analysis.Settings();
     SweepSpec& sweep = analysis.circuit.sweep;
+    const FieldNumber start = ReadDecimalField(settings.Efinicial);
+    const FieldNumber end = ReadDecimalField(settings.Effinal);
+    const FieldNumber points = ReadIntegerField(settings.Epontos);
     sweep.mode = settings.RGescala;
-    sweep.fStart = DecimalPrefix(settings.Efinicial);
-    sweep.fEnd = DecimalPrefix(settings.Effinal);
-    sweep.points = IntegerPrefix(settings.Epontos);
+    sweep.fStart = start.value;
+    sweep.fEnd = end.value;
+    sweep.points = static_cast<int>(points.value);
     log.AppendLog("F inicial: %g; F final: %g; Pontos: %d; Modo: %d.", sweep.fStart, sweep.fEnd,
                   sweep.points, sweep.mode);
+    ReportField(log, EfinicialWords, settings.Efinicial, start);
+    ReportField(log, EffinalWords, settings.Effinal, end);
+    ReportField(log, EpontosWords, settings.Epontos, points);
     return true;
 }
 
@@ -56,9 +63,13 @@ void RunAnalysis(Analysis& analysis, const std::string& netlistPath)
     if (circuit.RunFailed) {
         log.AppendLog("Análise de resposta em frequência não realizada.");
     } else {
-        RunSweep(analysis);
-        if (!circuit.RunFailed)
+        const SweepEnd end = RunSweep(analysis);
+        if (end == SweepEnd::Written) {
             log.AppendLog("Análise terminada com sucesso.");
+            WarnJunctionsFarAboveVdmax(analysis);
+        } else if (end == SweepEnd::Stopped) {
+            log.AppendLog("Análise de resposta em frequência não realizada.");
+        }
     }
     DiagnoseFailedRun(analysis);
     analysis.host.HandOverTablePath(circuit.tablePath);

@@ -104,16 +104,19 @@ bool SolvePoint(const SweepContext& context, MnaSystem& mna, MessageLog& log, do
 
 namespace {
 
-// Solves and writes every point of the plan; false at a failed solve. progress counts the rows.
-bool WalkSweep(const SweepContext& context, const SweepPlan& plan, MnaSystem& mna, MessageLog& log,
-               ResultTable& table, SweepProgress& progress)
+// Solves and writes every point of the plan, until a failed solve or a stop request. progress
+// counts the rows.
+SweepEnd WalkSweep(const SweepContext& context, const SweepPlan& plan, MnaSystem& mna,
+                   MessageLog& log, ResultTable& table, SweepProgress& progress)
 {
     double f = plan.fStart;
     long index = 0;
     RowText row;
     for (; index < TracedPoints && InSweep(plan, index, f); ++index, f = NextFrequency(plan, f)) {
+        if (StopRequested(context.circuit))
+            return SweepEnd::Stopped;
         if (!SolvePoint(context, mna, log, f, index, row))
-            return false;
+            return SweepEnd::Failed;
         table.WriteRow(row);
         progress.RowWritten();
     }
@@ -121,16 +124,43 @@ bool WalkSweep(const SweepContext& context, const SweepPlan& plan, MnaSystem& mn
     return WriteRemainingPoints(context, plan, f, index, table, log, progress);
 }
 
+// The table, the rows written and what the run ends with.
+SweepEnd ReportSweepEnd(Analysis& analysis, SweepEnd end, bool written, long rows,
+                        const SweepPlan& plan, bool hertz)
+{
+    Circuit& circuit = analysis.circuit;
+    MessageLog& log = analysis.log;
+    const DisplayText table(circuit.tablePath);
+    if (end == SweepEnd::Written && !written) {
+        log.AppendLog("Erro ao escrever o arquivo %s.", table.c_str());
+        end = SweepEnd::Failed;
+    } else if (end == SweepEnd::Written) {
+        log.AppendLog("Tabela escrita no arquivo %s com %ld pontos.", table.c_str(), rows);
+    } else if (end == SweepEnd::Stopped) {
+        log.AppendLog("Cálculo interrompido.");
+        log.AppendLog("Parada pedida pelo usuário: o arquivo %s ficou com os %ld pontos já "
+                      "calculados.",
+                      table.c_str(), rows);
+    } else {
+        log.AppendLog("Cálculo interrompido.");
+        // rows were written up to the failed point
+        const double f = FrequencyAt(plan, rows);
+        analysis.failure = {RunFailure::Kind::AcSolve, 0, f, AngularFrequency(f, hertz)};
+    }
+    circuit.RunFailed = circuit.RunFailed || end != SweepEnd::Written;
+    return end;
+}
+
 } // namespace
 
-void RunSweep(Analysis& analysis)
+SweepEnd RunSweep(Analysis& analysis)
 {
     Circuit& circuit = analysis.circuit;
     MessageLog& log = analysis.log;
     SweepPlan plan;
     if (!PlanSweep(circuit.sweep, log, plan)) {
         circuit.RunFailed = true;
-        return;
+        return SweepEnd::Failed;
     }
 #ifdef TALVOR_FUZZ_LIMITS
     // Fuzzing builds only (fuzz/CMakeLists.txt): a few points, so every input ends quickly.
@@ -144,29 +174,25 @@ void RunSweep(Analysis& analysis)
         log.AppendLog("Não foi possível criar o arquivo %s.",
                       DisplayText(circuit.tablePath).c_str());
         circuit.RunFailed = true;
-        return;
+        return SweepEnd::Failed;
     }
     table.WriteHeader(circuit.nodeTable, circuit.variableCount);
 
-    const AnalysisSettings& settings = analysis.Settings();
+    // The sweep's own copy: the windows stay usable meanwhile, and the threads read it.
+    const AnalysisSettings settings = analysis.Settings();
     const SweepContext context{circuit, settings, analysis.op.g0, settings.CBHz,
                                TableUnits{settings.CBdB, settings.CBgraus}};
-    SweepProgress progress(analysis.host, static_cast<long>(PlannedRows(plan)));
-    bool solved = WalkSweep(context, plan, analysis.mna, log, table, progress);
-    bool written = table.Close();
-    if (!solved) {
-        log.AppendLog("Cálculo interrompido.");
-        circuit.RunFailed = true;
-        // rows were written up to the failed point
-        const double f = FrequencyAt(plan, progress.Rows());
-        analysis.failure = {RunFailure::Kind::AcSolve, 0, f, AngularFrequency(f, settings.CBHz)};
-    } else if (!written) {
-        log.AppendLog("Erro ao escrever o arquivo %s.", DisplayText(circuit.tablePath).c_str());
-        circuit.RunFailed = true;
-    } else {
-        log.AppendLog("Tabela escrita no arquivo %s com %ld pontos.",
-                      DisplayText(circuit.tablePath).c_str(), progress.Rows());
+    SweepEnd end;
+    long rows;
+    {
+        SweepProgress progress(analysis.host, static_cast<long>(PlannedRows(plan)));
+        analysis.host.SetStopEnabled(true);
+        end = WalkSweep(context, plan, analysis.mna, log, table, progress);
+        analysis.host.SetStopEnabled(false);
+        rows = progress.Rows();
     }
+    const bool written = table.Close();
+    return ReportSweepEnd(analysis, end, written, rows, plan, settings.CBHz);
 }
 
 } // namespace talvor

@@ -75,7 +75,8 @@ private:
     long rows_ = 0;
 };
 
-// What every point of a sweep reads; fixed for the whole sweep (no window events run during it).
+// What every point of a sweep reads; fixed for the whole sweep: the settings are the sweep's own
+// copy, so a change in the dialog meanwhile applies from the next run.
 struct SweepContext {
     const Circuit& circuit;
     const AnalysisSettings& settings;
@@ -89,7 +90,21 @@ struct SweepContext {
 bool SolvePoint(const SweepContext& context, MnaSystem& mna, MessageLog& log, double f, long index,
                 RowText& row);
 
-// Walks the sweep and writes the result table. On failure sets RunFailed.
-void RunSweep(Analysis& analysis);
+// How a sweep ended.
+enum class SweepEnd {
+    Written, // every row, and the line that says so
+    Failed,  // no table, or a point that could not be solved ("Cálculo interrompido.")
+    Stopped, // the StopRequest: "Cálculo interrompido." and the rows kept, counted in the log
+};
+
+// Whether the stop was requested ("Parar análise", or a signal to talvor-cli); any thread may ask.
+inline bool StopRequested(const Circuit& circuit)
+{
+    return circuit.StopRequest.load(std::memory_order_relaxed) != 0;
+}
+
+// Walks the sweep and writes the result table, with "Parar análise" enabled meanwhile. Unless
+// every row was written, sets RunFailed.
+SweepEnd RunSweep(Analysis& analysis);
 
 } // namespace talvor

@@ -1,4 +1,6 @@
 // talvor-cli: the whole analysis of one netlist without windows; the log goes to standard output.
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -15,6 +17,38 @@ using namespace talvor;
 
 namespace {
 
+// SIGINT and SIGTERM stop the run as "Parar análise" does: the operating point and the sweep
+// end at their next look at the StopRequest, the rows written stay in the table, and the
+// program ends with its log complete. A second signal ends it at once.
+std::atomic<std::atomic<int>*> runStopRequest = nullptr; // while the run lasts
+volatile std::sig_atomic_t stopSignalled = 0;
+static_assert(std::atomic<int>::is_always_lock_free &&
+                  std::atomic<std::atomic<int>*>::is_always_lock_free,
+              "the signal handler uses them");
+
+void RequestRunStop()
+{
+    if (std::atomic<int>* stopRequest = runStopRequest.load())
+        stopRequest->store(1, std::memory_order_relaxed);
+}
+
+extern "C" void StopOnSignal(int)
+{
+    stopSignalled = 1;
+    RequestRunStop();
+}
+
+void StopOnSignals(std::atomic<int>& stopRequest)
+{
+    runStopRequest = &stopRequest;
+    struct sigaction action = {};
+    action.sa_handler = StopOnSignal;
+    action.sa_flags = SA_RESETHAND; // the next signal has its default effect
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
 // The host of a run without windows, with the settings of the command line; it notes whether
 // the netlist was read.
 class CliHost : public HeadlessHost {
@@ -22,6 +56,13 @@ public:
     explicit CliHost(const AnalysisSettings& commandSettings) { settings = commandSettings; }
     // Called after every run whose netlist was read.
     void HandOverTablePath(const std::string&) override { netlistRead = true; }
+    // The operating point clears the StopRequest when it starts: a signal that came before
+    // still counts.
+    void SetStopEnabled(bool enabled) override
+    {
+        if (enabled && stopSignalled)
+            RequestRunStop();
+    }
 
     bool netlistRead = false;
 };
@@ -65,7 +106,9 @@ int main(int argc, char** argv)
             return RunFailed;
         return causes == 0 ? Success : RunFailed;
     }
+    StopOnSignals(analysis->circuit.StopRequest);
     RunAnalysis(*analysis, command.netlistPath);
+    runStopRequest = nullptr;
 
     // The driver logs "Análise terminada com sucesso." exactly when the netlist was read and no
     // phase failed.

@@ -26,6 +26,7 @@ public:
     void AppendLog(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     void SetSink(MessageSink& sink) { sink_ = &sink; }
+    MessageSink& Sink() const { return *sink_; }
 
 private:
     MessageSink* sink_;

@@ -1,6 +1,7 @@
 // The one in-memory circuit: element table, node/variable names, counts, sweep and run flags.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 namespace talvor {
@@ -51,9 +52,10 @@ struct Circuit {
     std::string netlistPath;
     std::string tablePath;
 
-    // Run flags: RunFailed is set by any phase that fails; StopRequest by "Parar análise".
+    // Run flags: RunFailed is set by any phase that fails; StopRequest by "Parar análise" (or a
+    // signal to talvor-cli), and read by every thread of the sweep.
     bool RunFailed = false;
-    int StopRequest = 0;
+    std::atomic<int> StopRequest = 0;
 
     Circuit();
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/c_text.h"
+#include "common/field_numbers.h"
 #include "common/message_log.h"
 #include "plot/curve_line.h"
 #include "plot/curve_store.h"
@@ -56,12 +57,25 @@ bool ReadCurveLines(CurveStore& store, const std::vector<std::string>& lines, bo
     return true;
 }
 
-void ScanLimit(const std::string& text, double& limit)
+// A limit field as "%lg" reads it, a decimal comma read as the point. A text that holds no finite
+// number leaves the limit as it was: "inf" and "nan" scan as numbers but give no axis.
+FieldNumber ScanLimit(const std::string& text, double& limit)
 {
+    const std::string fixed = WithDecimalPoint(text);
     double value;
-    // "inf" and "nan" scan as numbers but give no axis.
-    if (std::sscanf(text.c_str(), "%lg", &value) == 1 && std::isfinite(value))
-        limit = value;
+    int end = 0;
+    if (std::sscanf(fixed.c_str(), "%lg%n", &value, &end) != 1 || !std::isfinite(value))
+        return {limit, FieldFit::NoNumber};
+    limit = value;
+    return {value, FitAfter(fixed, static_cast<size_t>(end))};
+}
+
+void ReadLimitField(const std::string& text, double& limit, const FieldWords& words,
+                    MessageLog* log)
+{
+    const FieldNumber reading = ScanLimit(text, limit);
+    if (log != nullptr)
+        ReportField(*log, words, text, reading);
 }
 
 std::string FormatLimit(double limit)
@@ -73,18 +87,18 @@ std::string FormatLimit(double limit)
 
 } // namespace
 
-void ReadLimitFields(CurveStore& store, const PlotOptions& fields)
+void ReadLimitFields(CurveStore& store, const PlotOptions& fields, MessageLog* log)
 {
-    ScanLimit(fields.Exmin, store.viewXMin);
-    ScanLimit(fields.Exmax, store.viewXMax);
-    ScanLimit(fields.Eymin, store.viewYMin);
-    ScanLimit(fields.Eymax, store.viewYMax);
+    ReadLimitField(fields.Exmin, store.viewXMin, {"Xmin", "--limits"}, log);
+    ReadLimitField(fields.Exmax, store.viewXMax, {"Xmax", "--limits"}, log);
+    ReadLimitField(fields.Eymin, store.viewYMin, {"Ymin", "--limits"}, log);
+    ReadLimitField(fields.Eymax, store.viewYMax, {"Ymax", "--limits"}, log);
 }
 
-void ExchangeLimits(CurveStore& store, PlotOptions& options)
+void ExchangeLimits(CurveStore& store, PlotOptions& options, MessageLog* log)
 {
     if (options.CBescalas) {
-        ReadLimitFields(store, options);
+        ReadLimitFields(store, options, log);
     } else {
         options.Exmin = FormatLimit(store.viewXMin);
         options.Exmax = FormatLimit(store.viewXMax);
@@ -111,7 +125,7 @@ bool RunPlot(CurveStore& store, const std::vector<std::string>& curveLines, Plot
         log.AppendLog("Nada a plotar.");
         return false;
     }
-    ExchangeLimits(store, options);
+    ExchangeLimits(store, options, &log);
     store.plotReady = true;
     store.pictureSaved = false;
     return true;

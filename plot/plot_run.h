@@ -38,12 +38,13 @@ struct PlotOptions {
 bool RunPlot(CurveStore& store, const std::vector<std::string>& curveLines, PlotOptions& options,
              MessageLog& log);
 
-// The four limit texts scanned with "%lg" into the view limits; a text that holds no finite number
-// leaves its limit as it was.
-void ReadLimitFields(CurveStore& store, const PlotOptions& fields);
+// The four limit texts scanned with "%lg" into the view limits, a decimal comma read as the point;
+// a text that holds no finite number leaves its limit as it was. With a log, a text that is not
+// one number alone is named there with the limit used.
+void ReadLimitFields(CurveStore& store, const PlotOptions& fields, MessageLog* log = nullptr);
 
 // "Usar estas escalas" on: fields that hold a number replace the computed limits; off: the
 // computed limits are written into the fields with "%lg".
-void ExchangeLimits(CurveStore& store, PlotOptions& options);
+void ExchangeLimits(CurveStore& store, PlotOptions& options, MessageLog* log = nullptr);
 
 } // namespace talvor

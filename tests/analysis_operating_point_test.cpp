@@ -313,12 +313,14 @@ TEST(StartOperatingPoint, SettingsAndInitialIterate)
         bool conduz;
         const char *g0, *vdmax, *initial;
         double expectedG0, expectedVdmax, expectedV;
+        size_t logLines; // one for each field that is not one number alone
     };
     const Case cases[] = {
-        {false, "1e-9", "0.7", "0", 1e-9, 0.7, 0},
-        {true, "0", "0.9", "-2.5", 0, 0.9, -2.5},
-        {false, "", "", "", 0, 0, 0},             // empty text reads as 0
-        {true, "1e-3x", "1V", "3 V", 1e-3, 1, 3}, // numbers end at a letter
+        {false, "1e-9", "0.7", "0", 1e-9, 0.7, 0, 0},
+        {true, "0", "0.9", "-2.5", 0, 0.9, -2.5, 0},
+        {false, "", "", "", 0, 0, 0, 3},                        // empty text reads as 0
+        {true, "1e-3x", "1V", "3 V", 1e-3, 1, 3, 3},            // numbers end at a letter
+        {false, "1,5e-9", "0,8", "0,25", 1.5e-9, 0.8, 0.25, 0}, // a decimal comma
     };
     for (const Case& c : cases) {
         OperatingPoint op;
@@ -332,7 +334,10 @@ TEST(StartOperatingPoint, SettingsAndInitialIterate)
         settings.Eg0 = c.g0;
         settings.Evdmax = c.vdmax;
         settings.Einicio = c.initial;
-        StartOperatingPoint(op, settings, 3);
+        RecordingSink sink;
+        MessageLog log(sink);
+        StartOperatingPoint(op, settings, 3, log);
+        EXPECT_EQ(sink.lines.size(), c.logLines) << c.g0;
         EXPECT_EQ(op.initialConduction, c.conduz);
         EXPECT_EQ(op.g0, c.expectedG0);
         EXPECT_EQ(op.vdmax, c.expectedVdmax);

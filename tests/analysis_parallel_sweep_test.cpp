@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -51,13 +53,22 @@ struct SweepResult {
     bool failed;
     std::vector<std::string> log;
     std::string table;
+    SweepEnd end;
+};
+
+// When a sweep is stopped: never, before its first point, after a number of rows (asked on the
+// writing thread, as "Parar análise" is), or from another thread after some milliseconds (as a
+// signal to talvor-cli may be).
+struct Stop {
+    enum { Never, AtStart, AfterRows, FromAnotherThread } when = Never;
+    long after = 0;
 };
 
 enum class Circuit_ { LowPass, SingularAtZero, TinyPivots };
 
 // Operating point and sweep of a small circuit on the given number of threads.
 SweepResult Sweep(Circuit_ which, const char* threads, int mode, int points, double fStart,
-                  double fEnd, bool results = false)
+                  double fEnd, bool results = false, Stop stop = {})
 {
     ThreadsSetting setting(threads);
     TempDir dir;
@@ -88,12 +99,25 @@ SweepResult Sweep(Circuit_ which, const char* threads, int mode, int points, dou
     analysis.circuit.sweep = SweepSpec{mode, points, fStart, fEnd};
     FindOperatingPoint(analysis);
     sink.lines.clear();
-    RunSweep(analysis);
+    std::atomic<int>& request = analysis.circuit.StopRequest;
+    if (stop.when == Stop::AtStart)
+        request = 1;
+    if (stop.when == Stop::AfterRows)
+        host.onRows = [&](long rows) { request = rows >= stop.after; };
+    std::thread stopper;
+    if (stop.when == Stop::FromAnotherThread)
+        stopper = std::thread([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(stop.after));
+            request = 1;
+        });
+    const SweepEnd end = RunSweep(analysis);
+    if (stopper.joinable())
+        stopper.join();
     // The table's folder differs from run to run.
     for (std::string& line : sink.lines)
         if (size_t at = line.find(dir.Path()); at != std::string::npos)
             line.replace(at, dir.Path().size(), "DIR");
-    return {analysis.circuit.RunFailed, sink.lines, ReadWholeFile(dir.Path() + "/t.tab")};
+    return {analysis.circuit.RunFailed, sink.lines, ReadWholeFile(dir.Path() + "/t.tab"), end};
 }
 
 size_t Rows(const SweepResult& r) { return SplitLines(r.table).size() - 1; }
@@ -193,6 +217,49 @@ TEST(ParallelSweep, FailureMidwayKeepsTheRowsBeforeIt)
             EXPECT_TRUE(many.table == one.table) << threads;
         }
     }
+}
+
+TEST(ParallelSweep, AStopKeepsTheRowsWrittenAndSaysHowMany)
+{
+    // Asked for on the writing thread, the stop comes before the next row, whatever the threads.
+    struct Case {
+        Stop stop;
+        size_t rows;
+    };
+    const Case cases[] = {
+        {{Stop::AtStart, 0}, 0},
+        {{Stop::AfterRows, SweepProgress::ReportEvery}, SweepProgress::ReportEvery},
+        {{Stop::AfterRows, 20 * SweepProgress::ReportEvery}, 20 * SweepProgress::ReportEvery},
+    };
+    for (const Case& c : cases) {
+        for (const char* threads : {"1", "2", "4", "16"}) {
+            const SweepResult r =
+                Sweep(Circuit_::LowPass, threads, 0, 100000, 1, 100000, false, c.stop);
+            EXPECT_EQ(r.end, SweepEnd::Stopped);
+            EXPECT_TRUE(r.failed);
+            EXPECT_EQ(Rows(r), c.rows) << threads;
+            ASSERT_GE(r.log.size(), 2u);
+            EXPECT_EQ(r.log[r.log.size() - 2], "Cálculo interrompido.");
+            EXPECT_EQ(r.log.back(),
+                      "Parada pedida pelo usuário: o arquivo DIR/t.tab ficou com os " +
+                          std::to_string(c.rows) + " pontos já calculados.");
+        }
+    }
+}
+
+TEST(ParallelSweep, AStopFromAnotherThreadEndsALongSweepSoon)
+{
+    // A million points on four threads, stopped after 50 ms: the count in the log is the table's,
+    // every row is whole, and the sweep ends well before its end.
+    const SweepResult r =
+        Sweep(Circuit_::LowPass, "4", 0, 1000000, 1, 1e6, false, {Stop::FromAnotherThread, 50});
+    ASSERT_EQ(r.end, SweepEnd::Stopped);
+    const std::vector<std::string> lines = SplitLines(r.table);
+    EXPECT_LT(lines.size(), 1000001u);
+    EXPECT_EQ(r.log.back(), "Parada pedida pelo usuário: o arquivo DIR/t.tab ficou com os " +
+                                std::to_string(lines.size() - 1) + " pontos já calculados.");
+    for (size_t k = 1; k < lines.size(); ++k)
+        ASSERT_EQ(std::count(lines[k].begin(), lines[k].end(), ' '), 6) << k;
 }
 
 TEST(SweepThreadCount, ReadsTalvorThreads)

@@ -4,6 +4,7 @@
 // several warnings of one point replayed in order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -130,6 +131,75 @@ TEST(SweepEdges, TheDialogsSweepIsLoggedWithSixDigits)
     RunAnalysis(analysis, netlist);
     EXPECT_TRUE(Contains(sink.lines, "F inicial: 1.23456; F final: 123456; Pontos: 3; Modo: 1."));
     EXPECT_EQ(sink.lines.back(), "Análise terminada com sucesso.");
+}
+
+TEST(SweepEdges, TheDialogsFieldsReadADecimalCommaAndNameTextThatIsNoNumber)
+{
+    TempDir dir;
+    const std::string netlist = dir.Write("c.net", "Titulo\nR1 1 0 1000\n");
+    struct Case {
+        const char *start, *end, *points;
+        int scale;
+        std::vector<std::string> lines; // from the parameters' line on
+        const char* firstRow;
+    };
+    const Case cases[] = {
+        {"0,1", "10", "3", 1, {"F inicial: 0.1; F final: 10; Pontos: 3; Modo: 1."}, "0.1 "},
+        {"1", "1,5e3", "2", 0, {"F inicial: 1; F final: 1500; Pontos: 2; Modo: 0."}, "1 "},
+        {"abc",
+         "10",
+         "1e3",
+         0,
+         {"F inicial: 0; F final: 10; Pontos: 1; Modo: 0.",
+          "Frequência inicial (--sweep): \"abc\" não é um número; usado 0.",
+          "Pontos (--sweep): \"1e3\" tem texto depois do número; usado 1.", "Calculando..."},
+         "0 "},
+        {"2.5",
+         "1k",
+         "1",
+         0,
+         {"F inicial: 2.5; F final: 1; Pontos: 1; Modo: 0.",
+          "Frequência final (--sweep): \"1k\" tem texto depois do número; usado 1.",
+          "Calculando..."},
+         "2.5 "},
+    };
+    for (const Case& c : cases) {
+        RecordingSink sink;
+        MessageLog log(sink);
+        TestHost host;
+        host.settings.Efinicial = c.start;
+        host.settings.Effinal = c.end;
+        host.settings.Epontos = c.points;
+        host.settings.RGescala = c.scale;
+        Analysis analysis(log, host);
+        RunAnalysis(analysis, netlist);
+        auto at = std::find(sink.lines.begin(), sink.lines.end(), c.lines[0]);
+        ASSERT_NE(at, sink.lines.end()) << c.start << "\n" << JoinLines(sink.lines);
+        EXPECT_EQ(std::vector<std::string>(at, at + c.lines.size()), c.lines);
+        EXPECT_EQ(SplitLines(ReadWholeFile(dir.Path() + "/c.tab"))[1].rfind(c.firstRow, 0), 0u);
+    }
+}
+
+TEST(SweepEdges, AStoppedSweepEndsTheRunAsNotMade)
+{
+    TempDir dir;
+    const std::string netlist =
+        dir.Write("c.net", "Titulo\nV1 1 0 1\nR1 1 2 1000\nC1 2 0 1e-6\n.AC LIN 100000 1 1e5\n");
+    RecordingSink sink;
+    MessageLog log(sink);
+    TestHost host;
+    Analysis analysis(log, host);
+    host.onRows = [&](long rows) { analysis.circuit.StopRequest = rows >= 1024; };
+    RunAnalysis(analysis, netlist);
+    const std::vector<std::string> end(sink.lines.end() - 3, sink.lines.end());
+    EXPECT_EQ(end, (std::vector<std::string>{"Cálculo interrompido.",
+                                             "Parada pedida pelo usuário: o arquivo " + dir.Path() +
+                                                 "/c.tab ficou com os 1024 pontos já calculados.",
+                                             "Análise de resposta em frequência não realizada."}));
+    EXPECT_EQ(SplitLines(ReadWholeFile(dir.Path() + "/c.tab")).size(), 1025u);
+    // "Parar análise" is enabled in the operating point and again in the sweep.
+    EXPECT_EQ(host.stopEnabled, (std::vector<bool>{true, false, true, false}));
+    EXPECT_TRUE(analysis.circuit.RunFailed);
 }
 
 TEST(SweepEdges, SeveralWarningsOfOnePointAreReplayedInOrder)

@@ -31,9 +31,15 @@ public:
     }
     void SetStopEnabled(bool enabled) override { stopEnabled.push_back(enabled); }
     void HandOverTablePath(const std::string&) override {}
+    void SweepRowsWritten(long rowsWritten) override
+    {
+        if (onRows)
+            onRows(rowsWritten);
+    }
 
     AnalysisSettings settings;
     std::function<void()> onEvents;
+    std::function<void(long)> onRows; // every SweepProgress::ReportEvery rows of a sweep
     long eventRounds = 0;
     std::vector<bool> stopEnabled;
 };

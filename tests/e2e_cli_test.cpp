@@ -2,8 +2,14 @@
 // statuses, and the results against the worked example and hand values.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "e2e_support.h"
@@ -352,5 +358,133 @@ TEST(CliRun, ThreadsLeaveLogAndTableByteForByte)
         EXPECT_GE(SplitLines(tables[0]).size(), 1u + 5 + 64) << c.netlist;
         ExpectSameLines(SplitLines(outputs[1]), SplitLines(outputs[0]), c.netlist);
         EXPECT_TRUE(tables[0] == tables[1]) << c.netlist;
+    }
+}
+
+namespace {
+
+// A diode fed 0.12 A: 0.81 V, above the default Vdmax of 0.7 V, where the line and the
+// exponential give different voltages; AC in through a second source.
+const char* const DiodeAt120mA =
+    "Diodo a 120 mA\nI1 0 1 DC 0.12\nI2 0 1 1\nD1 1 0\nR1 1 0 1000\n.AC DEC 3 10 1000\n";
+
+} // namespace
+
+TEST(CliRun, OperatingPointOptionsReadADecimalComma)
+{
+    struct Case {
+        const char* withComma;
+        const char* withPoint;
+        const char* asReadBefore; // up to the comma, which ended the number
+    };
+    const Case cases[] = {
+        {"--vdmax=0,8", "--vdmax=0.8", "--vdmax=0"},
+        {"--g0=1,5e-3", "--g0=1.5e-3", "--g0=1"},
+        {"--initial=0,75", "--initial=0.75", "--initial=0"},
+    };
+    TempDir dir;
+    dir.Write("d.net", DiodeAt120mA);
+    auto run = [&](const char* option, std::string& table) {
+        const CliRun result = RunCli(std::string(option) + " d", dir.Path());
+        EXPECT_EQ(result.status, 0) << option << "\n" << result.out;
+        table = ReadWholeFile(dir.Path() + "/d.tab");
+        return SplitLines(result.out);
+    };
+    for (const Case& c : cases) {
+        std::string commaTable, pointTable, beforeTable;
+        const Lines comma = run(c.withComma, commaTable);
+        ExpectSameLines(comma, run(c.withPoint, pointTable), c.withComma);
+        EXPECT_TRUE(commaTable == pointTable) << c.withComma;
+        EXPECT_NE(comma, run(c.asReadBefore, beforeTable)) << c.withComma;
+    }
+}
+
+TEST(CliRun, OptionsThatAreNotOneNumberAreNamedWithTheValueUsed)
+{
+    struct Case {
+        const char* options;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"--g0=1e-9S", "Condutância colocada no lugar de capacitâncias no cálculo do P. O. (--g0): "
+                       "\"1e-9S\" tem texto depois do número; usado 1e-09."},
+        {"--vdmax=", "Máxima tensão para função exponencial em diodos (--vdmax): \"\" não é um "
+                     "número; usado 0."},
+        {"--initial=zero", "Aproximação inicial para as tensões e correntes (--initial): \"zero\" "
+                           "não é um número; usado 0."},
+    };
+    TempDir dir;
+    dir.Write("d.net", DiodeAt120mA);
+    for (const Case& c : cases) {
+        const CliRun run = RunCli(std::string(c.options) + " d", dir.Path());
+        EXPECT_TRUE(ContainsInOrder(SplitLines(run.out), {"Calculando...", c.line}))
+            << c.options << "\n"
+            << run.out;
+    }
+}
+
+namespace {
+
+// Starts talvor-cli in dir (its output in dir/talvor-cli.out) and returns its process.
+pid_t StartCli(const std::string& arguments, const std::string& dir)
+{
+    const std::string command = "cd '" + dir + "' && " + FileSizeCap +
+                                "exec '" TALVOR_BINARY_DIR "/app/talvor-cli' " + arguments +
+                                " >talvor-cli.out 2>talvor-cli.err";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
+} // namespace
+
+// SIGINT and SIGTERM stop a sweep of a million points as "Parar análise" does: soon, with the
+// rows written kept and counted, and exit status 1.
+TEST(CliRun, ASignalStopsTheSweepAndKeepsTheRows)
+{
+    for (int signal : {SIGINT, SIGTERM}) {
+        TempDir dir;
+        dir.Write("escada.net",
+                  "Escada RC\nV1 1 0 1\nR1 1 2 1000\nC1 2 0 1e-6\nR2 2 3 1000\nC2 3 0 1e-6\n"
+                  "R3 3 4 1000\nC3 4 0 1e-6\nR4 4 5 1000\nC4 5 0 1e-6\nR5 5 6 1000\nC5 6 0 1e-6\n"
+                  ".AC LIN 1000000 1 1e6\n");
+        const std::string table = dir.Path() + "/escada.tab";
+        const pid_t pid = StartCli("escada", dir.Path());
+        ASSERT_GT(pid, 0);
+        // Once the sweep is under way.
+        const auto start = std::chrono::steady_clock::now();
+        auto tableSize = [&] {
+            std::error_code error;
+            const auto size = std::filesystem::file_size(table, error);
+            return error ? 0 : size;
+        };
+        while (tableSize() < 65536 &&
+               std::chrono::steady_clock::now() - start < std::chrono::seconds(20))
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const auto signalled = std::chrono::steady_clock::now();
+        kill(pid, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        const auto ended = std::chrono::steady_clock::now();
+        EXPECT_LT(ended - signalled, std::chrono::seconds(1)) << signal;
+        ASSERT_TRUE(WIFEXITED(status)) << signal;
+        EXPECT_EQ(WEXITSTATUS(status), 1);
+
+        const Lines rows = SplitLines(ReadWholeFile(table));
+        ASSERT_GE(rows.size(), 2u);
+        EXPECT_LT(rows.size(), 1000001u);
+        for (size_t k = 1; k < rows.size(); ++k)
+            ASSERT_EQ(SplitFields(rows[k]).size(), 15u) << k; // every row whole
+        const Lines log = SplitLines(ReadWholeFile(dir.Path() + "/talvor-cli.out"));
+        ASSERT_GE(log.size(), 3u);
+        EXPECT_EQ(Lines(log.end() - 3, log.end()),
+                  (Lines{"Cálculo interrompido.",
+                         "Parada pedida pelo usuário: o arquivo escada.tab ficou com os " +
+                             std::to_string(rows.size() - 1) + " pontos já calculados.",
+                         "Análise de resposta em frequência não realizada."}))
+            << signal;
     }
 }

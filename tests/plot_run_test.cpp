@@ -253,13 +253,20 @@ TEST_F(PlotRun, LimitsExchangeBothWays)
     EXPECT_EQ(store->viewYMin, -3);
     EXPECT_EQ(store->viewYMax, 1000);
     EXPECT_EQ(options.Exmin, ""); // the fields are not rewritten
+    // A field that is not one number alone is named, with the limit used.
+    EXPECT_TRUE(Logged("Xmin (--limits): \"\" não é um número; usado 0.5.")) << Dump();
+    EXPECT_TRUE(Logged("Xmax (--limits): \" 40x\" tem texto depois do número; usado 40."));
+    EXPECT_TRUE(Logged("Ymin (--limits): \"abc\" não é um número; usado -3."));
+    EXPECT_FALSE(LoggedStartOf("Ymax"));
 
-    options.Exmin = "2", options.Exmax = "30", options.Eymin = "-0.5", options.Eymax = "4";
+    // A decimal comma reads as the point.
+    options.Exmin = "2", options.Exmax = "30", options.Eymin = "-0,5", options.Eymax = "4";
     ASSERT_TRUE(Run({path + " x y"}));
     EXPECT_EQ(store->viewXMin, 2);
     EXPECT_EQ(store->viewXMax, 30);
     EXPECT_EQ(store->viewYMin, -0.5);
     EXPECT_EQ(store->viewYMax, 4);
+    EXPECT_FALSE(LoggedStartOf("Ymin")) << Dump();
 }
 
 // A run without any accepted curve keeps the fields the user typed, whichever way the exchange

@@ -101,7 +101,8 @@ int CheckNetlist(Analysis& analysis, const std::string& netlistPath)
     if (!ReadNetlist(analysis.circuit, analysis.log, netlistPath, analysis.Settings().CBignorar))
         return -1;
     // The iterate and settings of the operating point's first iteration.
-    StartOperatingPoint(analysis.op, analysis.Settings(), analysis.circuit.variableCount);
+    StartOperatingPoint(analysis.op, analysis.Settings(), analysis.circuit.variableCount,
+                        analysis.log);
     const int found = DiagnoseSingularSystem(analysis, SystemPoint{}, false);
     if (found == 0)
         analysis.log.AppendLog("Nenhuma causa de sistema singular encontrada no sistema DC.");
