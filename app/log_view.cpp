@@ -8,9 +8,15 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QSaveFile>
 #include <QScrollBar>
 
 #include <algorithm>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+#include "common/c_text.h"
 
 namespace talvor {
 
@@ -19,10 +25,18 @@ namespace {
 constexpr int Margin = 2;
 constexpr int TabWidth = 8;
 
-// The line as shown: UTF-8 decoded, tabs expanded, stray carriage returns dropped.
+// The line's text: its bytes as UTF-8 when they are, else as Latin-1 (a file's bytes, echoed).
+QString LineText(std::string_view bytes)
+{
+    if (IsValidUtf8(bytes))
+        return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+}
+
+// The line as shown: decoded, tabs expanded, stray carriage returns dropped.
 QString DisplayLine(std::string_view bytes)
 {
-    QString raw = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    QString raw = LineText(bytes);
     if (!raw.contains(QLatin1Char('\t')) && !raw.contains(QLatin1Char('\r')))
         return raw;
     QString shown;
@@ -36,14 +50,15 @@ QString DisplayLine(std::string_view bytes)
     return shown;
 }
 
-// Display columns of a UTF-8 line without decoding it: one per character, tabs to the next stop.
+// Display columns of a line without decoding it: one per character, tabs to the next stop.
 qsizetype DisplayColumns(std::string_view bytes)
 {
+    const bool utf8 = IsValidUtf8(bytes);
     qsizetype columns = 0;
     for (unsigned char byte : bytes) {
         if (byte == '\t')
             columns += TabWidth - columns % TabWidth;
-        else if ((byte & 0xC0) != 0x80 && byte != '\r')
+        else if ((!utf8 || (byte & 0xC0) != 0x80) && byte != '\r')
             ++columns;
     }
     return columns;
@@ -111,6 +126,67 @@ void LogView::Refresh()
     UpdateScrollRanges();
     if (followEnd_)
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    viewport()->update();
+}
+
+void LogView::ShowFromTop()
+{
+    followEnd_ = false;
+    verticalScrollBar()->setValue(0);
+}
+
+void LogView::FollowNewLines()
+{
+    followEnd_ = true;
+    ScheduleRefresh();
+}
+
+bool LogView::SaveTo(const QString& path, QString& error) const
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    // Written in pieces of about a block: a log of millions of lines never sits twice in memory.
+    QByteArray piece;
+    piece.reserve(qsizetype(BlockSize) + 4096);
+    for (qsizetype index = 0; index < LineCount(); ++index) {
+        const std::string_view bytes = LineBytes(index);
+        if (IsValidUtf8(bytes))
+            piece.append(bytes.data(), qsizetype(bytes.size()));
+        else
+            piece.append(LineText(bytes).toUtf8());
+        piece.append('\n');
+        if (piece.size() >= qsizetype(BlockSize) || index + 1 == LineCount()) {
+            if (file.write(piece) != piece.size()) {
+                error = file.errorString();
+                return false; // the file left behind is discarded, an older one stays
+            }
+            piece.clear();
+        }
+    }
+    if (!file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void LogView::Clear()
+{
+    blocks_.clear();
+    blocks_.shrink_to_fit();
+    starts_ = {};
+    lengths_ = {};
+    blockUsed_ = BlockSize;
+    maxColumns_ = 0;
+    shownLines_ = 0;
+    anchor_ = cursor_ = TextPos{};
+#ifdef __GLIBC__
+    malloc_trim(0); // the freed blocks go back to the system, not only to the heap
+#endif
+    UpdateScrollRanges();
     viewport()->update();
 }
 

@@ -31,10 +31,23 @@ public:
     // Lines already taken into the scroll range (the rest wait for the event loop).
     qsizetype ShownLineCount() const { return shownLines_; }
     int FirstVisibleLine() const;
+    int VisibleRows() const;
 
     void SelectAll();
     QString SelectedText() const;
     void CopySelection() const;
+
+    // The view at the first line, staying there while lines are added (the manual at start).
+    void ShowFromTop();
+    // New lines of a run or a report are coming: the view goes to them and follows them until
+    // the user scrolls away.
+    void FollowNewLines();
+    // Every line into the file at path as UTF-8 text (bytes that are not UTF-8 read as
+    // Latin-1), one line end after each; an existing file is replaced only when the whole text
+    // was written. False, with the reason in error, when it could not be.
+    bool SaveTo(const QString& path, QString& error) const;
+    // Forgets every line and the memory that held them.
+    void Clear();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -65,7 +78,6 @@ private:
     void UpdateScrollRanges();
     std::string_view LineBytes(qsizetype index) const;
     TextPos PosAt(QPoint viewportPoint) const;
-    int VisibleRows() const;
 
     // Lines are stored back to back in fixed blocks (a line never straddles two), so the store
     // grows without moving what it holds. starts_ gives each line's block and offset.

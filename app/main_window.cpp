@@ -2,8 +2,11 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -40,9 +43,14 @@ TForm1::TForm1(TalvorApp& app) : app_(app)
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setFont(LogFont());
     Memo1->WriteLine(UserManualText());
+    Memo1->ShowFromTop();
     setCentralWidget(Memo1);
     CreateMenu();
     CreateProgressBar();
+    saveDialog = [this](const QString& start) {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Salvar relatório"), start,
+                                            QStringLiteral("Textos (*.txt);;Todos (*)"));
+    };
     resize(1137, 576);
 }
 
@@ -60,21 +68,30 @@ void TForm1::CreateProgressBar()
     StatusBar1->hide();
 }
 
+// The entries' captions carry their Alt mnemonics (the underlined letter).
 void TForm1::CreateMenu()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    Arquivo1 = bar->addMenu(QStringLiteral("Arquivo"));
+    Arquivo1 = bar->addMenu(QStringLiteral("&Arquivo"));
     Arquivo1->setObjectName(QStringLiteral("Arquivo1"));
-    Abrir1 = Arquivo1->addAction(QStringLiteral("Abrir"), this, &TForm1::Abrir1Click);
-    Terminar1 = Arquivo1->addAction(QStringLiteral("Terminar"), this, &TForm1::Terminar1Click);
+    Abrir1 = Arquivo1->addAction(QStringLiteral("&Abrir"), QKeySequence(Qt::CTRL | Qt::Key_O), this,
+                                 &TForm1::Abrir1Click);
+    Terminar1 = Arquivo1->addAction(QStringLiteral("&Terminar"), QKeySequence(Qt::CTRL | Qt::Key_Q),
+                                    this, &TForm1::Terminar1Click);
+    Arquivo1->addSeparator();
+    Salvar1 =
+        Arquivo1->addAction(QStringLiteral("&Salvar relatório..."), this, &TForm1::Salvar1Click);
+    Limpar1 = Arquivo1->addAction(QStringLiteral("&Limpar relatório"), this, &TForm1::Limpar1Click);
     // These act on a click of the menu bar itself.
-    Anlise1 = bar->addAction(QStringLiteral("Configuração"), this, &TForm1::Anlise1Click);
-    Grfico1 = bar->addAction(QStringLiteral("Gráfico"), this, &TForm1::Grfico1Click);
-    Parar1 = bar->addAction(QStringLiteral("Parar análise"), this, &TForm1::Parar1Click);
-    Sobre1 = bar->addAction(QStringLiteral("Sobre"), this, &TForm1::Sobre1Click);
+    Anlise1 = bar->addAction(QStringLiteral("&Configuração"), this, &TForm1::Anlise1Click);
+    Grfico1 = bar->addAction(QStringLiteral("&Gráfico"), this, &TForm1::Grfico1Click);
+    Parar1 = bar->addAction(QStringLiteral("&Parar análise"), this, &TForm1::Parar1Click);
+    Sobre1 = bar->addAction(QStringLiteral("&Sobre"), this, &TForm1::Sobre1Click);
     Abrir1->setObjectName(QStringLiteral("Abrir1"));
     Terminar1->setObjectName(QStringLiteral("Terminar1"));
+    Salvar1->setObjectName(QStringLiteral("Salvar1"));
+    Limpar1->setObjectName(QStringLiteral("Limpar1"));
     Anlise1->setObjectName(QStringLiteral("Anlise1"));
     Grfico1->setObjectName(QStringLiteral("Grfico1"));
     Parar1->setObjectName(QStringLiteral("Parar1"));
@@ -87,6 +104,8 @@ MessageSink& TForm1::LogSink() { return *Memo1; }
 void TForm1::SetRunning(bool running) { Abrir1->setEnabled(!running); }
 
 void TForm1::SetStopEnabled(bool enabled) { Parar1->setEnabled(enabled); }
+
+void TForm1::FollowLog() { Memo1->FollowNewLines(); }
 
 void TForm1::ShowSweepProgress(long rowsWritten, long plannedRows)
 {
@@ -125,6 +144,34 @@ void TForm1::Abrir1Click()
 }
 
 void TForm1::Terminar1Click() { app_.TerminateNow(); }
+
+// "Salvar relatório...": the whole log, as the lines stand now, into a text file.
+void TForm1::Salvar1Click()
+{
+    if (reportFileName_.isEmpty())
+        reportFileName_ =
+            QFileInfo(openFileName_).absoluteDir().filePath(QStringLiteral("relatorio.txt"));
+    const QString chosen = saveDialog(reportFileName_);
+    if (chosen.isEmpty())
+        return;
+    reportFileName_ = chosen;
+    const qsizetype lines = Memo1->LineCount();
+    QString error;
+    const QByteArray shown = QDir::toNativeSeparators(chosen).toUtf8();
+    FollowLog();
+    QApplication::setOverrideCursor(Qt::WaitCursor); // half a gigabyte takes a second or two
+    const bool saved = Memo1->SaveTo(chosen, error);
+    QApplication::restoreOverrideCursor();
+    if (saved)
+        app_.log.AppendLog("Relatório salvo no arquivo %s com %lld linhas.", shown.constData(),
+                           static_cast<long long>(lines));
+    else
+        app_.log.AppendLog("Não foi possível salvar o relatório no arquivo %s: %s.",
+                           shown.constData(), error.toUtf8().constData());
+}
+
+// "Limpar relatório": the log starts afresh, its memory given back.
+void TForm1::Limpar1Click() { Memo1->Clear(); }
 
 void TForm1::Anlise1Click() { app_.ShowSettings(); }
 

@@ -4,6 +4,8 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
+
 class QAction;
 class QFileDialog;
 class QMenu;
@@ -26,7 +28,9 @@ public:
     MessageSink& LogSink();
     // "Abrir" is disabled while a run goes on: one run at a time.
     void SetRunning(bool running);
-    // "Parar análise" is enabled only while the operating point is computed.
+    // A run or a report starts: the log shows its lines as they come.
+    void FollowLog();
+    // "Parar análise" is enabled only while the operating point or the sweep is computed.
     void SetStopEnabled(bool enabled);
     // A long sweep's progress in a status bar, shown only meanwhile.
     void ShowSweepProgress(long rowsWritten, long plannedRows);
@@ -36,8 +40,14 @@ public:
     const QString& OpenDialogFileName() const { return openFileName_; }
     void SetOpenDialogFileName(const QString& name) { openFileName_ = name; }
 
+    // Asks where to save the log, from the name given; an empty text when cancelled. Tests
+    // replace it to answer without a modal dialog.
+    std::function<QString(const QString& start)> saveDialog;
+
     void Abrir1Click();
     void Terminar1Click();
+    void Salvar1Click();
+    void Limpar1Click();
     void Anlise1Click();
     void Grfico1Click();
     void Parar1Click();
@@ -59,11 +69,14 @@ private:
     QMenu* Arquivo1;
     QAction* Abrir1;
     QAction* Terminar1;
+    QAction* Salvar1;
+    QAction* Limpar1;
     QAction* Anlise1;
     QAction* Grfico1;
     QAction* Parar1;
     QAction* Sobre1;
     QString openFileName_ = QStringLiteral("teste.net");
+    QString reportFileName_;            // the last report saved
     QFileDialog* openDialog_ = nullptr; // made on first use: start-up stays light
     bool shownOnce_ = false;
 };

@@ -42,6 +42,7 @@ TalvorApp::TalvorApp(std::vector<std::string> arguments, std::function<void()> e
     UseCNumericLocale();
     UsePortugueseQtTexts();
     QObject::connect(&form4, &TForm4::PlotReady, &form5, &TForm5::ShowPlot);
+    QObject::connect(&form4, &TForm4::PlotFailed, &form5, &TForm5::ShowNothingToPlot);
     QObject::connect(&form5, &TForm5::MeasureRequested, [this] { MeasurePlottedCurves(); });
     QObject::connect(&form5, &TForm5::NumberedDivisionsToggleRequested, &form4,
                      &TForm4::ToggleNumberedDivisions);
@@ -67,6 +68,7 @@ void TalvorApp::RunAnalysisFromOpenDialog()
         return;
     running_ = true;
     form1.SetRunning(true);
+    form1.FollowLog();
     std::string path = QFile::encodeName(form1.OpenDialogFileName()).toStdString();
     if (IsDeckPath(path))
         path = ConvertOpenedDeck(path);
@@ -110,6 +112,7 @@ void TalvorApp::MeasurePlottedCurves()
         measureScratch_ = std::make_unique<MeasureScratch>();
     // A table does not say its units: those of the last sweep's are known; elsewhere the values
     // settle them, and each block says so.
+    form1.FollowLog();
     MeasureCurves(curveStore, ResponseUnits{}, *measureScratch_, log,
                   {plotOptions.tableUnitsPath, plotOptions.tableUnits});
 }
@@ -173,9 +176,9 @@ void TalvorApp::SweepRowsWritten(long rowsWritten)
         return;
     progressShownAt_ = now;
     form1.ShowSweepProgress(rowsWritten, plannedRows_);
-    // Paints the progress and keeps the windows drawn; the keyboard and the mouse wait for the
-    // end of the sweep, whose points read the settings all along.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Paints the progress and keeps the windows usable: "Parar análise" among them. The sweep
+    // reads its own copy of the settings, so the dialog may change meanwhile.
+    QCoreApplication::processEvents();
 }
 
 void TalvorApp::SweepEnded() { form1.HideSweepProgress(); }

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "common/message_log.h"
 #include "plot/bound_controls.h"
 #include "plot/column_picker.h"
 #include "plot/table_reader.h"
@@ -24,8 +25,25 @@ namespace {
 
 // The right-hand column of controls keeps its width; Memo1 takes the rest of the window.
 constexpr int ColumnWidth = 233;
-// Below Memo1, which is 425 pixels high in the window's first size of 849 x 479.
+// Below Memo1, which is 425 pixels high in the window's first size of 849 x 479; the status
+// line of the Plot run takes it.
 constexpr int SpaceBelowMemo = 38;
+
+// Hands every line on to the main window's log and keeps the last one: a failed Plot run's
+// reason.
+class LastLineSink : public MessageSink {
+public:
+    explicit LastLineSink(MessageSink& next) : next_(next) {}
+    void WriteLine(std::string_view line) override
+    {
+        next_.WriteLine(line);
+        last.assign(line);
+    }
+    std::string last;
+
+private:
+    MessageSink& next_;
+};
 
 } // namespace
 
@@ -45,10 +63,15 @@ TForm4::TForm4(CurveStore& store, PlotOptions& options, MessageLog& log, QWidget
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setPlainText(QStringLiteral("* Curvas a plotar: <arquivo> <coluna x> <coluna y>"));
+    LabelEstado = new QLabel(this);
+    LabelEstado->setObjectName(QStringLiteral("LabelEstado"));
+    LabelEstado->setFixedHeight(SpaceBelowMemo);
+    LabelEstado->setWordWrap(true);
+    LabelEstado->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* memoColumn = new QVBoxLayout;
     memoColumn->setSpacing(0);
     memoColumn->addWidget(Memo1, 1);
-    memoColumn->addSpacing(SpaceBelowMemo);
+    memoColumn->addWidget(LabelEstado);
 
     // Memo1 grows with the window; the layout's minimum keeps every control in sight.
     auto* page = new QHBoxLayout(this);
@@ -183,10 +206,16 @@ void TForm4::Button2Click() { Memo1->clear(); }
 // "Plotar"
 void TForm4::Button3Click()
 {
-    bool drawable = RunPlot(store_, CurveLines(), options_, log_);
+    LastLineSink lines(log_.Sink());
+    MessageLog runLog(lines);
+    const bool drawable = RunPlot(store_, CurveLines(), options_, runLog);
     ShowLimitFields();
+    // The reason of a failure shows here too: the main window's log may lie behind this one.
+    LabelEstado->setText(drawable ? QString() : QString::fromUtf8(lines.last));
     if (drawable)
         emit PlotReady();
+    else
+        emit PlotFailed();
 }
 
 // "Copiar"

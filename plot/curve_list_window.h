@@ -14,6 +14,7 @@
 class QCheckBox;
 class QDialog;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -67,6 +68,9 @@ signals:
     void PlotReady();
     // "Divisões numeradas" changed: the graph should be drawn again.
     void NumberedDivisionsChanged();
+    // A Plot run ended with nothing to draw: an open graph window should not keep its old
+    // picture.
+    void PlotFailed();
 
 private:
     QWidget* CreateControlColumn();
@@ -89,6 +93,7 @@ private:
     QLineEdit* Eymin = nullptr;
     QLineEdit* Eymax = nullptr;
     QCheckBox* CBdivisoes = nullptr;
+    QLabel* LabelEstado = nullptr; // why the last Plot run drew nothing
 };
 
 } // namespace talvor

@@ -127,6 +127,12 @@ void TForm5::PaintBox1Paint(QPainter& screen)
         savedPicture.setDevicePixelRatio(ratio);
         QPainter picture(&savedPicture);
         GraphDrawing drawing = DrawGraph(picture, store_, options_, size, &cursors_);
+        if (!store_.plotReady) {
+            const QRgb foreground = static_cast<QRgb>(store_.foregroundColour & 0xFFFFFF);
+            picture.setPen(QColor::fromRgb(foreground));
+            picture.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter,
+                             QStringLiteral("Nada a plotar."));
+        }
         picture.end();
         ++fullDrawings_;
         StatusBar1->showMessage(drawing.status);
@@ -164,6 +170,12 @@ void TForm5::ShowPlot()
     raise();
     activateWindow();
     setFocus(Qt::ActiveWindowFocusReason); // the keys go to this window
+    PaintBox1->update();
+}
+
+void TForm5::ShowNothingToPlot()
+{
+    store_.pictureSaved = false;
     PaintBox1->update();
 }
 

@@ -89,6 +89,9 @@ public:
     void ShowPlot();
     // After a change of the plot options: draw afresh.
     void Redraw() { Repaint(); }
+    // After a Plot run that left nothing to draw: an open window says so instead of keeping its
+    // old picture; a hidden one stays hidden.
+    void ShowNothingToPlot();
     // Full drawings made so far (the repaints that only copied the picture are not counted).
     int FullDrawingCount() const { return fullDrawings_; }
     bool Zooming() const { return zooming_; }

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -37,9 +38,10 @@ TEST(GuiStartup, OnlyMainWindowShownWithItsMenu)
     QStringList barEntries;
     for (QAction* action : app.form1.menuBar()->actions())
         barEntries << action->text();
-    EXPECT_EQ(barEntries, (QStringList{QStringLiteral("Arquivo"), QStringLiteral("Configuração"),
-                                       QStringLiteral("Gráfico"), QStringLiteral("Parar análise"),
-                                       QStringLiteral("Sobre")}));
+    // Each with its Alt mnemonic, all different.
+    EXPECT_EQ(barEntries, (QStringList{QStringLiteral("&Arquivo"), QStringLiteral("&Configuração"),
+                                       QStringLiteral("&Gráfico"), QStringLiteral("&Parar análise"),
+                                       QStringLiteral("&Sobre")}));
     for (const char* name : {"Anlise1", "Grfico1", "Parar1", "Sobre1"}) {
         auto* action = app.form1.findChild<QAction*>(QString::fromLatin1(name));
         ASSERT_NE(action, nullptr) << name;
@@ -48,11 +50,27 @@ TEST(GuiStartup, OnlyMainWindowShownWithItsMenu)
     }
     auto* arquivo = app.form1.findChild<QMenu*>(QStringLiteral("Arquivo1"));
     ASSERT_NE(arquivo, nullptr);
-    ASSERT_EQ(arquivo->actions().size(), 2);
-    EXPECT_EQ(arquivo->actions()[0]->objectName(), QStringLiteral("Abrir1"));
-    EXPECT_EQ(arquivo->actions()[0]->text(), QStringLiteral("Abrir"));
-    EXPECT_EQ(arquivo->actions()[1]->objectName(), QStringLiteral("Terminar1"));
-    EXPECT_EQ(arquivo->actions()[1]->text(), QStringLiteral("Terminar"));
+    // The two entries of old first; the log's two after a separator.
+    struct Entry {
+        const char* name;
+        const char* text;
+        QKeySequence shortcut;
+    };
+    const Entry entries[] = {
+        {"Abrir1", "&Abrir", QKeySequence(QStringLiteral("Ctrl+O"))},
+        {"Terminar1", "&Terminar", QKeySequence(QStringLiteral("Ctrl+Q"))},
+        {"", "", QKeySequence()},
+        {"Salvar1", "&Salvar relatório...", QKeySequence()},
+        {"Limpar1", "&Limpar relatório", QKeySequence()},
+    };
+    ASSERT_EQ(arquivo->actions().size(), qsizetype(std::size(entries)));
+    for (qsizetype k = 0; k < arquivo->actions().size(); ++k) {
+        const QAction* action = arquivo->actions()[k];
+        EXPECT_EQ(action->isSeparator(), *entries[k].name == '\0') << k;
+        EXPECT_EQ(action->objectName(), QString::fromLatin1(entries[k].name));
+        EXPECT_EQ(action->text(), QString::fromUtf8(entries[k].text));
+        EXPECT_EQ(action->shortcut(), entries[k].shortcut) << entries[k].name;
+    }
 }
 
 TEST(GuiStartup, LogHoldsTheManualWithAFixedPitchFont)
@@ -75,6 +93,18 @@ TEST(GuiStartup, LogHoldsTheManualWithAFixedPitchFont)
     for (const char* heading : {"Elementos aceitos e linhas do netlist:", "Opções de configuração:",
                                 "Uso com linha de comando:"})
         EXPECT_TRUE(manual.contains(QString::fromUtf8(heading))) << heading;
+}
+
+TEST(GuiStartup, TheManualShowsFromItsTop)
+{
+    TalvorApp app;
+    app.Show();
+    auto& memo = *app.form1.findChild<LogView*>(QStringLiteral("Memo1"));
+    for (int i = 0; i < 100 && memo.ShownLineCount() < memo.LineCount(); ++i)
+        QTest::qWait(LogView::RefreshIntervalMs);
+    ASSERT_EQ(memo.ShownLineCount(), memo.LineCount());
+    ASSERT_GT(memo.LineCount(), memo.VisibleRows()); // the manual is longer than the window
+    EXPECT_EQ(memo.FirstVisibleLine(), 0);
 }
 
 TEST(GuiStartup, AboutBoxShowsTheVersionOnlyAfterSobre)

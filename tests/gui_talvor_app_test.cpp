@@ -7,10 +7,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -671,4 +673,129 @@ TEST(GuiProgress, ALongSweepKeepsItsLogAndTable)
         expected << QString::fromStdString(line);
     EXPECT_EQ(log, expected);
     EXPECT_TRUE(ReadWholeFile(dir.Path() + "/longo.tab") == table);
+}
+
+namespace {
+
+void WaitUntilShown(const LogView& memo)
+{
+    for (int i = 0; i < 100 && memo.ShownLineCount() < memo.LineCount(); ++i)
+        QTest::qWait(LogView::RefreshIntervalMs);
+    ASSERT_EQ(memo.ShownLineCount(), memo.LineCount());
+}
+
+// Five RC sections: a million points take seconds, long enough to be stopped.
+const char* const ladderOfAMillionPoints =
+    "Escada RC\nV1 1 0 1\nR1 1 2 1000\nC1 2 0 1e-6\nR2 2 3 1000\nC2 3 0 1e-6\nR3 3 4 1000\n"
+    "C3 4 0 1e-6\nR4 4 5 1000\nC4 5 0 1e-6\nR5 5 6 1000\nC5 6 0 1e-6\n.AC LIN 1000000 1 1e6\n";
+
+} // namespace
+
+// Each run brings its lines into view, even when the user was reading the top of the manual.
+TEST(GuiRun, ARunScrollsTheLogToItsLines)
+{
+    TempDir dir;
+    const std::string path = dir.Write("rc.net", rcWithAc);
+    TestApp test;
+    test.app.Show();
+    const LogView& memo = test.Memo1();
+    WaitUntilShown(memo);
+    ASSERT_EQ(memo.FirstVisibleLine(), 0);
+    for (int run = 0; run < 2; ++run) {
+        const qsizetype runStart = memo.LineCount();
+        test.Run(path);
+        WaitUntilShown(memo);
+        // The whole short run is in view, from its first line (the empty one) to its last.
+        const qsizetype first = memo.FirstVisibleLine();
+        EXPECT_LE(first, runStart) << run;
+        EXPECT_GE(first + memo.VisibleRows(), memo.LineCount()) << run;
+        EXPECT_EQ(memo.Line(memo.LineCount() - 1),
+                  QStringLiteral("Análise terminada com sucesso."));
+        // Scrolled back to the top by the user: the next run comes into view all the same.
+        const_cast<LogView&>(memo).verticalScrollBar()->triggerAction(
+            QAbstractSlider::SliderToMinimum);
+        WaitUntilShown(memo);
+        EXPECT_EQ(memo.FirstVisibleLine(), 0);
+    }
+}
+
+// "Parar análise" during a sweep of a million points: the sweep ends within a second of the
+// request, the rows written stay in the table, and the log says how many.
+TEST(GuiStop, PararAnaliseStopsALongSweep)
+{
+    TempDir dir;
+    const std::string netlist = dir.Write("escada.net", ladderOfAMillionPoints);
+    TestApp test;
+    test.app.Show();
+    GuardAgainstHanging(test);
+    QAction& parar = test.Entry("Parar1");
+    QElapsedTimer sinceStop;
+    // Served once the sweep has run for half a second and lets the windows in.
+    QTimer::singleShot(100, &test.app.form1, [&] {
+        if (parar.isEnabled()) {
+            sinceStop.start();
+            parar.trigger();
+        }
+    });
+    const qsizetype before = test.Memo1().LineCount();
+    test.Run(netlist);
+    ASSERT_TRUE(sinceStop.isValid()) << "the sweep ended before it could be stopped";
+    EXPECT_LT(sinceStop.elapsed(), 1000);
+    EXPECT_FALSE(parar.isEnabled());
+
+    const QStringList log = test.Log().mid(before);
+    ASSERT_GE(log.size(), 3);
+    const long rows = long(SplitLines(ReadWholeFile(dir.Path() + "/escada.tab")).size()) - 1;
+    EXPECT_GT(rows, 0);
+    EXPECT_LT(rows, 1000000);
+    EXPECT_EQ(log.mid(log.size() - 3),
+              QStringList({QStringLiteral("Cálculo interrompido."),
+                           QString::fromStdString("Parada pedida pelo usuário: o arquivo " +
+                                                  dir.Path() + "/escada.tab ficou com os " +
+                                                  std::to_string(rows) + " pontos já calculados."),
+                           QStringLiteral("Análise de resposta em frequência não realizada.")}));
+}
+
+// "Salvar relatório..." writes every line as UTF-8, "Limpar relatório" empties the log.
+TEST(GuiLogRecord, SaveWritesTheWholeLogAndClearEmptiesIt)
+{
+    TempDir dir;
+    TestApp test;
+    test.app.Show();
+    const LogView& memo = test.Memo1();
+    test.app.form1.LogSink().WriteLine("Elemento desconhecido: n\xF3 1\n"); // a Latin-1 echo
+    QStringList expected = test.Log();
+    const std::string report = dir.Path() + "/relatorio.txt";
+    QString offered;
+    test.app.form1.saveDialog = [&](const QString& start) {
+        offered = start;
+        return QString::fromStdString(report);
+    };
+    test.Entry("Salvar1").trigger();
+    EXPECT_EQ(QFileInfo(offered).fileName(), QStringLiteral("relatorio.txt"));
+    const std::string saved = ReadWholeFile(report);
+    EXPECT_EQ(QString::fromUtf8(saved), expected.join('\n') + '\n');
+    EXPECT_NE(saved.find("Elemento desconhecido: nó 1\n"), std::string::npos);
+    EXPECT_EQ(test.Log().constLast(),
+              QString::fromStdString("Relatório salvo no arquivo " + report + " com " +
+                                     std::to_string(expected.size()) + " linhas."));
+
+    // A place that cannot be written: the reason in the log, nothing written.
+    test.app.form1.saveDialog = [&](const QString&) {
+        return QString::fromStdString(dir.Path() + "/nao/existe.txt");
+    };
+    test.Entry("Salvar1").trigger();
+    EXPECT_TRUE(test.Log().constLast().startsWith(QString::fromStdString(
+        "Não foi possível salvar o relatório no arquivo " + dir.Path() + "/nao/existe.txt: ")));
+    // Cancelled: nothing happens.
+    test.app.form1.saveDialog = [](const QString&) { return QString(); };
+    const qsizetype lines = memo.LineCount();
+    test.Entry("Salvar1").trigger();
+    EXPECT_EQ(memo.LineCount(), lines);
+
+    test.Entry("Limpar1").trigger();
+    EXPECT_EQ(memo.LineCount(), 0);
+    test.app.log.AppendLog("depois");
+    WaitUntilShown(memo);
+    EXPECT_EQ(test.Log(), QStringList{QStringLiteral("depois")});
 }

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -33,7 +34,11 @@ namespace {
 
 // The two windows wired as the program wires them, logging into a recording sink.
 struct PlotWindows {
-    PlotWindows() { QObject::connect(&form4, &TForm4::PlotReady, &form5, &TForm5::ShowPlot); }
+    PlotWindows()
+    {
+        QObject::connect(&form4, &TForm4::PlotReady, &form5, &TForm5::ShowPlot);
+        QObject::connect(&form4, &TForm4::PlotFailed, &form5, &TForm5::ShowNothingToPlot);
+    }
 
     std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
     PlotOptions options;
@@ -50,6 +55,7 @@ struct PlotWindows {
         QTest::mouseClick(&Control<QPushButton>(form4, button), Qt::LeftButton);
     }
     QLineEdit& Field(const char* name) { return Control<QLineEdit>(form4, name); }
+    QString Status() { return Control<QLabel>(form4, "LabelEstado").text(); }
     QString LastMemoLine() const { return memo.toPlainText().split(QLatin1Char('\n')).last(); }
     bool Logged(const std::string& line) const
     {
@@ -319,27 +325,44 @@ TEST(CurveListWindow, APlotShowsTheGraphAndTheComputedLimits)
     EXPECT_EQ(w.form5.SavedPicture().size(), QSize(500, 300));
 }
 
-TEST(CurveListWindow, AFailedPlotLeavesTheGraphWindowAlone)
+// A failed Plot run says why under the curve list, and the graph window, when open, says that
+// there is nothing to plot instead of keeping the old picture.
+TEST(CurveListWindow, AFailedPlotSaysWhyAndLeavesNoOldPicture)
 {
     PlotWindows w;
     TempDir dir;
     std::string table = dir.Write("rc.tab", "f 1m\n10 1\n100 2\n");
+    w.memo.setPlainText(QString::fromStdString(table + " f zz"));
+    w.Click("Button3");
+    EXPECT_EQ(w.Status(), QStringLiteral("Coluna zz não encontrada."));
+    EXPECT_FALSE(w.form5.isVisible()); // a hidden graph window stays hidden
+
     w.memo.setPlainText(QString::fromStdString(table + " f 1m"));
     w.Click("Button3");
+    EXPECT_TRUE(w.Status().isEmpty());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.form5));
     w.paintBox.repaint();
     ASSERT_TRUE(w.store->pictureSaved);
-    QImage shown = w.paintBox.grab().toImage();
+    const QImage shown = w.paintBox.grab().toImage();
+    EXPECT_EQ(shown.pixel(400, 453), 0xFFFFFFFFu); // the horizontal axis
 
     w.memo.setPlainText(QString::fromStdString(table + " f zz"));
     w.Click("Button3");
     EXPECT_TRUE(w.Logged("Coluna zz não encontrada."));
+    EXPECT_EQ(w.Status(), QStringLiteral("Coluna zz não encontrada."));
     EXPECT_FALSE(w.store->plotReady);
-    EXPECT_TRUE(shown == w.paintBox.grab().toImage()); // still the saved picture
-
-    w.form5.resize(600, 400); // the next full drawing shows only the background and the size
-    w.paintBox.repaint();
     EXPECT_FALSE(w.store->pictureSaved);
-    QImage empty = w.paintBox.grab().toImage();
-    EXPECT_EQ(empty.pixel(300, empty.height() - 18), 0xFF000000u);
+    w.paintBox.repaint();
+    const QImage empty = w.paintBox.grab().toImage();
+    EXPECT_EQ(empty.pixel(400, 453), 0xFF000000u); // the axis is gone
+    // "Nada a plotar." in the middle, in the foreground colour.
+    int written = 0;
+    for (int x = 300; x < 460; ++x)
+        for (int y = 220; y < 250; ++y)
+            written += empty.pixel(x, y) == 0xFFFFFFFFu;
+    EXPECT_GT(written, 20);
+
+    w.memo.setPlainText(QStringLiteral("* nada"));
+    w.Click("Button3");
+    EXPECT_EQ(w.Status(), QStringLiteral("Nada a plotar."));
 }
