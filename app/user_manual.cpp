@@ -77,7 +77,12 @@ Opções de configuração:
 - Máxima tensão para função exponencial em diodos (0.7); condutância colocada no lugar das
   capacitâncias no cálculo do ponto de operação (1e-9); aproximação inicial das variáveis (0).
 - Frequência inicial, final, pontos e escala (Linear, Logarítmica, Octal): usadas sem linha .AC.
-- "Parar análise" interrompe o cálculo do ponto de operação.
+- Nos campos numéricos a vírgula decimal vale como ponto (0,1 = 0.1); um campo que não é só um
+  número é apontado no registro com o valor usado.
+- "Parar análise" interrompe o cálculo do ponto de operação ou a varredura; as linhas já
+  escritas ficam na tabela.
+- "Arquivo" / "Salvar relatório..." grava todo o registro num arquivo de texto; "Limpar
+  relatório" o esvazia.
 
 Gráficos:
 (menu "Gráfico", janela "Lista de curvas")
