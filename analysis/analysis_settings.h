@@ -39,5 +39,7 @@ inline constexpr FieldWords EinicioWords{"Aproximação inicial para as tensões
 inline constexpr FieldWords EfinicialWords{"Frequência inicial", "--sweep"};
 inline constexpr FieldWords EffinalWords{"Frequência final", "--sweep"};
 inline constexpr FieldWords EpontosWords{"Pontos", "--sweep"};
+// Where a message needs g0 = 0 ("capacitor, aberto em DC com ...").
+inline constexpr const char* G0ZeroWords = "com a condutância do P. O. (Eg0, --g0) igual a 0";
 
 } // namespace talvor

@@ -149,7 +149,7 @@ TEST_F(WordsFixture, WhereAnElementCrossesASetOfNodes)
         {oOut, ac, 1e-9, "O1 (saída)"},
         {aInput, ac, 1e-9, "A1 (entrada)"},
         {i, ac, 1e-9, "I1 (fonte de corrente)"},
-        {c, dc, 0, "C1 (capacitor, aberto em DC com Eg0 = 0)"},
+        {c, dc, 0, "C1 (capacitor, aberto em DC com a condutância do P. O. (Eg0, --g0) igual a 0)"},
         {c, dc, 1e-9, "C1 (capacitor)"},
         {c, zero, 1e-9, "C1 (capacitor, aberto em f=0)"},
         {c, ac, 1e-9, "C1 (capacitor)"},

@@ -219,8 +219,9 @@ TEST_F(DiagnosisFixture, FailuresAtTheCircuitLimits)
          "0",
          true,
          {"O nó 2 não tem caminho DC para a terra.",
-          "Liga-se ao resto do circuito só por C1 (capacitor, aberto em DC com Eg0 = 0) e C2 "
-          "(capacitor, aberto em DC com Eg0 = 0)."}},
+          "Liga-se ao resto do circuito só por C1 (capacitor, aberto em DC com a condutância do P. "
+          "O. (Eg0, --g0) igual a 0) e C2 "
+          "(capacitor, aberto em DC com a condutância do P. O. (Eg0, --g0) igual a 0)."}},
         {"LC tank at resonance",
          "I1 0 1 1\nC1 1 0 1\n",
          2,

@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "R1 a 0 1\nV1 a b DC 1\nL1 b a 1e-3\nR2 b 0 1\n",
                   "0",
                   {"Laço só de fontes de tensão e curtos, sem resistência, nos nós a e b: V1 e L1 "
-                   "(curto em DC com Eg0 = 0)."}},
+                   "(curto em DC com a condutância do P. O. (Eg0, --g0) igual a 0)."}},
         CheckCase{"two voltage-controlled sources on one output",
                   "V1 c 0 DC 1\nR1 c 0 1\nE1 o 0 c 0 2\nE2 o 0 c 0 3\nR2 o 0 1\n",
                   "1e-9",
@@ -114,18 +114,20 @@ INSTANTIATE_TEST_SUITE_P(
                   "0",
                   {"Os nós p, q, r, s, t e u não têm caminho DC para a terra.",
                    "Nenhum elemento os liga ao resto do circuito."}},
-        CheckCase{
-            "a chain of nodes joined only by capacitors open at DC",
-            "V1 a 0 DC 1\nR1 a 0 1\nC1 x y 1e-6\nC2 y z 1e-6\nC3 z a 1e-6\n",
-            "0",
-            {"Os nós x, y e z não têm caminho DC para a terra.",
-             "Ligam-se ao resto do circuito só por C3 (capacitor, aberto em DC com Eg0 = 0)."}},
-        CheckCase{"an island behind capacitors open at DC",
-                  "V1 a 0 DC 1\nR1 a 0 1\nR2 p q 1\nC1 q 0 1e-6\nC2 p a 1e-6\n",
+        CheckCase{"a chain of nodes joined only by capacitors open at DC",
+                  "V1 a 0 DC 1\nR1 a 0 1\nC1 x y 1e-6\nC2 y z 1e-6\nC3 z a 1e-6\n",
                   "0",
-                  {"Os nós p e q não têm caminho DC para a terra.",
-                   "Ligam-se ao resto do circuito só por C1 (capacitor, aberto em DC com Eg0 = 0) "
-                   "e C2 (capacitor, aberto em DC com Eg0 = 0)."}},
+                  {"Os nós x, y e z não têm caminho DC para a terra.",
+                   "Ligam-se ao resto do circuito só por C3 (capacitor, aberto em DC com a "
+                   "condutância do P. O. (Eg0, --g0) igual a 0)."}},
+        CheckCase{
+            "an island behind capacitors open at DC",
+            "V1 a 0 DC 1\nR1 a 0 1\nR2 p q 1\nC1 q 0 1e-6\nC2 p a 1e-6\n",
+            "0",
+            {"Os nós p e q não têm caminho DC para a terra.",
+             "Ligam-se ao resto do circuito só por C1 (capacitor, aberto em DC com a condutância "
+             "do P. O. (Eg0, --g0) igual a 0) "
+             "e C2 (capacitor, aberto em DC com a condutância do P. O. (Eg0, --g0) igual a 0)."}},
         CheckCase{"a node between two current sources",
                   "V1 a 0 DC 1\nR1 a 0 1\nI1 a b DC 1\nI2 b 0 DC 1\n",
                   "1e-9",

@@ -320,7 +320,7 @@ TEST(CliRun, ExitStatusOneWhenTheOperatingPointFails)
               (Lines{"Análise de resposta em frequência não realizada.",
                      "O nó 1 não tem caminho DC para a terra.",
                      "Liga-se ao resto do circuito só por I1 (fonte de corrente) e C1 (capacitor, "
-                     "aberto em DC com Eg0 = 0)."}));
+                     "aberto em DC com a condutância do P. O. (Eg0, --g0) igual a 0)."}));
 }
 
 } // namespace

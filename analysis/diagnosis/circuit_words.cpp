@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "analysis/analysis_settings.h"
 #include "analysis/devices.h"
 #include "analysis/diagnosis/device_regions.h"
 #include "common/c_text.h"
@@ -120,7 +121,7 @@ std::string BranchWords(const Element& e, Branch branch, bool row, const SystemP
     if (branch.input)
         return "entrada de " + name;
     if (e.Type() == 'L' && OpenAtDc(point, g0))
-        return name + " (curto em DC com Eg0 = 0)";
+        return name + " (curto em DC " + G0ZeroWords + ")";
     if (e.Type() == 'L' && AtZeroFrequency(point))
         return name + " (curto em f=0)";
     return name;
@@ -134,7 +135,7 @@ std::string UnknownWords(const Circuit& circuit, int unknown)
 }
 
 // What an element that reaches outside a set of nodes does there, when it carries no current
-// across: "C1 (capacitor, aberto em DC com Eg0 = 0)", "O1 (entrada)".
+// across: "C1 (capacitor, aberto em f=0)", "O1 (entrada)".
 std::string CrossingWords(const Element& e, const IndexSet& nodes, const SystemPoint& point,
                           const OperatingPoint& op)
 {
@@ -148,7 +149,7 @@ std::string CrossingWords(const Element& e, const IndexSet& nodes, const SystemP
         role = "fonte de corrente";
         break;
     case 'C':
-        role = OpenAtDc(point, op.g0)   ? "capacitor, aberto em DC com Eg0 = 0"
+        role = OpenAtDc(point, op.g0)   ? std::string("capacitor, aberto em DC ") + G0ZeroWords
                : AtZeroFrequency(point) ? "capacitor, aberto em f=0"
                                         : "capacitor";
         break;

@@ -53,8 +53,8 @@ inline bool AtZeroFrequency(const SystemPoint& point) { return point.ac && point
 std::string BranchWords(const Element& e, Branch branch, bool row, const SystemPoint& point,
                         double g0);
 // What an element that reaches outside a set of nodes does there, when it carries no current
-// across: "C1 (capacitor, aberto em DC com Eg0 = 0)", "O1 (entrada)", "D1 (reverso)". e is the
-// element as stamped at the point.
+// across: "C1 (capacitor, aberto em f=0)", "O1 (entrada)", "D1 (reverso)". e is the element as
+// stamped at the point.
 std::string CrossingWords(const Element& e, const IndexSet& nodes, const SystemPoint& point,
                           const OperatingPoint& op);
 // An element's values as they weigh in the system, from the element as stamped: "R1 (R=1000)",
