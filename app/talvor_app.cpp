@@ -13,6 +13,7 @@
 #include "app/qt_portuguese.h"
 #include "app/sweep_units.h"
 #include "plot/measure_tables.h"
+#include "plot/screen_fit.h"
 #include "spice/convert_file.h"
 
 namespace talvor {
@@ -21,6 +22,7 @@ namespace {
 
 void RaiseWindow(QWidget& window)
 {
+    FitIntoScreen(window); // a small screen: the window opens within it
     window.show();
     window.raise();
     window.activateWindow();
@@ -102,6 +104,12 @@ void TalvorApp::TerminateNow()
 {
     std::fflush(nullptr);
     std::_Exit(0);
+}
+
+void TalvorApp::Show()
+{
+    FitIntoScreen(form1);
+    form1.show();
 }
 
 void TalvorApp::ShowSettings() { RaiseWindow(form2); }

@@ -51,7 +51,8 @@ public:
     MessageLog log;
     Analysis analysis;
 
-    void Show() { form1.show(); }
+    // Shows the main window, within the screen's available area.
+    void Show();
     bool Running() const { return running_; }
 
     // The menu's and the show event's actions. A SPICE deck is converted first, beside itself,

@@ -122,8 +122,9 @@ Gráficos:
   Ctrl+S: grava a figura em PNG ou, se o nome termina em .svg, em SVG (vetorial);
   Ctrl+C: copia a figura
 - Arrastar o mouse para a direita e para baixo amplia o retângulo marcado.
-- Clicar numa legenda escolhe a cor da curva; abaixo das legendas (com divisões numeradas, à
-  esquerda do gráfico), as cores da grade.
+- Clicar numa legenda escolhe a cor da curva (a cor atual é a primeira das cores
+  personalizadas); abaixo das legendas (com divisões numeradas, à esquerda do gráfico), as cores
+  da grade. Uma curva cuja cor não apareceria sobre o fundo é desenhada num tom que aparece.
 
 Decks SPICE:
 - "Abrir" (e a linha de comando) também aceita decks SPICE escritos para o ngspice (.cir, .sp,

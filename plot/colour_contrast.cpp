@@ -57,4 +57,11 @@ uint32_t LegibleColour(uint32_t colour, uint32_t background)
     return target;
 }
 
+uint32_t DrawnColour(uint32_t colour, uint32_t background, bool numbered)
+{
+    const double least = numbered ? MinimumContrast : InvisibleContrast;
+    return ContrastRatio(colour, background) < least ? LegibleColour(colour, background)
+                                                     : colour & 0xFFFFFF;
+}
+
 } // namespace talvor

@@ -15,6 +15,15 @@ double ContrastRatio(uint32_t rgb, uint32_t otherRgb);
 
 bool TooCloseToBackground(uint32_t rgb, uint32_t background);
 
+// Below this a colour does not show on the background at all: white on white, cream or yellow on
+// white after "i". Every colour of the default palette stays above it on black (navy: 1.31).
+constexpr double InvisibleContrast = 1.3;
+
+// The colour a curve and its legend are drawn in: their own, or LegibleColour's when it shows
+// too little; too little is below MinimumContrast with numbered divisions, below
+// InvisibleContrast without.
+uint32_t DrawnColour(uint32_t colour, uint32_t background, bool numbered);
+
 // colour itself when it shows on background; otherwise colour mixed towards black (on a light
 // background) or towards 254-grey white (on a dark one), in the smallest of sixteen steps that
 // brings the contrast up to MinimumContrast. Channels stay within 0 to 254 when colour's do.

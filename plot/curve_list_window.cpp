@@ -12,11 +12,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "common/message_log.h"
 #include "plot/bound_controls.h"
 #include "plot/column_picker.h"
+#include "plot/screen_fit.h"
 #include "plot/table_reader.h"
 
 namespace talvor {
@@ -28,6 +31,7 @@ constexpr int ColumnWidth = 233;
 // Below Memo1, which is 425 pixels high in the window's first size of 849 x 479; the status
 // line of the Plot run takes it.
 constexpr int SpaceBelowMemo = 38;
+constexpr int PageMargin = 8;
 
 // Hands every line on to the main window's log and keeps the last one: a failed Plot run's
 // reason.
@@ -73,12 +77,20 @@ TForm4::TForm4(CurveStore& store, PlotOptions& options, MessageLog& log, QWidget
     memoColumn->addWidget(Memo1, 1);
     memoColumn->addWidget(LabelEstado);
 
-    // Memo1 grows with the window; the layout's minimum keeps every control in sight.
+    // Memo1 grows with the window; the layout's minimum keeps every control in sight, unless the
+    // screen is too small for the column of controls, which then scrolls.
+    controls_ = new QScrollArea(this);
+    controls_->setObjectName(QStringLiteral("ScrollControles"));
+    controls_->setFrameShape(QFrame::NoFrame);
+    controls_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    controls_->setWidgetResizable(true);
+    controls_->setWidget(CreateControlColumn());
+    FitControlsIntoHeight(QWIDGETSIZE_MAX);
     auto* page = new QHBoxLayout(this);
-    page->setContentsMargins(8, 8, 8, 8);
+    page->setContentsMargins(PageMargin, PageMargin, PageMargin, PageMargin);
     page->setSpacing(7);
     page->addLayout(memoColumn, 1);
-    page->addWidget(CreateControlColumn(), 0, Qt::AlignTop);
+    page->addWidget(controls_);
 
     openDialog = [this](const QString& start) {
         return QFileDialog::getOpenFileName(this, QString(), start,
@@ -89,8 +101,8 @@ TForm4::TForm4(CurveStore& store, PlotOptions& options, MessageLog& log, QWidget
 }
 
 // From the top: "Procurar" and "Copiar" side by side, "Limpar lista" and "Colunas...", "Plotar",
-// the options with
-// the limits frame and the scale group, CBfase, and "Divisões numeradas" at the bottom.
+// the options with the limits frame and the scale group, CBfase, and "Divisões numeradas" at the
+// bottom.
 QWidget* TForm4::CreateControlColumn()
 {
     auto* column = new QWidget(this);
@@ -121,6 +133,7 @@ QWidget* TForm4::CreateControlColumn()
     CBdivisoes = NewBoundCheckBox(column, "CBdivisoes", "Divisões numeradas", options_.CBdivisoes);
     connect(CBdivisoes, &QCheckBox::toggled, this, &TForm4::NumberedDivisionsChanged);
     controls->addWidget(CBdivisoes);
+    controls->addStretch(1); // a taller window leaves the room below the controls
     return column;
 }
 
@@ -236,6 +249,24 @@ void TForm4::Button5Click()
 }
 
 void TForm4::ToggleNumberedDivisions() { CBdivisoes->toggle(); }
+
+// Without a scroll bar when the column fits height units, with one when it does not.
+void TForm4::FitControlsIntoHeight(int height)
+{
+    const int needed = controls_->widget()->minimumSizeHint().height();
+    const bool scrolls = needed > height;
+    controls_->setMinimumHeight(scrolls ? height : needed);
+    controls_->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    controls_->setFixedWidth(ColumnWidth +
+                             (scrolls ? controls_->verticalScrollBar()->sizeHint().width() : 0));
+}
+
+void TForm4::showEvent(QShowEvent* event)
+{
+    FitControlsIntoHeight(RoomOnScreen(*this).height() - 2 * PageMargin);
+    FitIntoScreen(*this);
+    QWidget::showEvent(event);
+}
 
 void TForm4::ShowLimitFields()
 {

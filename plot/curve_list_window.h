@@ -18,6 +18,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QScrollArea;
 
 namespace talvor {
 
@@ -49,6 +50,10 @@ public:
     // Runs a dialog modally and returns its result; tests replace it to answer the column picker.
     std::function<int(QDialog& dialog)> runDialog;
 
+    // The column of controls in height units at most: with a scroll bar when it needs more.
+    // Showing the window fits it to the screen's height.
+    void FitControlsIntoHeight(int height);
+
     // The key "n" of the graph window: "Divisões numeradas" checked or unchecked.
     void ToggleNumberedDivisions();
 
@@ -72,8 +77,13 @@ signals:
     // picture.
     void PlotFailed();
 
+protected:
+    // Opens within the screen; on a screen too short for the controls, their column scrolls.
+    void showEvent(QShowEvent* event) override;
+
 private:
     QWidget* CreateControlColumn();
+
     QPushButton* AddButton(QWidget* parent, const char* name, const char* caption,
                            void (TForm4::*click)());
     QGroupBox* CreateLimitsFrame(QWidget* parent);
@@ -94,6 +104,7 @@ private:
     QLineEdit* Eymax = nullptr;
     QCheckBox* CBdivisoes = nullptr;
     QLabel* LabelEstado = nullptr; // why the last Plot run drew nothing
+    QScrollArea* controls_ = nullptr;
 };
 
 } // namespace talvor

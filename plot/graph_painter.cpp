@@ -93,7 +93,9 @@ void DrawLegends(QPainter& painter, const CurveStore& store, const GraphLayout& 
     QColor background = Rgb(store.backgroundColour);
     for (int n = 1; n <= layout.legendCount; ++n)
         WriteText(painter, layout.legendRows[n].left() + 4, layout.legendRows[n].top(),
-                  LegendText(n, store.curves[n]), Rgb(store.curves[n].colour), background);
+                  LegendText(n, store.curves[n]),
+                  Rgb(DrawnColour(store.curves[n].colour, store.backgroundColour, false)),
+                  background);
 }
 
 // The points of one polyline, reserved once for the longest curve.
@@ -195,8 +197,7 @@ void DrawCurves(QPainter& painter, const CurveStore& store, const PlotOptions& o
         const Curve& c = store.curves[k];
         if (c.operation == 'x')
             continue;
-        const QColor colour =
-            Rgb(numbered ? LegibleColour(c.colour, store.backgroundColour) : c.colour);
+        const QColor colour = Rgb(DrawnColour(c.colour, store.backgroundColour, numbered));
         DrawCurve(painter, store, k, options.CBmarcar, ratio, colour, numbered);
     }
     painter.restore();
@@ -307,7 +308,7 @@ void DrawLegendBox(QPainter& painter, const CurveStore& store, const GraphLayout
         const QRect& row = layout.legendRows[n];
         if (row.isNull())
             continue; // no room for it
-        painter.setPen(Rgb(LegibleColour(c.colour, store.backgroundColour)));
+        painter.setPen(Rgb(DrawnColour(c.colour, store.backgroundColour, true)));
         const int middle = row.top() + row.height() / 2;
         if (c.operation != 'x')
             painter.drawLine(row.left(), middle, row.left() + LegendSampleWidth - 1, middle);

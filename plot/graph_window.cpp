@@ -24,6 +24,7 @@
 #include "plot/graph_layout.h"
 #include "plot/graph_painter.h"
 #include "plot/plot_run.h"
+#include "plot/screen_fit.h"
 
 namespace talvor {
 
@@ -106,6 +107,9 @@ QColorDialog* ColorDialogChooser::Dialog()
 bool ColorDialogChooser::Choose(uint32_t& rgb)
 {
     QColorDialog* dialog = Dialog();
+    // The colour being replaced waits among the custom colours, to compare with or to take
+    // again; the dialog opens on the colour it returned last.
+    QColorDialog::setCustomColor(0, QColor::fromRgb(static_cast<QRgb>(rgb & 0xFFFFFF)));
     dialog->setCurrentColor(QColor::fromRgb(static_cast<QRgb>(lastChosen_)));
     if (dialog->exec() != QDialog::Accepted)
         return false;
@@ -157,6 +161,12 @@ void TForm5::DrawZoomBox(QPainter& screen) const
     dashes.setCapStyle(Qt::FlatCap);
     screen.setPen(dashes);
     screen.drawRect(box);
+}
+
+void TForm5::showEvent(QShowEvent* event)
+{
+    FitIntoScreen(*this);
+    QWidget::showEvent(event);
 }
 
 void TForm5::ShowPlot()

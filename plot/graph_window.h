@@ -36,7 +36,7 @@ public:
 };
 
 // ColorDialog1, the modal colour dialog. It opens showing the colour it returned last (black the
-// first time), not the colour being replaced.
+// first time); the colour being replaced is its first custom colour.
 class ColorDialogChooser : public ColourChooser {
 public:
     explicit ColorDialogChooser(QWidget* parent) : parent_(parent) {}
@@ -105,6 +105,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override; // opens within the screen
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -122,4 +123,29 @@ TEST(GuiStartup, AboutBoxShowsTheVersionOnlyAfterSobre)
     EXPECT_TRUE(app.form2.isVisible());
     Control<QAction>(app.form1, "Grfico1").trigger();
     EXPECT_TRUE(app.form4.isVisible());
+}
+
+// A laptop's screen of 1600 x 1000 pixels at twice the pixels per unit (ctest runs this so):
+// each window opens within the 800 x 500 units available, with every control in sight.
+TEST(GuiScreens, OnASmallScreenEveryWindowOpensWithinIt)
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    if (available.width() >= 1137 && available.height() >= 576)
+        GTEST_SKIP() << "needs a screen smaller than the main window, as ctest's gui_small_screen";
+    TalvorApp app;
+    app.Show();
+    app.ShowSettings();
+    app.ShowCurveList();
+    app.ShowAbout();
+    app.form5.show();
+    for (QWidget* window : {static_cast<QWidget*>(&app.form1), static_cast<QWidget*>(&app.form2),
+                            static_cast<QWidget*>(&app.form3), static_cast<QWidget*>(&app.form4),
+                            static_cast<QWidget*>(&app.form5)}) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window)) << window->objectName().toStdString();
+        EXPECT_TRUE(available.contains(window->frameGeometry()))
+            << window->objectName().toStdString() << " at " << window->x() << "," << window->y()
+            << " " << window->width() << "x" << window->height();
+        EXPECT_EQ(LayoutFaults(*window), "") << window->objectName().toStdString();
+    }
+    EXPECT_GT(app.form1.width(), available.width() - 20); // narrower than 1137, as wide as it may
 }

@@ -326,6 +326,19 @@ TEST(ColourContrast, ColoursTooCloseToTheBackgroundAreMixedUntilTheyShow)
         EXPECT_EQ(legible, c.legible) << std::hex << c.colour << " on " << c.background;
         EXPECT_GE(ContrastRatio(legible, c.background), MinimumContrast) << std::hex << c.colour;
     }
+    // Without numbered divisions only a colour that would not show at all changes.
+    struct Drawn {
+        uint32_t colour, background;
+        bool numbered;
+        uint32_t drawn;
+    };
+    for (const Drawn& d :
+         {Drawn{0x000080, 0x000000, false, 0x000080}, Drawn{0x000080, 0x000000, true, 0x4F4FA7},
+          Drawn{0xFFFF00, 0xFFFFFF, false, 0xA0A000}, Drawn{0x00FFFF, 0xFFFFFF, false, 0x00B0B0},
+          Drawn{0x00FF00, 0xFFFFFF, false, 0x00FF00}, Drawn{0x00FF00, 0xFFFFFF, true, 0x00B000},
+          Drawn{0xFF123456, 0x000000, false, 0x123456}})
+        EXPECT_EQ(DrawnColour(d.colour, d.background, d.numbered), d.drawn)
+            << std::hex << d.colour << " on " << d.background << " " << d.numbered;
     EXPECT_DOUBLE_EQ(ContrastRatio(0x000000, 0xFFFFFF), 21);
     EXPECT_DOUBLE_EQ(ContrastRatio(0xFFFFFF, 0x000000), 21);
     EXPECT_DOUBLE_EQ(ContrastRatio(0x123456, 0x123456), 1);

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
@@ -365,4 +366,37 @@ TEST(CurveListWindow, AFailedPlotSaysWhyAndLeavesNoOldPicture)
     w.memo.setPlainText(QStringLiteral("* nada"));
     w.Click("Button3");
     EXPECT_EQ(w.Status(), QStringLiteral("Nada a plotar."));
+}
+
+// On a screen too short for the column of controls, the column scrolls: every control can be
+// scrolled into sight (a field as far as its cursor), and the window is as short as the screen
+// needs.
+TEST(CurveListWindow, AColumnTooTallForTheScreenScrolls)
+{
+    PlotWindows w;
+    TForm4& form = w.form4;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto& column = Control<QScrollArea>(form, "ScrollControles");
+    EXPECT_EQ(column.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff); // the screen holds it
+
+    form.FitControlsIntoHeight(200);
+    QApplication::processEvents(); // the layout takes the new minimum
+    form.resize(form.minimumSizeHint());
+    QApplication::processEvents();
+    EXPECT_LT(form.height(), 240);
+    EXPECT_EQ(column.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    for (const char* name : {"Button1", "Button5", "Button3", "CBnomes", "Exmax", "RGescala3",
+                             "CBfase", "CBdivisoes"}) {
+        QWidget& control = Control<QWidget>(form, name);
+        column.ensureWidgetVisible(&control, 0, 0);
+        QApplication::processEvents();
+        const QRect inViewport(control.mapTo(column.viewport(), QPoint()), control.size());
+        EXPECT_TRUE(column.viewport()->rect().contains(inViewport.center()))
+            << name << " at " << inViewport.y() << " of " << column.viewport()->height();
+    }
+    form.FitControlsIntoHeight(QWIDGETSIZE_MAX);
+    form.resize(849, 479);
+    QApplication::processEvents();
+    EXPECT_EQ(LayoutFaults(form), "");
 }

@@ -563,16 +563,18 @@ TEST_F(Interaction, ThePictureGoesToFilesAndTheClipboard)
     EXPECT_EQ(store->curves[1].colour, 0xFFFFFFu); // Ctrl+C is not "c"
 }
 
-// ColorDialog1 itself: it opens on the colour it returned last, black the first time.
+// ColorDialog1 itself: it opens on the colour it returned last, black the first time, with the
+// colour it replaces as its first custom colour.
 TEST(ColorDialog1, OpensOnTheColourItReturnedLast)
 {
     QWidget parent;
     ColorDialogChooser chooser(&parent);
     EXPECT_EQ(chooser.Dialog()->objectName(), QStringLiteral("ColorDialog1"));
-    std::vector<uint32_t> shown;
+    std::vector<uint32_t> shown, replaced;
     auto answerWith = [&](std::optional<QColor> colour) {
         QTimer::singleShot(0, [&, colour] {
             shown.push_back(chooser.Dialog()->currentColor().rgb() & 0xFFFFFF);
+            replaced.push_back(QColorDialog::customColor(0).rgb() & 0xFFFFFF);
             if (colour) {
                 chooser.Dialog()->setCurrentColor(*colour);
                 chooser.Dialog()->accept();
@@ -590,9 +592,12 @@ TEST(ColorDialog1, OpensOnTheColourItReturnedLast)
     EXPECT_FALSE(chooser.Choose(rgb));
     EXPECT_EQ(rgb, 0xABCDEFu); // cancelled: untouched
     answerWith(QColor(0xFE, 0xFF, 0x01));
+    rgb = 0x654321;
     EXPECT_TRUE(chooser.Choose(rgb));
     EXPECT_EQ(rgb, 0xFEFF01u);
     EXPECT_EQ(shown, (std::vector<uint32_t>{0x000000, 0x123456, 0x123456}));
+    // The colour being replaced is offered among the custom colours.
+    EXPECT_EQ(replaced, (std::vector<uint32_t>{0xABCDEF, 0xABCDEF, 0x654321}));
 }
 
 // A dense screen (ctest runs these with QT_SCALE_FACTOR=2): the saved picture has the screen's

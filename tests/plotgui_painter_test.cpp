@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "plot/colour_contrast.h"
 #include "plot/curve_store.h"
 #include "plot/graph_geometry.h"
 #include "plot/graph_layout.h"
@@ -22,7 +23,7 @@ using namespace talvor;
 namespace {
 
 constexpr QRgb Black = 0xFF000000, White = 0xFFFFFFFF, Red = 0xFFFF0000, Green = 0xFF00FF00,
-               Gray = 0xFF808080;
+               Gray = 0xFF808080, Navy = 0xFF000080;
 
 class Painter : public testing::Test {
 protected:
@@ -493,4 +494,25 @@ TEST_F(Painter, LegendsAnswerClicksWhereTheyAreDrawn)
     EXPECT_GT(CountInRect(Green, layout->legendRows[2].left(), layout->legendRows[2].top(),
                           layout->legendRows[2].right(), layout->legendRows[2].bottom()),
               10);
+}
+
+// A curve that would not show at all on the background (white on white after "i") is drawn, and
+// legended, in a colour that shows; the default palette on black is drawn as it is.
+TEST_F(Painter, ACurveThatWouldNotShowIsDrawnInAColourThatDoes)
+{
+    Add({{0, 5}, {20, 5}}, 0x000080);   // navy on black: dim, but shows
+    Add({{0, 15}, {20, 15}}, 0xFFFFFF); // white, soon on white
+    View(0, 20, 0, 20);
+    Draw();
+    EXPECT_EQ(CountInRect(Navy, 80, Row(5), 740, Row(5)), 740 - 80 + 1);
+    EXPECT_EQ(CountInRect(White, 80, Row(15), 740, Row(15)), 740 - 80 + 1);
+
+    store->backgroundColour = 0xFFFFFF;
+    store->foregroundColour = 0x000000;
+    image.fill(Black);
+    Draw();
+    const QRgb drawn = 0xFF000000 | DrawnColour(0xFFFFFF, 0xFFFFFF, false);
+    EXPECT_EQ(CountInRect(drawn, 80, Row(15), 740, Row(15)), 740 - 80 + 1);
+    EXPECT_GT(CountInRect(drawn, 4, 40, 74, 54), 10); // its legend
+    EXPECT_EQ(CountInRect(Navy, 80, Row(5), 740, Row(5)), 740 - 80 + 1);
 }
