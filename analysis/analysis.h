@@ -32,6 +32,7 @@ private:
 struct RunFailure {
     enum class Kind {
         None,
+        DcStamp,       // an element's DC stamp raised an arithmetic fault
         DcSolve,       // the operating point's system had a zero pivot (or overflowed)
         DcConvergence, // the operating point gave up after its restarts
         AcSolve,       // a sweep point failed
@@ -56,6 +57,9 @@ public:
     OperatingPoint op;
     RandomGenerator random;
     RunFailure failure; // what the failed phase left for the diagnosis
+    // Whether the operating point's last solve met a small pivot: after a successful run the
+    // diagnosis looks for unknowns that the circuit leaves undetermined.
+    bool dcSmallPivot = false;
 };
 
 } // namespace talvor

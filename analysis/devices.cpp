@@ -23,7 +23,8 @@ constexpr DeviceModel Models[] = {
      .region = DiodeRegion,
      .regionWords = DiodeRegionWords,
      .voltages = DiodeVoltages,
-     .weighing = {{"Gd", DiodeSlot::Gd}}},
+     .weighing = {{"Gd", DiodeSlot::Gd}},
+     .divisors = {{"VT", DiodeSlot::VT}}},
     {.letter = 'N',
      .stamp = StampPiecewiseLinear,
      .stampAc = StampPiecewiseLinearAc,
@@ -40,7 +41,10 @@ constexpr DeviceModel Models[] = {
      .region = BipolarRegion,
      .regionWords = BipolarRegionWords,
      .voltages = BipolarVoltages,
-     .weighing = {{"Gbe", BipolarSlot::Gbe}, {"Gbc", BipolarSlot::Gbc}}},
+     .weighing = {{"Gbe", BipolarSlot::Gbe}, {"Gbc", BipolarSlot::Gbc}},
+     .divisors = {{"VTbe", BipolarSlot::VTbe},
+                  {"VTbc", BipolarSlot::VTbc},
+                  {"VA", BipolarSlot::VA}}},
     {.letter = 'M',
      .stamp = StampMos,
      .stampAc = StampMosAc,
@@ -49,7 +53,8 @@ constexpr DeviceModel Models[] = {
      .region = MosRegion,
      .regionWords = MosRegionWords,
      .voltages = MosVoltages,
-     .weighing = {{"Gm", MosSlot::Gm}, {"Gds", MosSlot::Gds}}},
+     .weighing = {{"Gm", MosSlot::Gm}, {"Gds", MosSlot::Gds}},
+     .divisors = {{"L", MosSlot::L}}},
 };
 
 // Every nonlinear type of the element table has exactly one model with every required step, and

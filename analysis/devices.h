@@ -55,6 +55,8 @@ struct DeviceModel {
     const char* numberedRegions = nullptr;
     // The stored values a change of which moves the device's share of the system.
     NamedSlot weighing[2] = {};
+    // The parameters its companion model divides by: a value of 0 there is an arithmetic fault.
+    NamedSlot divisors[3] = {};
 };
 
 // The model of a type letter; nullptr for the linear elements.

@@ -135,12 +135,14 @@ void MnaSystem::EliminateOthers(int pivotRow, int column, const int* columns, in
 int MnaSystem::SolveMna(MessageLog& log)
 {
     const int n = n_;
+    metSmallPivot_ = false;
     for (int i = 1; i <= n; ++i) {
         const Pivot t = FindPivot(i, i, n);
         if (t.row != i)
             SwapRows(i, t.row, n + 1);
 
         if (t.modulus < SmallPivot) {
+            metSmallPivot_ = true;
             // The log's sink is outside the arithmetic being watched: keep the caller's flags.
             std::fexcept_t flags;
             std::fegetexceptflag(&flags, FpFaultFlags);

@@ -74,9 +74,12 @@ public:
     // Solves rows/columns 1..n in place. Logs "Possível sistema singular. Pivot=%g." for a
     // pivot of modulus below SmallPivot; returns 1 only for a pivot of exactly zero.
     int SolveMna(MessageLog& log);
+    // Whether the last SolveMna logged a small pivot.
+    bool MetSmallPivot() const { return metSmallPivot_; }
 
 private:
     int n_ = 0;
+    bool metSmallPivot_ = false;
     Complex entries_[Rows][Columns];
 };
 

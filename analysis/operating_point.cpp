@@ -49,6 +49,7 @@ bool StampDcSystem(Analysis& analysis, int iteration)
         StampElementDc(analysis.op, settings, element, analysis.mna);
         if (FpFaultRaised()) {
             log.AppendLog("Erro aritmético na estampa de %s.", DisplayText(element.name).c_str());
+            analysis.failure.kind = RunFailure::Kind::DcStamp;
             return false;
         }
         if (settings.CBestampas) {
@@ -120,6 +121,7 @@ bool Iterate(Analysis& analysis, Progress& progress)
         const SolveStatus solved = SolveWatched(analysis.mna, log);
         if (solved != SolveStatus::Solved)
             analysis.failure.kind = RunFailure::Kind::DcSolve;
+        analysis.dcSmallPivot = analysis.mna.MetSmallPivot();
         switch (solved) {
         case SolveStatus::ArithmeticFault:
             return false;

@@ -51,6 +51,7 @@ void RunAnalysis(Analysis& analysis, const std::string& netlistPath)
     circuit.RunFailed = false;
     circuit.hasNonlinear = false;
     analysis.failure = RunFailure{};
+    analysis.dcSmallPivot = false;
     log.AppendLog("%s", "");
 
     if (!ReadNetlist(circuit, log, netlistPath, analysis.Settings().CBignorar))

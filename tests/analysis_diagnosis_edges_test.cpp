@@ -52,6 +52,40 @@ TEST_F(DiagnosisFixture, CheckStampsTheFirstIterationWithItsSettings)
                            "Nenhuma causa de sistema singular encontrada no sistema DC."});
 }
 
+TEST_F(DiagnosisFixture, AStampFaultIsToldByTheValueBehindIt)
+{
+    // The rules that the catalogues do not reach: a value too small rather than 0, an
+    // amplifier's DC gain with its pole at 0, a line whose admittances overflow at a point.
+    struct Case {
+        const char* body;
+        const char* g0;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"V1 1 0 DC 1\nR1 1 0 1e-310\n", "1e-9",
+         "R1 tem resistência 1e-310: a condutância 1/R passa do maior número representável."},
+        {"V1 1 0 DC 1\nY1 1 0 2 0 1e-310\nR1 2 0 1\n", "1e-9",
+         "Y1 tem resistência de giro 1e-310: a condutância 1/Rg passa do maior número "
+         "representável."},
+        {"V1 1 0 DC 1\nR1 1 2 1\nA1 3 0 2 0 1e6 0 10\nR2 3 2 10\n", "0",
+         "A1 tem polo 0: o ganho DC −GB/P vira −1/Eg0, que fica infinito "
+         "com a condutância do P. O. (Eg0, --g0) igual a 0."},
+        {"V1 1 0 DC 1\nR1 1 2 1\nX1 2 0 1e-3\n", "1e-310",
+         "X1 é um curto em DC: a condutância 1/Eg0 passa do maior número representável com "
+         "a condutância do P. O. (Eg0, --g0) igual a 1e-310."},
+        {"V1 1 0 1\nR1 1 2 50\nT1 2 0 3 1e-305 1e-9\nR2 3 0 50\n", "1e-9",
+         "T1 tem Z0 = 1e-305: em f=10 as admitâncias 1/(Z0 sen ωτ) da linha passam do maior "
+         "número representável."},
+    };
+    for (const Case& c : cases) {
+        sink.lines.clear();
+        host.settings.Eg0 = c.g0;
+        RunAnalysis(analysis,
+                    dir.Write("f.net", std::string("Falha\n") + c.body + ".AC DEC 3 10 1000\n"));
+        EXPECT_EQ(Last(1), std::vector<std::string>{c.line}) << c.body;
+    }
+}
+
 TEST_F(DiagnosisFixture, CheckNamesADiodeRegionWithTheSettingsVdmax)
 {
     // A diode without saturation current is open: node c, the last unknown, floats at the

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/diagnosis/diagnosis.h"
+#include "analysis/diagnosis/singular_causes.h"
 #include "analysis_test_circuit.h"
 #include "test_support.h"
 
@@ -145,13 +146,19 @@ INSTANTIATE_TEST_SUITE_P(
                   "V1 a 0 DC 1\nR1 a 0 1\nY1 a 0 b 0 1000\nV2 c 0 DC 1\nV3 c 0 DC 2\n",
                   "1e-9",
                   {"Laço só de fontes de tensão e curtos, sem resistência, nos nós c e 0: V2 e V3.",
-                   "Estas equações se repetem ou se contradizem: nó b e V1."}},
+                   "Estas equações se repetem ou se contradizem: nó b e V1.",
+                   "A porta 2 de Y1 (nós b e 0) está aberta: um girador com uma porta aberta põe a "
+                   "outra (nós a e 0) em curto."}},
         CheckCase{"two gyrators with their second ports open, each fed by its own source",
                   "V1 c 0 DC 1\nR1 c 0 1\nV2 a 0 DC 1\nR2 a 0 1\nY1 a 0 b 0 1000\nY2 c 0 d 0 "
                   "1000\n",
                   "1e-9",
                   {"Estas equações se repetem ou se contradizem: nó b e V2.",
-                   "Estas equações se repetem ou se contradizem: nó d e V1."}},
+                   "Estas equações se repetem ou se contradizem: nó d e V1.",
+                   "A porta 2 de Y1 (nós b e 0) está aberta: um girador com uma porta aberta põe a "
+                   "outra (nós a e 0) em curto.",
+                   "A porta 2 de Y2 (nós d e 0) está aberta: um girador com uma porta aberta põe a "
+                   "outra (nós c e 0) em curto."}},
         CheckCase{"F of gain -1 driving its own control current around a loop",
                   "L1 a 0 1e-6\nR2 e b 1\nF1 e 0 b a -1\n",
                   "1e-9",
@@ -174,17 +181,70 @@ INSTANTIATE_TEST_SUITE_P(
                   "0 1000\n",
                   "1e-9",
                   {"A saída de E1 tem os dois terminais no nó o.",
-                   "Estas equações se repetem ou se contradizem: nó b e V2."}},
+                   "Estas equações se repetem ou se contradizem: nó b e V2.",
+                   "A porta 2 de Y1 (nós b e 0) está aberta: um girador com uma porta aberta põe a "
+                   "outra (nós a e 0) em curto."}},
         CheckCase{"a node fed only by a current source beside a gyrator with its second port open",
                   "V1 a 0 DC 1\nR1 a 0 1\nY1 a 0 b 0 1000\nI1 x 0 DC 1\n",
                   "1e-9",
                   {"O nó x não tem caminho DC para a terra.",
                    "Liga-se ao resto do circuito só por I1 (fonte de corrente).",
-                   "Estas equações se repetem ou se contradizem: nó b e V1."}},
+                   "Estas equações se repetem ou se contradizem: nó b e V1.",
+                   "A porta 2 de Y1 (nós b e 0) está aberta: um girador com uma porta aberta põe a "
+                   "outra (nós a e 0) em curto."}},
         CheckCase{"gyrator with its second port open",
                   "V1 a 0 DC 1\nR1 a 0 1\nY1 a 0 b 0 1000\n",
                   "1e-9",
-                  {"Estas equações se repetem ou se contradizem: nó b e V1."}}));
+                  {"Estas equações se repetem ou se contradizem: nó b e V1.",
+                   "A porta 2 de Y1 (nós b e 0) está aberta: um girador com uma porta aberta põe a "
+                   "outra (nós a e 0) em curto."}},
+        CheckCase{"gyrator with its second port shorted, its first fed by a current",
+                  "I1 0 a DC 1\nY1 a 0 b b 1000\nR1 b 0 1\n",
+                  "1e-9",
+                  {"O nó a não tem caminho DC para a terra.",
+                   "Liga-se ao resto do circuito só por I1 (fonte de corrente) e Y1.",
+                   "A porta 2 de Y1 tem os dois terminais no nó b: um girador com uma porta em "
+                   "curto deixa a outra (nós a e 0) aberta."}},
+        CheckCase{"gyrator whose second port only a capacitor touches, with Eg0 = 0",
+                  "V1 a 0 DC 1\nR1 a 0 1\nY1 a 0 b 0 1000\nC1 b 0 1e-6\n",
+                  "0",
+                  {"Estas equações se repetem ou se contradizem: nó b e V1.",
+                   "A porta 2 de Y1 (nós b e 0) está aberta: um girador com uma porta aberta põe a "
+                   "outra (nós a e 0) em curto."}},
+        CheckCase{"gyrator whose second port a resistor closes, beside a node without a path",
+                  "V1 a 0 DC 1\nY1 a 0 b 0 1000\nR1 b 0 1\nI1 x 0 DC 1\n",
+                  "1e-9",
+                  {"O nó x não tem caminho DC para a terra.",
+                   "Liga-se ao resto do circuito só por I1 (fonte de corrente)."}},
+        CheckCase{"follower whose input only capacitors reach, with Eg0 = 0",
+                  "V1 i 0 DC 1\nC1 i d 1e-6\nC2 d 0 1e-6\nO1 o 0 o d\nR1 o 0 1\n",
+                  "0",
+                  {"O nó d não tem caminho DC para a terra.",
+                   "Liga-se ao resto do circuito só por C1 (capacitor, aberto em DC com a "
+                   "condutância do P. O. (Eg0, --g0) igual a 0), "
+                   "C2 (capacitor, aberto em DC com a condutância do P. O. (Eg0, --g0) igual a 0) "
+                   "e O1 (entrada).",
+                   "O1 é um seguidor: a saída (nó o) é uma das entradas e copia a tensão da outra "
+                   "(nó d)."}},
+        CheckCase{"amplifier with both inputs on one node",
+                  "V1 i 0 DC 1\nR1 i 0 1\nO1 o 0 i i\nR2 o 0 1\n",
+                  "1e-9",
+                  {"A entrada de O1 tem os dois terminais no nó i."}},
+        CheckCase{"integrator whose only way back is its capacitor, with Eg0 = 0",
+                  "V1 i 0 DC 1\nR1 i n 1\nC1 n o 1e-6\nO1 o 0 n 0\n",
+                  "0",
+                  {"O nó o não tem caminho DC para a terra.",
+                   "Liga-se ao resto do circuito só por C1 (capacitor, aberto em DC com a "
+                   "condutância do P. O. (Eg0, --g0) igual a 0) e "
+                   "O1 (saída).",
+                   "O1 não tem realimentação em DC: da saída (nó o) às entradas (nós n e 0) só se "
+                   "chega por C1 (capacitor, aberto em DC com a condutância do P. O. (Eg0, --g0) "
+                   "igual a 0)."}},
+        CheckCase{
+            "amplifier whose output meets its input only at the output of a VCVS it controls",
+            "V1 i 0 DC 1\nR1 i 0 1\nO1 o 0 n i\nR3 n 0 1\nE1 p 0 n 0 2\nR2 p o 1\n",
+            "1e-9",
+            {"O1 não tem realimentação: a saída (nó o) não influi nas entradas (nós n e i)."}}));
 
 } // namespace
 
@@ -214,6 +274,36 @@ TEST(SingularCauseThreshold, WeightedPivotOfAFewNanoIsACoincidence)
                                                            "\nR2 1 0 -" + c.r + "\nR3 1 2 1\n");
         EXPECT_EQ(CheckNetlist(analysis, netlist), c.causes) << c.r;
         EXPECT_EQ(sink.lines.back(), c.lastLine) << c.r;
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(LoneWeight, TheElementThatAloneStandsAgainstTheOthers)
+{
+    struct Case {
+        std::vector<Complex> weights;
+        int lone;
+    };
+    const Case cases[] = {
+        {{{1, 0}, {1, 0}, {1, 0}, {1, 0}, {-4, 0}}, 4}, // four resistors and a negative conductance
+        {{{-4, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}, 0},
+        {{{-1, 0}, {5, 0}, {-2, 0}, {-2, 0}}, 1},
+        {{{1, 0}, {-1, 0}}, -1},                  // a pair that cancels names no culprit
+        {{{1, 0}, {1, 0}, {-1, 0}, {-1, 0}}, -1}, // two against two
+        {{{1, 0}, {0, 0}, {-1, 0}}, -1},          // a weight of zero takes no side
+        {{{0, 1}, {0, 1}, {0, -2}}, 2},           // capacitors against an inductor
+        {{{0, 1}, {0, -1}}, -1},
+        {{{2, 1}, {-1, -0.4}, {-1, -0.6}}, 0}, // complex weights along the largest
+        {{}, -1},
+    };
+    for (const Case& c : cases) {
+        std::vector<double> parts;
+        for (const Complex& w : c.weights)
+            parts.push_back(w.re), parts.push_back(w.im);
+        EXPECT_EQ(LoneWeight(c.weights), c.lone) << testing::PrintToString(parts);
     }
 }
 

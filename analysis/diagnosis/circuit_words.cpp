@@ -6,6 +6,7 @@
 #include "analysis/analysis_settings.h"
 #include "analysis/devices.h"
 #include "analysis/diagnosis/device_regions.h"
+#include "analysis/piecewise_linear.h"
 #include "common/c_text.h"
 #include "netlist/element_types.h"
 
@@ -134,6 +135,22 @@ std::string UnknownWords(const Circuit& circuit, int unknown)
     return "corrente " + NodeName(circuit, unknown);
 }
 
+std::string UnknownsWords(const Circuit& circuit, const IndexSet& unknowns)
+{
+    std::vector<std::string> nodes, currents;
+    for (int k = 1; k <= circuit.variableCount; ++k)
+        if (unknowns[k])
+            (k <= circuit.nodeCount ? nodes : currents).push_back(NodeName(circuit, k));
+    std::vector<std::string> parts;
+    if (!nodes.empty())
+        parts.push_back((nodes.size() == 1 ? "a tensão do nó " : "as tensões dos nós ") +
+                        JoinWords(nodes));
+    if (!currents.empty())
+        parts.push_back((currents.size() == 1 ? "a corrente " : "as correntes ") +
+                        JoinWords(currents));
+    return JoinWords(parts);
+}
+
 // What an element that reaches outside a set of nodes does there, when it carries no current
 // across: "C1 (capacitor, aberto em f=0)", "O1 (entrada)".
 std::string CrossingWords(const Element& e, const IndexSet& nodes, const SystemPoint& point,
@@ -195,6 +212,112 @@ std::string ValueWords(const Element& e)
                 add(type->slots[k].name, e.values[k]);
     }
     return values.empty() ? ElementName(e) : ElementName(e) + " (" + values + ")";
+}
+
+namespace {
+
+// What a reciprocal becomes when its divisor is exactly 0, or merely too small.
+const char* Beyond(double divisor, bool feminine)
+{
+    if (divisor != 0)
+        return "passa do maior número representável";
+    return feminine ? "fica infinita" : "fica infinito";
+}
+
+// "em DC" or "em f=0": where a conductance of 1/Eg0 stands for a short.
+std::string WhereShorted(const SystemPoint& point) { return point.ac ? "em f=0" : "em DC"; }
+
+// The operating point's conductance in the user's words, at 0 or merely small.
+std::string G0Words(double g0)
+{
+    return g0 == 0 ? std::string(G0ZeroWords)
+                   : "com a condutância do P. O. (Eg0, --g0) igual a " + Number(g0);
+}
+
+// A device parameter of 0 that its model divides by, or two points of a piecewise-linear
+// resistor at one voltage; empty when there is none.
+std::string DeviceFaultWords(const Element& e)
+{
+    const std::string name = ElementName(e);
+    if (const DeviceModel* model = DeviceModelFor(e.Type()))
+        for (const NamedSlot& divisor : model->divisors)
+            if (divisor.name != nullptr && e.values[divisor.slot] == 0)
+                return name + " tem " + divisor.name + " = 0: o modelo divide por " + divisor.name +
+                       ".";
+    if (e.Type() == 'N')
+        for (int point = 0; point < 3; ++point) {
+            const double v = e.values[PwlSlot::FirstPoint + 2 * point];
+            if (v == e.values[PwlSlot::FirstPoint + 2 * point + 2])
+                return name + " tem dois pontos seguidos na tensão " + Number(v) +
+                       ": a inclinação do trecho entre eles fica infinita.";
+        }
+    return "";
+}
+
+} // namespace
+
+std::string StampFaultWords(const Circuit& circuit, const Element& e, const SystemPoint& point,
+                            double g0)
+{
+    const std::string name = ElementName(e);
+    const double* v = e.values;
+    const bool staticForm = !point.ac || point.omega == 0;
+    char text[512];
+    switch (e.Type()) {
+    case 'R':
+        std::snprintf(text, sizeof text, "%s tem resistência %s: a condutância 1/R %s.",
+                      name.c_str(), Number(v[0]).c_str(), Beyond(v[0], true));
+        return text;
+    case 'Y':
+        std::snprintf(text, sizeof text, "%s tem resistência de giro %s: a condutância 1/Rg %s.",
+                      name.c_str(), Number(v[0]).c_str(), Beyond(v[0], true));
+        return text;
+    case 'X':
+        if (staticForm)
+            std::snprintf(text, sizeof text, "%s é um curto %s: a condutância 1/Eg0 %s %s.",
+                          name.c_str(), WhereShorted(point).c_str(), Beyond(g0, true),
+                          G0Words(g0).c_str());
+        else
+            std::snprintf(text, sizeof text,
+                          "%s tem indutância %s: a admitância 1/(jωL) %s em f=%s.", name.c_str(),
+                          Number(v[0]).c_str(), Beyond(v[0], true), Number(point.f).c_str());
+        return text;
+    case 'T':
+        if (!point.ac)
+            std::snprintf(text, sizeof text,
+                          "%s liga os nós %s e %s em DC: a condutância 1/Eg0 %s %s.", name.c_str(),
+                          NodeName(circuit, e.a).c_str(), NodeName(circuit, e.c).c_str(),
+                          Beyond(g0, true), G0Words(g0).c_str());
+        else if (v[0] == 0 || v[1] == 0)
+            std::snprintf(text, sizeof text,
+                          "%s tem %s 0: as admitâncias 1/(Z0 sen ωτ) da linha ficam infinitas.",
+                          name.c_str(), v[0] == 0 ? "Z0 =" : "atraso");
+        else
+            std::snprintf(text, sizeof text,
+                          "%s tem Z0 = %s: em f=%s as admitâncias 1/(Z0 sen ωτ) da linha passam "
+                          "do maior número representável.",
+                          name.c_str(), Number(v[0]).c_str(), Number(point.f).c_str());
+        return text;
+    case 'A':
+        if (v[1] == 0 && !point.ac)
+            std::snprintf(text, sizeof text,
+                          "%s tem polo 0: o ganho DC −GB/P vira −1/Eg0, que %s %s.", name.c_str(),
+                          Beyond(g0, false), G0Words(g0).c_str());
+        else if (v[1] == 0 && staticForm)
+            std::snprintf(text, sizeof text,
+                          "%s tem polo 0: em f=0 o ganho GB/(P + jω) fica infinito.", name.c_str());
+        else
+            break;
+        return text;
+    default:
+        break;
+    }
+    const std::string device = DeviceFaultWords(e);
+    if (!device.empty())
+        return device;
+    const std::string values = ValueWords(e);
+    return "A estampa de " + name + " dá valores que não são números finitos" +
+           (values == name ? "" : ": " + values) + ".";
 }
 
 } // namespace talvor

@@ -23,6 +23,9 @@ std::string JoinWords(const std::vector<std::string>& words);
 std::string NodeList(const Circuit& circuit, const IndexSet& nodes, bool withGround = false);
 // "tensão do nó out", "corrente jV1".
 std::string UnknownWords(const Circuit& circuit, int unknown);
+// The unknowns of a set as one phrase: "a tensão do nó 3", "as tensões dos nós 3 e 4 e a
+// corrente jO1".
+std::string UnknownsWords(const Circuit& circuit, const IndexSet& unknowns);
 
 // The nodes an element's terminals are on; their count (0 for K, whose fields name inductors).
 int Terminals(const Element& e, int nodes[4]);
@@ -60,5 +63,9 @@ std::string CrossingWords(const Element& e, const IndexSet& nodes, const SystemP
 // An element's values as they weigh in the system, from the element as stamped: "R1 (R=1000)",
 // "D1 (Gd=0.023)".
 std::string ValueWords(const Element& e);
+// The value behind an arithmetic fault in an element's stamp at the point: "R1 tem resistência 0:
+// a condutância 1/R fica infinita.", or the element's values when no rule tells.
+std::string StampFaultWords(const Circuit& circuit, const Element& e, const SystemPoint& point,
+                            double g0);
 
 } // namespace talvor

@@ -82,12 +82,18 @@ void DiagnoseFailedRun(Analysis& analysis)
     const RunFailure failure = analysis.failure;
     switch (failure.kind) {
     case RunFailure::Kind::None:
+        // A success whose operating point met a small pivot: told only when the circuit leaves
+        // some unknown undetermined whatever the values.
+        if (analysis.dcSmallPivot && !analysis.circuit.RunFailed)
+            DiagnoseSingularSystem(analysis, SystemPoint{}, SingularPurpose::SucceededRun);
         break;
+    case RunFailure::Kind::DcStamp:
     case RunFailure::Kind::DcSolve:
-        DiagnoseSingularSystem(analysis, SystemPoint{}, true);
+        DiagnoseSingularSystem(analysis, SystemPoint{}, SingularPurpose::FailedRun);
         break;
     case RunFailure::Kind::AcSolve:
-        DiagnoseSingularSystem(analysis, SystemPoint{true, failure.f, failure.omega}, true);
+        DiagnoseSingularSystem(analysis, SystemPoint{true, failure.f, failure.omega},
+                               SingularPurpose::FailedRun);
         break;
     case RunFailure::Kind::DcConvergence:
         DiagnoseConvergence(analysis, failure.unknown);
@@ -103,7 +109,7 @@ int CheckNetlist(Analysis& analysis, const std::string& netlistPath)
     // The iterate and settings of the operating point's first iteration.
     StartOperatingPoint(analysis.op, analysis.Settings(), analysis.circuit.variableCount,
                         analysis.log);
-    const int found = DiagnoseSingularSystem(analysis, SystemPoint{}, false);
+    const int found = DiagnoseSingularSystem(analysis, SystemPoint{}, SingularPurpose::Check);
     if (found == 0)
         analysis.log.AppendLog("Nenhuma causa de sistema singular encontrada no sistema DC.");
     return found;

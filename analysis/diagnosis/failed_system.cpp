@@ -48,10 +48,14 @@ void FailedSystem::StampOne(Element& element, MnaSystem& mna) const
 bool FailedSystem::Build()
 {
     full_.Clear(n_);
-    ClearFpFaults();
-    for (int k = 1; k <= analysis_.circuit.elementCount; ++k)
+    faulting_ = 0;
+    for (int k = 1; k <= analysis_.circuit.elementCount && faulting_ == 0; ++k) {
+        ClearFpFaults();
         StampOne(elements_[k], full_);
-    return !FpFaultRaised();
+        if (FpFaultRaised())
+            faulting_ = k;
+    }
+    return faulting_ == 0;
 }
 
 const MnaSystem& FailedSystem::Share(int k)
@@ -59,6 +63,16 @@ const MnaSystem& FailedSystem::Share(int k)
     share_.Clear(n_);
     StampOne(elements_[k], share_);
     return share_;
+}
+
+bool FailedSystem::StampsAnything(int k)
+{
+    const MnaSystem& share = Share(k);
+    for (int r = 1; r <= n_; ++r)
+        for (int c = 1; c <= n_; ++c)
+            if (!IsZero(share.At(r, c)))
+                return true;
+    return false;
 }
 
 SparsityPattern FailedSystem::Pattern()

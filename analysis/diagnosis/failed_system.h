@@ -22,12 +22,16 @@ class FailedSystem {
 public:
     FailedSystem(const Analysis& analysis, const SystemPoint& point);
 
-    // Stamps every element as the run did, into Matrix(); false after an arithmetic fault.
+    // Stamps every element as the run did, into Matrix(); false after an arithmetic fault, whose
+    // element FaultingElement() gives.
     bool Build();
     const MnaSystem& Matrix() const { return full_; }
+    int FaultingElement() const { return faulting_; }
 
     // Element k's own entries, stamped alone (valid until the next call).
     const MnaSystem& Share(int k);
+    // Whether element k stamps some nonzero entry by itself: whether it conducts at this point.
+    bool StampsAnything(int k);
     // Element k as stamped: a device keeps the companion values of this point.
     const Element& Stamped(int k) const { return elements_[k]; }
 
@@ -50,6 +54,7 @@ private:
     const Analysis& analysis_;
     SystemPoint point_;
     int n_;
+    int faulting_ = 0;
     Element elements_[MaxElements + 1];
     MnaSystem full_;
     MnaSystem share_;

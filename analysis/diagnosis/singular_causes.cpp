@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis/analysis.h"
+#include "analysis/diagnosis/amplifier_feedback.h"
 #include "analysis/diagnosis/circuit_words.h"
 #include "analysis/diagnosis/structural_rank.h"
 #include "common/message_log.h"
@@ -40,13 +41,16 @@ enum class CauseKind {
     NoFeedback,   // an ideal amplifier whose output does not reach its inputs
     Repeated,     // equations that repeat or contradict each other, in no simpler words
     Undetermined, // unknowns that nothing fixes, in no simpler words
+    OpenPort,     // a gyrator's port that nothing else touches: it shorts the other port
+    ShortedPort,  // a gyrator's port on one node: it leaves the other port open
 };
 
 struct Cause {
     CauseKind kind;
     IndexSet unknowns; // the nodes (Floating), or the rows or columns of the finding
     bool rows = false; // unknowns are equations rather than unknowns
-    int element = 0;   // Shorted, NoFeedback
+    int element = 0;   // Shorted, NoFeedback, OpenPort, ShortedPort
+    int port = 0;      // OpenPort, ShortedPort: 1 (a, b) or 2 (c, d)
 };
 
 class CauseList {
@@ -95,6 +99,11 @@ public:
 
     const std::vector<Cause>& Items() const { return causes_; }
 
+    // The unknowns that the findings leave free: those of the unknowns nothing fixes and of the
+    // null vectors.
+    void NoteUndetermined(const IndexSet& unknowns) { undetermined_ |= unknowns; }
+    const IndexSet& Undetermined() const { return undetermined_; }
+
 private:
     // Causes about the same elements (loops found from rows and from columns) or nodes.
     bool Same(const Cause& a, const Cause& b) const
@@ -105,6 +114,9 @@ private:
         case CauseKind::Shorted:
         case CauseKind::NoFeedback:
             return a.element == b.element;
+        case CauseKind::OpenPort:
+        case CauseKind::ShortedPort:
+            return a.element == b.element && a.port == b.port;
         default: // whether a set is of equations or of unknowns follows from its kind
             return a.unknowns == b.unknowns;
         }
@@ -131,6 +143,7 @@ private:
 
     const Circuit& circuit_;
     std::vector<Cause> causes_;
+    IndexSet undetermined_;
 };
 
 // The cause in circuit terms of a set of equations (rows) or unknowns (columns) that depend on
@@ -170,6 +183,81 @@ void AddUnexplained(const IndexSet& set, bool rows, CauseList& causes)
 {
     if (!causes.Explains(set))
         causes.Add({rows ? CauseKind::Repeated : CauseKind::Undetermined, set, rows, 0});
+}
+
+// The two nodes of a gyrator's port.
+void PortNodes(const Element& y, int port, int& p, int& q)
+{
+    p = port == 1 ? y.a : y.c;
+    q = port == 1 ? y.b : y.d;
+}
+
+// Whether nothing but the gyrator touches a port's nodes: every other element there stamps
+// nothing at this point and drives no current into them.
+bool PortOpen(const Circuit& circuit, FailedSystem& system, int gyrator, int port)
+{
+    int p, q;
+    PortNodes(circuit.element(gyrator), port, p, q);
+    IndexSet nodes;
+    nodes.set(p);
+    nodes.set(q);
+    nodes.reset(0);
+    if (nodes.none())
+        return false;
+    for (int k = 1; k <= circuit.elementCount; ++k) {
+        const Element& e = circuit.element(k);
+        if (k == gyrator || !Touches(e, nodes))
+            continue;
+        if (e.Type() == 'I' || system.StampsAnything(k))
+            return false;
+    }
+    return true;
+}
+
+// The open and shorted ports of the gyrators on the nodes of a dependency: a gyrator turns an
+// open port into a short across the other, and a short into an open one.
+void AddPortCauses(const Circuit& circuit, FailedSystem& system, const IndexSet& set,
+                   CauseList& causes)
+{
+    IndexSet nodes;
+    for (int k = 1; k <= circuit.nodeCount; ++k)
+        nodes[k] = set[k];
+    for (int k = circuit.nodeCount + 1; k <= circuit.variableCount; ++k)
+        if (set[k])
+            nodes |= TerminalNodes(circuit.element(OwnerOf(circuit, k).element));
+    for (int k = 1; k <= circuit.elementCount; ++k) {
+        const Element& y = circuit.element(k);
+        if (y.Type() != 'Y' || !Touches(y, nodes))
+            continue;
+        for (int port : {1, 2}) {
+            int p, q;
+            PortNodes(y, port, p, q);
+            if (p == q)
+                causes.Add({CauseKind::ShortedPort, IndexSet{}, false, k, port});
+            else if (PortOpen(circuit, system, k, port))
+                causes.Add({CauseKind::OpenPort, IndexSet{}, false, k, port});
+        }
+    }
+}
+
+void LogPort(const Context& context, const Cause& cause, MessageLog& log)
+{
+    const Circuit& circuit = context.circuit();
+    const Element& y = circuit.element(cause.element);
+    int p, q, otherP, otherQ;
+    PortNodes(y, cause.port, p, q);
+    PortNodes(y, 3 - cause.port, otherP, otherQ);
+    const std::string name = ElementName(y);
+    const std::string other = NodeName(circuit, otherP) + " e " + NodeName(circuit, otherQ);
+    if (cause.kind == CauseKind::OpenPort)
+        log.AppendLog("A porta %d de %s (nós %s e %s) está aberta: um girador com uma porta "
+                      "aberta põe a outra (nós %s) em curto.",
+                      cause.port, name.c_str(), NodeName(circuit, p).c_str(),
+                      NodeName(circuit, q).c_str(), other.c_str());
+    else
+        log.AppendLog("A porta %d de %s tem os dois terminais no nó %s: um girador com uma porta "
+                      "em curto deixa a outra (nós %s) aberta.",
+                      cause.port, name.c_str(), NodeName(circuit, p).c_str(), other.c_str());
 }
 
 void LogFloating(const Context& context, const Cause& cause, MessageLog& log)
@@ -243,14 +331,50 @@ void LogShorted(const Context& context, const Cause& cause, MessageLog& log)
                       node.c_str());
 }
 
-void LogNoFeedback(const Context& context, const Cause& cause, MessageLog& log)
+// An amplifier with both inputs on one node: the line of its shorted input tells it all.
+bool InputShorted(const Element& e) { return e.c == e.d; }
+
+// What an amplifier in a dependency does, in true words: a follower, an amplifier whose only
+// way back from its output crosses capacitors open at this point, or one without any; false
+// (nothing logged) when a conducting path leads back or its input is shorted, which another line
+// tells.
+bool LogNoFeedback(const Context& context, const Cause& cause, MessageLog& log)
 {
     const Circuit& circuit = context.circuit();
     const Element& e = circuit.element(cause.element);
+    if (InputShorted(e))
+        return false;
+    const std::string name = ElementName(e), out = NodeName(circuit, e.a);
+    const AmplifierFeedback feedback = FindFeedback(circuit, context.system, cause.element);
+    switch (feedback.kind) {
+    case AmplifierFeedback::Kind::Follower: {
+        const int other = e.a == e.c ? e.d : e.c;
+        log.AppendLog("%s é um seguidor: a saída (nó %s) é uma das entradas e copia a tensão da "
+                      "outra (nó %s).",
+                      name.c_str(), out.c_str(), NodeName(circuit, other).c_str());
+        return true;
+    }
+    case AmplifierFeedback::Kind::Conducting:
+        return false;
+    case AmplifierFeedback::Kind::OnlyThroughOpen: {
+        std::vector<std::string> open;
+        for (int k : feedback.open)
+            open.push_back(CrossingWords(context.system.Stamped(k), IndexSet{}, context.point,
+                                         context.analysis.op));
+        log.AppendLog("%s não tem realimentação %s: da saída (nó %s) às entradas (nós %s e %s) só "
+                      "se chega por %s.",
+                      name.c_str(), context.point.ac ? "em f=0" : "em DC", out.c_str(),
+                      NodeName(circuit, e.c).c_str(), NodeName(circuit, e.d).c_str(),
+                      JoinWords(open).c_str());
+        return true;
+    }
+    case AmplifierFeedback::Kind::None:
+        break;
+    }
     log.AppendLog(
         "%s não tem realimentação: a saída (nó %s) não influi nas entradas (nós %s e %s).",
-        ElementName(e).c_str(), NodeName(circuit, e.a).c_str(), NodeName(circuit, e.c).c_str(),
-        NodeName(circuit, e.d).c_str());
+        name.c_str(), out.c_str(), NodeName(circuit, e.c).c_str(), NodeName(circuit, e.d).c_str());
+    return true;
 }
 
 void LogUnexplained(const Context& context, const Cause& cause, MessageLog& log)
@@ -275,7 +399,8 @@ void LogUnexplained(const Context& context, const Cause& cause, MessageLog& log)
                   JoinWords(items).c_str());
 }
 
-void LogCause(const Context& context, const Cause& cause, MessageLog& log)
+// Logs a cause; false when its words would only repeat what another cause says.
+bool LogCause(const Context& context, const Cause& cause, MessageLog& log)
 {
     switch (cause.kind) {
     case CauseKind::Floating:
@@ -288,13 +413,24 @@ void LogCause(const Context& context, const Cause& cause, MessageLog& log)
         LogShorted(context, cause, log);
         break;
     case CauseKind::NoFeedback:
-        LogNoFeedback(context, cause, log);
+        if (LogNoFeedback(context, cause, log))
+            break;
+        // An amplifier with a way back from its output: its equation or current is part of
+        // the dependency, in no simpler words (nothing more when its input is shorted).
+        if (InputShorted(context.circuit().element(cause.element)))
+            return false;
+        LogUnexplained(context, cause, log);
         break;
     case CauseKind::Repeated:
     case CauseKind::Undetermined:
         LogUnexplained(context, cause, log);
         break;
+    case CauseKind::OpenPort:
+    case CauseKind::ShortedPort:
+        LogPort(context, cause, log);
+        break;
     }
+    return true;
 }
 
 double Largest(const Complex* vector, int n)
@@ -306,8 +442,9 @@ double Largest(const Complex* vector, int n)
 }
 
 // Causes that hold whatever the values: rows and columns no matching can pair.
-void FindStructuralCauses(const Circuit& circuit, const SparsityPattern& pattern,
-                          const Matching& matching, CauseList& causes)
+void FindStructuralCauses(const Circuit& circuit, FailedSystem& system,
+                          const SparsityPattern& pattern, const Matching& matching,
+                          CauseList& causes)
 {
     DeficientBlock blocks[2 * MaxVariables];
     const int count = DeficientBlocks(pattern, matching, blocks, std::size(blocks));
@@ -325,6 +462,12 @@ void FindStructuralCauses(const Circuit& circuit, const SparsityPattern& pattern
         const DeficientBlock& block = blocks[b];
         AddUnexplained(block.overdetermined ? block.rows : block.columns, block.overdetermined,
                        causes);
+    }
+    for (int b = 0; b < count; ++b) {
+        AddPortCauses(circuit, system,
+                      blocks[b].overdetermined ? blocks[b].rows : blocks[b].columns, causes);
+        if (!blocks[b].overdetermined)
+            causes.NoteUndetermined(blocks[b].columns);
     }
 }
 
@@ -348,11 +491,14 @@ bool FindConnectionCauses(const Circuit& circuit, FailedSystem& system, CauseLis
             if (Modulus(vector[k]) > 1e-6 * largest)
                 support.set(k);
         supports.push_back(support);
+        causes.NoteUndetermined(support);
         AddCauses(circuit, support, false, causes);
     }
     causes.MergeFloating();
     for (const IndexSet& support : supports)
         AddUnexplained(support, false, causes);
+    for (const IndexSet& support : supports)
+        AddPortCauses(circuit, system, support, causes);
     return nulls->count > 0;
 }
 
@@ -380,20 +526,54 @@ bool LeftNullVector(const MnaSystem& matrix, int n, Complex (&u)[MaxVariables + 
     return true;
 }
 
-bool WeighsIn(const MnaSystem& share, int n, const Complex* v, const Complex* u)
+Complex Weight(const MnaSystem& share, int n, const Complex* v, const Complex* u)
 {
-    double shareSize = 0;
     Complex sum{};
     for (int r = 1; r <= n; ++r)
         for (int c = 1; c <= n; ++c) {
             const Complex m = share.At(r, c);
-            shareSize = std::fmax(shareSize, Modulus(m));
             const Complex mv{m.re * v[c].re - m.im * v[c].im, m.re * v[c].im + m.im * v[c].re};
             sum.re += u[r].re * mv.re - u[r].im * mv.im;
             sum.im += u[r].re * mv.im + u[r].im * mv.re;
         }
+    return sum;
+}
+
+bool WeighsIn(const MnaSystem& share, int n, const Complex* v, const Complex* u)
+{
+    double shareSize = 0;
+    for (int r = 1; r <= n; ++r)
+        for (int c = 1; c <= n; ++c)
+            shareSize = std::fmax(shareSize, Modulus(share.At(r, c)));
     const double scale = shareSize * Largest(v, n) * Largest(u, n);
-    return scale > 0 && Modulus(sum) > 1e-9 * scale;
+    return scale > 0 && Modulus(Weight(share, n, v, u)) > 1e-9 * scale;
+}
+
+int LoneWeight(const std::vector<Complex>& weights)
+{
+    int largest = -1;
+    for (size_t k = 0; k < weights.size(); ++k)
+        if (largest < 0 || Modulus(weights[k]) > Modulus(weights[static_cast<size_t>(largest)]))
+            largest = static_cast<int>(k);
+    if (largest < 0)
+        return -1;
+    const Complex d = weights[static_cast<size_t>(largest)];
+    int ahead = 0, behind = 0, lastAhead = -1, lastBehind = -1;
+    for (size_t k = 0; k < weights.size(); ++k) {
+        const double along = weights[k].re * d.re + weights[k].im * d.im;
+        if (along > 0) {
+            ++ahead;
+            lastAhead = static_cast<int>(k);
+        } else if (along < 0) {
+            ++behind;
+            lastBehind = static_cast<int>(k);
+        }
+    }
+    if (ahead == 1 && behind >= 2)
+        return lastAhead;
+    if (behind == 1 && ahead >= 2)
+        return lastBehind;
+    return -1;
 }
 
 namespace {
@@ -414,10 +594,13 @@ void LogValueCoincidence(const Context& context, const NullVectors& real, Messag
     Complex u[MaxVariables + 1] = {}; // slot 0, ground, stays 0
     const bool haveLeft = LeftNullVector(context.system.Matrix(), n, u);
     std::vector<std::string> weighing, stamping;
+    std::vector<Complex> weights;
     for (int k = 1; k <= circuit.elementCount; ++k) {
         const MnaSystem& share = context.system.Share(k);
-        if (haveLeft && WeighsIn(share, n, real.vector[0], u))
+        if (haveLeft && WeighsIn(share, n, real.vector[0], u)) {
             weighing.push_back(ValueWords(context.system.Stamped(k)));
+            weights.push_back(Weight(share, n, real.vector[0], u));
+        }
         bool there = false;
         for (int j = 1; j <= n && !there; ++j) {
             const Complex inRow = share.At(unknown, j), inColumn = share.At(j, unknown);
@@ -426,7 +609,13 @@ void LogValueCoincidence(const Context& context, const NullVectors& real, Messag
         if (there)
             stamping.push_back(ValueWords(context.system.Stamped(k)));
     }
-    if (!weighing.empty())
+    const int culprit = LoneWeight(weights);
+    if (culprit >= 0) {
+        const std::string first = weighing[static_cast<size_t>(culprit)];
+        weighing.erase(weighing.begin() + culprit);
+        log.AppendLog("A singularidade vem do valor de %s, e também dos valores de %s.",
+                      first.c_str(), JoinWords(weighing).c_str());
+    } else if (!weighing.empty())
         log.AppendLog("A singularidade vem dos valores de %s.", JoinWords(weighing).c_str());
     else
         log.AppendLog("Estampam na linha e na coluna dessa incógnita: %s.",
@@ -435,18 +624,24 @@ void LogValueCoincidence(const Context& context, const NullVectors& real, Messag
 
 } // namespace
 
-int DiagnoseSingularSystem(Analysis& analysis, const SystemPoint& point, bool explainValues)
+int DiagnoseSingularSystem(Analysis& analysis, const SystemPoint& point, SingularPurpose purpose)
 {
     const Circuit& circuit = analysis.circuit;
     auto system = std::make_unique<FailedSystem>(analysis, point);
-    if (circuit.variableCount == 0 || !system->Build())
-        return 0; // nothing to solve, or a stamp fault the run has named
+    if (circuit.variableCount == 0)
+        return 0;
+    if (!system->Build()) {
+        const Element& faulting = system->Stamped(system->FaultingElement());
+        analysis.log.AppendLog("%s",
+                               StampFaultWords(circuit, faulting, point, analysis.op.g0).c_str());
+        return 1;
+    }
     const Context context{analysis, point, *system};
     CauseList causes(circuit);
     const SparsityPattern pattern = system->Pattern();
     const Matching matching = MaximumMatching(pattern);
     if (matching.size < circuit.variableCount) {
-        FindStructuralCauses(circuit, pattern, matching, causes);
+        FindStructuralCauses(circuit, *system, pattern, matching, causes);
     } else {
         // The solver's own small pivot: without one the system is regular.
         auto real = std::make_unique<NullVectors>();
@@ -454,19 +649,25 @@ int DiagnoseSingularSystem(Analysis& analysis, const SystemPoint& point, bool ex
         if (real->count == 0)
             return 0;
         if (!FindConnectionCauses(circuit, *system, causes)) {
-            if (!explainValues)
+            if (purpose != SingularPurpose::FailedRun)
                 return 0;
             LogValueCoincidence(context, *real, analysis.log);
             return 1;
         }
     }
+    if (purpose == SingularPurpose::SucceededRun)
+        analysis.log.AppendLog("Aviso: o circuito não determina em DC %s: os valores calculados "
+                               "para %s não têm significado.",
+                               UnknownsWords(circuit, causes.Undetermined()).c_str(),
+                               causes.Undetermined().count() == 1 ? "ela" : "elas");
     // Nodes without a path first: they are what a reader of the netlist looks for first.
     std::vector<Cause> found = causes.Items();
     std::stable_sort(found.begin(), found.end(),
                      [](const Cause& a, const Cause& b) { return a.kind < b.kind; });
+    int logged = 0;
     for (const Cause& cause : found)
-        LogCause(context, cause, analysis.log);
-    return static_cast<int>(found.size());
+        logged += LogCause(context, cause, analysis.log);
+    return logged;
 }
 
 } // namespace talvor
