@@ -24,6 +24,7 @@ enum class Rule {
     Missing,     // Talvor's model has no such effect: warned when not at its neutral value
     Fixed,       // Talvor's model has the value built in: warned when it differs
     Forward,     // the forward-bias depletion capacitance, which Talvor holds constant
+    Grading,     // a junction's potential or grading, fixed in Talvor: warned per junction
 };
 
 struct ParameterRule {
@@ -41,8 +42,8 @@ const ParameterRule DiodeRules[] = {
     {"n", 1, Rule::Mapped},
     {"cjo cj0 cj", 0, Rule::Mapped},
     {"tt", 0, Rule::Mapped},
-    {"vj pb", 1, Rule::Fixed, 0.6, "o potencial da junção", "cjo"},
-    {"m mj", 0.5, Rule::Fixed, 0.5, "o coeficiente de gradação", "cjo"},
+    {"vj pb", 1, Rule::Grading},
+    {"m mj", 0.5, Rule::Grading},
     {"fc", 0.5, Rule::Forward, 0, "", "cjo"},
     {"level", 1, Rule::Fixed, 1, "o nível do modelo"},
     {"rs", 0, Rule::Mapped},
@@ -73,10 +74,10 @@ const ParameterRule BipolarRules[] = {
     {"cjc", 0, Rule::Mapped},
     {"tf", 0, Rule::Mapped},
     {"tr", 0, Rule::Mapped},
-    {"vje pe", 0.75, Rule::Fixed, 0.6, "o potencial da junção base-emissor", "cje"},
-    {"mje me", 0.33, Rule::Fixed, 0.5, "a gradação da junção base-emissor", "cje"},
-    {"vjc pc", 0.75, Rule::Fixed, 0.6, "o potencial da junção base-coletor", "cjc"},
-    {"mjc mc", 0.33, Rule::Fixed, 0.5, "a gradação da junção base-coletor", "cjc"},
+    {"vje pe", 0.75, Rule::Grading},
+    {"mje me", 0.33, Rule::Grading},
+    {"vjc pc", 0.75, Rule::Grading},
+    {"mjc mc", 0.33, Rule::Grading},
     {"fc", 0.5, Rule::Forward, 0, "", "cje"},
     {"level", 1, Rule::Mapped},
     {"ise c2", 0, Rule::Missing, 0, "a corrente de fuga base-emissor"},
@@ -226,6 +227,13 @@ public:
 
     const ModelCard& Card() const { return card_; }
 
+    // "VJ=1 (padrão do ngspice)": the parameter's value and whether the card gave it.
+    std::string Described(const char* name) const
+    {
+        return Format("%s=%s%s", ShownName(*Find(name)).c_str(), NumberText((*this)(name)).c_str(),
+                      Given(name) ? "" : " (padrão do ngspice)");
+    }
+
     void Warn(const std::string& what) const
     {
         warnings_.Add(card_.line, Format("modelo %s: %s", Shown(card_.name).c_str(), what.c_str()));
@@ -239,9 +247,7 @@ public:
             const std::string name = FirstName(rule);
             const double value = (*this)(name.c_str());
             const bool matters = *rule.needs == '\0' || (*this)(rule.needs) != 0;
-            const std::string shown =
-                Format("%s=%s%s", ShownName(rule).c_str(), NumberText(value).c_str(),
-                       Given(name.c_str()) ? "" : " (padrão do ngspice)");
+            const std::string shown = Described(name.c_str());
             if (rule.rule == Rule::Missing && value != rule.fixed)
                 Warn(Format("%s ignorado: o Talvor não tem %s", shown.c_str(), rule.what));
             else if (rule.rule == Rule::Fixed && matters && value != rule.fixed)
@@ -345,6 +351,33 @@ void WarnAboveVdmax(const ModelValues& v, const char* junction, double saturatio
                       junction, current * 1e3));
 }
 
+// "1.2 vez", "2.5 vezes".
+std::string Times(double ratio)
+{
+    return Format("%.2g %s", ratio, ratio < 2 ? "vez" : "vezes");
+}
+
+// Talvor's depletion capacitance is CJ/(1 - V/0.6)^0.5; ngspice's, in reverse bias, is
+// CJ/(1 - V/VJ)^M. One warning per junction whose VJ or M differ, with how much larger ngspice's
+// capacitance is at -1 V and -5 V.
+void WarnDepletionGrading(const ModelValues& v, const char* junction, const char* cj,
+                          const char* vj, const char* m)
+{
+    if (v(cj) == 0 || (v(vj) == 0.6 && v(m) == 0.5))
+        return;
+    std::string text = Format("%s: %s e %s, mas o Talvor usa 0.6 e 0.5", junction,
+                              v.Described(vj).c_str(), v.Described(m).c_str());
+    if (v(vj) > 0) {
+        auto ratio = [&](double volts) {
+            return std::pow(1 - volts / v(vj), -v(m)) / std::pow(1 - volts / 0.6, -0.5);
+        };
+        text += Format(": a capacitância de depleção do ngspice é %s a do Talvor a -1 V e %s a "
+                       "-5 V",
+                       Times(ratio(-1)).c_str(), Times(ratio(-5)).c_str());
+    }
+    v.Warn(text);
+}
+
 // Other levels are other models, with other equations and parameters.
 void RequireLevelOne(const ModelValues& v, const char* device, const char* model)
 {
@@ -418,6 +451,7 @@ TalvorElement Diode(ElementFields& f, const Temperatures& temperatures, Warnings
     // C1 = TT/(VT·1e9) up to the "−1", negligible in conduction where it matters.
     const double vt = v("n") * ThermalVoltage(temperatures.circuit);
     WarnAboveVdmax(v, "a junção", v("is") * area, vt);
+    WarnDepletionGrading(v, "a junção", "cjo", "vj", "m");
     e.values = {v("is") * area, vt, v("cjo") * area, v("tt") / (vt * 1e9)};
     return e;
 }
@@ -442,6 +476,8 @@ TalvorElement Bipolar(ElementFields& f, const Temperatures& temperatures, Warnin
     ModelValues v = Evaluate(card, BipolarRules, f, warnings);
     RequireLevelOne(v, "bipolar", "Gummel-Poon");
     v.CheckRules(temperatures);
+    WarnDepletionGrading(v, "a junção base-emissor", "cje", "vje", "mje");
+    WarnDepletionGrading(v, "a junção base-coletor", "cjc", "vjc", "mjc");
     Require(v, v("is") > 0 && v("bf") > 0 && v("br") > 0 && v("nf") > 0 && v("nr") > 0,
             "IS, BF, BR, NF e NR devem ser positivos");
     Require(v, v("rb") >= 0 && v("rc") >= 0 && v("re") >= 0, "RB, RC e RE não podem ser negativos");

@@ -268,10 +268,22 @@ TEST(SpiceConvert, WarnsAboutEveryApproximationAndSkippedCommand)
         {"D1 a 0 d\n.model d D(IKF=10m)\n",
          "linha 4: modelo d: IKF=0.01 ignorado: o Talvor não tem a alta injeção"},
         {"D1 a 0 d\n.model d D(BV=50)\n", "modelo d: BV=50 ignorado: o Talvor não tem a ruptura"},
+        // One line per junction whose VJ or M differ from Talvor's, with the depletion
+        // capacitance's ratio (ngspice's over Talvor's) at -1 V and -5 V.
         {"D1 a 0 d\n.model d D(CJO=1p)\n",
-         "modelo d: VJ=1 (padrão do ngspice), mas o Talvor usa 0.6 (o potencial da junção)"},
+         "linha 4: modelo d: a junção: VJ=1 (padrão do ngspice) e M=0.5 (padrão do ngspice), mas "
+         "o Talvor usa 0.6 e 0.5: a capacitância de depleção do ngspice é 1.2 vez a do Talvor a "
+         "-1 V e 1.2 vez a -5 V\n"},
         {"D1 a 0 d\n.model d D(CJO=1p VJ=0.6 M=0.33)\n",
-         "modelo d: M=0.33, mas o Talvor usa 0.5 (o coeficiente de gradação)"},
+         "modelo d: a junção: VJ=0.6 e M=0.33, mas o Talvor usa 0.6 e 0.5: a capacitância de "
+         "depleção do ngspice é 1.2 vez a do Talvor a -1 V e 1.5 vez a -5 V\n"},
+        {"D1 a 0 d\n.model d D(CJO=1p VJ=0.6 M=0.1)\n", "1.5 vez a do Talvor a -1 V e 2.4 vezes"},
+        {"D1 a 0 d\n.model d D(CJO=1p VJ=0.6 M=0.9)\n", "0.68 vez a do Talvor a -1 V e 0.41 vez"},
+        {"D1 a 0 d\n.model d D(CJO=1p VJ=-1)\n",
+         "modelo d: a junção: VJ=-1 e M=0.5 (padrão do ngspice), mas o Talvor usa 0.6 e 0.5\n"},
+        {"Q1 c b e q\n.model q NPN(CJC=1p VJC=0.75 MJC=0.3085)\n",
+         "modelo q: a junção base-coletor: VJC=0.75 e MJC=0.3085, mas o Talvor usa 0.6 e 0.5: a "
+         "capacitância de depleção do ngspice é 1.3 vez a do Talvor a -1 V e 1.6 vez a -5 V\n"},
         {"D1 a 0 d\n.model d D(CJO=1p VJ=0.6)\n",
          "modelo d: em condução acima de 0.3 V o Talvor mantém a capacitância de depleção"},
         {"D1 a 0 d\n.model d D(LEVEL=3)\n", "modelo d: LEVEL=3, mas o Talvor usa 1"},
@@ -308,9 +320,12 @@ TEST(SpiceConvert, WarnsAboutEveryApproximationAndSkippedCommand)
         {"M1 d g s b m L=1u W=1u\n.model m NMOS(LEVEL=3 KP=1e-4 THETA=0.1)\n",
          "modelo m: THETA=0.1 ignorado: o Talvor não tem a queda da mobilidade com VGS"},
         {"Q1 c b e q\n.model q NPN(CJE=1p)\n",
-         "modelo q: VJE=0.75 (padrão do ngspice), mas o Talvor usa 0.6"},
+         "modelo q: a junção base-emissor: VJE=0.75 (padrão do ngspice) e MJE=0.33 (padrão do "
+         "ngspice), mas o Talvor usa 0.6 e 0.5: a capacitância de depleção do ngspice é 1.2 vez a "
+         "do Talvor a -1 V e 1.6 vez a -5 V\n"},
         {"Q1 c b e q\n.model q NPN(CJC=1p VJC=0.6)\n",
-         "modelo q: MJC=0.33 (padrão do ngspice), mas o Talvor usa 0.5"},
+         "modelo q: a junção base-coletor: VJC=0.6 e MJC=0.33 (padrão do ngspice), mas o Talvor "
+         "usa 0.6 e 0.5"},
         {"Q1 c b e q\n.model q NPN\n", "modelo q: a junção base-emissor passa de 0.7 V"},
         {"M1 d g s b m\n.model m NMOS(KP=1e-4)\n",
          "modelo m: sem TOX o ngspice não tem capacitâncias de porta"},
