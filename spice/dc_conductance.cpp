@@ -24,6 +24,7 @@ struct NodeAtDc {
     bool held = false;      // a source, inductor, junction, line or MOS channel touches it
     double conductance = 0; // of the resistors that touch it, S
     int bridges = 0;        // capacitor ends and MOS gate branches that g0 bridges
+    bool bulk = false;      // a MOS bulk: ngspice's bulk junctions hold it, Talvor has none
 };
 
 class Nodes {
@@ -68,6 +69,7 @@ void AddElement(const TalvorElement& e, Nodes& nodes)
         nodes(e, 0).held = nodes(e, 2).held = true;
         nodes(e, 1).bridges += 3;
         nodes(e, 3).bridges += 1;
+        nodes(e, 3).bulk = true;
         return;
     case 'I':
     case 'G': // a current source's ends, a G's controls: no conductance
@@ -90,6 +92,14 @@ void AddElement(const TalvorElement& e, Nodes& nodes)
     }
 }
 
+// A g0 that leaves the node's shift below the table's digits, never above ngspice's GMIN.
+double MatchingG0(const NodeAtDc& node)
+{
+    const double matching =
+        std::pow(10, std::floor(std::log10(MatchingShare * node.conductance / node.bridges)));
+    return std::fmin(matching, 1e-12);
+}
+
 } // namespace
 
 void WarnAboutDcBridges(const ConvertedCircuit& circuit, Warnings& warnings)
@@ -101,27 +111,37 @@ void WarnAboutDcBridges(const ConvertedCircuit& circuit, Warnings& warnings)
         if (node->held || node->bridges == 0)
             continue;
         const std::string name = Shown(node->name);
-        if (node->conductance == 0) {
+        const bool floating = node->conductance == 0;
+        if (!floating && node->bridges * DefaultG0 / node->conductance < NegligibleShare)
+            continue;
+        const std::string resistances =
+            floating ? std::string()
+                : Format(" e resistências de %s Ω em paralelo",
+                         NumberText(NumberInWidth(1 / node->conductance, 6)).c_str());
+        if (node->bulk)
+            warnings.Add(node->line,
+                         Format("nó %s: substrato de MOS ligado em DC só por capacitâncias%s; "
+                                "o ngspice o prende ao dreno e à fonte pelas junções do substrato, "
+                                "que o Talvor não tem: a tensão do nó (e, com GAMMA, VT) difere da "
+                                "do ngspice",
+                                name.c_str(), resistances.c_str()));
+        else if (floating)
             warnings.Add(node->line,
                          Format("nó %s: em DC só capacitores e portas de MOS o ligam ao circuito; "
                                 "o ngspice não acha o ponto de operação (nó flutuante), o Talvor "
                                 "tira a tensão do nó do g0 que põe neles",
                                 name.c_str()));
-            continue;
-        }
-        const double share = node->bridges * DefaultG0 / node->conductance;
-        if (share < NegligibleShare)
-            continue;
-        const double matching =
-            std::pow(10, std::floor(std::log10(MatchingShare * node->conductance / node->bridges)));
-        warnings.Add(node->line,
-                     Format("nó %s: em DC só resistências de %s Ω em paralelo o ligam ao "
-                            "circuito, além de %d ramos de capacitores e portas de MOS; o g0 do "
-                            "Talvor em cada um (1e-9 S) muda a sua tensão em cerca de %.2g%% da "
-                            "tensão sobre eles; --g0=%g faz como o ngspice",
-                            name.c_str(),
-                            NumberText(NumberInWidth(1 / node->conductance, 6)).c_str(),
-                            node->bridges, 100 * share, std::fmin(matching, 1e-12)));
+        else
+            warnings.Add(
+                node->line,
+                Format("nó %s: em DC só resistências de %s Ω em paralelo o ligam ao circuito, "
+                       "além de %d %s de capacitores e portas de MOS; o g0 do Talvor em cada um "
+                       "(1e-9 S) muda a sua tensão em cerca de %.2g%% da tensão sobre eles; "
+                       "--g0=%g faz como o ngspice",
+                       name.c_str(), NumberText(NumberInWidth(1 / node->conductance, 6)).c_str(),
+                       node->bridges, node->bridges == 1 ? "ramo" : "ramos",
+                       100 * node->bridges * DefaultG0 / node->conductance,
+                       MatchingG0(*node)));
     }
 }
 

@@ -608,6 +608,103 @@ TEST(SpiceConvert, IncludedFilesNameTheFileAndLineOfWhatTheyHold)
               "b.lib, linha 2: modelo d: BV=5 ignorado: o Talvor não tem a ruptura reversa\n");
 }
 
+// RB, RE, RC, a diode's RS and a MOS's RD, RS: resistors through internal nodes, the values
+// divided by the area or m, listed in the comments; in deck order while the limits allow.
+TEST(SpiceConvert, SeriesResistancesBecomeResistorsThroughInternalNodes)
+{
+    Conversion conversion = Convert(".model q NPN(RB=100 RC=5 RE=2)\nQ1 c b e q\n"
+                                    ".model d D(RS=10)\nD1 a 0 d 2\n"
+                                    ".model m NMOS(RD=30 RS=20)\nM1 d g s 0 m m=2\n"
+                                    ".subckt s x\nQ1 x y 0 q\n.ends\nX1 n s\n");
+    ASSERT_TRUE(conversion.converted) << conversion.refusal;
+    std::vector<std::string> elements = Elements(conversion.netlist);
+    ASSERT_EQ(elements.size(), 13u) << Joined(elements);
+    EXPECT_EQ(elements[0].substr(0, 21), "Q1 Q1#c Q1#b Q1#e NPN");
+    EXPECT_EQ(elements[1], "RQ1#b b Q1#b 100");
+    EXPECT_EQ(elements[2], "RQ1#e e Q1#e 2");
+    EXPECT_EQ(elements[3], "RQ1#c c Q1#c 5");
+    EXPECT_EQ(elements[4].substr(0, 12), "D1 D1#a 0 2e");
+    EXPECT_EQ(elements[5], "RD1#a a D1#a 5");
+    EXPECT_EQ(elements[6].substr(0, 18), "M1 M1#d g M1#s 0 N");
+    EXPECT_EQ(elements[7], "RM1#d d M1#d 15");
+    EXPECT_EQ(elements[8], "RM1#s s M1#s 10");
+    // The subcircuit's Q1 takes the next free names.
+    EXPECT_EQ(elements[9].substr(0, 32), "Q.X1.Q1 Q1#c~1 Q1#b~1 Q1#e~1 NPN");
+    EXPECT_EQ(elements[10], "RQ1#b~1 X1.y Q1#b~1 100");
+    for (const char* line :
+         {"*   Q1#b: nó interno de Q1 (base, atrás de RB)", "*   RQ1#b: RB=100 de Q1",
+          "*   D1#a: nó interno de D1 (anodo, atrás de RS)",
+          "*   M1#s: nó interno de M1 (fonte, atrás de RS)",
+          "*   Q1#b~1: nó interno de Q.X1.Q1 (base, atrás de RB)"})
+        EXPECT_TRUE(Contains(conversion.netlist, line)) << line << "\n" << conversion.netlist;
+
+    // 46 nodes, and Q1's three: room for one more node, RB's.
+    std::string full = ".model q NPN(RB=100 RC=5 RE=2)\n";
+    for (int k = 1; k <= 46; ++k)
+        full += "R" + std::to_string(k) + " n" + std::to_string(k) + " 0 1\n";
+    full += "Q1 c b e q\n";
+    Conversion limited = Convert(full);
+    ASSERT_TRUE(limited.converted) << limited.refusal;
+    EXPECT_EQ(limited.variableCount, 50);
+    EXPECT_TRUE(Contains(Joined(Elements(limited.netlist)), "Q1 c Q1#b e NPN"));
+    EXPECT_TRUE(Contains(Joined(limited.warnings),
+                         "linha 49: Q1: RE=2 e RC=5 ficaram de fora: com todas as resistências "
+                         "série o circuito teria 52 variáveis, 2 além das 50 do Talvor\n"))
+        << Joined(limited.warnings);
+}
+
+// Nodes that only capacitors, MOS gates and large resistances hold at DC, where Talvor's g0
+// moves the operating point; nodes that anything else holds are not warned about.
+TEST(SpiceConvert, WarnsWhereTalvorsG0HoldsANode)
+{
+    struct Case {
+        const char* deck;
+        const char* warning; // the only warning about a node, or "" for none
+    };
+    const Case cases[] = {
+        {"V1 in 0 AC 1\nC1 in g 1u\nR1 g 0 10meg\n",
+         "linha 3: nó g: em DC só resistências de 1e+07 Ω em paralelo o ligam ao circuito, além "
+         "de 1 ramo de capacitores e portas de MOS; o g0 do Talvor em cada um (1e-9 S) muda a sua "
+         "tensão em cerca de 1% da tensão sobre eles; --g0=1e-13 faz como o ngspice"},
+        {"V1 in 0 AC 1\nC1 in m 1u\nC2 m 0 1u\n",
+         "linha 3: nó m: em DC só capacitores e portas de MOS o ligam ao circuito; o ngspice não "
+         "acha o ponto de operação (nó flutuante), o Talvor tira a tensão do nó do g0 que põe "
+         "neles"},
+        {"V1 d 0 5\nM1 d g 0 0 m\n.model m NMOS\nR1 g 0 1meg\n",
+         "nó g: em DC só resistências de 1e+06 Ω em paralelo o ligam ao circuito, além de 3 ramos "
+         "de capacitores e portas de MOS; o g0 do Talvor em cada um (1e-9 S) muda a sua tensão em "
+         "cerca de 0.3% da tensão sobre eles; --g0=1e-13"},
+        // ngspice's bulk junctions hold a bulk (at 5 mV here, 0.16 V without R2); Talvor has none.
+        {"V1 d 0 5\nM1 d g 0 b m\n.model m NMOS\nR1 g 0 1k\nR2 b 0 1g\n",
+         "linha 3: nó b: substrato de MOS ligado em DC só por capacitâncias e resistências de "
+         "1e+09 Ω em paralelo; o ngspice o prende ao dreno e à fonte pelas junções do substrato, "
+         "que o Talvor não tem: a tensão do nó (e, com GAMMA, VT) difere da do ngspice"},
+        {"V1 d 0 5\nM1 d g 0 b m\n.model m NMOS\nR1 g 0 1k\n",
+         "nó b: substrato de MOS ligado em DC só por capacitâncias; o ngspice o prende"},
+        {"V1 d 0 5\nM1 d g 0 b m\n.model m NMOS\nR1 g 0 1k\nR2 b 0 1k\n", ""},
+        {"I1 0 a AC 1\nR1 a 0 1g\nC1 a 0 1p\n", "nó a: em DC só resistências de 1e+09 Ω"},
+        {"V1 a 0 1\nC1 a b 1u\nR1 b 0 1\n", ""},
+        {"V1 a 0 AC 1\nC1 a 0 1u\n", ""},
+        {"V1 a 0 AC 1\nC1 a b 1u\nR1 b 0 1g\nD1 b 0 d\n.model d D\n", ""},
+        {"V1 a 0 AC 1\nC1 a b 1u\nR1 b 0 100k\nR2 b 0 22k\n", ""}, // 2e-5: not worth a word
+        {"V1 a 0 AC 1\nC1 a b 1u\nL1 b 0 1m\n", ""},
+    };
+    for (const Case& c : cases) {
+        Conversion conversion = Convert(std::string(c.deck) + ".ac dec 1 1 10\n");
+        ASSERT_TRUE(conversion.converted) << c.deck << conversion.refusal;
+        std::vector<std::string> nodes;
+        for (const std::string& warning : conversion.warnings)
+            if (Contains(warning, ": nó "))
+                nodes.push_back(warning);
+        if (*c.warning == '\0') {
+            EXPECT_TRUE(nodes.empty()) << c.deck << Joined(nodes);
+            continue;
+        }
+        ASSERT_EQ(nodes.size(), 1u) << c.deck << Joined(nodes);
+        EXPECT_TRUE(Contains(nodes[0], c.warning)) << nodes[0];
+    }
+}
+
 TEST(SpiceConvert, LongNamesGetShortUniqueNamesListedInTheComments)
 {
     Conversion conversion = Convert("Rverylongname in out_of_the_box 1\n"
