@@ -23,6 +23,7 @@ Scope Parameters()
     scope.Define("hyp", {{"x", "y"}, "sqrt(x**2 + y**2)"});
     scope.Define("scaled", {{"gain"}, "gain*rval"}); // its argument hides the parameter
     scope.Define("forever", {{"x"}, "forever(x)"});
+    scope.Define("inverse", {{"x"}, "1/x"});
     return scope;
 }
 
@@ -58,6 +59,13 @@ TEST(SpiceExpression, Evaluates)
         {"1meg/1k", 1e3},
         {"{rval}+{1}", 10001},
         {"sqrt(16)+abs(-1)+max(1,2)+min(1,2)+pow(2,3)", 16},
+        {"tan(1) + acos(0.5)", 1.5574077246549023 + 1.0471975511965979},
+        {"0 || 1", 1},
+        {"2 < 2", 0},
+        // The branch not taken is not evaluated, as in ngspice (which gives 5 for the first; it
+        // expands no .func inside ?: and refuses the second, where Talvor is lenient).
+        {"zero != 0 ? 1/zero : 5", 5},
+        {"zero != 0 ? inverse(zero) : 5", 5},
         {"ln(1)+log(1)+log10(100)+exp(0)", 3},
         {"int(2.7)+floor(-1.5)+ceil(1.2)+sgn(-3)", 1},
         {"int(-2.7)", -2},
@@ -119,6 +127,8 @@ TEST(SpiceExpression, RefusesWithTheLineAndTheReason)
         {"pow(1)", "pow pede 2 argumentos"},
         {"1+", "termina antes do fim"},
         {"1 2", "'2' inesperado"},
+        {"1 + )", "')' inesperado"},
+        {"inverse(zero)", "expressão {1/x}: divisão por zero"},
         {"1 ? 2", "falta ':'"},
         {"1..2", "número inválido"},
         {"", "termina antes do fim"},
@@ -150,7 +160,7 @@ TEST(SpiceExpression, WarnsWhereNgspiceSurprises)
         {"(-2)^2", "linha 4: expressão {(-2)^2}: a base -2 de uma potência é negativa: o ngspice "
                    "(e o Talvor, como ele) eleva o seu valor absoluto, 4"},
         {"zero != 0 ? limit(1, 2) : 3", ""}, // the branch not taken
-        {"2^2 + pwr(-2, 2)", ""},
+        {"2^2 + pwr(-2, 2) + 0.5^2 + 0^2", ""},
     };
     for (const Case& c : cases) {
         Warnings warnings;
