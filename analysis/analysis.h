@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "analysis/mna_system.h"
 #include "analysis/operating_point.h"
 #include "netlist/circuit.h"
+#include "netlist/netlist_reader.h"
 
 namespace talvor {
 
@@ -43,6 +46,13 @@ struct RunFailure {
     double omega = 0; // AcSolve: its angular frequency
 };
 
+// What a run changes of its netlist: a stepped or drawn run replaces values as the netlist is
+// read and writes its own table. Empty for an ordinary run.
+struct RunVariation {
+    std::vector<ValueOverride> values;
+    std::string tablePath; // empty: the netlist's own
+};
+
 class Analysis {
 public:
     Analysis(MessageLog& messageLog, AnalysisHost& programHost) : log(messageLog), host(programHost)
@@ -60,6 +70,8 @@ public:
     // Whether the operating point's last solve met a small pivot: after a successful run the
     // diagnosis looks for unknowns that the circuit leaves undetermined.
     bool dcSmallPivot = false;
+    RunVariation variation;
+    int sweepThreads = 0; // the most threads the sweep may use; 0: SweepThreadCount()
 };
 
 } // namespace talvor

@@ -204,7 +204,9 @@ SweepEnd WriteRemainingPoints(const SweepContext& context, const SweepPlan& plan
         return SweepEnd::Written;
     // Threads pay off only for long sweeps.
     const int threadCount =
-        AtLeastPoints(plan, f, index, MinPointsForThreads) ? SweepThreadCount() : 1;
+        !AtLeastPoints(plan, f, index, MinPointsForThreads) ? 1
+        : context.threads > 0                                ? context.threads
+                                                             : SweepThreadCount();
     PointPipeline pipeline(context, plan, f, index, threadCount);
     return pipeline.Run(table, log, progress);
 }

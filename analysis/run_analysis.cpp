@@ -54,8 +54,11 @@ void RunAnalysis(Analysis& analysis, const std::string& netlistPath)
     analysis.dcSmallPivot = false;
     log.AppendLog("%s", "");
 
-    if (!ReadNetlist(circuit, log, netlistPath, analysis.Settings().CBignorar))
+    const RunVariation& variation = analysis.variation;
+    if (!ReadNetlist(circuit, log, netlistPath, analysis.Settings().CBignorar, variation.values))
         return;
+    if (!variation.tablePath.empty())
+        circuit.tablePath = variation.tablePath;
     if (circuit.useSettingsSweep && !TakeSweepFromSettings(analysis))
         return;
 

@@ -181,7 +181,8 @@ SweepEnd RunSweep(Analysis& analysis)
     // The sweep's own copy: the windows stay usable meanwhile, and the threads read it.
     const AnalysisSettings settings = analysis.Settings();
     const SweepContext context{circuit, settings, analysis.op.g0, settings.CBHz,
-                               TableUnits{settings.CBdB, settings.CBgraus}};
+                               TableUnits{settings.CBdB, settings.CBgraus},
+                               analysis.sweepThreads};
     SweepEnd end;
     long rows;
     {

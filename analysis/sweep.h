@@ -83,6 +83,7 @@ struct SweepContext {
     double g0;
     bool hertz;
     TableUnits units;
+    int threads = 0; // the most threads the sweep may use; 0: SweepThreadCount()
 };
 
 // One point: the small-signal solution at sweep value f and its table row. False on a failed

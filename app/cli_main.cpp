@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <random>
 
 #include "analysis/analysis.h"
 #include "analysis/analysis_host.h"
@@ -12,6 +13,7 @@
 #include "app/sweep_units.h"
 #include "common/message_log.h"
 #include "plot/measure_tables.h"
+#include "steps/stepped_analysis.h"
 
 using namespace talvor;
 
@@ -82,6 +84,24 @@ bool MeasureUnknowns(const CliCommand& command, const std::string& tablePath, Me
     return allFound;
 }
 
+// A signal stops the runs under way and keeps the others from starting.
+class SignalStop : public StepObserver {
+public:
+    bool StopRequested() override { return stopSignalled != 0; }
+};
+
+// --step or --monte-carlo: every run, then the files that gather them. Without a seed the draws
+// start from a new one, which the log states so that the analysis can be repeated.
+bool RunStepped(CliCommand& command, MessageLog& log)
+{
+    if (command.steps.IsMonteCarlo() && !command.seedGiven)
+        command.steps.seed = std::random_device{}();
+    const StepJob job{command.netlistPath, command.settings, SweepTableUnits(command.settings),
+                      command.measureNames};
+    SignalStop observer;
+    return RunSteppedAnalysis(command.steps, job, log, observer).allSucceeded;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -107,6 +127,12 @@ int main(int argc, char** argv)
         return causes == 0 ? Success : RunFailed;
     }
     StopOnSignals(analysis->circuit.StopRequest);
+    if (command.IsStepped()) {
+        const bool succeeded = RunStepped(command, log);
+        if (std::fflush(stdout) != 0)
+            return RunFailed;
+        return succeeded ? Success : RunFailed;
+    }
     RunAnalysis(*analysis, command.netlistPath);
     runStopRequest = nullptr;
 

@@ -76,6 +76,35 @@ bool AddMeasureNames(CliCommand& command, std::string_view names)
     }
 }
 
+bool AddStep(CliCommand& command, std::string_view value)
+{
+    ++command.stepOptions;
+    return ParseStepOption(value, command.steps);
+}
+
+bool SetRuns(CliCommand& command, std::string_view value)
+{
+    return ParseRunCount(value, command.steps.runs);
+}
+
+bool AddTolerances(CliCommand& command, std::string_view value)
+{
+    command.toleranceGiven = true;
+    return ParseTolerances(value, command.steps.tolerances);
+}
+
+bool SetDistribution(CliCommand& command, std::string_view value)
+{
+    command.distributionGiven = true;
+    return ParseDistribution(value, command.steps.distribution);
+}
+
+bool SetSeed(CliCommand& command, std::string_view value)
+{
+    command.seedGiven = true;
+    return ParseSeed(value, command.steps.seed);
+}
+
 bool ShowHelp(CliCommand& command, std::string_view)
 {
     command.showHelp = true;
@@ -123,6 +152,28 @@ const Option Options[] = {
      "depois da análise, as medidas da resposta de cada variável: ganhos, pico, banda\n"
      "de meia potência, Q, ganho unitário e margens de fase e de ganho",
      AddMeasureNames},
+    {"--step=", "ELEMENTO:LISTA",
+     "a análise inteira para cada valor de ELEMENTO (R1: o valor principal; Q1.VA:\n"
+     "um valor pelo nome); LISTA: 1000,2200,4700, lin:INÍCIO:FIM:N (N valores) ou\n"
+     "dec:INÍCIO:FIM:N (N por década, contadas as duas pontas); tabelas NOME_1.tab,\n"
+     "NOME_2.tab, ... e a lista NOME_passos.txt",
+     AddStep},
+    {"--monte-carlo=", "N",
+     "N análises com os valores de --tolerance sorteados; tabelas como as de --step\n"
+     "e o envelope NOME_envelope.tab (mínimo, mediana e máximo)",
+     SetRuns},
+    {"--tolerance=", "ALVO:P%[,...]",
+     "tolerâncias do Monte Carlo: ALVO é um tipo (R:5%, todos os resistores), um\n"
+     "elemento (R1:1%) ou um valor (Q1.VA:10%, Q.VA:10%)",
+     AddTolerances},
+    {"--distribution=", "uniform|gauss",
+     "distribuição dos sorteios (padrão uniform): uniform, uniforme dentro da\n"
+     "tolerância; gauss, normal com a tolerância como 3 sigma",
+     SetDistribution},
+    {"--seed=", "S",
+     "semente dos sorteios, para repetir um Monte Carlo (padrão: uma nova a cada\n"
+     "vez, dita no registro)",
+     SetSeed},
     {"--help", nullptr, "este texto", ShowHelp},
     {"-h", nullptr, nullptr, ShowHelp},
 };
@@ -136,7 +187,8 @@ const CommandLineSyntax<CliCommand> Syntax = {
                 "linha de comando errada.\n",
     .options = Options,
     .epilogue = "\nTALVOR_THREADS=N no ambiente limita a varredura a N linhas de execução\n"
-                "(padrão: uma por núcleo); a tabela e o registro não mudam.\n",
+                "(padrão: uma por núcleo); a tabela e o registro não mudam. Passos e execuções\n"
+                "de Monte Carlo correm lado a lado dentro do mesmo limite.\n",
     .operand = &CliCommand::netlistPath,
     .missingOperand = "falta o netlist",
     .extraOperand = "só um netlist por vez",
@@ -145,9 +197,34 @@ const CommandLineSyntax<CliCommand> Syntax = {
 
 } // namespace
 
+namespace {
+
+// The options of steps and Monte Carlo that only make sense together. False, after a line
+// saying why, for a combination that does not.
+bool CheckStepOptions(const CliCommand& command, std::FILE* errors)
+{
+    const bool monteCarlo = command.steps.IsMonteCarlo();
+    const char* reason = nullptr;
+    if (command.stepOptions > 1)
+        reason = "só um --step por vez";
+    else if (command.stepOptions > 0 && monteCarlo)
+        reason = "--step e --monte-carlo não se combinam";
+    else if (monteCarlo && !command.toleranceGiven)
+        reason = "--monte-carlo precisa de --tolerance";
+    else if (!monteCarlo &&
+             (command.toleranceGiven || command.distributionGiven || command.seedGiven))
+        reason = "--tolerance, --distribution e --seed só valem com --monte-carlo";
+    else if (command.checkOnly && command.IsStepped())
+        reason = "--check não se combina com --step nem com --monte-carlo";
+    return reason == nullptr || command_line::Refuse(errors, Syntax.program, reason, "");
+}
+
+} // namespace
+
 bool ParseCliCommandLine(int argc, char** argv, CliCommand& command, std::FILE* errors)
 {
-    return ParseCommandLine(Syntax, argc, argv, command, errors);
+    return ParseCommandLine(Syntax, argc, argv, command, errors) &&
+           (command.showHelp || CheckStepOptions(command, errors));
 }
 
 void PrintCliUsage(std::FILE* out) { PrintUsage(Syntax, out); }

@@ -81,9 +81,18 @@ struct Reading {
     Circuit& circuit;
     MessageLog& log;
     bool ignoreAcLine;
+    std::span<const ValueOverride> overrides;
 
     int Node(const char* name) { return LookupNode(circuit, log, name); }
 };
+
+// Writes the run's replacements over the values just scanned, before the echo shows them.
+void ApplyOverrides(const Reading& r, Element& e)
+{
+    for (const ValueOverride& o : r.overrides)
+        if (o.element == e.name)
+            e.values[o.slot] = o.value;
+}
 
 // The echo of an element as it was understood: fields separated by one blank, as the fields of
 // a "%s %s %g" format would be.
@@ -149,6 +158,7 @@ void ReadPlain(Reading& r, Element& e, const ElementType& type, LineScanner& sca
     Field nodes[4] = {"", "", "", ""};
     if (ScanTexts(scan, nodes, type.nodes))
         ScanNumbers(scan, e.values, type.SlotCount());
+    ApplyOverrides(r, e);
     Echo echo(e.name);
     echo.Texts(nodes, type.nodes);
     echo.Numbers(e.values, type.SlotCount());
@@ -183,6 +193,7 @@ void ReadSource(Reading& r, Element& e, const ElementType& type, char* line)
     default:
         e.values[0] = DecimalPrefix(word), e.values[1] = first, e.values[2] = second;
     }
+    ApplyOverrides(r, e);
     Echo echo(e.name);
     echo.Texts(nodes, type.nodes);
     echo.Add("(%g %g %g)", e.values[0], e.values[1], e.values[2]);
@@ -208,6 +219,7 @@ bool ReadCoupling(Reading& r, Element& e, const ElementType& type, LineScanner& 
     Field inductors[2] = {"", ""};
     if (ScanTexts(scan, inductors, 2))
         ScanNumbers(scan, e.values, type.SlotCount());
+    ApplyOverrides(r, e);
     Echo echo(e.name);
     echo.Texts(inductors, 2);
     echo.Numbers(e.values, type.SlotCount());
@@ -246,6 +258,7 @@ bool ReadBipolar(Reading& r, Element& e, const ElementType& type, LineScanner& s
     Field nodes[4] = {"", "", "", ""}, word = "";
     if (ScanTexts(scan, nodes, type.nodes) && scan.Text(word))
         ScanNumbers(scan, e.values, type.SlotCount());
+    ApplyOverrides(r, e);
     Echo echo(e.name);
     echo.Texts(nodes, type.nodes);
     echo.Texts(&word, 1);
@@ -270,6 +283,7 @@ bool ReadMos(Reading& r, Element& e, const ElementType& type, LineScanner& scan)
         scan.Run("L= ", lengthSeparator, sizeof lengthSeparator) && scan.Number(v[0]) &&
         scan.Run("W= ", widthSeparator, sizeof widthSeparator) && scan.Number(v[1]))
         ScanNumbers(scan, v + 2, type.SlotCount() - 2);
+    ApplyOverrides(r, e);
     Echo echo(e.name);
     echo.Texts(nodes, type.nodes);
     echo.Texts(&word, 1);
@@ -298,6 +312,7 @@ bool ReadPoints(Reading& r, Element& e, const ElementType& type, LineScanner& sc
                         Shown(e.name).c_str(), numbers);
         return false;
     }
+    ApplyOverrides(r, e);
     Echo echo(e.name);
     echo.Texts(nodes, type.nodes);
     echo.Numbers(e.values, type.SlotCount());
@@ -449,7 +464,8 @@ NetlistPaths NetlistPathsFor(const std::string& path)
     return paths;
 }
 
-bool ReadNetlist(Circuit& circuit, MessageLog& log, const std::string& path, bool ignoreAcLine)
+bool ReadNetlist(Circuit& circuit, MessageLog& log, const std::string& path, bool ignoreAcLine,
+                 std::span<const ValueOverride> overrides)
 {
     circuit.Reset();
     NetlistPaths paths = NetlistPathsFor(path);
@@ -470,7 +486,7 @@ bool ReadNetlist(Circuit& circuit, MessageLog& log, const std::string& path, boo
     circuit.useSettingsSweep = true;
     log.AppendLog("Lendo netlist %s:", Shown(circuit.netlistPath).c_str());
 
-    Reading reading{circuit, log, ignoreAcLine};
+    Reading reading{circuit, log, ignoreAcLine, overrides};
     LineBuffer line;
     file.ReadLine(line); // the title
     while (file.ReadLine(line))

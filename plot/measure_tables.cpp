@@ -210,10 +210,11 @@ private:
     UnitEvidence evidence_;
 };
 
-// Settles the units that are not stated (from the whole table, then the points) and logs the
-// block.
-void MeasureAndLog(const ResponsePoints& points, const ResponseUnits& stated, const char* path,
-                   EvidenceCache& tables, LineReader& reader, MessageLog& log)
+// Settles the units that are not stated (from the whole table, then the points), logs the block
+// and returns what it says.
+ResponseMeasures MeasureAndLog(const ResponsePoints& points, const ResponseUnits& stated,
+                               const char* path, EvidenceCache& tables, LineReader& reader,
+                               MessageLog& log)
 {
     bool allStated = stated.magnitude != MagnitudeUnit::Unknown &&
                      stated.phase != PhaseUnit::Unknown &&
@@ -223,7 +224,9 @@ void MeasureAndLog(const ResponsePoints& points, const ResponseUnits& stated, co
         evidence = tables.Of(path, reader);
     evidence.Add(points);
     SettledUnits units = SettleUnits(evidence, stated);
-    LogMeasures(log, MeasureResponse(points, units), units);
+    const ResponseMeasures measures = MeasureResponse(points, units);
+    LogMeasures(log, measures, units);
+    return measures;
 }
 
 // The phase column that the header pairs with a magnitude column "<name>m": "<name>f"; 0 when
@@ -317,7 +320,7 @@ TableRead ReadTableUnknown(const char* tablePath, const char* name, MeasureScrat
 }
 
 bool MeasureTableUnknown(const char* tablePath, const char* name, const ResponseUnits& units,
-                         MeasureScratch& scratch, MessageLog& log)
+                         MeasureScratch& scratch, MessageLog& log, ResponseMeasures* measures)
 {
     DisplayText shownPath(tablePath), shownName(name);
     ResponsePoints points;
@@ -337,7 +340,10 @@ bool MeasureTableUnknown(const char* tablePath, const char* name, const Response
     if (truncated)
         log.AppendLog("  Só os primeiros %d pontos da tabela entram nas medidas.", MaxPoints);
     EvidenceCache table;
-    MeasureAndLog(points, units, tablePath, table, scratch.reader, log);
+    const ResponseMeasures measured =
+        MeasureAndLog(points, units, tablePath, table, scratch.reader, log);
+    if (measures != nullptr)
+        *measures = measured;
     return true;
 }
 

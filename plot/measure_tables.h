@@ -29,10 +29,11 @@ TableRead ReadTableUnknown(const char* tablePath, const char* name, MeasureScrat
                            ResponsePoints& points, bool& truncated);
 
 // Measures the unknown name of a table written by the sweep (columns "f", name + "m" and
-// name + "f"), in the stated units, and logs its block. False (after one line saying why) when
-// the table cannot be read or has no such unknown.
+// name + "f"), in the stated units, logs its block and, with measures, keeps what it says there.
+// False (after one line saying why) when the table cannot be read or has no such unknown.
 bool MeasureTableUnknown(const char* tablePath, const char* name, const ResponseUnits& units,
-                         MeasureScratch& scratch, MessageLog& log);
+                         MeasureScratch& scratch, MessageLog& log,
+                         ResponseMeasures* measures = nullptr);
 
 // A table whose units are known because this program has just written it.
 struct WrittenTable {

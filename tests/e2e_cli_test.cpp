@@ -35,6 +35,17 @@ TEST(CliCommandLine, WrongCommandLinesExitWithTwoAndTheUsage)
         "--sweep=dec,10,1 a.net",      // a field missing
         "--sweep=dec,10,1,10,5 a.net", // a field too many
         "--vdmax a.net",               // a text option without its text
+        "--step=R1 a.net",             // a step without its values
+        "--step=R1:1k a.net",          // no suffixes
+        "--step=R1:1 --step=R2:2 a.net",
+        "--step=R1:1 --monte-carlo=3 --tolerance=R:5% a.net",
+        "--monte-carlo=3 a.net", // no tolerance to draw within
+        "--tolerance=R:5% a.net",
+        "--seed=1 a.net",
+        "--distribution=gauss a.net",
+        "--monte-carlo=0 --tolerance=R:5% a.net",
+        "--monte-carlo=3 --tolerance=R:5% --distribution=normal a.net",
+        "--check --step=R1:1 a.net",
     };
     for (const char* arguments : cases) {
         CliRun run = RunCli(arguments, dir.Path());
@@ -49,11 +60,13 @@ TEST(CliCommandLine, HelpListsEveryOption)
     TempDir dir;
     CliRun run = RunCli("--help", dir.Path());
     EXPECT_EQ(run.status, 0);
-    for (const char* option :
-         {"--show-stamps", "--show-results", "--ignore-ac", "--mos-diodes", "--start-conducting",
-          "--no-junction-caps", "--rad-per-s", "--db", "--radians", "--no-mos-caps", "--no-cgb",
-          "--vdmax=TEXT", "--g0=TEXT", "--initial=TEXT", "--sweep=MODE,POINTS,FSTART,FEND",
-          "--check", "--help"})
+    const char* const options[] = {
+        "--show-stamps", "--show-results", "--ignore-ac", "--mos-diodes", "--start-conducting",
+        "--no-junction-caps", "--rad-per-s", "--db", "--radians", "--no-mos-caps", "--no-cgb",
+        "--vdmax=TEXT", "--g0=TEXT", "--initial=TEXT", "--sweep=MODE,POINTS,FSTART,FEND",
+        "--check", "--step=ELEMENTO:LISTA", "--monte-carlo=N", "--tolerance=ALVO:P%[,...]",
+        "--distribution=uniform|gauss", "--seed=S", "--help"};
+    for (const char* option : options)
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 

@@ -262,6 +262,59 @@ TEST_F(NetlistReaderTest, ConvertsSourceDescriptionsToSinusoidalSources)
     }
 }
 
+// A stepped run replaces values as the lines are read, in the line's units, before the echo; what
+// is computed from them afterwards (a coupling's mutual inductance) follows.
+TEST_F(NetlistReaderTest, ReplacedValuesAreEchoedAndStoredAsIfTyped)
+{
+    const double degree = 0.017453292519943295;
+    struct Case {
+        std::string body;
+        ValueOverride replaced;
+        std::string echo;
+        int element, slot;
+        double stored;
+    };
+    const Case cases[] = {
+        {"R1 1 0 1000\n", {"R1", 0, 2200}, "R1 1 0 2200", 1, 0, 2200},
+        {"V1 1 0 1 30\n", {"V1", 1, 90}, "V1 1 0 (1 90 0)", 1, 1, 90 * degree},
+        {"V1 1 0 DC 5\n", {"V1", 0, 1}, "V1 1 0 (1 0 5)", 1, 0, 1},
+        {"L1 1 0 1e-3\nL2 2 0 1e-3\nK1 L1 L2 0.5\n", {"L2", 0, 4e-3}, "L2 2 0 0.004", 3, 1, 1e-3},
+        {"L1 1 0 1e-3\nL2 2 0 4e-3\nK1 L1 L2 0.5\n",
+         {"K1", 0, 0.25},
+         "K1 L1 L2 0.25",
+         3,
+         1,
+         0.5e-3},
+        {"Q1 3 2 0 N\n",
+         {"Q1", 6, 50},
+         "Q1 3 2 0 N 0.99 0.5 1e-09 0.0434294 1e-09 0.0434294 50 "
+         "5e-12 1e-16 5e-12 1e-16",
+         1,
+         6,
+         50},
+        {"M1 3 2 0 0 N L=2e-6 W=1e-5\n",
+         {"M1", 1, 3e-5},
+         "M1 3 2 0 0 N ( L=) 2e-06 ( W=) 3e-05 0.0001 1 0.01 0.3 0.6 1e-07",
+         1,
+         1,
+         3e-5},
+        {"N1 1 0 0 0 1 1 2 1.5 3 1.8\n", {"N1", 3, 2}, "N1 1 0 0 0 1 2 2 1.5 3 1.8", 1, 3, 2},
+        {"D1 1 0\n", {"D1", 0, 1e-14}, "D1 1 0 1e-14 0.0434294 5e-12 1e-16", 1, 0, 1e-14},
+        // Only the element of that name, as the reader stores it: "r1" is never R1.
+        {"R1 1 0 1000\nR2 1 0 1000\n", {"R2", 0, 5}, "R1 1 0 1000", 1, 0, 1000},
+        {"R1 1 0 1000\n", {"r1", 0, 5}, "R1 1 0 1000", 1, 0, 1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body);
+        sink.lines.clear();
+        const std::vector<ValueOverride> overrides{c.replaced};
+        ASSERT_TRUE(
+            ReadNetlist(circuit, log, dir.Write("c.net", "Titulo\n" + c.body), false, overrides));
+        EXPECT_TRUE(HasLine(sink.lines, c.echo)) << JoinLines(sink.lines);
+        EXPECT_DOUBLE_EQ(element(c.element).values[c.slot], c.stored);
+    }
+}
+
 TEST_F(NetlistReaderTest, ReadingErrorsEndTheReadingAtTheirLine)
 {
     const std::string qDefaults =
