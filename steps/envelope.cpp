@@ -64,8 +64,10 @@ public:
             return false;
         }
         WriteHeader(out);
+        // No more rows than the first table holds: a short sweep takes a small block.
         const size_t perRow = cursors_.size() * names_.size();
-        blockRows_ = std::max<size_t>(1, blockValues_ / perRow);
+        blockRows_ =
+            std::clamp<size_t>(blockValues_ / perRow, 1, std::max<size_t>(1, RowsOfFirst()));
         block_.resize(blockRows_ * perRow);
         bool read = true;
         for (size_t rows = 0; read && (rows = ReadBlock(read)) > 0;)
@@ -83,6 +85,17 @@ private:
     {
         log_.AppendLog("Envelope não escrito: %s %s.", reason, DisplayText(table.path).c_str());
         return false;
+    }
+
+    // The lines after the first table's header.
+    size_t RowsOfFirst() const
+    {
+        std::ifstream in(cursors_.front().path, std::ios::binary);
+        in.seekg(cursors_.front().offset);
+        size_t rows = 0;
+        for (std::string line; std::getline(in, line);)
+            ++rows;
+        return rows;
     }
 
     // Every table's first line, which must be the first table's.
