@@ -1,6 +1,8 @@
 // The curve-line scan, written out so that every field stays within its buffer.
 #include "plot/curve_line.h"
 
+#include <cstddef>
+
 namespace talvor {
 
 namespace {
@@ -30,6 +32,16 @@ bool ScanWord(const char*& text, int width, char* to)
     return true;
 }
 
+// The legend after an opening quote: up to the closing quote or the line's end, cut to fit.
+void ScanLegend(const char* text, char (&legend)[64])
+{
+    size_t n = 0;
+    for (++text; *text != '\0' && *text != '"' && *text != '\n'; ++text)
+        if (n + 1 < sizeof legend)
+            legend[n++] = *text;
+    legend[n] = '\0';
+}
+
 } // namespace
 
 int ScanCurveLine(const char* text, CurveLine& out)
@@ -54,9 +66,16 @@ int ScanCurveLine(const char* text, CurveLine& out)
     if (!ScanWord(text, 19, out.yName))
         return 3;
     SkipSpace(text);
+    if (*text == '"') {
+        ScanLegend(text, out.legend);
+        return 4;
+    }
     if (*text == '\0')
         return 4;
-    out.operation = *text;
+    out.operation = *text++;
+    SkipSpace(text);
+    if (*text == '"')
+        ScanLegend(text, out.legend);
     return 5;
 }
 

@@ -71,7 +71,8 @@ void CurveStore::beginPlot()
     positions.valid = false;
 }
 
-int CurveStore::addCurve(const char* fileName, const char* xName, const char* yName, char operation)
+int CurveStore::addCurve(const char* fileName, const char* xName, const char* yName, char operation,
+                         const char* legend)
 {
     if (curveCount >= MaxCurves)
         return 0;
@@ -80,6 +81,7 @@ int CurveStore::addCurve(const char* fileName, const char* xName, const char* yN
     CopyText(curve.xName, sizeof curve.xName, xName);
     CopyText(curve.yName, sizeof curve.yName, yName);
     curve.operation = operation;
+    CopyText(curve.legend, sizeof curve.legend, legend);
     curve.isPhase = false;
     curve.pointCount = 0;
     positions.valid = false;

@@ -38,6 +38,7 @@ struct Curve {
     char xName[20] = "";
     char yName[20] = "";
     char operation = ' '; // '+', '-', 'x' act; anything else only shows in the legend
+    char legend[64] = ""; // shown instead of the column names when not empty
     int xColumn = 0;
     int yColumn = 0;
     int pointCount = 0;
@@ -82,7 +83,8 @@ public:
     void SetDefaultPalette();
     void beginPlot();
     // Returns the new curve's number, or 0 when MaxCurves are already there.
-    int addCurve(const char* fileName, const char* xName, const char* yName, char operation);
+    int addCurve(const char* fileName, const char* xName, const char* yName, char operation,
+                 const char* legend = "");
     void computeRanges(bool phaseOption, ScaleMode mode);
     // Fills positions for the current logX/logY unless they already match.
     void PreparePositions();

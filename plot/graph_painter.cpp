@@ -383,9 +383,13 @@ void DrawPlain(QPainter& painter, const CurveStore& store, const PlotOptions& op
 
 QString LegendText(int n, const Curve& curve)
 {
-    char text[80];
-    std::snprintf(text, sizeof text, "%d: %s x %s %c", n, curve.xName, curve.yName,
-                  curve.operation);
+    char text[96];
+    if (curve.legend[0] != '\0')
+        std::snprintf(text, sizeof text, curve.operation == ' ' ? "%d: %s" : "%d: %s %c", n,
+                      curve.legend, curve.operation);
+    else
+        std::snprintf(text, sizeof text, "%d: %s x %s %c", n, curve.xName, curve.yName,
+                      curve.operation);
     return QString::fromUtf8(DisplayText(text).c_str());
 }
 

@@ -43,7 +43,8 @@ bool ReadCurveLines(CurveStore& store, const std::vector<std::string>& lines, bo
             log.AppendLog("Comando ignorado:[%s].", DisplayText(line).c_str());
             continue;
         }
-        int k = store.addCurve(scanned.fileName, scanned.xName, scanned.yName, scanned.operation);
+        int k = store.addCurve(scanned.fileName, scanned.xName, scanned.yName, scanned.operation,
+                               scanned.legend);
         const Curve& curve = store.curves[k];
         log.AppendLog("Tabela %d: Arquivo: %s; Col1: %s; Col2: %s", k,
                       DisplayText(curve.fileName).c_str(), DisplayText(curve.xName).c_str(),

@@ -16,6 +16,7 @@ TEST(ScanCurveLine, ReadsItemsAsTheScanFormatDoes)
         const char* xName;
         const char* yName;
         char operation;
+        const char* legend = "";
     };
     const Case cases[] = {
         {"", -1, "", "", "", ' '},
@@ -31,6 +32,16 @@ TEST(ScanCurveLine, ReadsItemsAsTheScanFormatDoes)
         {"a.b.c x y", 4, "a.b.c", "x", "y", ' '},
         // A column name of more than 19 characters is cut; the rest becomes the next item.
         {"a.tab abcdefghijklmnopqrstu y", 5, "a.tab", "abcdefghijklmnopqrs", "tu", 'y'},
+        // A legend in quotes after the columns, or after the operation.
+        {"rc_2.tab f 2m \"R1 = 2200\"", 4, "rc_2.tab", "f", "2m", ' ', "R1 = 2200"},
+        {"rc_2.tab f 2m + \"soma\" resto", 5, "rc_2.tab", "f", "2m", '+', "soma"},
+        {"rc_2.tab f 2m x\"oculta", 5, "rc_2.tab", "f", "2m", 'x', "oculta"},
+        {"rc_2.tab f 2m \"\"", 4, "rc_2.tab", "f", "2m", ' ', ""},
+        {"rc_2.tab f 2m \"a\nb\"", 4, "rc_2.tab", "f", "2m", ' ', "a"},
+        {"rc_2.tab f 2m \"0123456789012345678901234567890123456789012345678901234567890123456789\"",
+         4, "rc_2.tab", "f", "2m", ' ',
+         "012345678901234567890123456789012345678901234567890123456789012"},
+        {"rc_2.tab f \"2m\"", 4, "rc_2.tab", "f", "\"2m\"", ' '},
     };
     for (const Case& c : cases) {
         CurveLine out;
@@ -39,6 +50,7 @@ TEST(ScanCurveLine, ReadsItemsAsTheScanFormatDoes)
         EXPECT_STREQ(out.xName, c.xName) << c.line;
         EXPECT_STREQ(out.yName, c.yName) << c.line;
         EXPECT_EQ(out.operation, c.operation) << c.line;
+        EXPECT_STREQ(out.legend, c.legend) << c.line;
     }
 }
 

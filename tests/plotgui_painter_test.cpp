@@ -1,6 +1,8 @@
 // The graph painter: a painted image checked at known pixels.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <QImage>
 #include <QPainter>
 #include <cmath>
@@ -153,6 +155,13 @@ TEST_F(Painter, LegendsAndLimitLabels)
     EXPECT_EQ(LegendText(third, store->curves[third]), QStringLiteral("3: f x v2m  "));
     store->curves[2].operation = 'x';
     EXPECT_EQ(LegendText(2, store->curves[2]), QStringLiteral("2: f x 1m x"));
+    // A legend of its own replaces the column names, the operation still shown.
+    std::snprintf(store->curves[2].legend, sizeof store->curves[2].legend, "R1 = 2200 Ω");
+    EXPECT_EQ(LegendText(2, store->curves[2]), QStringLiteral("2: R1 = 2200 Ω x"));
+    store->curves[2].operation = ' ';
+    EXPECT_EQ(LegendText(2, store->curves[2]), QStringLiteral("2: R1 = 2200 Ω"));
+    store->curves[2].operation = 'x';
+    store->curves[2].legend[0] = '\0';
     View(0, 1, 0, 1);
     Draw();
     // The third legend starts at row 10 + 15 x 3 = 55, in its curve's colour.
