@@ -88,6 +88,8 @@ void TForm1::CreateMenu()
     Grfico1 = bar->addAction(QStringLiteral("&Gráfico"), this, &TForm1::Grfico1Click);
     Parar1 = bar->addAction(QStringLiteral("&Parar análise"), this, &TForm1::Parar1Click);
     Sobre1 = bar->addAction(QStringLiteral("&Sobre"), this, &TForm1::Sobre1Click);
+    // After the program's own entries: the analysis of a netlist stepped or drawn.
+    Variar1 = bar->addAction(QStringLiteral("&Variar parâmetro..."), this, &TForm1::Variar1Click);
     Abrir1->setObjectName(QStringLiteral("Abrir1"));
     Terminar1->setObjectName(QStringLiteral("Terminar1"));
     Salvar1->setObjectName(QStringLiteral("Salvar1"));
@@ -96,12 +98,17 @@ void TForm1::CreateMenu()
     Grfico1->setObjectName(QStringLiteral("Grfico1"));
     Parar1->setObjectName(QStringLiteral("Parar1"));
     Sobre1->setObjectName(QStringLiteral("Sobre1"));
+    Variar1->setObjectName(QStringLiteral("Variar1"));
     Parar1->setEnabled(false);
 }
 
 MessageSink& TForm1::LogSink() { return *Memo1; }
 
-void TForm1::SetRunning(bool running) { Abrir1->setEnabled(!running); }
+void TForm1::SetRunning(bool running)
+{
+    Abrir1->setEnabled(!running);
+    Variar1->setEnabled(!running);
+}
 
 void TForm1::SetStopEnabled(bool enabled) { Parar1->setEnabled(enabled); }
 
@@ -180,6 +187,8 @@ void TForm1::Grfico1Click() { app_.ShowCurveList(); }
 void TForm1::Parar1Click() { app_.RequestStop(); }
 
 void TForm1::Sobre1Click() { app_.ShowAbout(); }
+
+void TForm1::Variar1Click() { app_.ShowStepDialog(); }
 
 void TForm1::showEvent(QShowEvent* event)
 {

@@ -26,7 +26,7 @@ public:
 
     // Memo1, where the log's lines go.
     MessageSink& LogSink();
-    // "Abrir" is disabled while a run goes on: one run at a time.
+    // "Abrir" and "Variar parâmetro..." are disabled while a run goes on: one run at a time.
     void SetRunning(bool running);
     // A run or a report starts: the log shows its lines as they come.
     void FollowLog();
@@ -52,6 +52,7 @@ public:
     void Grfico1Click();
     void Parar1Click();
     void Sobre1Click();
+    void Variar1Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -75,6 +76,7 @@ private:
     QAction* Grfico1;
     QAction* Parar1;
     QAction* Sobre1;
+    QAction* Variar1;
     QString openFileName_ = QStringLiteral("teste.net");
     QString reportFileName_;            // the last report saved
     QFileDialog* openDialog_ = nullptr; // made on first use: start-up stays light

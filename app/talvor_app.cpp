@@ -5,16 +5,20 @@
 #include <QFile>
 #include <QLocale>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 
 #include "analysis/run_analysis.h"
 #include "app/qt_portuguese.h"
+#include "app/step_dialog.h"
 #include "app/sweep_units.h"
 #include "plot/measure_tables.h"
 #include "plot/screen_fit.h"
 #include "spice/convert_file.h"
+#include "steps/stepped_analysis.h"
 
 namespace talvor {
 
@@ -126,6 +130,108 @@ void TalvorApp::MeasurePlottedCurves()
 }
 
 void TalvorApp::ShowCurveList() { RaiseWindow(form4); }
+
+void TalvorApp::ShowStepDialog()
+{
+    if (stepDialog_ == nullptr) {
+        stepDialog_ = new StepDialog(&form1);
+        stepDialog_->run = [this](const StepChoice& choice) { RunSteps(choice); };
+    }
+    stepDialog_->Load(QFile::encodeName(form1.OpenDialogFileName()).toStdString(),
+                      Settings().CBignorar);
+    RaiseWindow(*stepDialog_);
+}
+
+namespace {
+
+// While the runs go on, the windows stay drawn and "Parar análise" can be chosen; "Abrir" and
+// "Variar parâmetro..." wait for the end.
+class DesktopStepObserver : public StepObserver {
+public:
+    explicit DesktopStepObserver(const Analysis& analysis) : analysis_(analysis) {}
+    void Wait() override { QCoreApplication::processEvents(); }
+    bool StopRequested() override { return analysis_.circuit.StopRequest != 0; }
+
+private:
+    const Analysis& analysis_;
+};
+
+// The legend of a run's curve: its value, or its number when a Monte Carlo varies several.
+std::string RunLegend(const StepPlan& plan, int run)
+{
+    std::string legend =
+        plan.varied.size() == 1 ? plan.Describe(run) : "execução " + std::to_string(run + 1);
+    std::replace(legend.begin(), legend.end(), '"', '\'');
+    return legend;
+}
+
+} // namespace
+
+void TalvorApp::RunSteps(const StepChoice& choice)
+{
+    if (running_)
+        return;
+    running_ = true;
+    form1.SetRunning(true);
+    form1.SetStopEnabled(true);
+    analysis.circuit.StopRequest = 0;
+    StepRequest request = choice.request;
+    if (request.IsMonteCarlo() && !choice.seedGiven)
+        request.seed = std::random_device{}();
+    // The runs read their own copy of the options: the dialog may change meanwhile.
+    const AnalysisSettings settings = Settings();
+    const StepJob job{QFile::encodeName(form1.OpenDialogFileName()).toStdString(),
+                      settings,
+                      SweepTableUnits(settings),
+                      {choice.node}};
+    DesktopStepObserver observer(analysis);
+    const SteppedOutcome outcome = RunSteppedAnalysis(request, job, log, observer);
+    form1.SetStopEnabled(false);
+    form1.SetRunning(false);
+    running_ = false;
+    if (outcome.planned)
+        PlotSteps(outcome, choice.node);
+}
+
+// One curve per successful run, as many as the graph holds, each legend naming its value; a
+// Monte Carlo of more runs than that is drawn as its envelope.
+void TalvorApp::PlotSteps(const SteppedOutcome& outcome, const std::string& node)
+{
+    const StepPlan& plan = outcome.plan;
+    std::vector<std::string> lines{"* " + node + "m em cada " +
+                                   (plan.monteCarlo ? "execução" : "passo")};
+    auto curve = [&](const std::string& table, const std::string& column,
+                     const std::string& legend) {
+        lines.push_back(table + " f " + column + " \"" + legend + "\"");
+    };
+    if (plan.monteCarlo && plan.RunCount() > MaxCurves) {
+        if (outcome.envelopePath.empty())
+            return;
+        log.AppendLog("As %d execuções não cabem no gráfico (até %d curvas): plotados o mínimo, "
+                      "a mediana e o máximo do envelope.",
+                      plan.RunCount(), MaxCurves);
+        curve(outcome.envelopePath, "min" + node + "m", "mínimo");
+        curve(outcome.envelopePath, "med" + node + "m", "mediana");
+        curve(outcome.envelopePath, "max" + node + "m", "máximo");
+    } else {
+        int left = 0;
+        for (int run = 0; run < plan.RunCount(); ++run) {
+            if (!outcome.runs[run].succeeded)
+                continue;
+            if (static_cast<int>(lines.size()) > MaxCurves)
+                ++left;
+            else
+                curve(outcome.runs[run].tablePath, node + "m", RunLegend(plan, run));
+        }
+        if (left > 0)
+            log.AppendLog("Só os primeiros %d passos cabem no gráfico; %d ficaram de fora.",
+                          MaxCurves, left);
+    }
+    if (lines.size() == 1)
+        return; // no run succeeded: nothing to draw
+    form4.SetCurveLines(lines);
+    form4.Button3Click(); // "Plotar"
+}
 
 void TalvorApp::ShowAbout() { form3.ShowVersion(); }
 

@@ -23,6 +23,9 @@
 namespace talvor {
 
 struct MeasureScratch;
+struct SteppedOutcome;
+struct StepChoice;
+class StepDialog;
 
 // Numbers in the log, the tables and the fields use "." whatever the user's locale: Qt adopts
 // the system locale on Unix, so this runs after the application object exists.
@@ -67,6 +70,12 @@ public:
     void ShowAbout();
     // The graph window's "m": a measurement block per plotted curve in the log.
     void MeasurePlottedCurves();
+    // "Variar parâmetro...": the dialog, filled from the netlist last opened.
+    void ShowStepDialog();
+    StepDialog* StepDialogWindow() const { return stepDialog_; }
+    // Its "Executar": the stepped or Monte Carlo analysis of that netlist, every run's curve of
+    // the chosen node in the curve list, plotted at once.
+    void RunSteps(const StepChoice& choice);
 
     // AnalysisHost
     const AnalysisSettings& Settings() const override { return form2.Settings(); }
@@ -88,6 +97,7 @@ public:
 private:
     // The netlist converted from the deck at path, or "" when it could not be (logged).
     std::string ConvertOpenedDeck(const std::string& path);
+    void PlotSteps(const SteppedOutcome& outcome, const std::string& node);
 
     std::vector<std::string> arguments_;
     std::function<void()> endProgram_;
@@ -96,6 +106,7 @@ private:
     bool commandLineHandled_ = false;
     QElapsedTimer lastEvents_;
     std::unique_ptr<MeasureScratch> measureScratch_; // made at the first measurement
+    StepDialog* stepDialog_ = nullptr;               // made on first use, owned by form1
     // The units of the table that the running sweep writes, from its options.
     ResponseUnits sweepUnits_;
     bool sweepWroteTable_ = false; // since the last run handed its table over

@@ -195,6 +195,14 @@ std::vector<std::string> TForm4::CurveLines() const
     return lines;
 }
 
+void TForm4::SetCurveLines(const std::vector<std::string>& lines)
+{
+    QStringList text;
+    for (const std::string& line : lines)
+        text.append(QFile::decodeName(line.c_str()));
+    Memo1->setPlainText(text.join(QLatin1Char('\n')));
+}
+
 // The magnitude of node 1 (or of the first node when the nodes have names) against the
 // frequency, in a table of the sweep.
 void TForm4::AddCurveLine(const QString& path)

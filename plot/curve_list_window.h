@@ -67,6 +67,8 @@ public:
 
     // The lines of Memo1 as bytes (the file names as the file system spells them).
     std::vector<std::string> CurveLines() const;
+    // Replaces the lines of Memo1 (a stepped analysis lists its curves there).
+    void SetCurveLines(const std::vector<std::string>& lines);
 
 signals:
     // A Plot run left something to draw: the graph window should draw it afresh and come up.

@@ -206,6 +206,25 @@ bool PlanSteps(const StepRequest& request, const Circuit& circuit, MessageLog& l
                            : PlanValueSteps(request, circuit, log, plan);
 }
 
+std::vector<VariableElement> VariableElements(const Circuit& circuit)
+{
+    std::vector<VariableElement> elements;
+    for (int k = 1; k <= circuit.elementCount; ++k) {
+        const Element& e = circuit.element(k);
+        const ElementType& type = *FindElementType(e.Type());
+        if (type.SlotCount() == 0)
+            continue;
+        VariableElement& element = elements.emplace_back();
+        element.name = e.name;
+        element.mainSlot = type.mainSlot;
+        for (int slot = 0; slot < type.SlotCount(); ++slot) {
+            element.valueNames.push_back(type.slots[slot].name);
+            element.values.push_back(e.values[slot] / type.slots[slot].storedPerUnit);
+        }
+    }
+    return elements;
+}
+
 double DrawnValue(double nominal, double fraction, Distribution distribution, double u)
 {
     const double spread = distribution == Distribution::Gauss ? fraction / 3 : fraction;

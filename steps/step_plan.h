@@ -40,6 +40,18 @@ struct StepPlan {
 // saying why, when a target is not in the netlist or has no such value.
 bool PlanSteps(const StepRequest& request, const Circuit& circuit, MessageLog& log, StepPlan& plan);
 
+// An element whose values a run may vary: its name and, per value, its name (as the table of
+// element types names it) and the netlist's value in the line's unit.
+struct VariableElement {
+    std::string name;
+    int mainSlot = -1; // -1: none
+    std::vector<std::string> valueNames;
+    std::vector<double> values;
+};
+
+// The elements of the circuit that have values, in netlist order.
+std::vector<VariableElement> VariableElements(const Circuit& circuit);
+
 // A value drawn within fraction of nominal: u is uniform in [-1, 1) for Uniform, standard normal
 // for Gauss (three standard deviations make the tolerance).
 double DrawnValue(double nominal, double fraction, Distribution distribution, double u);

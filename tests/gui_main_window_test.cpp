@@ -42,8 +42,9 @@ TEST(GuiStartup, OnlyMainWindowShownWithItsMenu)
     // Each with its Alt mnemonic, all different.
     EXPECT_EQ(barEntries, (QStringList{QStringLiteral("&Arquivo"), QStringLiteral("&Configuração"),
                                        QStringLiteral("&Gráfico"), QStringLiteral("&Parar análise"),
-                                       QStringLiteral("&Sobre")}));
-    for (const char* name : {"Anlise1", "Grfico1", "Parar1", "Sobre1"}) {
+                                       QStringLiteral("&Sobre"),
+                                       QStringLiteral("&Variar parâmetro...")}));
+    for (const char* name : {"Anlise1", "Grfico1", "Parar1", "Sobre1", "Variar1"}) {
         auto* action = app.form1.findChild<QAction*>(QString::fromLatin1(name));
         ASSERT_NE(action, nullptr) << name;
         EXPECT_EQ(action->menu(), nullptr) << name;
