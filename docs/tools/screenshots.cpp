@@ -1,10 +1,13 @@
 // Pictures of the desktop program for the documentation: the main window after a run of the
 // example, "Parâmetros", a zoomed graph of the active filter, the filter's Bode plot with
-// numbered divisions and cursors, and the colour chooser.
+// numbered divisions and cursors, the filter stepped over a capacitor with its dialog, and the
+// colour chooser.
 // screenshots EXAMPLES_DIR OUTPUT_DIR (run on the offscreen platform; EXAMPLES_DIR holds
 // exemplo.net and filtro_ativo.net, and receives their tables)
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -15,6 +18,7 @@
 #include <cstdio>
 
 #include "app/log_view.h"
+#include "app/step_dialog.h"
 #include "app/talvor_app.h"
 
 using namespace talvor;
@@ -99,6 +103,24 @@ int main(int argc, char** argv)
     QTest::keyClick(&talvor.form5, '2');
     QApplication::processEvents();
     save(talvor.form5, "graph-cursors.png");
+    QTest::keyClick(&talvor.form5, 'n');
+
+    // "Variar parâmetro...": the active filter's feedback capacitor from Q = 0.5 to Q = 1.41
+    // (C1 = 4 Q^2 C2), and the output's curves overlaid with numbered divisions.
+    talvor.ShowStepDialog();
+    StepDialog& steps = *talvor.StepDialogWindow();
+    steps.findChild<QComboBox*>(QStringLiteral("CBelemento"))->setCurrentText(QStringLiteral("C1"));
+    steps.findChild<QLineEdit*>(QStringLiteral("Evalores"))
+        ->setText(QStringLiteral("1.1254e-8,2.2508e-8,4.5016e-8,9.0032e-8"));
+    steps.findChild<QComboBox*>(QStringLiteral("CBno"))->setCurrentText(QStringLiteral("saida"));
+    QApplication::processEvents();
+    save(steps, "variar-parametro.png");
+    Click(steps, "Button1"); // "Executar"
+    steps.hide();
+    QTest::keyClick(&talvor.form5, 'n');
+    paintBox.repaint();
+    QApplication::processEvents();
+    save(talvor.form5, "passos.png");
     QTest::keyClick(&talvor.form5, 'n');
 
     // The colour chooser of curve 1, as a click on its legend opens it, in Portuguese.
