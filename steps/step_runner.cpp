@@ -83,6 +83,7 @@ struct RunSlot {
     enum class State { Waiting, Running, Done, Skipped } state = State::Waiting;
     std::string logText;
     StepRun result;
+    Circuit* circuit = nullptr; // while the run's analysis exists
 };
 
 class StepPipeline {
@@ -129,9 +130,9 @@ private:
     // Waits until run is done or will never start, letting the observer work and stop meanwhile.
     void WaitForTurn(int run, StepObserver& observer)
     {
-        if (observer.StopRequested())
-            stop_.store(true);
         std::unique_lock<std::mutex> lock(mutex_);
+        if (observer.StopRequested())
+            StopAll();
         for (;;) {
             const RunSlot::State state = slots_[run].state;
             if (state == RunSlot::State::Done || state == RunSlot::State::Skipped)
@@ -147,10 +148,21 @@ private:
             changed_.wait_for(lock, std::chrono::milliseconds(StepObserver::WaitSliceMs));
             lock.unlock();
             observer.Wait();
-            if (observer.StopRequested())
-                stop_.store(true);
+            const bool stop = observer.StopRequested();
             lock.lock();
+            if (stop)
+                StopAll();
         }
+    }
+
+    // Keeps the runs not yet started from starting and stops those under way at their next look
+    // at their stop request (the operating point's stamps, the sweep's points). Under the lock.
+    void StopAll()
+    {
+        stop_.store(true);
+        for (RunSlot& slot : slots_)
+            if (slot.circuit != nullptr)
+                slot.circuit->StopRequest = 1;
     }
 
     void RunnerLoop()
@@ -202,12 +214,23 @@ private:
         log.AppendLog("%s", "");
         log.AppendLog("%s %d de %d: %s", RunWord(plan_), run + 1, plan_.RunCount(),
                       DisplayText(plan_.Describe(run)).c_str());
+        SetRunning(slot, &analysis->circuit);
         RunAnalysis(*analysis, job_.netlistPath);
+        SetRunning(slot, nullptr);
         result.succeeded = host.netlistRead && !analysis->circuit.RunFailed;
         if (result.succeeded)
             result.succeeded = Measure(result, log, scratch);
+        result.stopped = !result.succeeded && stop_.load();
         if (!result.succeeded)
-            log.AppendLog("%s %d falhou.", RunWord(plan_), run + 1);
+            log.AppendLog(result.stopped ? "%s %d interrompido." : "%s %d falhou.", RunWord(plan_),
+                          run + 1);
+    }
+
+    // Where a stop reaches the run: its circuit while the analysis runs, none after.
+    void SetRunning(RunSlot& slot, Circuit* circuit)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        slot.circuit = circuit;
     }
 
     // The blocks of the job's unknowns in the run's table; false when a name is not there.

@@ -25,6 +25,7 @@ struct StepJob {
 struct StepRun {
     bool started = false;   // false: a stop came before its turn
     bool succeeded = false; // "Análise terminada com sucesso.", and every name measured
+    bool stopped = false;   // failed once a stop was requested
     std::string tablePath;
     std::vector<ResponseMeasures> measures; // per measure name
     std::vector<char> measured;             // whether measures[k] holds a block's numbers
@@ -37,9 +38,9 @@ public:
     // Called about every WaitSliceMs while the next run in order is still going on: the desktop
     // program lets its window events through.
     virtual void Wait() {}
-    // Asked before each run's turn and after each Wait: true stops the operating points under
-    // way (at their next look at the stop request) and keeps the runs not yet started from
-    // starting.
+    // Asked before each run's turn and after each Wait: true stops the runs under way (at their
+    // operating point's or sweep's next look at the stop request) and keeps the runs not yet
+    // started from starting.
     virtual bool StopRequested() { return false; }
     // After the lines of run (from 0) have reached the log.
     virtual void RunLogged(int run, const StepRun& result) { (void)run, (void)result; }

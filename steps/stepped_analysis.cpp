@@ -59,7 +59,7 @@ void LogIntroduction(const StepRequest& request, const StepPlan& plan, MessageLo
 
 const char* Outcome(const StepRun& run)
 {
-    return !run.started ? "interrompido" : run.succeeded ? "ok" : "falhou";
+    return !run.started || run.stopped ? "interrompido" : run.succeeded ? "ok" : "falhou";
 }
 
 // circ_passos.txt: a header line, then per run its number, its values, its outcome and its

@@ -3,8 +3,14 @@
 // tolerance, a failing step, and the summary of the measurements drawn by the plotter.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "e2e_support.h"
@@ -130,6 +136,57 @@ TEST(CliSteps, TheSummaryOfTheMeasurementsIsDrawnByThePlotter)
               std::string::npos)
         << plot.out;
     EXPECT_TRUE(std::filesystem::exists(dir.Path() + "/medidas.png"));
+}
+
+// SIGINT stops the runs under way, their tables keeping the rows written, and the runs not yet
+// started do not start; the list says so and the exit status is 1.
+TEST(CliSteps, ASignalStopsTheRunsUnderWayAndTheRest)
+{
+    TempDir dir;
+    dir.Write("escada.net", "Escada RC\nV1 1 0 1\nR1 1 2 1000\nC1 2 0 1e-6\nR2 2 3 1000\n"
+                            "C2 3 0 1e-6\n.AC LIN 1000000 1 1e6\n");
+    const std::string command = "cd '" + dir.Path() + "' && " + FileSizeCap +
+                                "TALVOR_THREADS=2 exec '" TALVOR_BINARY_DIR
+                                "/app/talvor-cli' --step=R1:1000,2000,3000,4000,5000 escada "
+                                ">talvor-cli.out 2>talvor-cli.err";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    const auto start = std::chrono::steady_clock::now();
+    auto firstTableSize = [&] {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(dir.Path() + "/escada_1.tab", error);
+        return error ? 0 : size;
+    };
+    while (firstTableSize() < 65536 &&
+           std::chrono::steady_clock::now() - start < std::chrono::seconds(20))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const auto signalled = std::chrono::steady_clock::now();
+    kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    // A bound that only a run going on to its end (or a hang) passes, however loaded the machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(10));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+
+    const std::vector<std::string> log = SplitLines(ReadWholeFile(dir.Path() + "/talvor-cli.out"));
+    EXPECT_TRUE(ContainsInOrder(log, {"Passo 1 de 5: R1 = 1000", "Cálculo interrompido.",
+                                      "Passo 1 interrompido.",
+                                      "Passo 5 de 5 não realizado: análise interrompida.",
+                                      "0 de 5 passos terminados com sucesso."}))
+        << ReadWholeFile(dir.Path() + "/talvor-cli.out");
+    const Table runs = ReadTable(dir.Path() + "/escada_passos.txt");
+    ASSERT_EQ(runs.rows.size(), 5u);
+    for (const std::vector<std::string>& row : runs.rows)
+        EXPECT_EQ(row[2], "interrompido") << row[0];
+    EXPECT_EQ(runs.rows[4][3], "-");
+    const Table first = ReadTable(dir.Path() + "/escada_1.tab");
+    EXPECT_GT(first.rows.size(), 100u); // the rows written before the stop
+    EXPECT_LT(first.rows.size(), 1000000u);
 }
 
 } // namespace
