@@ -161,6 +161,7 @@ bool StepDialog::Load(const std::string& netlistPath, bool ignoreAcLine)
     MessageLog quiet(silent);
     auto circuit = std::make_unique<Circuit>();
     const bool read = ReadNetlist(*circuit, quiet, netlistPath, ignoreAcLine);
+    netlistPath_ = circuit->netlistPath;
     elements_.clear();
     CBelemento->clear();
     CBno->clear();
@@ -210,6 +211,7 @@ void StepDialog::Say(const QString& message) { Lmensagem->setText(message); }
 
 bool StepDialog::ReadChoice(StepChoice& choice)
 {
+    choice.netlistPath = netlistPath_;
     choice.node = Bytes(CBno->currentText());
     if (choice.node.empty()) {
         Say(QStringLiteral("Escolha um nó."));

@@ -1,4 +1,4 @@
-// "Variar parâmetro": the stepped or Monte Carlo analysis of the netlist last opened. Steps take
+// "Variar parâmetro": the stepped or Monte Carlo analysis of the netlist last analysed. Steps take
 // an element of the netlist, one of its values and a list or range of values; Monte Carlo takes
 // tolerances, a run count, a distribution and a seed; both a node whose curves are plotted.
 #pragma once
@@ -24,6 +24,7 @@ namespace talvor {
 
 // What "Executar" asks for.
 struct StepChoice {
+    std::string netlistPath; // the netlist whose elements the dialog listed
     StepRequest request;
     std::string node;       // the unknown whose magnitude is plotted and measured
     bool seedGiven = false; // Monte Carlo: false draws from a new seed
@@ -53,6 +54,7 @@ private:
     bool ReadChoice(StepChoice& choice);
     void Say(const QString& message);
 
+    std::string netlistPath_; // as the reader named it: "rc" is "rc.net"
     std::vector<VariableElement> elements_;
 
     QLabel* Lnetlist;

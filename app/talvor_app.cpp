@@ -131,14 +131,22 @@ void TalvorApp::MeasurePlottedCurves()
 
 void TalvorApp::ShowCurveList() { RaiseWindow(form4); }
 
+std::string TalvorApp::SteppedNetlistPath() const
+{
+    // The netlist the last run read, which for a SPICE deck is its conversion; before any run,
+    // the name in the open dialog.
+    if (!analysis.circuit.netlistPath.empty())
+        return analysis.circuit.netlistPath;
+    return QFile::encodeName(form1.OpenDialogFileName()).toStdString();
+}
+
 void TalvorApp::ShowStepDialog()
 {
     if (stepDialog_ == nullptr) {
         stepDialog_ = new StepDialog(&form1);
         stepDialog_->run = [this](const StepChoice& choice) { RunSteps(choice); };
     }
-    stepDialog_->Load(QFile::encodeName(form1.OpenDialogFileName()).toStdString(),
-                      Settings().CBignorar);
+    stepDialog_->Load(SteppedNetlistPath(), Settings().CBignorar);
     RaiseWindow(*stepDialog_);
 }
 
@@ -180,7 +188,7 @@ void TalvorApp::RunSteps(const StepChoice& choice)
         request.seed = std::random_device{}();
     // The runs read their own copy of the options: the dialog may change meanwhile.
     const AnalysisSettings settings = Settings();
-    const StepJob job{QFile::encodeName(form1.OpenDialogFileName()).toStdString(),
+    const StepJob job{choice.netlistPath,
                       settings,
                       SweepTableUnits(settings),
                       {choice.node}};

@@ -97,6 +97,8 @@ public:
 private:
     // The netlist converted from the deck at path, or "" when it could not be (logged).
     std::string ConvertOpenedDeck(const std::string& path);
+    // The netlist that "Variar parâmetro..." varies: the one last analysed.
+    std::string SteppedNetlistPath() const;
     void PlotSteps(const SteppedOutcome& outcome, const std::string& node);
 
     std::vector<std::string> arguments_;

@@ -138,10 +138,10 @@ talvor arquivo [t]
   convertido antes); com "t", termina após a análise.
 
 Variar parâmetro... (menu):
-  Repete a análise do último netlist aberto para cada valor de um elemento (passos: 1000,2200,4700,
-  lin:INÍCIO:FIM:N ou dec:INÍCIO:FIM:N, N por década) ou com valores sorteados dentro das
-  tolerâncias (Monte Carlo: R:5%,C:10% por tipo, R1:1% ou Q1.VA:20% por elemento). Cada análise
-  escreve a sua tabela (circ_1.tab, circ_2.tab, ...); circ_passos.txt lista os valores,
+  Repete a análise do último netlist analisado para cada valor de um elemento (passos:
+  1000,2200,4700, lin:INÍCIO:FIM:N ou dec:INÍCIO:FIM:N, N por década) ou com valores sorteados
+  dentro das tolerâncias (Monte Carlo: R:5%,C:10% por tipo, R1:1% ou Q1.VA:20% por elemento). Cada
+  análise escreve a sua tabela (circ_1.tab, circ_2.tab, ...); circ_passos.txt lista os valores,
   circ_medidas.tab as medidas do nó escolhido e circ_envelope.tab o mínimo, a mediana e o máximo
   do Monte Carlo. As curvas do nó vão para a lista de curvas e são desenhadas juntas.
 )MANUAL";

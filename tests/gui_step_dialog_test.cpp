@@ -180,6 +180,26 @@ TEST_F(StepDialogTest, WrongFieldsAreSaidInTheDialogAndNothingRuns)
     }
 }
 
+// After a SPICE deck was analysed, the dialog varies the netlist converted from it, whose elements
+// it listed, and not the deck the open dialog names (whose continuation line only the converter
+// reads).
+TEST_F(StepDialogTest, VariesTheNetlistLastAnalysed)
+{
+    const std::string deck =
+        dir.Write("divisor.cir", "Divisor\nV1 a 0 AC 1\nR1 a b 1k\nR2 b 0\n+ 1k\n.ac dec 1 1 10\n");
+    app.form1.SetOpenDialogFileName(QString::fromStdString(deck));
+    app.RunAnalysisFromOpenDialog();
+    Control<QAction>(app.form1, "Variar1").trigger();
+    EXPECT_EQ(Items("CBelemento"), (QStringList{"V1", "R1", "R2"}));
+    Field<QComboBox>("CBelemento").setCurrentText("R2");
+    Field<QLineEdit>("Evalores").setText("1000,3000");
+    Executar();
+    const QString table = QString::fromStdString(dir.Path() + "/divisor_");
+    EXPECT_EQ(CurveList(), (QStringList{"* bm em cada passo", table + "1.tab f bm \"R2 = 1000\"",
+                                        table + "2.tab f bm \"R2 = 3000\""}));
+    EXPECT_TRUE(Logged("2 de 2 passos terminados com sucesso."));
+}
+
 TEST_F(StepDialogTest, ANetlistThatCannotBeReadLeavesNothingToRun)
 {
     app.form1.SetOpenDialogFileName(QString::fromStdString(dir.Path() + "/falta.net"));
