@@ -84,6 +84,8 @@ TEST(StepRequest, AThousandValuesAtMost)
     EXPECT_TRUE(ParseValueList("dec:1:1e9:112", values)); // 9 decades of 111 steps, 1000 values
     EXPECT_EQ(values.size(), 1000u);
     EXPECT_FALSE(ParseValueList("dec:1:1e9:113", values));
+    EXPECT_TRUE(ParseValueList("dec:1:10:1000", values)); // one decade, 1000 values
+    EXPECT_FALSE(ParseValueList("dec:1:10:1001", values));
 }
 
 struct TargetCase {

@@ -157,6 +157,33 @@ TEST_F(SteppedRunTest, TheCornerOfAnRcLowPassFollowsEachStep)
     EXPECT_TRUE(HasLine(sink.lines, "  " + summary[2]));
 }
 
+// A gain K before the RC low-pass crosses unity at sqrt(K^2 - 1)/(2 pi R C) with a phase margin
+// of 180 - atan(sqrt(K^2 - 1)) degrees: 120 for K = 2.
+TEST_F(SteppedRunTest, TheSummaryGivesTheUnityGainAndThePhaseMarginOfEachStep)
+{
+    StepRequest request;
+    request.target = {"E1", ""};
+    request.values = {2, 10};
+    const SteppedOutcome outcome =
+        Run(request, "Ganho\nV1 1 0 1\nE1 2 0 1 0 2\nR1 2 3 1000\nC1 3 0 1e-6\n.AC DEC 100 1 100000\n",
+            {"3"});
+    EXPECT_TRUE(outcome.planned);
+    ASSERT_TRUE(outcome.allSucceeded) << JoinLines(sink.lines);
+    const std::vector<std::string> summary = SplitLines(ReadWholeFile(outcome.summaryPath));
+    ASSERT_EQ(summary.size(), 3u);
+    const std::vector<std::string> header = SplitFields(summary[0]);
+    const auto unity = std::find(header.begin(), header.end(), "ganho_unitario") - header.begin();
+    const auto margin = std::find(header.begin(), header.end(), "margem_fase") - header.begin();
+    ASSERT_LT(margin, static_cast<long>(header.size()));
+    for (size_t k = 0; k < request.values.size(); ++k) {
+        const std::vector<std::string> row = SplitFields(summary[k + 1]);
+        ASSERT_EQ(row.size(), header.size());
+        const double root = std::sqrt(request.values[k] * request.values[k] - 1);
+        EXPECT_NEAR(std::stod(row[unity]) / (root / (2 * Pi * 1e-3)), 1, 1e-3) << row[unity];
+        EXPECT_NEAR(std::stod(row[margin]), 180 - std::atan(root) * 180 / Pi, 0.05) << row[margin];
+    }
+}
+
 TEST_F(SteppedRunTest, AFailingStepIsLoggedAndTheOthersGoOn)
 {
     // A stale table of the failing step must not pass for its result.
