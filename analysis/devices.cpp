@@ -2,6 +2,7 @@
 // element's type letter names.
 #include "analysis/devices.h"
 
+#include <algorithm>
 #include <array>
 
 #include "analysis/bipolar.h"
@@ -57,8 +58,10 @@ constexpr DeviceModel Models[] = {
      .divisors = {{"L", MosSlot::L}}},
 };
 
-// Every nonlinear type of the element table has exactly one model with every required step, and
-// every model belongs to such a type: a device left out of this table does not compile.
+// Every nonlinear type of the element table has exactly one model, and every model belongs to
+// such a type: a device left out of this table does not compile. (Its required steps are called
+// by the test that walks the table: GCC's null-pointer checks make a comparison of a function's
+// address with nullptr non-constant, so they cannot be asserted here.)
 constexpr bool EveryDeviceHasItsModel()
 {
     for (const ElementType& type : ElementTypes()) {
@@ -69,14 +72,9 @@ constexpr bool EveryDeviceHasItsModel()
         if (models != (type.nonlinear ? 1 : 0))
             return false;
     }
-    for (const DeviceModel& model : Models) {
-        const ElementType* type = FindElementType(model.letter);
-        if (type == nullptr || !type->nonlinear || model.stamp == nullptr ||
-            model.stampAc == nullptr || model.region == nullptr || model.regionWords == nullptr ||
-            model.voltages == nullptr)
-            return false;
-    }
-    return true;
+    return std::size(Models) == static_cast<std::size_t>(std::count_if(
+                                    ElementTypes().begin(), ElementTypes().end(),
+                                    [](const ElementType& t) { return t.nonlinear; }));
 }
 static_assert(EveryDeviceHasItsModel());
 
