@@ -33,13 +33,8 @@ bool ApplySweep(CliCommand& command, std::string_view value)
 {
     AnalysisSettings& settings = command.settings;
     std::string_view fields[4];
-    for (int k = 0; k < 4; ++k) {
-        size_t comma = value.find(',');
-        if ((k < 3) == (comma == std::string_view::npos))
-            return false;
-        fields[k] = value.substr(0, comma);
-        value = k < 3 ? value.substr(comma + 1) : std::string_view();
-    }
+    if (!SplitFields(value, fields))
+        return false;
     if (fields[0] == "lin")
         settings.RGescala = 0;
     else if (fields[0] == "dec")
@@ -54,26 +49,16 @@ bool ApplySweep(CliCommand& command, std::string_view value)
     return true;
 }
 
-bool CheckOnly(CliCommand& command, std::string_view)
-{
-    command.checkOnly = true;
-    return true;
-}
-
 // "NAME[,NAME...]": the unknowns to measure, added to those of earlier --measure options. An
 // empty name refuses the value.
 bool AddMeasureNames(CliCommand& command, std::string_view names)
 {
-    for (;;) {
-        size_t comma = names.find(',');
-        std::string_view name = names.substr(0, comma);
+    return ForEachListItem(names, [&](std::string_view name) {
         if (name.empty())
             return false;
         command.measureNames.emplace_back(name);
-        if (comma == std::string_view::npos)
-            return true;
-        names.remove_prefix(comma + 1);
-    }
+        return true;
+    });
 }
 
 bool AddStep(CliCommand& command, std::string_view value)
@@ -105,11 +90,8 @@ bool SetSeed(CliCommand& command, std::string_view value)
     return ParseSeed(value, command.steps.seed);
 }
 
-bool ShowHelp(CliCommand& command, std::string_view)
-{
-    command.showHelp = true;
-    return true;
-}
+constexpr auto CheckOnly = SetFlag<CliCommand, &CliCommand::checkOnly>;
+constexpr auto ShowHelp = SetFlag<CliCommand, &CliCommand::showHelp>;
 
 using S = AnalysisSettings;
 

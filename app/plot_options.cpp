@@ -44,15 +44,14 @@ bool IsNumber(const std::string& text)
 bool ApplyLimits(PlotCommand& command, std::string_view value)
 {
     PlotOptions& options = command.options;
-    std::string* fields[] = {&options.Exmin, &options.Exmax, &options.Eymin, &options.Eymax};
+    std::string_view fields[4];
+    if (!SplitFields(value, fields))
+        return false;
+    std::string* limits[] = {&options.Exmin, &options.Exmax, &options.Eymin, &options.Eymax};
     for (int k = 0; k < 4; ++k) {
-        size_t comma = value.find(',');
-        if ((k < 3) == (comma == std::string_view::npos))
+        *limits[k] = fields[k];
+        if (!IsNumber(*limits[k]))
             return false;
-        *fields[k] = value.substr(0, comma);
-        if (!IsNumber(*fields[k]))
-            return false;
-        value = k < 3 ? value.substr(comma + 1) : std::string_view();
     }
     options.CBescalas = true;
     return true;
@@ -90,19 +89,11 @@ bool ApplyOutput(PlotCommand& command, std::string_view path)
     return !path.empty();
 }
 
-bool Measure(PlotCommand& command, std::string_view)
-{
-    command.measure = true;
-    return true;
-}
-
 // "ITEM[,ITEM...]": each item states the unit of one quantity of the tables to measure.
 bool ApplyMeasureUnits(PlotCommand& command, std::string_view items)
 {
     ResponseUnits& units = command.measureUnits;
-    for (;;) {
-        size_t comma = items.find(',');
-        std::string_view item = items.substr(0, comma);
+    return ForEachListItem(items, [&](std::string_view item) {
         if (item == "lin")
             units.magnitude = MagnitudeUnit::Linear;
         else if (item == "db")
@@ -117,17 +108,12 @@ bool ApplyMeasureUnits(PlotCommand& command, std::string_view items)
             units.frequency = FrequencyUnit::RadiansPerSecond;
         else
             return false;
-        if (comma == std::string_view::npos)
-            return true;
-        items.remove_prefix(comma + 1);
-    }
+        return true;
+    });
 }
 
-bool ShowHelp(PlotCommand& command, std::string_view)
-{
-    command.showHelp = true;
-    return true;
-}
+constexpr auto Measure = SetFlag<PlotCommand, &PlotCommand::measure>;
+constexpr auto ShowHelp = SetFlag<PlotCommand, &PlotCommand::showHelp>;
 
 using P = PlotOptions;
 

@@ -3,6 +3,19 @@
 
 namespace talvor {
 
+bool SplitFields(std::string_view value, std::span<std::string_view> fields)
+{
+    for (size_t k = 0; k < fields.size(); ++k) {
+        const bool last = k + 1 == fields.size();
+        const size_t comma = value.find(',');
+        if (last != (comma == std::string_view::npos))
+            return false;
+        fields[k] = value.substr(0, comma);
+        value = last ? std::string_view() : value.substr(comma + 1);
+    }
+    return true;
+}
+
 namespace command_line {
 
 bool Matches(const char* name, std::string_view argument, std::string_view& value)

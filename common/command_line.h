@@ -37,6 +37,33 @@ struct CommandLineSyntax {
     bool Command::*showHelp;       // set by the help option: the operand may then be missing
 };
 
+// What the options' own functions share: a flag of the command set by a switch, a value of
+// exactly fields.size() comma-separated fields, and a comma-separated list taken item by item.
+template <typename Command, bool Command::*flag>
+bool SetFlag(Command& command, std::string_view)
+{
+    command.*flag = true;
+    return true;
+}
+
+// "a,b,c,d" into four fields; false for any other number of commas.
+bool SplitFields(std::string_view value, std::span<std::string_view> fields);
+
+// Calls take with each item of "a,b,c" in order (an empty item too); false as soon as take
+// refuses one.
+template <typename Take>
+bool ForEachListItem(std::string_view list, Take take)
+{
+    for (;;) {
+        const size_t comma = list.find(',');
+        if (!take(list.substr(0, comma)))
+            return false;
+        if (comma == std::string_view::npos)
+            return true;
+        list.remove_prefix(comma + 1);
+    }
+}
+
 namespace command_line {
 
 // Whether argument is the option name; value receives the text after a name ending in '='.

@@ -25,7 +25,6 @@ public:
     // A trailing line end (from an echoed file line) is kept in the text as written.
     void AppendLog(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-    void SetSink(MessageSink& sink) { sink_ = &sink; }
     MessageSink& Sink() const { return *sink_; }
 
 private:

@@ -195,3 +195,40 @@ TEST(CommandLine, UsageListsTheTableInItsOrder)
                      "      este texto\n"
                      "fim\n");
 }
+
+// The values of the options that split at commas: exactly so many fields, or a list whose items
+// a function takes one by one until it refuses one (here an empty item, as --measure= does).
+TEST(CommandLine, CommaSeparatedValues)
+{
+    struct Case {
+        const char* value;
+        const char* fields; // the three fields joined by '|'; null when it does not split so
+        const char* items;  // the items taken, joined by '|'; null when one is refused
+    };
+    const Case cases[] = {
+        {"a,b,c", "a|b|c", "a|b|c"}, {"a,,c", "a||c", nullptr},       {",b,", "|b|", nullptr},
+        {"a,b", nullptr, "a|b"},     {"a,b,c,d", nullptr, "a|b|c|d"}, {"", nullptr, nullptr},
+        {"abc", nullptr, "abc"},     {"a,b,c,", nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        std::string_view fields[3];
+        const bool split = SplitFields(c.value, fields);
+        EXPECT_EQ(split, c.fields != nullptr) << c.value;
+        if (split) {
+            EXPECT_EQ(std::string(fields[0]) + "|" + std::string(fields[1]) + "|" +
+                          std::string(fields[2]),
+                      c.fields);
+        }
+        std::string taken;
+        const bool accepted = ForEachListItem(c.value, [&](std::string_view item) {
+            if (item.empty())
+                return false;
+            taken += (taken.empty() ? "" : "|") + std::string(item);
+            return true;
+        });
+        EXPECT_EQ(accepted, c.items != nullptr) << c.value;
+        if (accepted) {
+            EXPECT_EQ(taken, c.items);
+        }
+    }
+}
