@@ -11,6 +11,7 @@
 #include "common/field_numbers.h"
 #include "common/message_log.h"
 #include "netlist/netlist_reader.h"
+#include "netlist/reader_notes.h"
 
 namespace talvor {
 
@@ -55,8 +56,10 @@ void RunAnalysis(Analysis& analysis, const std::string& netlistPath)
     log.AppendLog("%s", "");
 
     const RunVariation& variation = analysis.variation;
-    if (!ReadNetlist(circuit, log, netlistPath, analysis.Settings().CBignorar, variation.values))
+    if (!ReadNetlist(circuit, log, netlistPath, analysis.Settings().CBignorar, variation.values)) {
+        NoteSpiceDeck(circuit, log);
         return;
+    }
     if (!variation.tablePath.empty())
         circuit.tablePath = variation.tablePath;
     if (circuit.useSettingsSweep && !TakeSweepFromSettings(analysis))
@@ -76,6 +79,7 @@ void RunAnalysis(Analysis& analysis, const std::string& netlistPath)
         }
     }
     DiagnoseFailedRun(analysis);
+    NoteSpiceDeck(circuit, log);
     analysis.host.HandOverTablePath(circuit.tablePath);
 }
 

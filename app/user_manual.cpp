@@ -34,7 +34,8 @@ constexpr const char* SourceConversions =
 
 constexpr const char* AfterTheList = R"MANUAL(
 Notas:
-- Os valores são números decimais simples (1e-3, 2.5, -1), sem sufixos: 1k é lido como 1.
+- Os valores são números decimais simples (1e-3, 2.5, -1), sem sufixos: 1k é lido como 1,
+  e o registro avisa, com o número da linha, como escrever o valor pretendido.
   Os nomes de elementos e de nós têm até 10 caracteres; o nó 0 é o terra.
   A primeira letra da linha dá o tipo do elemento (maiúscula ou minúscula); .AC e a escala
   (LIN, DEC, LOG, OCT) são escritos em maiúsculas. Uma linha em branco ou iniciada por espaço

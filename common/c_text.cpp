@@ -73,6 +73,42 @@ bool ScanDecimal(const char*& text, double& value)
     return true;
 }
 
+int SpiceScaleExponent(std::string_view letters)
+{
+    auto startsWith = [&](std::string_view prefix) {
+        if (letters.size() < prefix.size())
+            return false;
+        for (size_t k = 0; k < prefix.size(); ++k)
+            if ((letters[k] | 0x20) != prefix[k])
+                return false;
+        return true;
+    };
+    if (startsWith("meg"))
+        return 6;
+    if (letters.empty() || startsWith("mil"))
+        return 0;
+    switch (letters[0] | 0x20) {
+    case 'f':
+        return -15;
+    case 'p':
+        return -12;
+    case 'n':
+        return -9;
+    case 'u':
+        return -6;
+    case 'm':
+        return -3;
+    case 'k':
+        return 3;
+    case 'g':
+        return 9;
+    case 't':
+        return 12;
+    default:
+        return 0;
+    }
+}
+
 double DecimalPrefix(std::string_view text)
 {
     char buffer[512];

@@ -20,6 +20,11 @@ double DecimalPrefix(std::string_view text);
 // are none; values beyond the int range are clamped.
 int IntegerPrefix(std::string_view text);
 
+// The power of ten that the letters after a SPICE number stand for (f p n u m k meg g t, any
+// case: M is milli, MEG mega; letters after the scale do not count, as in 10uF); 0 for letters
+// that are no scale, and for "mil", which is no power of ten.
+int SpiceScaleExponent(std::string_view letters);
+
 bool IsValidUtf8(std::string_view bytes);
 
 // Length of the longest prefix of at most maxLength bytes that does not cut a UTF-8 sequence.

@@ -18,6 +18,8 @@ void Circuit::Reset()
     variableCount = 0;
     hasNonlinear = false;
     RunFailed = false;
+    spiceDeckLine = 0;
+    spiceDeckWord.clear();
 }
 
 int LookupNode(Circuit& circuit, MessageLog& log, const char* name)

@@ -51,6 +51,10 @@ struct Circuit {
     bool useSettingsSweep = true;
     std::string netlistPath;
     std::string tablePath;
+    // The first line that only a SPICE deck would hold (".end", ".model", a "+" continuation),
+    // 0 when none: the run ends by pointing to the converter.
+    int spiceDeckLine = 0;
+    std::string spiceDeckWord;
 
     // Run flags: RunFailed is set by any phase that fails; StopRequest by "Parar análise" (or a
     // signal to talvor-cli), and read by every thread of the sweep.

@@ -24,7 +24,51 @@ const char* SkipSpace(const char* text)
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Letters (any byte of a UTF-8 or Latin-1 letter such as µ included), or a decimal comma.
+bool GluesOn(const char* rest)
+{
+    const unsigned char c = static_cast<unsigned char>(*rest);
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0x80 ||
+           (c == ',' && IsDigit(rest[1]));
+}
+
+const char* WordEnd(const char* text)
+{
+    while (*text != '\0' && !IsSpace(*text))
+        ++text;
+    return text;
+}
+
 } // namespace
+
+std::optional<GluedNumber> GluedNumberIn(std::string_view word)
+{
+    char text[FieldWidth + 1] = "";
+    const size_t length = word.size() < FieldWidth ? word.size() : FieldWidth;
+    std::memcpy(text, word.data(), length);
+    const char* cursor = text;
+    double value = 0;
+    if (!ScanDecimal(cursor, value) || !GluesOn(cursor))
+        return std::nullopt;
+    return GluedNumber{word.substr(0, length), static_cast<size_t>(cursor - text), value};
+}
+
+void LineScanner::NoteGlued(const char* start, double value)
+{
+    if (!glued_ && GluesOn(cursor_))
+        glued_ = GluedNumber{std::string_view(start, static_cast<size_t>(WordEnd(cursor_) - start)),
+                             static_cast<size_t>(cursor_ - start), value};
+}
+
+std::optional<GluedNumber> LineScanner::FirstGlued() const
+{
+    if (!glued_)
+        return std::nullopt;
+    GluedNumber glued = *glued_;
+    const char* after = glued.field.data() + glued.field.size();
+    glued.laterFieldsUnread = stopped_ && *SkipSpace(after) != '\0';
+    return glued;
+}
 
 bool LineScanner::Count(bool converted)
 {
@@ -51,7 +95,16 @@ bool LineScanner::Text(Field& field)
     return Count(true);
 }
 
-bool LineScanner::Number(double& value) { return !stopped_ && Count(ScanDecimal(cursor_, value)); }
+bool LineScanner::Number(double& value)
+{
+    if (stopped_)
+        return false;
+    const char* start = SkipSpace(cursor_);
+    if (!Count(ScanDecimal(cursor_, value)))
+        return false;
+    NoteGlued(start, value);
+    return true;
+}
 
 bool LineScanner::Integer(int& value)
 {
@@ -71,7 +124,9 @@ bool LineScanner::Integer(int& value)
     value = signedValue > INT_MAX   ? INT_MAX
             : signedValue < INT_MIN ? INT_MIN
                                     : static_cast<int>(signedValue);
+    const char* start = SkipSpace(cursor_);
     cursor_ = text;
+    NoteGlued(start, value);
     return Count(true);
 }
 

@@ -3,11 +3,25 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <string_view>
 
 namespace talvor {
 
 inline constexpr int FieldWidth = 10;
 using Field = char[FieldWidth + 1];
+
+// A number that letters or a decimal comma follow without a blank ("1k", "10n", "1e3x", "1,5"):
+// the scan took the number and went no further into the field.
+struct GluedNumber {
+    std::string_view field;         // as written, up to the next blank
+    size_t numberLength = 0;        // the part read as the number
+    double value = 0;               // as read
+    bool laterFieldsUnread = false; // the line goes on, but the scan stopped at the field's rest
+};
+
+// The number at the start of a word (a field read as text) when letters or a comma follow it.
+std::optional<GluedNumber> GluedNumberIn(std::string_view word);
 
 class LineScanner {
 public:
@@ -26,13 +40,19 @@ public:
 
     // Fields converted so far.
     int Converted() const { return converted_; }
+    // The rest of the line, from where the scan stands.
+    const char* Rest() const { return cursor_; }
+    // The first number read whose field went on without a blank.
+    std::optional<GluedNumber> FirstGlued() const;
 
 private:
     bool Count(bool converted);
+    void NoteGlued(const char* start, double value);
 
     const char* cursor_;
     int converted_ = 0;
     bool stopped_ = false;
+    std::optional<GluedNumber> glued_;
 };
 
 } // namespace talvor

@@ -13,6 +13,7 @@
 #include "common/message_log.h"
 #include "netlist/element_types.h"
 #include "netlist/line_scanner.h"
+#include "netlist/reader_notes.h"
 
 namespace talvor {
 
@@ -76,14 +77,25 @@ private:
 
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-// One reading: the circuit being filled and where its reports go.
+// One reading: the circuit being filled, where its reports go, and the file line it is at
+// (the title is line 1).
 struct Reading {
     Circuit& circuit;
     MessageLog& log;
     bool ignoreAcLine;
     std::span<const ValueOverride> overrides;
+    int line = 1;
+    int elementLines[MaxElements + 1] = {}; // the file line of each element
 
     int Node(const char* name) { return LookupNode(circuit, log, name); }
+    // A line that only a SPICE deck holds; the first is remembered for the end of the run.
+    void SpiceLine(std::string_view word)
+    {
+        if (circuit.spiceDeckLine == 0) {
+            circuit.spiceDeckLine = line;
+            circuit.spiceDeckWord = word;
+        }
+    }
 };
 
 // Writes the run's replacements over the values just scanned, before the echo shows them.
@@ -92,6 +104,13 @@ void ApplyOverrides(const Reading& r, Element& e)
     for (const ValueOverride& o : r.overrides)
         if (o.element == e.name)
             e.values[o.slot] = o.value;
+}
+
+// After an element's echo: the first of its numbers that letters or a comma followed.
+void NoteGlued(Reading& r, const char* name, const LineScanner& scan)
+{
+    if (const std::optional<GluedNumber> glued = scan.FirstGlued())
+        NoteGluedNumber(r.log, r.line, name, *glued);
 }
 
 // The echo of an element as it was understood: fields separated by one blank, as the fields of
@@ -163,7 +182,47 @@ void ReadPlain(Reading& r, Element& e, const ElementType& type, LineScanner& sca
     echo.Texts(nodes, type.nodes);
     echo.Numbers(e.values, type.SlotCount());
     echo.Log(r.log);
+    NoteGlued(r, e.name, scan);
     LookUpNodes(r, e, nodes, type.nodes);
+}
+
+// Whether a field read as text starts with a number.
+bool StartsWithNumber(const char* word)
+{
+    double value = 0;
+    return ScanDecimal(word, value);
+}
+
+bool IsAc(const Field& word)
+{
+    return AsciiUpper(word[0]) == 'A' && AsciiUpper(word[1]) == 'C' && word[2] == '\0';
+}
+
+// A source line's words that its reading took otherwise than a SPICE user meant: a magnitude
+// written "1k", the SPICE form "AC 1" alone or after "DC 5", or another word for the magnitude.
+void NoteSourceLine(Reading& r, const Element& e, const Field nodes[2], const Field& word,
+                    double first, double second, LineScanner& scan)
+{
+    const char kind = AsciiUpper(word[0]);
+    if (kind == 'D') {
+        // "DC 5 AC 1": the scan stopped at "AC".
+        LineScanner rest(scan.Rest());
+        Field ac = "";
+        double magnitude = 0, phase = 0;
+        if (rest.Text(ac) && IsAc(ac) && rest.Number(magnitude)) {
+            rest.Number(phase);
+            NoteSpiceAcSource(r.log, r.line, e, nodes, magnitude, phase, first);
+        }
+    } else if (kind == 'S' || kind == 'P') {
+        // converted as the line says
+    } else if (IsAc(word)) {
+        NoteSpiceAcSource(r.log, r.line, e, nodes, first, second, 0);
+    } else if (const std::optional<GluedNumber> glued = GluedNumberIn(word)) {
+        NoteGluedNumber(r.log, r.line, e.name, *glued);
+    } else if (word[0] != '\0' && !StartsWithNumber(word)) {
+        NoteSourceWord(r.log, r.line, e, word);
+    }
+    NoteGlued(r, e.name, scan);
 }
 
 // Time-domain descriptions become sinusoidal sources: a DC source has magnitude 0 and its value
@@ -198,6 +257,7 @@ void ReadSource(Reading& r, Element& e, const ElementType& type, char* line)
     echo.Texts(nodes, type.nodes);
     echo.Add("(%g %g %g)", e.values[0], e.values[1], e.values[2]);
     echo.Log(r.log);
+    NoteSourceLine(r, e, nodes, word, first, second, scan);
     LookUpNodes(r, e, nodes, type.nodes);
 }
 
@@ -224,11 +284,15 @@ bool ReadCoupling(Reading& r, Element& e, const ElementType& type, LineScanner& 
     echo.Texts(inductors, 2);
     echo.Numbers(e.values, type.SlotCount());
     echo.Log(r.log);
+    NoteGlued(r, e.name, scan);
     int self = r.circuit.elementCount;
     e.a = FindInductor(r.circuit, inductors[0], self);
     e.b = FindInductor(r.circuit, inductors[1], self);
     if (e.a == 0 || e.b == 0) {
         r.log.AppendLog("Indutor não encontrado.");
+        const char* missing = e.a == 0 ? inductors[0] : inductors[1];
+        r.log.AppendLog("linha %d: %s não é um indutor L declarado antes de %s.", r.line,
+                        Shown(missing).c_str(), Shown(e.name).c_str());
         return false;
     }
     r.log.AppendLog("(%s está na linha %d, %s está na linha %d)", Shown(inductors[0]).c_str(), e.a,
@@ -237,6 +301,10 @@ bool ReadCoupling(Reading& r, Element& e, const ElementType& type, LineScanner& 
     if (!(product >= 0) || std::isinf(product)) {
         // The square root would give no number and carry it silently into every stamp.
         r.log.AppendLog("Indutâncias inválidas no acoplamento %s.", Shown(e.name).c_str());
+        r.log.AppendLog("linha %d: %s tem %g H e %s, %g H; o acoplamento pede indutâncias do "
+                        "mesmo sinal.",
+                        r.line, Shown(inductors[0]).c_str(), r.circuit.element(e.a).values[0],
+                        Shown(inductors[1]).c_str(), r.circuit.element(e.b).values[0]);
         return false;
     }
     e.values[1] = std::sqrt(product) * e.values[0];
@@ -264,9 +332,11 @@ bool ReadBipolar(Reading& r, Element& e, const ElementType& type, LineScanner& s
     echo.Texts(&word, 1);
     echo.Numbers(e.values, type.SlotCount());
     echo.Log(r.log);
+    NoteGlued(r, e.name, scan);
     LookUpNodes(r, e, nodes, type.nodes);
     if (!TakeTypeWord(e, word)) {
         r.log.AppendLog("Transistor inválido %s.", Shown(e.name).c_str());
+        NoteTransistorType(r.log, r.line, e, word);
         return false;
     }
     return true;
@@ -279,9 +349,11 @@ bool ReadMos(Reading& r, Element& e, const ElementType& type, LineScanner& scan)
     Field nodes[4] = {"", "", "", ""}, word = "";
     char lengthSeparator[32] = "", widthSeparator[32] = "";
     double* v = e.values;
-    if (ScanTexts(scan, nodes, type.nodes) && scan.Text(word) &&
-        scan.Run("L= ", lengthSeparator, sizeof lengthSeparator) && scan.Number(v[0]) &&
-        scan.Run("W= ", widthSeparator, sizeof widthSeparator) && scan.Number(v[1]))
+    const bool typeRead = ScanTexts(scan, nodes, type.nodes) && scan.Text(word);
+    const bool sizesRead =
+        typeRead && scan.Run("L= ", lengthSeparator, sizeof lengthSeparator) && scan.Number(v[0]) &&
+        scan.Run("W= ", widthSeparator, sizeof widthSeparator) && scan.Number(v[1]);
+    if (sizesRead)
         ScanNumbers(scan, v + 2, type.SlotCount() - 2);
     ApplyOverrides(r, e);
     Echo echo(e.name);
@@ -292,9 +364,14 @@ bool ReadMos(Reading& r, Element& e, const ElementType& type, LineScanner& scan)
     echo.Add("(%s)", widthSeparator);
     echo.Numbers(v + 1, type.SlotCount() - 1);
     echo.Log(r.log);
+    if (scan.FirstGlued())
+        NoteGlued(r, e.name, scan);
+    else if (typeRead && !sizesRead && *scan.Rest() != '\n' && *scan.Rest() != '\0')
+        NoteMosSeparator(r.log, r.line, e, scan.Rest());
     LookUpNodes(r, e, nodes, type.nodes);
     if (!TakeTypeWord(e, word)) {
         r.log.AppendLog("Transistor inválido.");
+        NoteTransistorType(r.log, r.line, e, word);
         return false;
     }
     return true;
@@ -310,6 +387,11 @@ bool ReadPoints(Reading& r, Element& e, const ElementType& type, LineScanner& sc
         int numbers = scan.Converted() > type.nodes ? scan.Converted() - type.nodes : 0;
         r.log.AppendLog("Número errado de parâmetros no resistor %s. Lidos %d e deviam ser 8.",
                         Shown(e.name).c_str(), numbers);
+        if (scan.FirstGlued())
+            NoteGlued(r, e.name, scan);
+        else
+            r.log.AppendLog("linha %d: %s pede os 8 números v1 i1 v2 i2 v3 i3 v4 i4.", r.line,
+                            Shown(e.name).c_str());
         return false;
     }
     ApplyOverrides(r, e);
@@ -317,6 +399,7 @@ bool ReadPoints(Reading& r, Element& e, const ElementType& type, LineScanner& sc
     echo.Texts(nodes, type.nodes);
     echo.Numbers(e.values, type.SlotCount());
     echo.Log(r.log);
+    NoteGlued(r, e.name, scan);
     LookUpNodes(r, e, nodes, type.nodes);
     return true;
 }
@@ -366,6 +449,8 @@ void ReadCommand(Reading& r, const char* line)
     LineScanner scan(line);
     Field command = "";
     scan.Text(command);
+    if (IsSpiceCommand(command))
+        r.SpiceLine(command);
     if (std::strcmp(command, ".AC") != 0) {
         r.log.AppendLog("Linha de comando não reconhecida: %s", Shown(line).c_str());
         return;
@@ -376,6 +461,7 @@ void ReadCommand(Reading& r, const char* line)
         scan.Number(sweep.fEnd);
     r.log.AppendLog("%s %s %d %g %g", ".AC", Shown(scale).c_str(), sweep.points, sweep.fStart,
                     sweep.fEnd);
+    NoteGlued(r, ".AC", scan);
     if (std::strcmp(scale, "LIN") == 0) {
         sweep.mode = 0;
     } else if (std::strcmp(scale, "LOG") == 0 || std::strcmp(scale, "DEC") == 0) {
@@ -403,14 +489,19 @@ bool ReadNetlistLine(Reading& r, char* line)
     const ElementType* type = FindElementType(line[0]);
     if (type == nullptr) {
         r.log.AppendLog("Elemento desconhecido: %s", Shown(line).c_str());
+        if (line[0] == '+')
+            r.SpiceLine("+");
+        NoteUnknownLine(r.log, r.line, line);
         return false;
     }
     Circuit& circuit = r.circuit;
     if (circuit.elementCount == MaxElements) {
         r.log.AppendLog("O programa só aceita até %d elementos.", MaxElements);
+        r.log.AppendLog("linha %d: o elemento %d passaria do limite.", r.line, MaxElements + 1);
         return false;
     }
     Element& e = circuit.element(++circuit.elementCount);
+    r.elementLines[circuit.elementCount] = r.line;
     LineScanner(line).Text(e.name);
     return ReadElement(r, e, *type, line);
 }
@@ -426,8 +517,9 @@ void AddExtraCurrent(Circuit& circuit, const char* prefix, const Element& e, int
 }
 
 // Gives the elements whose equations need a current their unknowns, after the nodes; a
-// coupling takes the currents of its two inductors.
-bool AllocateExtraCurrents(Circuit& circuit, MessageLog& log)
+// coupling takes the currents of its two inductors. Returns 0, or the first element whose
+// currents do not fit (logged).
+int AllocateExtraCurrents(Circuit& circuit, MessageLog& log)
 {
     for (int k = 1; k <= circuit.elementCount; ++k) {
         Element& e = circuit.element(k);
@@ -441,13 +533,13 @@ bool AllocateExtraCurrents(Circuit& circuit, MessageLog& log)
         if (circuit.variableCount + count > MaxVariables) {
             log.AppendLog("As correntes extra excederam o número de variáveis permitido (%d).",
                           MaxVariables);
-            return false;
+            return k;
         }
         int* numbers[] = {&e.x, &e.y};
         for (int c = 0; c < count; ++c)
             AddExtraCurrent(circuit, type.currents[c].prefix, e, *numbers[c]);
     }
-    return true;
+    return 0;
 }
 
 } // namespace
@@ -488,22 +580,33 @@ bool ReadNetlist(Circuit& circuit, MessageLog& log, const std::string& path, boo
 
     Reading reading{circuit, log, ignoreAcLine, overrides};
     LineBuffer line;
-    file.ReadLine(line); // the title
-    while (file.ReadLine(line))
+    file.ReadLine(line);     // the title
+    int firstNodeBeyond = 0; // the line of the first node that did not fit
+    while (file.ReadLine(line)) {
+        ++reading.line;
+        const bool nodesFitted = !circuit.RunFailed;
         if (!ReadNetlistLine(reading, line))
             return false;
+        if (nodesFitted && circuit.RunFailed)
+            firstNodeBeyond = reading.line;
+    }
     if (file.ReadFailed()) {
         log.AppendLog("Erro de leitura no arquivo %s.", Shown(circuit.netlistPath).c_str());
+        log.AppendLog("linha %d: a leitura falhou depois desta linha.", reading.line);
         return false;
     }
     if (circuit.RunFailed) {
         log.AppendLog("Análise interrompida.");
+        log.AppendLog("linha %d: o primeiro nó além do limite de %d.", firstNodeBeyond, MaxNodes);
         return false;
     }
 
     circuit.nodeCount = circuit.variableCount;
-    if (!AllocateExtraCurrents(circuit, log))
+    if (const int beyond = AllocateExtraCurrents(circuit, log)) {
+        log.AppendLog("linha %d: %s é o primeiro elemento cuja corrente não cabe.",
+                      reading.elementLines[beyond], Shown(circuit.element(beyond).name).c_str());
         return false;
+    }
     log.AppendLog("Variáveis: ");
     for (int k = 0; k <= circuit.variableCount; ++k)
         log.AppendLog("%d: %s", k, Shown(circuit.nodeTable[k]).c_str());

@@ -30,36 +30,6 @@ bool StartsWith(std::string_view text, std::string_view prefix)
     return text.size() >= prefix.size() && Lower(text.substr(0, prefix.size())) == prefix;
 }
 
-// The power of ten of the letters after a number (0 for letters that are not a scale); "mil"
-// is handled apart, being no power of ten.
-int ScaleExponent(std::string_view letters)
-{
-    if (StartsWith(letters, "meg"))
-        return 6;
-    if (letters.empty() || StartsWith(letters, "mil"))
-        return 0;
-    switch (letters[0] | 0x20) {
-    case 'f':
-        return -15;
-    case 'p':
-        return -12;
-    case 'n':
-        return -9;
-    case 'u':
-        return -6;
-    case 'm':
-        return -3;
-    case 'k':
-        return 3;
-    case 'g':
-        return 9;
-    case 't':
-        return 12;
-    default:
-        return 0;
-    }
-}
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 } // namespace
@@ -99,7 +69,7 @@ std::optional<double> ParseSpiceNumber(std::string_view word)
         return std::nullopt;
     std::string text(mantissa);
     text += 'e';
-    text += std::to_string(exponent + ScaleExponent(letters));
+    text += std::to_string(exponent + SpiceScaleExponent(letters));
     const double value = std::strtod(text.c_str(), nullptr);
     return StartsWith(letters, "mil") ? value * 25.4e-6 : value;
 }

@@ -17,7 +17,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// Reads "Titulo\n" + body; returns the log without its first line ("Lendo netlist ...:") and
+// Reads "Titulo\n" + body; returns the log without its first line ("Lendo netlist ...:"),
+// without the reader's notes ("linha N: ...", tested in netlist_reader_notes_test.cpp) and
 // without the variable list that follows a successful reading.
 Lines Echo(const std::string& body, bool* ok = nullptr)
 {
@@ -28,7 +29,10 @@ Lines Echo(const std::string& body, bool* ok = nullptr)
     const bool read = ReadNetlist(*circuit, log, dir.Write("c.net", "Titulo\n" + body), false);
     if (ok)
         *ok = read;
-    Lines lines(sink.lines.begin() + 1, sink.lines.end());
+    Lines lines;
+    for (size_t k = 1; k < sink.lines.size(); ++k)
+        if (sink.lines[k].rfind("linha ", 0) != 0)
+            lines.push_back(sink.lines[k]);
     for (size_t k = 0; k < lines.size(); ++k)
         if (lines[k] == "Variáveis: ")
             return Lines(lines.begin(), lines.begin() + k);
