@@ -1,5 +1,6 @@
-// Plot run, full drawing and repaint of 20 tables of 50000 rows, side by side with gnuplot
-// drawing the same tables, and with the whole talvor-plot program.
+// Plot run, full drawing (plain and with numbered divisions), a cursor's snap and repaint of 20
+// tables of 50000 rows, side by side with gnuplot drawing the same tables, and with the whole
+// talvor-plot program.
 // Usage: plot_bench [DIR]   (the tables are written to DIR, default a fresh temporary folder)
 #include <QGuiApplication>
 #include <QImage>
@@ -21,6 +22,7 @@
 
 #include "common/message_log.h"
 #include "plot/curve_store.h"
+#include "plot/graph_cursors.h"
 #include "plot/graph_painter.h"
 #include "plot/measure_tables.h"
 #include "plot/plot_run.h"
@@ -194,7 +196,28 @@ int main(int argc, char** argv)
         draw();
     });
     Report("Plot run + first full drawing (log-log)", first);
+    // Side by side, alternating, so that both see the same machine: the plain picture and the
+    // numbered divisions (tick search, labels, titles, legend box, wraps broken).
+    std::vector<double> plainRuns, numberedRuns;
+    for (int i = 0; i < 21; ++i) {
+        for (bool numbered : {false, true}) {
+            options.CBdivisoes = numbered;
+            const double start = WallMs();
+            draw();
+            (numbered ? numberedRuns : plainRuns).push_back(WallMs() - start);
+        }
+    }
+    options.CBdivisoes = false;
+    std::sort(plainRuns.begin(), plainRuns.end());
+    std::sort(numberedRuns.begin(), numberedRuns.end());
+    const double plainDrawing = plainRuns[10], numberedDrawing = numberedRuns[10];
     Report("full drawing, 20 x 50000 points, 761 x 471", Measure(21, draw));
+    Report("  the same, alternating with numbered divisions", {plainDrawing, NAN});
+    Report("  with numbered divisions", {numberedDrawing, NAN});
+    // A cursor placed with "1": the nearest point of every drawn line to the mouse.
+    CursorPlace place;
+    Report("placing a cursor (nearest of 20 x 50000 points)",
+           Measure(21, [&] { SnapToCurve(store, false, 400, 200, place); }));
     options.RGescala = static_cast<int>(ScaleMode::LinearLinear);
     plotRun();
     Report("full drawing, linear axes", Measure(21, draw));
@@ -238,7 +261,9 @@ int main(int argc, char** argv)
         if (t.wall < best.wall)
             best = t;
     }
-    std::printf("\nmeasurements / Plot run:                                  %.1fx wall, "
+    std::printf("\nnumbered divisions / plain drawing:                         %.2fx wall\n",
+                numberedDrawing / plainDrawing);
+    std::printf("measurements / Plot run:                                  %.1fx wall, "
                 "%.1fx processor\n",
                 measures.wall / plotOnly.wall, measures.cpu / plotOnly.cpu);
     std::printf(
