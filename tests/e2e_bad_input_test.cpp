@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -36,29 +35,11 @@ struct Entry {
     std::string what;
 };
 
-std::vector<std::string> SplitTabs(const std::string& line)
-{
-    std::vector<std::string> fields;
-    std::istringstream in(line);
-    std::string field;
-    while (std::getline(in, field, '\t'))
-        fields.push_back(field);
-    return fields;
-}
-
 std::vector<Entry> ReadCatalogue()
 {
     std::vector<Entry> entries;
-    for (const std::string& line : SplitLines(ReadWholeFile(Catalogue + "/catalogue.tsv"))) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::vector<std::string> f = SplitTabs(line);
-        if (f.size() != 6) {
-            ADD_FAILURE() << "catalogue line without six fields: " << line;
-            continue;
-        }
+    for (const std::vector<std::string>& f : ReadCatalogueRows(Catalogue + "/catalogue.tsv", 6))
         entries.push_back({f[0], f[1], f[2], std::atoi(f[3].c_str()), f[4], f[5]});
-    }
     return entries;
 }
 

@@ -3,7 +3,6 @@
 // sound one with the run's success and nothing after it.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,19 +28,8 @@ struct Entry {
 std::vector<Entry> ReadCatalogue()
 {
     std::vector<Entry> entries;
-    for (const std::string& line : SplitLines(ReadWholeFile(Catalogue + "/catalogue.tsv"))) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::vector<std::string> fields;
-        std::istringstream in(line);
-        for (std::string field; std::getline(in, field, '\t');)
-            fields.push_back(field);
-        if (fields.size() != 5) {
-            ADD_FAILURE() << "catalogue line without five fields: " << line;
-            continue;
-        }
-        entries.push_back({fields[0], fields[1], fields[2], std::stoi(fields[3]), fields[4]});
-    }
+    for (const std::vector<std::string>& f : ReadCatalogueRows(Catalogue + "/catalogue.tsv", 5))
+        entries.push_back({f[0], f[1], f[2], std::stoi(f[3]), f[4]});
     return entries;
 }
 

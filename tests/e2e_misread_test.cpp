@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,19 +25,8 @@ struct Entry {
 std::vector<Entry> ReadCatalogue()
 {
     std::vector<Entry> entries;
-    for (const std::string& line : SplitLines(ReadWholeFile(Data + "/catalogue.tsv"))) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::vector<std::string> fields;
-        std::istringstream in(line);
-        for (std::string field; std::getline(in, field, '\t');)
-            fields.push_back(field);
-        if (fields.size() != 3) {
-            ADD_FAILURE() << "catalogue line without three fields: " << line;
-            continue;
-        }
-        entries.push_back({fields[0], fields[1], fields[2]});
-    }
+    for (const std::vector<std::string>& f : ReadCatalogueRows(Data + "/catalogue.tsv", 3))
+        entries.push_back({f[0], f[1], f[2]});
     return entries;
 }
 

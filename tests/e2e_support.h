@@ -37,8 +37,8 @@ inline CliRun RunProgram(const std::string& program, const std::string& argument
 {
     const std::string out = dir + "/" + program + ".out", err = dir + "/" + program + ".err";
     std::string command = "cd '" + dir + "' && " + FileSizeCap + environment +
-                          " '" TALVOR_BINARY_DIR "/app/" +
-                          program + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
+                          " '" TALVOR_BINARY_DIR "/app/" + program + "' " + arguments + " >'" +
+                          out + "' 2>'" + err + "'";
     int status = std::system(command.c_str());
     CliRun run;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -123,6 +123,27 @@ inline std::vector<std::string> SplitFields(const std::string& line)
     while (in >> field)
         fields.push_back(field);
     return fields;
+}
+
+// The rows of a catalogue of tab-separated fields, without blank lines and "#" comments; a row
+// with another number of fields than fieldCount is a failure of the test, and left out.
+inline std::vector<std::vector<std::string>> ReadCatalogueRows(const std::string& path,
+                                                               size_t fieldCount)
+{
+    std::vector<std::vector<std::string>> rows;
+    for (const std::string& line : SplitLines(ReadWholeFile(path))) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::vector<std::string> fields;
+        std::istringstream in(line);
+        for (std::string field; std::getline(in, field, '\t');)
+            fields.push_back(field);
+        if (fields.size() == fieldCount)
+            rows.push_back(std::move(fields));
+        else
+            ADD_FAILURE() << path << ": a line without " << fieldCount << " fields: " << line;
+    }
+    return rows;
 }
 
 inline Table ReadTable(const std::string& path)
