@@ -57,8 +57,9 @@ void NoteGluedNumber(MessageLog& log, int line, const char* element, const Glued
     std::string advice;
     const int scale = SpiceScaleExponent(rest);
     if (rest[0] == ',') {
-        advice =
-            "o Talvor usa ponto decimal: escreva " + number + "." + std::string(rest.substr(1));
+        // The field's bytes after the comma are shown as any file text is: they may not be UTF-8.
+        advice = "o Talvor usa ponto decimal: escreva " + number + "." +
+                 Shown(rest.substr(1)).c_str();
     } else if (scale != 0) {
         advice = "o Talvor não lê sufixos: escreva " + MeantValue(number, scale, glued.value);
         if (rest[0] == 'M' && (rest.size() < 3 || (rest[1] | 0x20) != 'e'))

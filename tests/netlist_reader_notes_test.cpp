@@ -72,6 +72,10 @@ TEST(ReaderNotes, MisreadFieldsAreNamedAfterTheEcho)
         {"R1 1 2 1,5\n",
          {"R1 1 2 1",
           "linha 2: R1: \"1,5\" foi lido como 1; o Talvor usa ponto decimal: escreva 1.5."}},
+        // A byte that is no UTF-8 after the comma is shown as Latin-1, as any file text.
+        {"R1 1 2 1,5\xb5\n",
+         {"R1 1 2 1", "linha 2: R1: \"1,5\xc2\xb5\" foi lido como 1; o Talvor usa ponto decimal: "
+                      "escreva 1.5\xc2\xb5."}},
         // The scan stops there: the fields after it keep their defaults.
         {"D1 1 0 1n 0.05\n",
          {"D1 1 0 1 0.0434294 5e-12 1e-16",
