@@ -174,7 +174,7 @@ private:
         if (!ReadDeck(resolved.string(), bytes, error))
             Refuse(line.origin,
                    Format("%s %s: o arquivo %s %s%s", Command(line).c_str(), Shown(path).c_str(),
-                          shown.c_str(), error.c_str(), IncludedBy(line).c_str()));
+                          Shown(shown).c_str(), error.c_str(), IncludedBy(line).c_str()));
         totalBytes_ += bytes.size();
         if (files_.size() >= static_cast<size_t>(MaxIncludedFiles) || totalBytes_ > MaxDeckBytes)
             Refuse(line.origin, Format("o deck inclui mais de %d arquivos ou de %zu bytes",

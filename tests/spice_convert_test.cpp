@@ -380,6 +380,9 @@ TEST(SpiceConvert, RefusesWhatCannotBeConvertedWithTheLineAndTheReason)
         {".model d D\n.model D D\n", "linha 3: modelo D repetido (já definido na linha 2)"},
         {".include lib.txt\n", "linha 2: .include lib.txt: o arquivo lib.txt não existe"},
         {".lib lib.txt tt\n", "linha 2: .lib lib.txt: o arquivo lib.txt não existe"},
+        // A name that is no UTF-8 is shown as Latin-1 in both places.
+        {".include m\xb5.txt\n",
+         "linha 2: .include m\xc2\xb5.txt: o arquivo m\xc2\xb5.txt não existe"},
         {".if (1)\n", "linha 2: .if não é convertido"},
         {".temp\n", "linha 2: .temp sem temperatura"},
         {".subckt\n", "linha 2: .subckt sem nome"},
