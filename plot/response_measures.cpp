@@ -245,6 +245,29 @@ void PlaceNotchEdge(const ResponsePoints& points, const SettledUnits& units, dou
     SetCrossingFrequency(points, edge);
 }
 
+// The edge of a band whose maximum is an end of the sweep (a low-pass or a high-pass): there the
+// power relative to the maximum falls as p = 1 / (1 + u) with u = (f/fc)^2n for a response of
+// order n, so log u is straight in log-frequency where the gain in dB bends; the crossing found
+// in dB is placed again along log u (an RC corner at 10 points per decade was 0.5% low). A
+// resonance's edges, where u = 4Q^2 sinh^2 of the detuning, keep the crossing found in dB.
+void PlaceHalfPowerEdge(const ResponsePoints& points, const SettledUnits& units,
+                        const Extremum& peak, Crossing& edge)
+{
+    if (!edge.found || std::abs(edge.to - edge.from) != 1 || !(peak.atStart || peak.atEnd))
+        return;
+    const double peakDb = peak.gainDb;
+    auto logExcess = [&](int k) {
+        return std::log(1 / PowerRatio(GainDb(points, units, k) - peakDb) - 1);
+    };
+    const double from = logExcess(edge.from), to = logExcess(edge.to);
+    const double level = std::log(PowerRatio(HalfPowerDropDb) - 1);
+    const double t = (from - level) / (from - to);
+    if (!std::isfinite(t) || t < 0 || t > 1) // a sample at or above the peak's level
+        return;
+    edge.t = t;
+    SetCrossingFrequency(points, edge);
+}
+
 // The vertex of y = beta (cosh 2d - 1) + gamma sinh 2d through (d0, y0), (0, 0) and (d2, y2):
 // c + A sinh^2(d - offset), up to a constant, is of this form. Found when it has a minimum
 // between d0 and d2; value is the curve there.
@@ -399,6 +422,8 @@ ResponseMeasures MeasureResponse(const ResponsePoints& points, const SettledUnit
     double halfPower = m.peak.gainDb - HalfPowerDropDb;
     m.lowerHalfPower = GainCrossing(points, units, halfPower, m.peak.first, -1);
     m.upperHalfPower = GainCrossing(points, units, halfPower, m.peak.last, +1);
+    PlaceHalfPowerEdge(points, units, m.peak, m.lowerHalfPower);
+    PlaceHalfPowerEdge(points, units, m.peak, m.upperHalfPower);
     m.hasBand = m.lowerHalfPower.found && m.upperHalfPower.found;
     if (m.hasBand) {
         m.bandwidth = m.upperHalfPower.frequency - m.lowerHalfPower.frequency;

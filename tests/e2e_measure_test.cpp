@@ -264,7 +264,7 @@ TEST_F(MeasureCli, BlocksFollowTheRun)
                                     "Medidas de 2 na tabela rc_lowpass.tab:",
                                     "  Unidades: módulo linear, fase em graus, frequência "
                                     "em Hz.",
-                                    "  Meia potência acima do máximo: 1591.48 Hz",
+                                    "  Meia potência acima do máximo: 1591.55 Hz",
                                     "  Frequência de ganho unitário: não encontrado",
                                     "Medidas de 1 na tabela rc_lowpass.tab:",
                                 }))
@@ -282,7 +282,7 @@ TEST(MeasureCliLines, WhereThePeakAndTheNotchLie)
         {"flat_highpass",
          "--measure=2",
          {"  Ganho máximo: 1 (0 dB) de 36307.8 a 100000 Hz, no fim da varredura",
-          "  Meia potência abaixo do máximo: 36.0101 Hz", "  Entalhe: não encontrado"}},
+          "  Meia potência abaixo do máximo: 36.0079 Hz", "  Entalhe: não encontrado"}},
         {"twin_t_notch",
          "--measure=3",
          {"  Ganho máximo: 0.999201 (-0.0069428 dB) em 10 Hz, no início da varredura",

@@ -78,7 +78,7 @@ TEST_F(MeasureTables, BlockOfAnUnknownLineByLine)
     std::string path = dir.Write("malha.tab", LoopTable());
     ASSERT_TRUE(MeasureTableUnknown(path.c_str(), "2", stated, *scratch, log));
     // The closed form: the half-power point of the first sample's gain at 6.5447 Hz (the
-    // double pole, coarsely sampled, reads 0.2% low), |T| = 1 at 308.941 Hz with the phase at
+    // double pole, coarsely sampled, reads 0.03% low), |T| = 1 at 308.941 Hz with the phase at
     // -193.460 degrees (an unstable loop), -180 degrees at 141.774 Hz with |T| = 4.90148.
     const Lines expected = {
         "Medidas de 2 na tabela " + path + ":",
@@ -87,7 +87,7 @@ TEST_F(MeasureTables, BlockOfAnUnknownLineByLine)
         "  Ganho no fim (100000 Hz): 9.9995e-08 (-140 dB)",
         "  Ganho máximo: 990.099 (59.9136 dB) em 1 Hz, no início da varredura",
         "  Meia potência abaixo do máximo: não encontrado",
-        "  Meia potência acima do máximo: 6.53175 Hz",
+        "  Meia potência acima do máximo: 6.54273 Hz",
         "  Banda de meia potência: não encontrado",
         "  Q: não encontrado",
         "  Entalhe: não encontrado",

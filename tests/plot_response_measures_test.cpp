@@ -90,6 +90,35 @@ double AsWritten(double v)
     return std::atof(text);
 }
 
+TEST(ResponseMeasures, TheCornerOfALowPassOrHighPassIsExactAtTenPointsPerDecade)
+{
+    // Butterworth responses 1 / (1 + (f/fc)^2n) at 10 points per decade, as a table holds them:
+    // in dB the corner bends between samples, along log(1/p - 1) it does not.
+    for (int order : {1, 2, 3}) {
+        for (double offset : {0.0, 0.37}) {
+            for (bool highPass : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "order " << order << ", offset " << offset
+                                                << (highPass ? ", high-pass" : ", low-pass"));
+                const double fc = 100;
+                Response r;
+                for (int k = 0; k <= 40; ++k) {
+                    const double f = AsWritten(std::pow(10.0, (k + offset) / 10));
+                    const double x = highPass ? fc / f : f / fc;
+                    r.f.push_back(f);
+                    r.m.push_back(AsWritten(-10 * std::log10(1 + std::pow(x, 2 * order))));
+                }
+                const ResponseMeasures m = r.Measure();
+                const Crossing& edge = highPass ? m.lowerHalfPower : m.upperHalfPower;
+                ASSERT_TRUE(edge.found);
+                // Half the power of the maximum, the sample at the end: x^2n = 1 + 2 x0^2n.
+                const double x0 = highPass ? fc / r.f.back() : r.f.front() / fc;
+                const double x = std::pow(1 + 2 * std::pow(x0, 2 * order), 0.5 / order);
+                EXPECT_NEAR(edge.frequency / (highPass ? fc / x : fc * x), 1, 2e-6);
+            }
+        }
+    }
+}
+
 TEST(ResponseMeasures, ResonanceIsPlacedBetweenSamples)
 {
     // 100 points per decade rounded to six digits, as a table holds them, with the resonance
