@@ -72,6 +72,23 @@ TEST(ReaderNotes, MisreadFieldsAreNamedAfterTheEcho)
         {"R1 1 2 1,5\n",
          {"R1 1 2 1",
           "linha 2: R1: \"1,5\" foi lido como 1; o Talvor usa ponto decimal: escreva 1.5."}},
+        // The letters at the ends of the ranges that glue, every digit of the value read.
+        {"R1 1 2 1.23456z\n",
+         {"R1 1 2 1.23456", "linha 2: R1: \"1.23456z\" foi lido como 1.23456; o resto do campo "
+                            "(\"z\") não foi lido."}},
+        {"C1 2 0 10A\n",
+         {"C1 2 0 10", "linha 2: C1: \"10A\" foi lido como 10; o resto do campo (\"A\") não foi "
+                       "lido."}},
+        {"C1 2 0 4.7µF\n",
+         {"C1 2 0 4.7", "linha 2: C1: \"4.7µF\" foi lido como 4.7; o resto do campo (\"µF\") "
+                        "não foi lido."}},
+        {"R1 1 0 2Meg\n",
+         {"R1 1 0 2", "linha 2: R1: \"2Meg\" foi lido como 2; o Talvor não lê sufixos: escreva "
+                      "2000000 ou 2e6."}},
+        // The last field of the line: nothing after it went unread.
+        {"D1 1 0 1n\n",
+         {"D1 1 0 1 0.0434294 5e-12 1e-16",
+          "linha 2: D1: \"1n\" foi lido como 1; o Talvor não lê sufixos: escreva 1e-9."}},
         // A byte that is no UTF-8 after the comma is shown as Latin-1, as any file text.
         {"R1 1 2 1,5\xb5\n",
          {"R1 1 2 1", "linha 2: R1: \"1,5\xc2\xb5\" foi lido como 1; o Talvor usa ponto decimal: "
