@@ -19,30 +19,13 @@
 #include "analysis/operating_point.h"
 #include "analysis/run_analysis.h"
 #include "analysis/sweep.h"
+#include "bench/bench_support.h"
 #include "common/message_log.h"
 #include "netlist/netlist_reader.h"
 
 using namespace talvor;
 
 namespace {
-
-class NullSink : public MessageSink {
-public:
-    void WriteLine(std::string_view) override {}
-};
-
-double CpuMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // RC sections from node 1 (48 sections: 49 nodes and a source current, 50 unknowns), with extra
 // element lines before the sweep.

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
+
+using talvor::Median;
+
 namespace {
 
 long long NowNs()
@@ -46,13 +50,6 @@ double TimeToFirstPaint(const char* probe, const char* program)
     }
     unlink(outPath);
     return painted > 0 ? double(painted - start) / 1e6 : -1;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 } // namespace

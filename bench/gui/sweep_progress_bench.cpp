@@ -20,24 +20,12 @@
 #include "analysis/analysis_settings.h"
 #include "analysis/run_analysis.h"
 #include "app/talvor_app.h"
+#include "bench/bench_support.h"
 #include "common/message_log.h"
 
 using namespace talvor;
 
-namespace {
-
-class NullSink : public MessageSink {
-public:
-    void WriteLine(std::string_view) override {}
-};
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-} // namespace
+namespace {} // namespace
 
 int main(int argc, char** argv)
 {

@@ -20,6 +20,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "common/message_log.h"
 #include "plot/curve_store.h"
 #include "plot/graph_cursors.h"
@@ -34,20 +35,6 @@ namespace {
 
 constexpr int Tables = 20;
 constexpr int Rows = 50000;
-
-double WallMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-double CpuMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
 
 struct Timing {
     double wall, cpu;
@@ -128,11 +115,6 @@ void WriteTables(const std::string& dir)
         std::fclose(file);
     }
 }
-
-class NullSink : public MessageSink {
-public:
-    void WriteLine(std::string_view) override {}
-};
 
 void Report(const char* what, Timing t)
 {

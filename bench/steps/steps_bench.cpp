@@ -20,30 +20,13 @@
 #include "analysis/analysis.h"
 #include "analysis/analysis_host.h"
 #include "analysis/run_analysis.h"
+#include "bench/bench_support.h"
 #include "common/message_log.h"
 #include "steps/stepped_analysis.h"
 
 using namespace talvor;
 
 namespace {
-
-class NullSink : public MessageSink {
-public:
-    void WriteLine(std::string_view) override {}
-};
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double CpuMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
 
 // Wall-clock and processor time of one call of body, in milliseconds.
 struct Times {
