@@ -171,12 +171,11 @@ void LookUpNodes(Reading& r, Element& e, const Field* nodes, int count)
         *fields[k] = r.Node(nodes[k]);
 }
 
-// The nodes, then the values.
-void ReadPlain(Reading& r, Element& e, const ElementType& type, LineScanner& scan)
+// The end of a line of nodes and values: the run's replacements, the echo, the note of a misread
+// number and the nodes numbered.
+void EchoNodesAndValues(Reading& r, Element& e, const ElementType& type, const Field* nodes,
+                        const LineScanner& scan)
 {
-    Field nodes[4] = {"", "", "", ""};
-    if (ScanTexts(scan, nodes, type.nodes))
-        ScanNumbers(scan, e.values, type.SlotCount());
     ApplyOverrides(r, e);
     Echo echo(e.name);
     echo.Texts(nodes, type.nodes);
@@ -184,6 +183,15 @@ void ReadPlain(Reading& r, Element& e, const ElementType& type, LineScanner& sca
     echo.Log(r.log);
     NoteGlued(r, e.name, scan);
     LookUpNodes(r, e, nodes, type.nodes);
+}
+
+// The nodes, then the values.
+void ReadPlain(Reading& r, Element& e, const ElementType& type, LineScanner& scan)
+{
+    Field nodes[4] = {"", "", "", ""};
+    if (ScanTexts(scan, nodes, type.nodes))
+        ScanNumbers(scan, e.values, type.SlotCount());
+    EchoNodesAndValues(r, e, type, nodes, scan);
 }
 
 // Whether a field read as text starts with a number.
@@ -394,13 +402,7 @@ bool ReadPoints(Reading& r, Element& e, const ElementType& type, LineScanner& sc
                             Shown(e.name).c_str());
         return false;
     }
-    ApplyOverrides(r, e);
-    Echo echo(e.name);
-    echo.Texts(nodes, type.nodes);
-    echo.Numbers(e.values, type.SlotCount());
-    echo.Log(r.log);
-    NoteGlued(r, e.name, scan);
-    LookUpNodes(r, e, nodes, type.nodes);
+    EchoNodesAndValues(r, e, type, nodes, scan);
     return true;
 }
 
